@@ -1,0 +1,161 @@
+#include "base/sdk_fs.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+// A fresh temporary directory, removed at the end of the test.
+class TempDir {
+ public:
+  TempDir() {
+    SdkString name;
+    EXPECT_EQ(sdkMakeTempDir(name), 1);
+    path_ = name.str();
+  }
+  ~TempDir() { fs::remove_all(path_); }
+  std::string operator/(const std::string& rel) const { return path_ + "/" + rel; }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+}  // namespace
+
+TEST(SdkFs, PathPartsAcceptBothSeparatorsAndDrives) {
+  EXPECT_EQ(sdkDirPart("C:\\a\\b.txt"), "C:\\a");
+  EXPECT_EQ(sdkDirPart("C:\\b.txt"), "C:\\");
+  EXPECT_EQ(sdkDirPart("b.txt"), "");
+  EXPECT_EQ(sdkDirPart("C:\\a\\"), "C:\\a");
+  EXPECT_EQ(sdkDirPart("/a/b.txt"), "/a");
+  EXPECT_EQ(sdkDirPart("/b.txt"), "/");
+  EXPECT_EQ(sdkDirPart("a/b\\c.txt"), "a/b");
+  EXPECT_EQ(sdkFileNamePart("C:\\a\\b.txt"), "b.txt");
+  EXPECT_EQ(sdkFileNamePart("C:b.txt"), "b.txt");
+  EXPECT_EQ(sdkFileNamePart("/a/b"), "b");
+  EXPECT_EQ(sdkFileNamePart("dir/"), "");
+  SdkString out("stale");
+  sdkDirPart(out, "b.txt");
+  EXPECT_STREQ(out.text(), "");
+  EXPECT_EQ(sdkIsSeparator('\\'), 1);
+  EXPECT_EQ(sdkIsSeparator(':'), 0);
+}
+
+TEST(SdkFs, SmallHelpers) {
+  std::string s = "AbZ[@";
+  sdkLowerAscii(s);
+  EXPECT_EQ(s, "abz[@");
+  sdkLowerAscii(static_cast<char*>(nullptr));
+  EXPECT_EQ(sdkPower(10, 0), 1);
+  EXPECT_EQ(sdkPower(2, 10), 1024);
+  EXPECT_EQ(sdkJoinPath("a/", "b"), "a/b");
+  EXPECT_EQ(sdkJoinPath("", "b"), "b");
+}
+
+TEST(SdkFs, MakeDirsCreatesEveryLevelOfTheDirectoryPart) {
+  TempDir t;
+  EXPECT_EQ(sdkMakeDirs((t / "x/y/z.job").c_str()), 1);
+  EXPECT_TRUE(fs::is_directory(t / "x/y"));
+  EXPECT_FALSE(fs::exists(t / "x/y/z.job"));
+  EXPECT_EQ(sdkMakeDirs((t / "p/q/").c_str()), 1);
+  EXPECT_TRUE(fs::is_directory(t / "p/q"));
+  EXPECT_EQ(sdkMakeDirs((t / "lone").c_str()), 1);
+  EXPECT_FALSE(fs::exists(t / "lone"));
+  EXPECT_EQ(sdkMakeDirs((t / "m\\n\\o.txt").c_str()), 1) << "backslashes separate too";
+  EXPECT_TRUE(fs::is_directory(t / "m/n"));
+  sdkWriteTextFile((t / "file").c_str(), "x");
+  EXPECT_EQ(sdkMakeDirs((t / "file/sub/a.txt").c_str()), 0) << "a file in the way";
+}
+
+TEST(SdkFs, WholeFileAndWindowReads) {
+  TempDir t;
+  std::string empty = t / "empty", data = t / "data";
+  ASSERT_EQ(sdkWriteTextFile(empty.c_str(), ""), 1);
+  auto e = sdkReadWholeFile(empty.c_str());
+  ASSERT_TRUE(e);
+  EXPECT_TRUE(e->empty());
+  ASSERT_EQ(sdkWriteTextFile(data.c_str(), "0123456789"), 1);
+  ASSERT_EQ(sdkAppendTextFile(data.c_str(), "ab"), 1);
+  EXPECT_EQ(sdkFileSize(data.c_str()), 12);
+  int shortRead = -1;
+  auto w = sdkReadFileWindow(data.c_str(), 4, 4, shortRead);
+  ASSERT_TRUE(w);
+  EXPECT_EQ(*w, "4567");
+  EXPECT_EQ(shortRead, 0);
+  w = sdkReadFileWindow(data.c_str(), 10, 4, shortRead);
+  EXPECT_EQ(*w, "ab");
+  EXPECT_EQ(shortRead, 1);
+  w = sdkReadFileWindow(data.c_str(), 100, 4, shortRead);
+  ASSERT_TRUE(w);
+  EXPECT_EQ(*w, "");
+  EXPECT_EQ(shortRead, 1);
+  EXPECT_FALSE(sdkReadWholeFile((t / "missing").c_str()));
+  EXPECT_FALSE(sdkReadFileWindow((t / "missing").c_str(), 0, 1, shortRead));
+  EXPECT_EQ(sdkFileSize((t / "missing").c_str()), 0);
+}
+
+TEST(SdkFs, CopyMoveDeleteAndFind) {
+  TempDir t;
+  std::string a = t / "a.frm", b = t / "b.frm", c = t / "sub/c.frm";
+  sdkWriteTextFile(a.c_str(), "alpha");
+  sdkWriteTextFile(b.c_str(), "old");
+  EXPECT_EQ(sdkCopyFile(a.c_str(), b.c_str()), 1);
+  EXPECT_EQ(*sdkReadWholeFile(b.c_str()), "alpha");
+  EXPECT_EQ(sdkCopyFile((t / "none").c_str(), b.c_str()), 0);
+  sdkMakeDirs(c.c_str());
+  EXPECT_EQ(sdkMoveFile(b.c_str(), c.c_str()), 1);
+  EXPECT_EQ(sdkFileExists(b.c_str()), 0);
+  EXPECT_EQ(sdkFileExists(c.c_str()), 1);
+  EXPECT_EQ(sdkFileExists((t / "sub").c_str()), 1) << "directories exist too";
+  SdkString found;
+  EXPECT_EQ(sdkFindFirst(found, (t / "*.frm").c_str()), 1);
+  EXPECT_STREQ(found.text(), "a.frm");
+  EXPECT_EQ(sdkFindFirst(found, (t / "*.xyz").c_str()), 0);
+  SdkString cs(c);
+  EXPECT_EQ(sdkDeleteFile(cs.text()), 1);
+  EXPECT_EQ(sdkRemoveDir((t / "sub").c_str()), 1);
+  EXPECT_EQ(sdkCanEnterDir(t.path().c_str()), 1);
+  EXPECT_EQ(sdkCanEnterDir(a.c_str()), 0);
+}
+
+TEST(SdkFs, TempNameIsUniqueUsesThePrefixAndLeavesNoFile) {
+  TempDir dir;
+  std::string old = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
+  setenv("TMPDIR", dir.path().c_str(), 1);
+  SdkString a, b;
+  ASSERT_EQ(sdkTempName(a, "krmjob"), 1);
+  ASSERT_EQ(sdkTempName(b, "krm"), 1);
+  if (old.empty()) unsetenv("TMPDIR"); else setenv("TMPDIR", old.c_str(), 1);
+  EXPECT_EQ(sdkDirPart(a.str()), dir.path());
+  EXPECT_EQ(sdkFileNamePart(a.str()).substr(0, 3), "krm");
+  EXPECT_NE(sdkFileNamePart(a.str()).substr(0, 4), "krmj") << "only three prefix characters";
+  EXPECT_FALSE(a.equalsString(b));
+  EXPECT_EQ(sdkFileExists(a.text()), 0);
+  EXPECT_EQ(sdkFileExists((a.str() + ".tmp").c_str()), 0);
+  EXPECT_TRUE(fs::is_empty(dir.path()));
+}
+
+TEST(SdkFs, LockIsReentrantAndExcludesOtherThreads) {
+  SdkLock lock;
+  lock.initialise();
+  lock.enter();
+  lock.enter();
+  int shared = 0;
+  std::thread other([&] {
+    SdkLockGuard g(lock);
+    shared = 2;
+  });
+  sdkSleep(20);
+  shared = 1;
+  EXPECT_EQ(shared, 1);
+  lock.leave();
+  lock.leave();
+  other.join();
+  EXPECT_EQ(shared, 2);
+  lock.deleteLock();
+}
