@@ -1,0 +1,79 @@
+// Job header, prolog, date line and string operands.
+#include "krmsdk/krm_framing.h"
+
+#include <ctime>
+
+#include "krmsdk/krm_lifetime.h"
+
+extern const unsigned char kKrmPrologPs[];
+extern const std::size_t kKrmPrologPs_size;
+
+namespace {
+
+std::tm localNow() {
+  std::time_t now = std::time(nullptr);
+  std::tm tm{};
+#ifdef _WIN32
+  localtime_s(&tm, &now);
+#else
+  localtime_r(&now, &tm);
+#endif
+  return tm;
+}
+
+}  // namespace
+
+std::string krmLocalTimeText(const char* format) {
+  std::tm tm = localNow();
+  char buf[256];
+  std::size_t n = std::strftime(buf, sizeof buf, format, &tm);
+  return std::string(buf, n);
+}
+
+std::string krmCtimeText() {
+  std::tm tm = localNow();
+  char buf[64];
+#ifdef _WIN32
+  if (asctime_s(buf, sizeof buf, &tm) != 0) return "\n";
+#else
+  if (asctime_r(&tm, buf) == nullptr) return "\n";
+#endif
+  return buf;
+}
+
+void krmWriteJobHeader(SdkString& job, const char* title, const char* headerComments) {
+  job.format("%%!\n%%%%Title: %s\n%%%%Creator: %s\n%%%%CreationDate: %s%%%%%s\n%s%%%%EndComments\n\n",
+             title ? title : "", kKrmVersionText, krmCtimeText().c_str(), krmNoticeText(),
+             headerComments ? headerComments : "");
+}
+
+std::string_view krmPrologText() {
+  return std::string_view(reinterpret_cast<const char*>(kKrmPrologPs), kKrmPrologPs_size);
+}
+
+void krmAppendProlog(SdkString& job) {
+  job.append(krmPrologText());
+  job.append("\n/DATE (");
+  job.append(krmPsString(krmLocalTimeText("%x %X")));
+  job.append(") def\n");
+}
+
+std::string krmPsString(std::string_view name) {
+  std::string out;
+  out.reserve(name.size());
+  for (char c : name) {
+    if (c == '(' || c == ')' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+std::string krmTransferOptions(const char* printerName, bool statusPage, bool overwrite) {
+  std::string options = "(";
+  options += krmPsString(printerName ? printerName : "");
+  options += ") ";
+  options += krmPsBool(statusPage);
+  options += ' ';
+  options += krmPsBool(overwrite);
+  return options;
+}

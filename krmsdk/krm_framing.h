@@ -1,0 +1,42 @@
+// The pieces every job text is framed with: the DSC header, the prolog that
+// defines the printer-side procedures (load_file, list&remove, end_list,
+// auto_start), the date line, the encapsulation lines and trailers, and the
+// one place where names become PostScript string operands.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "base/sdk_string.h"
+
+// Fixed lines.
+inline constexpr const char* kKrmStartJobExit = "\ntrue () startjob pop\n";
+inline constexpr const char* kKrmStartJobReturn = "\nfalse () startjob pop\n";
+inline constexpr const char* kKrmTrailer = "\n%EOF";
+inline constexpr const char* kKrmListTrailer = "\nend_list\n%EOF";
+inline constexpr const char* kKrmEndList = "\nend_list";
+
+// Local time in strftime form ("%x %X" for log lines and the date line).
+std::string krmLocalTimeText(const char* format);
+// Local time in ctime form, with its own trailing newline.
+std::string krmCtimeText();
+
+// Replaces the job text with the header: "%!", title, creator, creation
+// date, notice, the header comments verbatim, "%%EndComments" and an empty
+// line.
+void krmWriteJobHeader(SdkString& job, const char* title, const char* headerComments);
+// Appends the prolog (ending in "%%EndProlog\n") and the date line.
+void krmAppendProlog(SdkString& job);
+// The prolog text alone.
+std::string_view krmPrologText();
+
+// The text of a name inside a PostScript string operand "(...)": "(", ")"
+// and "\" get a backslash so that the name can't close the string early.
+// A name without them comes back unchanged.
+std::string krmPsString(std::string_view name);
+
+// "true" or "false".
+inline const char* krmPsBool(bool value) { return value ? "true" : "false"; }
+
+// Option text of a transfer: "(" printer ") " status " " overwrite.
+std::string krmTransferOptions(const char* printerName, bool statusPage, bool overwrite);

@@ -1,0 +1,33 @@
+// Lock files on POSIX: an flock on the open lock file. flock belongs to the
+// open file description, so it also keeps out other threads of this process
+// and dies with the holder. The file is deleted on release; a waiter that
+// wins the lock on a file that was deleted (or replaced) meanwhile lets go
+// and tries again, so two writers never hold locks on different files.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "krmsdk/krm_lock.h"
+
+std::intptr_t krmTryLockPath(const std::string& lockPath) {
+  int fd = open(lockPath.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, S_IRUSR | S_IWUSR);
+  if (fd < 0) return -1;
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    close(fd);
+    return -1;
+  }
+  struct stat held {};
+  struct stat named {};
+  if (fstat(fd, &held) != 0 || stat(lockPath.c_str(), &named) != 0 || held.st_ino != named.st_ino ||
+      held.st_dev != named.st_dev) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+void krmReleaseLockPath(std::intptr_t handle, const std::string& lockPath) {
+  unlink(lockPath.c_str());
+  close(static_cast<int>(handle));
+}

@@ -1,0 +1,83 @@
+// Whole-text and streaming output writers.
+#include "krmsdk/krm_stream.h"
+
+#include "base/sdk_fs.h"
+#include "krmsdk/krm_lifetime.h"
+#include "krmsdk/krmsdk.h"
+
+int krmWriteWholeText(const char* outputPath, std::string_view text) {
+  if (outputPath == nullptr) return 0;
+  sdkMakeDirs(outputPath);
+  KrmLockHandle lock = krmLockFile(outputPath);
+  if (!lock.valid()) return 0;
+  int ok = sdkWriteTextFile(outputPath, text);
+  krmUnlockFile(lock);
+  return ok;
+}
+
+KrmStream::KrmStream(std::string function, std::string outputPath)
+    : function_(std::move(function)), outputPath_(std::move(outputPath)) {}
+
+KrmStream::~KrmStream() {
+  if (!closed_) {
+    if (result_ == kKrmOk) fail(kKrmWriteError, outputPath_);
+    close();
+  }
+}
+
+int KrmStream::open() {
+  sdkMakeDirs(outputPath_.c_str());
+  lock_ = krmLockFile(outputPath_.c_str());
+  if (!lock_.valid()) return fail(kKrmAccessError, outputPath_);
+  file_.reset(std::fopen(outputPath_.c_str(), "wb"));
+  if (!file_) return fail(kKrmWriteError, outputPath_);
+  return result_;
+}
+
+int KrmStream::write(std::string_view piece) {
+  if (result_ != kKrmOk) return result_;
+  if (!file_) return fail(kKrmWriteError, outputPath_);
+  if (std::fwrite(piece.data(), 1, piece.size(), file_.get()) != piece.size() ||
+      std::fflush(file_.get()) != 0)
+    return fail(kKrmWriteError, outputPath_);
+  return result_;
+}
+
+int KrmStream::fail(int code, std::string_view argument) {
+  if (result_ == kKrmOk && code != kKrmOk) {
+    result_ = code;
+    argument_ = argument;
+  }
+  return result_;
+}
+
+int KrmStream::close() {
+  if (closed_) return result_;
+  closed_ = true;
+  if (file_) {
+    if (std::fclose(file_.release()) != 0) fail(kKrmWriteError, outputPath_);
+  }
+  // A failed job's output goes while the lock is still held, so it can't
+  // hit the file of the next writer; without the lock the file is another
+  // writer's and stays.
+  if (result_ != kKrmOk) {
+    if (lock_.valid() && sdkFileExists(outputPath_.c_str())) sdkDeleteFile(outputPath_.c_str());
+    krmUnlockFile(lock_);
+    return krmReportResult(function_, result_, argument_);
+  }
+  krmUnlockFile(lock_);
+  return krmReportResult(function_, kKrmOk, outputPath_);
+}
+
+std::unique_ptr<KrmStream> krmOpenStream(const char* function, const char* outputPath) {
+  auto stream = std::make_unique<KrmStream>(function ? function : "", outputPath ? outputPath : "");
+  stream->open();
+  return stream;
+}
+
+int krmCloseStream(std::unique_ptr<KrmStream>& stream) {
+  if (!stream) return kKrmWriteError;
+  int result = stream->close();
+  stream.reset();
+  return result;
+}

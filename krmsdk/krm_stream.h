@@ -1,0 +1,61 @@
+// Output writers of the jobs.
+//
+// krmWriteWholeText writes a job built in memory in one piece. A KrmStream
+// is the writer of jobs that embed files: it creates the parent
+// directories, takes the output's lock file, and writes piece after piece,
+// each written and flushed at once. The first failure (a write, or a job
+// step that reports one through fail()) is kept and stops every later
+// write. krmCloseStream closes the file, releases the lock, deletes the
+// output of a failed job and records the job's result as the last message.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "krmsdk/krm_lock.h"
+
+// 1 when the text was written whole, else 0 (parent directories are
+// created; the output's lock file is held while writing).
+int krmWriteWholeText(const char* outputPath, std::string_view text);
+
+class KrmStream {
+ public:
+  KrmStream(std::string function, std::string outputPath);
+  ~KrmStream();
+  KrmStream(const KrmStream&) = delete;
+  KrmStream& operator=(const KrmStream&) = delete;
+
+  // Directories, lock (1004) and file (1005). Returns the result so far.
+  int open();
+  // Writes and flushes one piece; 1001, or the job's failure code.
+  int write(std::string_view piece);
+  // Records a failure of the job (the first one wins); returns result().
+  int fail(int code, std::string_view argument);
+  // The job's result so far (1001 while everything worked).
+  int result() const { return result_; }
+  bool ok() const { return result_ == 1001; }
+  const std::string& function() const { return function_; }
+  const std::string& outputPath() const { return outputPath_; }
+  // Close, unlock, clean up and record; returns the final result.
+  int close();
+
+ private:
+  struct Closer {
+    void operator()(std::FILE* f) const {
+      if (f) std::fclose(f);
+    }
+  };
+  std::string function_;
+  std::string outputPath_;
+  std::string argument_;
+  std::unique_ptr<std::FILE, Closer> file_;
+  KrmLockHandle lock_;
+  int result_ = 1001;
+  bool closed_ = false;
+};
+
+// The named entry points of the streaming writer.
+std::unique_ptr<KrmStream> krmOpenStream(const char* function, const char* outputPath);
+int krmCloseStream(std::unique_ptr<KrmStream>& stream);

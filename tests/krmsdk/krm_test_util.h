@@ -1,0 +1,68 @@
+// Helpers shared by the job library tests: a started library, scratch
+// directories and file helpers.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "base/sdk_fs.h"
+#include "krmsdk/krmsdk.h"
+
+namespace krmtest {
+
+namespace fs = std::filesystem;
+
+// A fresh directory, removed at the end of the test.
+class ScratchDir {
+ public:
+  ScratchDir() {
+    SdkString name;
+    EXPECT_EQ(sdkMakeTempDir(name), 1);
+    path_ = name.str();
+  }
+  ~ScratchDir() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+  }
+  std::string operator/(const std::string& rel) const { return path_ + "/" + rel; }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+inline std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+inline void writeFile(const std::string& path, const std::string& content) {
+  fs::create_directories(fs::path(path).parent_path());
+  std::ofstream out(path, std::ios::binary);
+  out << content;
+}
+
+// Starts the library for a test and stops it afterwards.
+class StartedLibrary : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (krmGetLastMessage() != nullptr) krmFinished();
+    ASSERT_EQ(krmInitialize(), 1001);
+  }
+  void TearDown() override { krmFinished(); }
+  ScratchDir dir_;
+};
+
+// The job text after the header (whose creation date varies).
+inline std::string afterHeader(const std::string& job) {
+  auto at = job.find("%%EndComments\n\n");
+  return at == std::string::npos ? job : job.substr(at + 15);
+}
+
+}  // namespace krmtest
