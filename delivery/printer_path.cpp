@@ -1,0 +1,134 @@
+#include "delivery/printer_path.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "base/sdk_fs.h"
+
+namespace {
+
+struct FolderMarker {
+  const char* marker;
+  const char* root;
+};
+
+constexpr FolderMarker kFolderMarkers[] = {
+    {"/formlib/", "tqfc"}, {"/imglib/", "tqfc"}, {"/jdtlib/", "tqfc"}, {"/encoding/", "tqfc"},
+    {"/mislib/", "tqfc"},  {"/decomp/", "tqfc"}, {"/demo/", "tqf"},    {"/fontlib/", "tqfc"},
+};
+
+struct ExtensionFolder {
+  const char* extension;
+  const char* folder;
+};
+
+constexpr ExtensionFolder kExtensionFolders[] = {
+    {"frm", "tqfc/formlib/"}, {"seg", "tqfc/formlib/"}, {"dbm", "tqfc/formlib/"},
+    {"nm", "tqfc/mislib/"},   {"lm", "tqfc/mislib/"},   {"dmb", "tqfc/mislib/"},
+    {"ps", "tqfc/mislib/"},   {"dbf", "tqfc/mislib/"},  {"dat", "tqfc/mislib/"},
+    {"jpg", "tqfc/imglib/"},  {"tif", "tqfc/imglib/"},  {"eps", "tqfc/imglib/"},
+    {"pfb", "tqfc/fontlib/"}, {"pfa", "tqfc/fontlib/"}, {"fnt", "tqfc/fontlib/"},
+    {"jdt", "tqfc/jdtlib/"},  {"xjt", "tqfc/jdtlib/"},  {"enc", "tqfc/encoding/"},
+};
+
+constexpr char kFallbackFolder[] = "tqfc/mislib/";
+
+// Replaces every occurrence in one left-to-right pass.
+std::string replaceAll(std::string text, std::string_view search, std::string_view replacement) {
+  std::string out;
+  std::size_t pos = 0;
+  for (std::size_t hit; (hit = text.find(search, pos)) != std::string::npos; pos = hit + search.size()) {
+    out.append(text, pos, hit - pos);
+    out.append(replacement);
+  }
+  out.append(text, pos, std::string::npos);
+  return out;
+}
+
+// The text after the last slash or backslash; without either, the text
+// after a leading drive ("C:"); otherwise the whole path.
+std::string fileNameOf(std::string_view path) {
+  std::size_t cut = path.find_last_of("/\\");
+  if (cut != std::string_view::npos) return std::string(path.substr(cut + 1));
+  if (path.size() >= 2 && path[1] == ':' &&
+      ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')))
+    return std::string(path.substr(2));
+  return std::string(path);
+}
+
+bool equalsNoCaseAscii(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i];
+    char y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+PrinterPath ToPrinterPath(std::string_view localPath, int typeIndex, bool useFolderMarkers) {
+  const std::string working = replaceAll(replaceAll(std::string(localPath), "\\", "/"), "//", "/");
+  const std::string fileName = fileNameOf(localPath);
+
+  if (typeIndex >= 0 && typeIndex < static_cast<int>(kPrinterResourceTypes.size()))
+    return {kPrinterResourceTypes[static_cast<std::size_t>(typeIndex)].folder + fileName, true};
+
+  if (useFolderMarkers) {
+    for (const FolderMarker& marker : kFolderMarkers) {
+      std::size_t hit = working.find(marker.marker);
+      if (hit != std::string::npos) return {marker.root + working.substr(hit), true};
+    }
+  }
+
+  std::size_t dot = localPath.rfind('.');
+  std::string_view extension = dot == std::string_view::npos ? localPath : localPath.substr(dot + 1);
+  for (const ExtensionFolder& row : kExtensionFolders) {
+    if (equalsNoCaseAscii(extension, row.extension)) return {row.folder + fileName, true};
+  }
+  return {kFallbackFolder + fileName, false};
+}
+
+bool ReadWholeFile(const std::string& path, std::string& content) {
+  if (path.empty() || !sdkFileExists(path.c_str()) || sdkIsDirectory(path.c_str())) return false;
+  std::optional<std::string> data = sdkReadWholeFile(path.c_str());
+  if (!data) return false;
+  content = std::move(*data);
+  return true;
+}
+
+bool ReadPostScriptFontName(const std::string& path, std::string& fontName) {
+  std::string content;
+  if (!ReadWholeFile(path, content)) return false;
+  // The first six bytes are a PFB segment header or the start of a PFA's
+  // "%!" line; neither holds the name. The clear text ends at the first
+  // zero byte (in a PFB, the header of the next segment).
+  std::string_view text(content);
+  text.remove_prefix(std::min<std::size_t>(6, text.size()));
+  text = text.substr(0, text.find('\0'));
+
+  static constexpr std::string_view kDelimiters = "/() \n\t\r";
+  bool wantName = false;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    pos = text.find_first_not_of(kDelimiters, pos);
+    if (pos == std::string_view::npos) break;
+    std::size_t end = text.find_first_of(kDelimiters, pos);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view token = text.substr(pos, end - pos);
+    if (wantName) {
+      fontName = std::string(token);
+      return true;
+    }
+    wantName = token == "FontName";
+    pos = end;
+  }
+  if (wantName) {
+    fontName.clear();
+    return true;
+  }
+  return false;
+}

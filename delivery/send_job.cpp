@@ -1,0 +1,83 @@
+#include "delivery/send_job.h"
+
+#include <wx/intl.h>
+
+#include "delivery/app_config.h"
+#include "delivery/printer_groups.h"
+
+namespace {
+
+std::string translated(const std::string& text) { return fromWx(wxGetTranslation(toWx(text))); }
+
+SendOutcome failure(std::string message) {
+  SendOutcome outcome;
+  outcome.status = SendOutcome::Status::Cleared;
+  outcome.message = translated(message);
+  return outcome;
+}
+
+}  // namespace
+
+bool isGroupTarget(const std::string& target) { return target.starts_with(kGroupMarker); }
+
+std::string stripGroupMarker(const std::string& target) {
+  std::string name;
+  const std::string_view marker = kGroupMarker;
+  std::size_t pos = 0;
+  while (pos < target.size()) {
+    std::size_t hit = target.find(marker, pos);
+    if (hit == std::string::npos) {
+      name.append(target, pos, std::string::npos);
+      break;
+    }
+    name.append(target, pos, hit - pos);
+    pos = hit + marker.size();
+  }
+  return name;
+}
+
+SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const std::string& docName,
+                    const std::string& filePath, const std::string& target) {
+  if (target == noPrintersSentinel()) return SendOutcome();
+
+  std::vector<std::string> failed;
+  if (isGroupTarget(target)) {
+    const std::string group = stripGroupMarker(target);
+    const std::vector<std::string> members = readGroup(group);
+    if (members.empty()) return failure(kEmptyGroupMessage + group);
+    const std::vector<std::string> installed = spooler.EnumeratePrinters();
+    for (const std::string& member : members) {
+      bool found = false;
+      for (const std::string& printer : installed) {
+        if (equalsNoCase(printer, member)) {
+          found = true;
+          break;
+        }
+      }
+      if (!found || !spooler.WriteFileToPrinter(docName, filePath, member)) failed.push_back(member);
+    }
+  } else if (!spooler.WriteFileToPrinter(docName, filePath, target)) {
+    failed.push_back(target);
+  }
+
+  if (!failed.empty()) {
+    std::string list;
+    for (const std::string& name : failed) {
+      if (!list.empty()) list += '\n';
+      list += name;
+    }
+    SendOutcome outcome = failure(kSendFailedMessage + list);
+    outcome.failedPrinters = std::move(failed);
+    return outcome;
+  }
+  SendOutcome outcome;
+  outcome.beep = true;
+  outcome.status = SendOutcome::Status::Set;
+  outcome.statusText = docName + translated(kSuccessSuffix);
+  return outcome;
+}
+
+SendOutcome SendJob(const std::string& docName, const std::string& filePath, const std::string& target) {
+  return SendJob(
+      systemSpooler(), [](const std::string& group) { return ReadPrinterGroup(group); }, docName, filePath, target);
+}

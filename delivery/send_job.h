@@ -1,0 +1,57 @@
+// Delivering one job file to a destination: a printer, every member of a
+// printer group, or nothing when the destination is the no-printer
+// placeholder.
+//
+// SendJob decides and delivers but shows nothing: it returns what the user
+// is to be told (status line, error message, beep), and the desktop or the
+// command line presents it. It never deletes the job file. Group members are
+// looked up in a fresh printer list without regard to case and opened by
+// the name as stored; members that are not installed, or whose copy fails,
+// are named in the failure message while the others still get the job.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "delivery/spooler.h"
+
+// Marks a printer-group destination: three backslashes before the name.
+inline constexpr char kGroupMarker[] = "\\\\\\";
+inline constexpr char kSuccessSuffix[] = " completed successfully";
+inline constexpr char kEmptyGroupMessage[] = "The printer group contains no printer.\n\n";
+inline constexpr char kSendFailedMessage[] = "Quaymaster cannot send the job to the printer(s).\n\n";
+
+struct SendOutcome {
+  enum class Status {
+    Unchanged,  // leave the status line alone
+    Cleared,    // clear it
+    Set,        // show statusText
+  };
+  Status status = Status::Unchanged;
+  std::string statusText;
+  // Text of the error message box (caption "Quaymaster", error icon, OK);
+  // empty when there is none.
+  std::string message;
+  bool beep = false;
+  // Printers that did not get the job, in the order they were tried.
+  std::vector<std::string> failedPrinters;
+
+  // True when every printer got the job (or there was nothing to do).
+  bool succeeded() const { return message.empty(); }
+};
+
+// Members of a printer group, in stored order.
+using GroupReader = std::function<std::vector<std::string>(const std::string& groupName)>;
+
+// The decisions of SendJob over any spooler and group source.
+SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const std::string& docName,
+                    const std::string& filePath, const std::string& target);
+
+// SendJob on the system spooler with groups from the configuration file.
+SendOutcome SendJob(const std::string& docName, const std::string& filePath, const std::string& target);
+
+// True when the destination text names a printer group.
+bool isGroupTarget(const std::string& target);
+// The destination without any group marker.
+std::string stripGroupMarker(const std::string& target);

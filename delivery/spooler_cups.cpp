@@ -1,0 +1,274 @@
+// The spooler over CUPS (libcups). The scheduler is the one libcups is
+// pointed at (CUPS_SERVER, client.conf or cupsSetServer).
+#include <cups/cups.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "delivery/spooler.h"
+
+namespace {
+
+std::string lowerAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+std::string uriScheme(std::string_view uri) {
+  std::size_t colon = uri.find(':');
+  return colon == std::string_view::npos ? std::string() : lowerAscii(uri.substr(0, colon));
+}
+
+std::string percentEncode(std::string_view text) {
+  static const char hex[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : text) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
+        c == '.' || c == '~') {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    }
+  }
+  return out;
+}
+
+struct IppDeleter {
+  void operator()(ipp_t* ipp) const { ippDelete(ipp); }
+};
+using IppPtr = std::unique_ptr<ipp_t, IppDeleter>;
+
+struct HttpDeleter {
+  void operator()(http_t* http) const { httpClose(http); }
+};
+using HttpPtr = std::unique_ptr<http_t, HttpDeleter>;
+
+// The queue's PPD file as text; nothing when the queue has none (404).
+enum class PpdFetch { Found, NoDriver, Failed };
+
+PpdFetch fetchPpd(const std::string& printerName, std::string& text) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> spool(std::tmpfile(), &std::fclose);
+  if (!spool) return PpdFetch::Failed;
+  std::string resource = "/printers/" + percentEncode(printerName) + ".ppd";
+  http_status_t status = cupsGetFd(CUPS_HTTP_DEFAULT, resource.c_str(), fileno(spool.get()));
+  if (status == HTTP_STATUS_NOT_FOUND) return PpdFetch::NoDriver;
+  if (status != HTTP_STATUS_OK) return PpdFetch::Failed;
+  std::rewind(spool.get());
+  char buffer[8192];
+  std::size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, spool.get())) > 0) text.append(buffer, got);
+  return PpdFetch::Found;
+}
+
+// The quoted value of a "*key: "value"" line, split at blanks.
+std::vector<std::string> quotedFields(std::string_view line) {
+  std::vector<std::string> fields;
+  std::size_t open = line.find('"');
+  std::size_t close = line.rfind('"');
+  if (open == std::string_view::npos || close <= open) return fields;
+  std::string_view value = line.substr(open + 1, close - open - 1);
+  std::size_t pos = 0;
+  while (pos < value.size()) {
+    while (pos < value.size() && (value[pos] == ' ' || value[pos] == '\t')) ++pos;
+    std::size_t end = pos;
+    while (end < value.size() && value[end] != ' ' && value[end] != '\t') ++end;
+    if (end > pos) fields.emplace_back(value.substr(pos, end - pos));
+    pos = end;
+  }
+  return fields;
+}
+
+bool isFoomatic(const std::string& program) {
+  std::size_t slash = program.rfind('/');
+  return program.substr(slash == std::string::npos ? 0 : slash + 1) == "foomatic-rip";
+}
+
+// PostScript reaches the device when the driver has no filter at all, or
+// one of its filters takes PostScript to the device (cupsFilter2: PostScript
+// out; cupsFilter: PostScript in). foomatic-rip renders PostScript into the
+// device's own language, so it counts as not PostScript.
+bool ppdTakesPostScript(const std::string& ppd) {
+  std::vector<std::vector<std::string>> filters;
+  std::vector<std::vector<std::string>> filters2;
+  std::size_t pos = 0;
+  while (pos < ppd.size()) {
+    std::size_t end = ppd.find('\n', pos);
+    if (end == std::string::npos) end = ppd.size();
+    std::string_view line(ppd.data() + pos, end - pos);
+    if (line.starts_with("*cupsFilter2:")) filters2.push_back(quotedFields(line));
+    else if (line.starts_with("*cupsFilter:")) filters.push_back(quotedFields(line));
+    pos = end + 1;
+  }
+  if (!filters2.empty()) {
+    for (const auto& f : filters2) {
+      if (f.size() >= 4 && lowerAscii(f[1]).find("postscript") != std::string::npos && !isFoomatic(f[3])) return true;
+    }
+    return false;
+  }
+  if (filters.empty()) return true;
+  for (const auto& f : filters) {
+    if (f.size() >= 3 && lowerAscii(f[0]).find("postscript") != std::string::npos && !isFoomatic(f[2])) return true;
+  }
+  return false;
+}
+
+QueueFacts factsOf(const SpoolerQueue& queue) {
+  QueueFacts facts;
+  facts.name = queue.name;
+  std::string scheme = uriScheme(queue.port);
+  facts.pdfConverter = queue.driver == "Adobe PDF Converter" || scheme == "cups-pdf" ||
+                       lowerAscii(queue.driver).find("cups-pdf") != std::string::npos;
+  facts.conversionPort = queue.port == "KOROConvert" || scheme == "koroconvert";
+  facts.filePort = scheme == "file";
+  // Converters are out anyway; spare them the driver query.
+  if (!facts.pdfConverter && !facts.conversionPort) facts.acceptsRawPostScript = SupportsPostScriptPassthrough(queue);
+  return facts;
+}
+
+// The local and connected queues, in the scheduler's order.
+std::vector<SpoolerQueue> listQueues() {
+  std::vector<SpoolerQueue> queues;
+  ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
+  static const char* const wanted[] = {"printer-name", "device-uri", "printer-make-and-model"};
+  ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                static_cast<int>(sizeof wanted / sizeof wanted[0]), nullptr, wanted);
+  IppPtr response(cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/"));
+  if (!response) return queues;
+  SpoolerQueue current;
+  auto finish = [&]() {
+    if (!current.name.empty()) queues.push_back(current);
+    current = SpoolerQueue();
+  };
+  for (ipp_attribute_t* attr = ippFirstAttribute(response.get()); attr != nullptr;
+       attr = ippNextAttribute(response.get())) {
+    const char* name = ippGetName(attr);
+    if (name == nullptr || ippGetGroupTag(attr) != IPP_TAG_PRINTER) {
+      finish();
+      continue;
+    }
+    const char* value = ippGetString(attr, 0, nullptr);
+    if (value == nullptr) continue;
+    if (std::strcmp(name, "printer-name") == 0) current.name = value;
+    else if (std::strcmp(name, "device-uri") == 0) current.port = value;
+    else if (std::strcmp(name, "printer-make-and-model") == 0) current.driver = value;
+  }
+  finish();
+  return queues;
+}
+
+void cancelJob(const std::string& printerName, int jobId) {
+  cupsCancelJob2(CUPS_HTTP_DEFAULT, printerName.c_str(), jobId, 0);
+}
+
+}  // namespace
+
+bool SupportsPostScriptPassthrough(const SpoolerQueue& queue) {
+  // A raw queue has no driver: the bytes reach the device unchanged.
+  if (queue.driver == "Local Raw Printer") return true;
+  std::string ppd;
+  switch (fetchPpd(queue.name, ppd)) {
+    case PpdFetch::NoDriver:
+      return true;
+    case PpdFetch::Failed:
+      return false;
+    case PpdFetch::Found:
+      break;
+  }
+  return ppdTakesPostScript(ppd);
+}
+
+std::vector<std::string> EnumeratePrinters() {
+  std::vector<QueueFacts> facts;
+  std::size_t accepted = 0;
+  for (const SpoolerQueue& queue : listQueues()) {
+    facts.push_back(factsOf(queue));
+    const QueueFacts& f = facts.back();
+    accepted += f.acceptsRawPostScript && !f.pdfConverter && !f.conversionPort;
+    // Enough accepted ones: later queues cannot be offered anyway.
+    if (accepted >= kMaxPrinters) break;
+  }
+  // File-output queues are fine here: they are real queues of the system.
+  return selectOfferedPrinters(facts, false);
+}
+
+bool WriteDataToPrinter(const std::string& docName, const std::string& printerName, const ChunkReader& reader) {
+  std::vector<char> buffer(kSpoolerChunkSize);
+  long got = reader(buffer.data(), buffer.size());
+  if (got < 0) return false;
+
+  // A connection of our own, so that an unfinished document can be dropped
+  // by closing it.
+  HttpPtr http(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 30000, nullptr));
+  if (!http) return false;
+  int job = cupsCreateJob(http.get(), printerName.c_str(), docName.c_str(), 0, nullptr);
+  if (job <= 0) return false;
+
+  // The scheduler refuses empty documents; an empty job file has nothing to
+  // deliver, and the queue has just shown that it takes jobs.
+  if (got == 0) {
+    http.reset();
+    cancelJob(printerName, job);
+    return true;
+  }
+
+  if (cupsStartDocument(http.get(), printerName.c_str(), job, docName.c_str(), CUPS_FORMAT_RAW, 1) !=
+      HTTP_STATUS_CONTINUE) {
+    http.reset();
+    cancelJob(printerName, job);
+    return false;
+  }
+  bool copied = true;
+  while (got > 0) {
+    if (cupsWriteRequestData(http.get(), buffer.data(), static_cast<std::size_t>(got)) != HTTP_STATUS_CONTINUE) {
+      copied = false;
+      break;
+    }
+    got = reader(buffer.data(), buffer.size());
+    if (got < 0) copied = false;
+  }
+  if (!copied) {
+    // Dropping the connection leaves the document unfinished; the job is
+    // then cancelled, so a truncated job never reaches the printer.
+    http.reset();
+    cancelJob(printerName, job);
+    return false;
+  }
+  ipp_status_t status = cupsFinishDocument(http.get(), printerName.c_str());
+  if (status > IPP_STATUS_OK_CONFLICTING) {
+    http.reset();
+    cancelJob(printerName, job);
+    return false;
+  }
+  return true;
+}
+
+bool WriteFileToPrinter(const std::string& docName, const std::string& filePath, const std::string& printerName) {
+  int fd = ::open(filePath.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = WriteDataToPrinter(docName, printerName, [fd](char* buffer, std::size_t size) -> long {
+    std::size_t filled = 0;
+    while (filled < size) {
+      ssize_t n = ::read(fd, buffer + filled, size - filled);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return -1;
+      }
+      if (n == 0) break;
+      filled += static_cast<std::size_t>(n);
+    }
+    return static_cast<long>(filled);
+  });
+  ::close(fd);
+  return ok;
+}
