@@ -1,6 +1,8 @@
 #include "delivery/app_config.h"
 
+#include <wx/app.h>
 #include <wx/filename.h>
+#include <wx/init.h>
 #include <wx/log.h>
 
 #include <cstdlib>
@@ -70,6 +72,13 @@ wxString absoluteFor(const std::string& path) {
 }
 
 }  // namespace
+
+QmQuietLog::QmQuietLog() {
+  // wxFileConfig asks the application's traits for standard folders.
+  static const bool initialised = wxTheApp != nullptr || wxInitialize();
+  (void)initialised;
+  quiet.emplace();
+}
 
 QmConfigFile::QmConfigFile(std::string_view appName, std::string_view vendorName, std::string_view localName)
     : QmConfigFile(resolveConfigFile(appName, localName), appName, vendorName) {}

@@ -85,8 +85,11 @@ ConfigLocation resolveConfigFile(std::string_view appName, std::string_view loca
 
 // Keeps wxWidgets' log quiet while the file is being read, so that an
 // unreadable file becomes "absent keys" rather than a printed error.
+// Also makes sure wxWidgets is initialised (a program without a wxApp, such
+// as the command line, gets a console one).
 struct QmQuietLog {
-  std::optional<wxLogNull> quiet{std::in_place};
+  QmQuietLog();
+  std::optional<wxLogNull> quiet;
 };
 
 // The common part of both configuration objects.

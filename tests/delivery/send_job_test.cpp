@@ -1,0 +1,154 @@
+#include "delivery/send_job.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+namespace {
+
+struct Write {
+  std::string doc, file, printer;
+  bool operator==(const Write&) const = default;
+};
+
+class FakeSpooler : public Spooler {
+ public:
+  std::vector<std::string> installed{kNoPrintersAvailable};
+  std::set<std::string> failing;
+  std::vector<Write> writes;
+  int enumerations = 0;
+
+  std::vector<std::string> EnumeratePrinters() override {
+    ++enumerations;
+    return installed;
+  }
+  bool WriteFileToPrinter(const std::string& doc, const std::string& file, const std::string& printer) override {
+    writes.push_back({doc, file, printer});
+    return failing.count(printer) == 0;
+  }
+};
+
+class SendJobTest : public ::testing::Test {
+ protected:
+  SendOutcome send(const std::string& target) {
+    return SendJob(spooler_, [this](const std::string& g) {
+      asked_.push_back(g);
+      return groups_[g];
+    }, "[List Files]", "/tmp/krm123", target);
+  }
+  FakeSpooler spooler_;
+  std::map<std::string, std::vector<std::string>> groups_;
+  std::vector<std::string> asked_;
+};
+
+TEST_F(SendJobTest, PlaceholderDoesNothingAtAll) {
+  SendOutcome outcome = send(kNoPrintersAvailable);
+  EXPECT_EQ(outcome.status, SendOutcome::Status::Unchanged);
+  EXPECT_TRUE(outcome.message.empty());
+  EXPECT_FALSE(outcome.beep);
+  EXPECT_TRUE(spooler_.writes.empty());
+}
+
+TEST_F(SendJobTest, SinglePrinterSuccessAndFailure) {
+  SendOutcome ok = send("Tessel_1");
+  EXPECT_EQ(spooler_.writes, (std::vector<Write>{{"[List Files]", "/tmp/krm123", "Tessel_1"}}));
+  EXPECT_TRUE(ok.beep);
+  EXPECT_EQ(ok.status, SendOutcome::Status::Set);
+  EXPECT_EQ(ok.statusText, "[List Files] completed successfully");
+  EXPECT_TRUE(ok.succeeded());
+  // A single printer is not looked up in the printer list.
+  EXPECT_EQ(spooler_.enumerations, 0);
+
+  spooler_.failing.insert("Gone");
+  SendOutcome failed = send("Gone");
+  EXPECT_FALSE(failed.beep);
+  EXPECT_EQ(failed.status, SendOutcome::Status::Cleared);
+  EXPECT_EQ(failed.message, "Quaymaster cannot send the job to the printer(s).\n\nGone");
+  EXPECT_EQ(failed.failedPrinters, std::vector<std::string>{"Gone"});
+}
+
+TEST_F(SendJobTest, GroupMembersMatchWithoutCaseAndOpenByStoredName) {
+  spooler_.installed = {"TESSEL_1", "Tessel_2", "Other"};
+  groups_["Floor"] = {"tessel_1", "Missing", "Tessel_2"};
+  SendOutcome outcome = send("\\\\\\Floor");
+  EXPECT_EQ(asked_, std::vector<std::string>{"Floor"});
+  EXPECT_EQ(spooler_.enumerations, 1);
+  ASSERT_EQ(spooler_.writes.size(), 2u);
+  EXPECT_EQ(spooler_.writes[0].printer, "tessel_1");
+  EXPECT_EQ(spooler_.writes[1].printer, "Tessel_2");
+  EXPECT_EQ(outcome.message, "Quaymaster cannot send the job to the printer(s).\n\nMissing");
+  EXPECT_FALSE(outcome.beep);
+  EXPECT_EQ(outcome.status, SendOutcome::Status::Cleared);
+}
+
+TEST_F(SendJobTest, EveryFailedMemberIsListedAndTheRestStillSent) {
+  spooler_.installed = {"A", "B", "C"};
+  spooler_.failing = {"A", "C"};
+  groups_["G"] = {"A", "X", "B", "C"};
+  SendOutcome outcome = send("\\\\\\G");
+  EXPECT_EQ(spooler_.writes.size(), 3u);
+  EXPECT_EQ(outcome.message, "Quaymaster cannot send the job to the printer(s).\n\nA\nX\nC");
+  EXPECT_EQ(outcome.failedPrinters, (std::vector<std::string>{"A", "X", "C"}));
+
+  spooler_.failing.clear();
+  groups_["G"] = {"a", "b"};
+  SendOutcome ok = send("\\\\\\G");
+  EXPECT_TRUE(ok.beep);
+  EXPECT_EQ(ok.statusText, "[List Files] completed successfully");
+}
+
+TEST_F(SendJobTest, EmptyGroupIsReportedByName) {
+  groups_["Floor"] = {};
+  SendOutcome outcome = send("\\\\\\Floor");
+  EXPECT_EQ(outcome.message, "The printer group contains no printer.\n\nFloor");
+  EXPECT_EQ(outcome.status, SendOutcome::Status::Cleared);
+  EXPECT_EQ(spooler_.enumerations, 0);
+  EXPECT_TRUE(spooler_.writes.empty());
+}
+
+TEST_F(SendJobTest, EveryMarkerIsRemovedFromTheGroupName) {
+  groups_["AB"] = {};
+  send("\\\\\\A\\\\\\B");
+  EXPECT_EQ(asked_, std::vector<std::string>{"AB"});
+  EXPECT_EQ(stripGroupMarker("\\\\\\\\Floor"), "\\Floor");
+  EXPECT_FALSE(isGroupTarget("\\\\Floor"));
+}
+
+QueueFacts queue(std::string name, bool ps = true) {
+  QueueFacts facts;
+  facts.name = std::move(name);
+  facts.acceptsRawPostScript = ps;
+  return facts;
+}
+
+TEST(OfferedPrinters, FiltersConvertersAndNonPostScriptQueues) {
+  std::vector<QueueFacts> queues{queue("Tessel_1"), queue("Laser_PCL", false), queue("PDF"), queue("Convert"),
+                                 queue("ToFile")};
+  queues[2].pdfConverter = true;
+  queues[3].conversionPort = true;
+  queues[4].filePort = true;
+  EXPECT_EQ(selectOfferedPrinters(queues, false), (std::vector<std::string>{"Tessel_1", "ToFile"}));
+  EXPECT_EQ(selectOfferedPrinters(queues, true), std::vector<std::string>{"Tessel_1"});
+}
+
+TEST(OfferedPrinters, PlaceholderWhenNoneAndCapAtTheLimit) {
+  EXPECT_EQ(selectOfferedPrinters({}, false), std::vector<std::string>{kNoPrintersAvailable});
+  EXPECT_EQ(selectOfferedPrinters({queue("PCL", false)}, false), std::vector<std::string>{kNoPrintersAvailable});
+
+  std::vector<QueueFacts> many;
+  for (int i = 0; i < 2100; ++i) many.push_back(queue("P" + std::to_string(i), i % 2 == 0));
+  std::vector<std::string> offered = selectOfferedPrinters(many, false);
+  ASSERT_EQ(offered.size(), kMaxPrinters);
+  EXPECT_EQ(offered.front(), "P0");
+  EXPECT_EQ(offered.back(), "P2046");
+}
+
+TEST(OfferedPrinters, InstalledPrinterComparesWithoutCase) {
+  FakeSpooler spooler;
+  spooler.installed = {"Tessel_1"};
+  EXPECT_TRUE(IsInstalledPrinter(spooler, "TESSEL_1"));
+  EXPECT_FALSE(IsInstalledPrinter(spooler, "Tessel_"));
+}
+
+}  // namespace

@@ -1,0 +1,141 @@
+#include "tools/cups/private_cups.h"
+
+#include <cups/cups.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+int runProgram(const std::vector<std::string>& args, std::string& output) {
+  output.clear();
+  if (args.empty()) return -1;
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) return -1;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
+  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
+  posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+  posix_spawn_file_actions_addclose(&actions, pipeFds[1]);
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(pipeFds[1]);
+  if (spawned != 0) {
+    close(pipeFds[0]);
+    return -1;
+  }
+  char buffer[4096];
+  for (;;) {
+    ssize_t n = read(pipeFds[0], buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    output.append(buffer, static_cast<std::size_t>(n));
+  }
+  close(pipeFds[0]);
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) return -1;
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::unique_ptr<PrivateCups> PrivateCups::start(const std::string& script, const std::string& simulator,
+                                                std::string& error) {
+  char folderTemplate[] = "/tmp/qmcups.XXXXXX";
+  if (mkdtemp(folderTemplate) == nullptr) {
+    error = "cannot create a folder under /tmp";
+    return nullptr;
+  }
+  std::vector<std::string> args{"bash", script, "start", folderTemplate};
+  if (!simulator.empty()) {
+    args.push_back("--sim");
+    args.push_back(simulator);
+  }
+  std::string output;
+  if (runProgram(args, output) != 0) {
+    error = "the private scheduler did not start: " + output;
+    std::string ignored;
+    runProgram({"bash", script, "destroy", folderTemplate}, ignored);
+    std::error_code ec;
+    fs::remove_all(folderTemplate, ec);
+    return nullptr;
+  }
+  return std::unique_ptr<PrivateCups>(new PrivateCups(script, folderTemplate));
+}
+
+PrivateCups::~PrivateCups() {
+  std::string ignored;
+  runProgram({"bash", script_, "destroy", folder_}, ignored);
+}
+
+bool PrivateCups::run(const std::vector<std::string>& args) {
+  std::vector<std::string> all{"bash", script_};
+  all.insert(all.end(), args.begin(), args.end());
+  std::string output;
+  if (runProgram(all, output) == 0) return true;
+  error_ = output;
+  return false;
+}
+
+bool PrivateCups::addCapture(const std::string& name, std::string& jobsFolder) {
+  jobsFolder = folder_ + "/printers/" + name + "/jobs";
+  return run({"add-capture", folder_, name, jobsFolder});
+}
+
+bool PrivateCups::addSimulated(const std::string& name, std::string& diskFolder, std::string& pagesFolder,
+                               const std::string& format) {
+  diskFolder = folder_ + "/printers/" + name + "/disk";
+  pagesFolder = folder_ + "/printers/" + name + "/pages";
+  return run({"add-sim", folder_, name, diskFolder, pagesFolder, format});
+}
+
+bool PrivateCups::addDriver(const std::string& name, const std::string& model) {
+  return run({"add-driver", folder_, name, model});
+}
+
+void PrivateCups::useForClients() const {
+  const std::string socket = socketPath();
+  const std::string client = folder_ + "/client";
+  setenv("CUPS_SERVER", socket.c_str(), 1);
+  setenv("CUPS_SERVERROOT", client.c_str(), 1);
+  setenv("HOME", client.c_str(), 1);
+  unsetenv("PRINTER");
+  unsetenv("LPDEST");
+  cupsSetServer(socket.c_str());
+}
+
+std::vector<std::string> waitForCapturedJobs(const std::string& folder, std::size_t count, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  std::vector<std::string> jobs;
+  for (;;) {
+    jobs.clear();
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec)) {
+      const std::string name = entry.path().filename().string();
+      if (name.starts_with("job-") && name.ends_with(".bin")) jobs.push_back(entry.path().string());
+    }
+    if (jobs.size() >= count || std::chrono::steady_clock::now() >= deadline) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  auto number = [](const std::string& path) {
+    const std::string name = fs::path(path).filename().string();
+    return std::atol(name.c_str() + 4);
+  };
+  std::sort(jobs.begin(), jobs.end(), [&](const std::string& a, const std::string& b) { return number(a) < number(b); });
+  return jobs;
+}
