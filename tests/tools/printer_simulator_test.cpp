@@ -1,0 +1,134 @@
+// The simulator itself: error reports, job control, confinement to its
+// directories, fonts from the disk and the command-line program.
+#include <gtest/gtest.h>
+
+#include "sim_test_util.h"
+#include "tools/printer_sim/process_runner.h"
+
+using simtest::Job;
+using simtest::SimPrinterTest;
+
+class PrinterSim : public SimPrinterTest {};
+
+TEST_F(PrinterSim, ReportsAPostScriptErrorAndTheOutputBeforeIt) {
+  PrinterSimResult r = run(Job::bare("%!\n(before) =\nshowpage\n1 0 div\n(after) =\n"));
+  EXPECT_TRUE(r.ran);
+  EXPECT_FALSE(r.ok());
+  EXPECT_EQ(r.errorText, "undefinedresult in --div--");
+  EXPECT_EQ(r.output, "before\n");
+  EXPECT_EQ(r.pages.size(), 1u);  // the page printed before the error
+}
+
+TEST_F(PrinterSim, MissingJobOrGhostscriptIsReportedNotRun) {
+  PrinterSimResult missing = printer().run(path("absent.ps"));
+  EXPECT_FALSE(missing.ran);
+  EXPECT_FALSE(missing.ok());
+  EXPECT_FALSE(missing.errorText.empty());
+
+  options_.ghostscript = "qm-no-such-ghostscript";
+  PrinterSimResult noGs = run(Job::bare("%!\n"));
+  EXPECT_FALSE(noGs.ran);
+  EXPECT_FALSE(noGs.errorText.empty());
+}
+
+TEST_F(PrinterSim, AcceptsStartJobWithAnEmptyPassword) {
+  PrinterSimResult r = run(Job::bare("%!\ntrue () startjob =\n/Persist 1 def\nfalse () startjob =\n"
+                                     "/Persist where { pop (kept) = } if\n"));
+  ASSERT_TRUE(r.ok()) << r.errorText;
+  EXPECT_EQ(r.output, "true\ntrue\nkept\n");
+}
+
+TEST_F(PrinterSim, ConfinesTheJobToItsDisk) {
+  // Plain names, "/" and ".." included, stay on the disk; host paths are refused.
+  std::string outside = path("outside.txt");
+  PrinterSimResult r = run(Job::bare("%!\n(../escape) (w) file (x) writestring\n(/etc/x) (w) file closefile\n"
+                                     "(%os%" + outside + ") (w) file closefile\n"));
+  EXPECT_EQ(r.errorText, "invalidfileaccess in --file--");
+  EXPECT_FALSE(sdkFileExists(outside.c_str()));
+  EXPECT_EQ(printer().readFile("../escape"), "x");
+  EXPECT_TRUE(printer().readFile("/etc/x").has_value());
+
+  PrinterSimResult tmp = run(Job::bare("%!\n(%os%/tmp/qm-printer-sim-escape) (w) file closefile\n"));
+  EXPECT_EQ(tmp.errorText, "invalidfileaccess in --file--");
+  EXPECT_FALSE(sdkFileExists("/tmp/qm-printer-sim-escape"));
+}
+
+TEST_F(PrinterSim, FileOperatorsSeeTheDiskUnderPrinterNames) {
+  ASSERT_TRUE(printer().writeFile("tqfc/formlib/a.frm", "12345"));
+  ASSERT_TRUE(printer().writeFile("tqfc/imglib/b.jpg", "1"));
+  PrinterSimResult r = run(Job::bare(
+      "%!\n(tqfc/formlib/*) { = } 200 string filenameforall\n"
+      "(%disk0%tqfc/img*) { = } 200 string filenameforall\n"
+      "(tqfc/formlib/a.frm) status { pop pop exch pop = } if\n"
+      "(tqfc/formlib/a.frm) (tqfc/formlib/c.frm) renamefile\n"
+      "(tqfc/imglib/b.jpg) deletefile\n"
+      "(tqfc/formlib/c.frm) (r) file 10 string readstring pop =\n"));
+  ASSERT_TRUE(r.ok()) << r.errorText;
+  EXPECT_EQ(r.output, "tqfc/formlib/a.frm\n%disk0%tqfc/imglib/b.jpg\n5\n12345\n");
+  ASSERT_EQ(r.disk.size(), 1u);
+  EXPECT_EQ(r.disk[0].name, "tqfc/formlib/c.frm");
+  EXPECT_EQ(r.disk[0].size, 5u);
+}
+
+TEST_F(PrinterSim, FindsFontsStoredOnTheDisk) {
+  // A small Type 3 font stored as a printer font file.
+  ASSERT_TRUE(printer().writeFile("fonts/QmBoxes",
+                                  "%!\n10 dict begin /FontName /QmBoxes def /FontType 3 def /FontMatrix [.001 0 0 .001 0 0] def\n"
+                                  "/FontBBox [0 0 1000 1000] def /Encoding 256 array def\n"
+                                  "0 1 255 { Encoding exch /box put } for\n"
+                                  "/BuildChar { pop pop 1000 0 0 0 1000 1000 setcachedevice\n"
+                                  "  0 0 moveto 1000 0 rlineto 0 1000 rlineto closepath fill } def\n"
+                                  "currentdict end /QmBoxes exch definefont pop\n"));
+  PrinterSimResult r = run(Job::bare("%!\n/QmBoxes findfont 40 scalefont setfont 100 500 moveto (ab) show\n"
+                                     "/QmBoxes 20 selectfont (c) show currentfont /FontName get =\nshowpage\n"));
+  ASSERT_TRUE(r.ok()) << r.errorText;
+  EXPECT_EQ(r.output, "QmBoxes\n");
+  EXPECT_EQ(r.pages.size(), 1u);
+}
+
+TEST_F(PrinterSim, PowerOnErrorsAreReportedAndTheJobStillRuns) {
+  ASSERT_TRUE(printer().writeFile("Sys/Start", "%!\nbogus\n"));
+  PrinterSimResult r = run(Job::bare("%!\n(job ran) =\n"));
+  EXPECT_TRUE(r.ok()) << r.errorText;
+  EXPECT_TRUE(r.poweredOn);
+  EXPECT_EQ(r.powerOnError, "undefined in bogus");
+  EXPECT_EQ(r.output, "job ran\n");
+
+  options_.powerOn = false;
+  PrinterSimResult cold = run(Job::bare("%!\n(job ran) =\n"));
+  EXPECT_FALSE(cold.poweredOn);
+  EXPECT_TRUE(cold.powerOnError.empty());
+}
+
+TEST_F(PrinterSim, PagesOfOneNameAreReplacedByTheNextRun) {
+  PrinterSimResult two = run(Job::bare("%!\nshowpage showpage\n"), "same");
+  EXPECT_EQ(two.pages.size(), 2u);
+  PrinterSimResult one = run(Job::bare("%!\nshowpage\n"), "same");
+  EXPECT_EQ(one.pages.size(), 1u);
+  PrinterSimResult other = run(Job::bare("%!\nshowpage\n"), "other");
+  EXPECT_EQ(other.pages.size(), 1u);
+  EXPECT_NE(other.pages[0], one.pages[0]);
+}
+
+TEST_F(PrinterSim, CommandLineReportsTheDiskAndFailsOnErrors) {
+  ASSERT_TRUE(printer().writeFile("tqf/VER", "11.0"));
+  std::string good = path("good.ps");
+  std::string bad = path("bad.ps");
+  ASSERT_EQ(sdkWriteTextFile(good.c_str(), "%!\nshowpage\n"), 1);
+  ASSERT_EQ(sdkWriteTextFile(bad.c_str(), "%!\nnosuchcommand\n"), 1);
+  auto runCli = [&](const std::string& job, std::string& report) {
+    ProcessSpec spec;
+    spec.arguments = {QM_PRINTER_SIM, job, "--disk", options_.diskDir, "--pages", options_.pagesDir};
+    spec.stdoutPath = path("report.txt");
+    int code = runProcess(spec).exitCode;
+    report = sdkReadWholeFile(spec.stdoutPath.c_str()).value_or("");
+    return code;
+  };
+  std::string report;
+  EXPECT_EQ(runCli(good, report), 0);
+  EXPECT_NE(report.find("Pages (1):"), std::string::npos) << report;
+  EXPECT_NE(report.find("tqf/VER"), std::string::npos) << report;
+  EXPECT_NE(report.find("PostScript errors: none"), std::string::npos) << report;
+  EXPECT_EQ(runCli(bad, report), 1);
+  EXPECT_NE(report.find("PostScript error: undefined in nosuchcommand"), std::string::npos) << report;
+}

@@ -1,0 +1,87 @@
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <map>
+#include <thread>
+
+#include "tools/printer_sim/process_runner.h"
+
+extern char** environ;
+
+namespace {
+
+// The calling environment with the extra variables applied.
+std::vector<std::string> mergedEnvironment(const std::vector<std::pair<std::string, std::string>>& extra) {
+  std::map<std::string, std::string> merged;
+  for (char** entry = environ; entry && *entry; ++entry) {
+    const char* eq = std::strchr(*entry, '=');
+    if (eq == nullptr) continue;
+    merged[std::string(*entry, static_cast<std::size_t>(eq - *entry))] = eq + 1;
+  }
+  for (const auto& [name, value] : extra) merged[name] = value;
+  std::vector<std::string> out;
+  for (const auto& [name, value] : merged) out.push_back(name + "=" + value);
+  return out;
+}
+
+}  // namespace
+
+ProcessOutcome runProcess(const ProcessSpec& spec) {
+  ProcessOutcome outcome;
+  if (spec.arguments.empty()) {
+    outcome.error = "no program given";
+    return outcome;
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  const char* out = spec.stdoutPath.empty() ? "/dev/null" : spec.stdoutPath.c_str();
+  const char* err = spec.stderrPath.empty() ? "/dev/null" : spec.stderrPath.c_str();
+  posix_spawn_file_actions_addopen(&actions, 1, out, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 2, err, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+
+  std::vector<char*> argv;
+  for (const std::string& a : spec.arguments) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  std::vector<std::string> envText = mergedEnvironment(spec.environment);
+  std::vector<char*> envp;
+  for (std::string& e : envText) envp.push_back(e.data());
+  envp.push_back(nullptr);
+
+  pid_t pid = 0;
+  int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) {
+    outcome.error = std::string("cannot run ") + spec.arguments[0] + ": " + std::strerror(spawned);
+    return outcome;
+  }
+  outcome.started = true;
+
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(spec.timeoutSeconds);
+  int status = 0;
+  for (;;) {
+    pid_t done = waitpid(pid, &status, spec.timeoutSeconds > 0 ? WNOHANG : 0);
+    if (done == pid) break;
+    if (done < 0) {
+      if (errno == EINTR) continue;
+      outcome.error = std::string("waiting for ") + spec.arguments[0] + ": " + std::strerror(errno);
+      return outcome;
+    }
+    if (std::chrono::steady_clock::now() >= deadline) {
+      kill(pid, SIGKILL);
+      while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+      }
+      outcome.timedOut = true;
+      return outcome;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  if (WIFEXITED(status)) outcome.exitCode = WEXITSTATUS(status);
+  return outcome;
+}

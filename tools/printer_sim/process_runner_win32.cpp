@@ -1,0 +1,107 @@
+#include <windows.h>
+
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "tools/printer_sim/process_runner.h"
+
+namespace {
+
+// Quotes one argument the way the C runtime splits command lines.
+std::string quoteArgument(const std::string& arg) {
+  if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) return arg;
+  std::string out = "\"";
+  std::size_t backslashes = 0;
+  for (char c : arg) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    if (c == '"') out.append(backslashes * 2 + 1, '\\');
+    else out.append(backslashes, '\\');
+    backslashes = 0;
+    out += c;
+  }
+  out.append(backslashes * 2, '\\');
+  out += '"';
+  return out;
+}
+
+HANDLE openOutput(const std::string& path) {
+  SECURITY_ATTRIBUTES sa{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  return CreateFileA(path.empty() ? "NUL" : path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// The calling environment with the extra variables applied, as a block of
+// NUL-terminated entries ended by an empty one.
+std::string environmentBlock(const std::vector<std::pair<std::string, std::string>>& extra) {
+  std::map<std::string, std::string> merged;
+  if (char* strings = GetEnvironmentStringsA()) {
+    for (const char* entry = strings; *entry; entry += std::strlen(entry) + 1) {
+      const char* eq = std::strchr(entry + 1, '=');  // names may start with '='
+      if (eq != nullptr) merged[std::string(entry, static_cast<std::size_t>(eq - entry))] = eq + 1;
+    }
+    FreeEnvironmentStringsA(strings);
+  }
+  for (const auto& [name, value] : extra) merged[name] = value;
+  std::string block;
+  for (const auto& [name, value] : merged) {
+    block += name + "=" + value;
+    block += '\0';
+  }
+  block += '\0';
+  return block;
+}
+
+}  // namespace
+
+ProcessOutcome runProcess(const ProcessSpec& spec) {
+  ProcessOutcome outcome;
+  if (spec.arguments.empty()) {
+    outcome.error = "no program given";
+    return outcome;
+  }
+  std::string commandLine;
+  for (const std::string& a : spec.arguments) {
+    if (!commandLine.empty()) commandLine += ' ';
+    commandLine += quoteArgument(a);
+  }
+  std::string environment = environmentBlock(spec.environment);
+
+  SECURITY_ATTRIBUTES sa{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE out = openOutput(spec.stdoutPath);
+  HANDLE err = openOutput(spec.stderrPath);
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdInput = input;
+  si.hStdOutput = out;
+  si.hStdError = err;
+  PROCESS_INFORMATION pi{};
+  BOOL created = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                                environment.data(), nullptr, &si, &pi);
+  CloseHandle(input);
+  CloseHandle(out);
+  CloseHandle(err);
+  if (!created) {
+    outcome.error = "cannot run " + spec.arguments[0];
+    return outcome;
+  }
+  outcome.started = true;
+  DWORD wait = WaitForSingleObject(pi.hProcess, spec.timeoutSeconds > 0 ? spec.timeoutSeconds * 1000u : INFINITE);
+  if (wait == WAIT_TIMEOUT) {
+    TerminateProcess(pi.hProcess, 1);
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    outcome.timedOut = true;
+  } else {
+    DWORD code = 0;
+    if (GetExitCodeProcess(pi.hProcess, &code)) outcome.exitCode = static_cast<int>(code);
+  }
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return outcome;
+}
