@@ -75,9 +75,10 @@ std::string krmConvertToAscii85(const void* data, std::size_t size, int group, i
     }
     bool lineDone = perLine > 0 && ++inLine == perLine;
     if (lineDone) inLine = 0;
-    if (perBlock > 0 && ++inBlock == perBlock && (g + 1 < full || size % 4 != 0)) {
-      // The block mark takes the place of the line break.
-      out += "~>\n<~";
+    if (perBlock > 0 && ++inBlock == perBlock) {
+      // The block mark takes the place of the line break; the last block is
+      // closed by the end mark below.
+      if (g + 1 < full || size % 4 != 0) out += "~>\n<~";
       inBlock = 0;
       inLine = 0;
     } else if (lineDone) {

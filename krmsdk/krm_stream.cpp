@@ -61,7 +61,8 @@ int KrmStream::close() {
   // hit the file of the next writer; without the lock the file is another
   // writer's and stays.
   if (result_ != kKrmOk) {
-    if (lock_.valid() && sdkFileExists(outputPath_.c_str())) sdkDeleteFile(outputPath_.c_str());
+    if (lock_.valid() && sdkFileExists(outputPath_.c_str()) && !sdkIsDirectory(outputPath_.c_str()))
+      sdkDeleteFile(outputPath_.c_str());
     krmUnlockFile(lock_);
     return krmReportResult(function_, result_, argument_);
   }
