@@ -1,0 +1,77 @@
+// Manage Legacy Files and Load PS Fonts pages.
+#include "base/sdk_fs.h"
+#include "krmsdk/krmsdk.h"
+#include "ops/op_records.h"
+#include "ops/translate.h"
+
+std::unique_ptr<krmFOS> legacyLoadRecord(const OpContext& ctx,
+                                         const std::vector<std::pair<std::string, std::string>>& rows) {
+  auto fos = krmNewFOS();
+  for (const auto& [local, printer] : rows) fos->krmFOSAddLoadFile(local.c_str(), printer.c_str());
+  fos->krmFOSSetFlags(kKrmFlagOverwrite);
+  if (ctx.statusPage) {
+    fos->krmFOSAddFlags(kKrmFlagStatusPage);
+    fos->krmFOSSetPrinterName(printerNameFor(ctx).c_str());
+  }
+  return fos;
+}
+
+std::unique_ptr<krmFOS> legacyRemoveRecord(const OpContext& ctx, const std::vector<std::string>& names) {
+  auto fos = krmNewFOS();
+  for (const std::string& name : names) fos->krmFOSAddRemoveFile(name.c_str());
+  if (ctx.statusPage) {
+    fos->krmFOSSetFlags(kKrmFlagStatusPage);
+    fos->krmFOSSetPrinterName(printerNameFor(ctx).c_str());
+  }
+  return fos;
+}
+
+std::unique_ptr<krmFOS> fontLoadRecord(const OpContext& ctx, const std::vector<std::string>& fontFiles) {
+  auto fos = krmNewFOS();
+  for (const std::string& path : fontFiles) fos->krmFOSAddFontFile(path.c_str());
+  if (ctx.statusPage) {
+    fos->krmFOSSetFlags(kKrmFlagStatusPage);
+    fos->krmFOSSetPrinterName(printerNameFor(ctx).c_str());
+  }
+  return fos;
+}
+
+OpResult loadLegacyFiles(const OpContext& ctx, const std::vector<std::pair<std::string, std::string>>& rows) {
+  if (rows.empty()) return {};
+  return runJob(ctx, tr("[Load Legacy Files]"), [&](const char* jobPath) {
+    return krmCreateFileLoader(legacyLoadRecord(ctx, rows).get(), jobOutputRecord(jobPath).get());
+  });
+}
+
+OpResult removeLegacyFiles(const OpContext& ctx, const std::vector<std::string>& names) {
+  if (names.empty()) return {};
+  return runJob(ctx, tr("[Remove Legacy Files]"), [&](const char* jobPath) {
+    return krmCreateFileRemover(legacyRemoveRecord(ctx, names).get(), jobOutputRecord(jobPath).get());
+  });
+}
+
+OpResult loadFonts(const OpContext& ctx, const std::vector<std::string>& fontFiles) {
+  if (fontFiles.empty()) return {};
+  return runJob(ctx, tr("[Load PS Fonts]"), [&](const char* jobPath) {
+    return krmCreatePSFontLoader(fontLoadRecord(ctx, fontFiles).get(), jobOutputRecord(jobPath).get());
+  });
+}
+
+OpResult sendSubmissionFile(const OpContext& ctx, const std::string& path) {
+  if (path.empty() || !sdkFileExists(path.c_str()) || sdkIsDirectory(path.c_str())) {
+    OpResult r;
+    r.kind = OpResult::Kind::Refused;
+    r.message = tr("The submission file does not exist.\n\n") + path;
+    return r;
+  }
+  std::string title = tr("[Send Submission File] ") + lastPathComponent(path);
+  if (!ctx.jobOutputPath.empty()) {
+    OpResult r;
+    r.title = title;
+    r.jobFile = ctx.jobOutputPath;
+    r.kind = sdkCopyFile(path.c_str(), ctx.jobOutputPath.c_str()) ? OpResult::Kind::Written : OpResult::Kind::Refused;
+    if (r.kind == OpResult::Kind::Refused) r.message = tr("Quaymaster cannot write to the file.") + "\n\n" + ctx.jobOutputPath;
+    return r;
+  }
+  return deliverFile(ctx, title, path);
+}

@@ -1,0 +1,82 @@
+#include "ops/operation.h"
+
+#include "base/sdk_fs.h"
+#include "delivery/app_config.h"
+#include "krmsdk/krmsdk.h"
+#include "ops/result_message.h"
+#include "ops/translate.h"
+
+InterpreterChoice readInterpreterChoice(const OpContext& ctx) {
+  InterpreterChoice c;
+  AppConfig config(kAppName, "", ctx.configFile);
+  config.readFlag(cfgkey::kUseBuiltin, c.useBuiltin);
+  config.readText(cfgkey::kKoroCore, c.koroCore);
+  config.readText(cfgkey::kKoroStub, c.koroStub);
+  config.readFlag(cfgkey::kIncludeLUS, c.includeLUS);
+  return c;
+}
+
+std::string printerNameFor(const OpContext& ctx) { return stripGroupMarker(ctx.destination); }
+
+std::string createTempJobFile(const char* prefix) {
+  SdkString name;
+  if (!sdkTempName(name, prefix)) return {};
+  // The page handlers get an existing empty file from the platform; keep
+  // that, so the name stays taken until the job replaces it.
+  if (!sdkWriteTextFile(name.text(), "")) return {};
+  return name.str();
+}
+
+std::string lastPathComponent(const std::string& path) { return sdkFileNamePart(path); }
+
+namespace {
+OpResult deliver(const OpContext& ctx, const std::string& title, const std::string& file) {
+  OpResult r;
+  r.title = title;
+  r.jobFile = file;
+  r.outcome = ctx.send ? ctx.send(title, file, ctx.destination) : SendJob(title, file, ctx.destination);
+  if (r.outcome.succeeded()) {
+    r.kind = OpResult::Kind::Sent;
+  } else {
+    r.kind = OpResult::Kind::SendFailed;
+    r.message = r.outcome.message;
+  }
+  return r;
+}
+}  // namespace
+
+OpResult runJob(const OpContext& ctx, const std::string& title, const std::function<int(const char*)>& job) {
+  OpResult r;
+  r.title = title;
+  std::string jobPath = ctx.jobOutputPath;
+  bool temporary = jobPath.empty();
+  if (temporary) {
+    jobPath = createTempJobFile();
+    if (jobPath.empty()) {
+      r.kind = OpResult::Kind::TempFileFailed;
+      r.message = tr("Quaymaster cannot create the temporary file.");
+      return r;
+    }
+  }
+  r.code = job(jobPath.c_str());
+  r.jobFile = jobPath;
+  if (r.code != kKrmOk) {
+    const char* detail = krmGetLastArgument();
+    r.kind = OpResult::Kind::JobFailed;
+    r.message = resultMessage(r.code, detail ? detail : "");
+    return r;
+  }
+  if (!temporary) {
+    r.kind = OpResult::Kind::Written;
+    return r;
+  }
+  OpResult sent = deliver(ctx, title, jobPath);
+  sent.code = r.code;
+  sdkDeleteFile(jobPath.c_str());
+  sent.jobFile.clear();
+  return sent;
+}
+
+OpResult deliverFile(const OpContext& ctx, const std::string& title, const std::string& file) {
+  return deliver(ctx, title, file);
+}

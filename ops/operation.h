@@ -1,0 +1,85 @@
+// The frame every operation shares: a temporary job file, one job-library
+// call, then delivery of the job or the user's message for the failure.
+//
+// An operation takes what the user chose on a page as plain data, fills
+// the job library's settings records exactly as the page would, and returns
+// an OpResult that the desktop shows in its message box and status line
+// and the command line prints. The job library must have been started
+// (krmInitialize) by the front end. On success the temporary job file is
+// deleted after delivery; on a failed job it is left in place and named in
+// the result. Nothing here asks the user anything: where a page asks a
+// question, the caller passes the answer in.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "delivery/send_job.h"
+
+// Delivery of a finished job: SendJob on the system spooler unless a test
+// or the command line puts something else in.
+using JobSender =
+    std::function<SendOutcome(const std::string& title, const std::string& jobFile, const std::string& destination)>;
+
+struct OpContext {
+  // The destination text as the list shows it: a printer name, the group
+  // marker followed by a group name, or the no-printer placeholder.
+  std::string destination;
+  // "Print status page." on the main window.
+  bool statusPage = false;
+  // Configuration file to read ("" = the installed quaymaster.ini).
+  std::string configFile;
+  // When set, the job is written to this path and not sent (the job file is
+  // the caller's and is kept).
+  std::string jobOutputPath;
+  // Delivery; empty means SendJob on the system spooler.
+  JobSender send;
+};
+
+struct OpResult {
+  enum class Kind {
+    Sent,            // the job reached the destination (see outcome)
+    SendFailed,      // delivery reported a failure (outcome.message)
+    Written,         // the job was written to jobOutputPath and not sent
+    JobFailed,       // the job library refused (code, message); jobFile kept
+    TempFileFailed,  // no temporary file could be created (message)
+    Refused,         // the operation did not start (message), e.g. a missing file
+    NothingToDo,     // nothing was chosen: no job, no message
+    Cancelled,       // the caller answered a question with Cancel
+  };
+  Kind kind = Kind::NothingToDo;
+  int code = 0;         // job-library result code, 0 when no job ran
+  std::string title;    // job title given to the spooler
+  std::string message;  // what to tell the user; empty when nothing
+  std::string jobFile;  // the job file (kept after JobFailed, or jobOutputPath)
+  SendOutcome outcome;  // delivery outcome after Sent / SendFailed
+
+  bool ok() const { return kind == Kind::Sent || kind == Kind::Written || kind == Kind::NothingToDo; }
+};
+
+// What the pages read from the configuration before a job.
+struct InterpreterChoice {
+  bool useBuiltin = false;
+  std::string koroCore;
+  std::string koroStub;
+  bool includeLUS = false;
+};
+InterpreterChoice readInterpreterChoice(const OpContext& ctx);
+
+// The destination without its group marker: the printer name for status
+// pages and listings.
+std::string printerNameFor(const OpContext& ctx);
+
+// Runs one job: creates the temporary job file (prefix "krm"), calls job
+// with its path, then delivers it under title or reports the failure.
+OpResult runJob(const OpContext& ctx, const std::string& title, const std::function<int(const char* jobPath)>& job);
+
+// Delivers an existing file under title (no job library involved); the
+// file is never deleted.
+OpResult deliverFile(const OpContext& ctx, const std::string& title, const std::string& file);
+
+// Creates an empty temporary file with the prefix; empty on failure.
+std::string createTempJobFile(const char* prefix = "krm");
+
+// The last path component of a host or printer path.
+std::string lastPathComponent(const std::string& path);

@@ -1,0 +1,101 @@
+// The operations of the seven pages, one function each. Every function
+// takes the page's controls as plain data and does what the page's button
+// does (see operation.h for the shared frame and the result).
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ops/operation.h"
+
+// --- Install Tessel page -------------------------------------------------
+struct InstallChoice {
+  bool autoStart = false;     // "Automatically start up Tessel when printer is powered on."
+  bool keepInMemory = false;  // its "Keep Tessel in printer's memory." (counts only with autoStart)
+  bool errorHandler = false;  // "Use Tessel's own PS error handler."
+};
+OpResult installTessel(const OpContext& ctx, const InstallChoice& choice);
+
+struct StartupChoice {
+  bool keepInMemory = false;  // the start-up "Keep Tessel in printer's memory."
+};
+OpResult startupTessel(const OpContext& ctx, const StartupChoice& choice);
+
+// --- Load Project Resources page -----------------------------------------
+struct ProjectResource {
+  std::string type;  // three letters, or "none"
+  std::string path;  // local path
+  std::string name;  // last component of the path
+};
+struct ProjectListing {
+  OpResult result;  // JobFailed / TempFileFailed / Refused when the list is unavailable
+  std::vector<ProjectResource> resources;
+};
+// The project's resources as the resource tree shows them (submission
+// files only with includeSubmission, as the send-container page asks).
+// One line of the library's listing, "type path"; false for a line without
+// a path.
+bool parseListingLine(const std::string& line, ProjectResource& resource);
+ProjectListing listProjectResources(const OpContext& ctx, const std::string& projectPath, bool includeSubmission);
+
+struct LoadProjectChoice {
+  std::string projectPath;
+  std::vector<std::string> checkedNames;  // none checked: every resource
+  bool noFolderShared = false;
+  bool noGlobalShared = false;
+  bool noOverwrite = false;
+};
+OpResult loadProjectResources(const OpContext& ctx, const LoadProjectChoice& choice);
+
+// --- Send Container page -------------------------------------------------
+// The submission files the page offers for a project: listed resources of
+// type "sub" or "frm", by name, in listing order.
+struct SubmissionChoices {
+  OpResult result;
+  std::vector<std::string> names;
+};
+SubmissionChoices submissionChoices(const OpContext& ctx, const std::string& projectPath);
+
+struct SendContainerChoice {
+  std::string projectPath;
+  std::string submission;      // chosen name, or the external path
+  bool externalSubmission = false;
+  bool pageRange = false;
+  int firstPage = 1;
+  int lastPage = 1;
+  bool embedTessel = false;
+  int resources = 0;  // 0 already on the printer, 1 included, 2 included and stored
+  bool noFolderShared = false;
+  bool noGlobalShared = false;
+  bool noOverwrite = false;
+  bool keepInMemory = false;
+};
+// The page's answer to an invalid page range: true = print the entire
+// document, false = stop.
+using PageRangeQuestion = std::function<bool()>;
+OpResult sendContainer(const OpContext& ctx, const SendContainerChoice& choice, const PageRangeQuestion& onBadRange);
+// Whether the keep box is enabled for these choices.
+bool keepBoxEnabled(const SendContainerChoice& choice);
+
+// --- Delete Files and List Printer Files pages ---------------------------
+struct DeleteChoice {
+  int item = 0;  // 0 Tessel and resources, 1 Tessel, 2 resources, 3 one project
+  std::string folder, project;
+  bool noFolderShared = false;
+  bool noGlobalShared = false;
+};
+OpResult deleteFiles(const OpContext& ctx, const DeleteChoice& choice);
+
+struct ListChoice {
+  int item = 0;  // 0 Tessel and resources, 1 fonts, 2 one project
+  std::string folder, project;
+};
+OpResult listPrinterFiles(const OpContext& ctx, const ListChoice& choice);
+
+// --- Manage Legacy Files and Load PS Fonts pages -------------------------
+// (local path, printer name) rows of the load list.
+OpResult loadLegacyFiles(const OpContext& ctx, const std::vector<std::pair<std::string, std::string>>& rows);
+OpResult removeLegacyFiles(const OpContext& ctx, const std::vector<std::string>& names);
+OpResult sendSubmissionFile(const OpContext& ctx, const std::string& path);
+OpResult loadFonts(const OpContext& ctx, const std::vector<std::string>& fontFiles);
