@@ -1,0 +1,300 @@
+// Zip extraction: "unzip_main", option words, container [, entry name].
+//
+// Option letters (any case): "e" all entries, "v" project-file entries,
+// "a" the entry of one bare name, "o" replace existing files without
+// asking. Every mode writes entries under their bare file names into the
+// target folder, so stored folder parts (even absolute ones) never decide
+// where a file lands; a bare name that is itself unsafe ("..", a drive) is
+// refused.
+#include <unzip.h>
+
+#include <cstdio>
+#include <ctime>
+#include <new>
+
+#include "archive/archive_fs.h"
+#include "archive/archive_paths.h"
+#include "archive/archive_state.h"
+#include "base/sdk_fs.h"
+#include "base/sdk_string.h"
+
+namespace {
+
+constexpr std::size_t kExtractPiece = 8192;
+
+enum class EntryResult { kDone, kSkipped, kFailed, kCancelled };
+
+struct UnzipRun {
+  ArchiveState& state;
+  unzFile zip;
+  std::string targetFolder;
+  bool overwrite;
+  std::vector<char> buffer;
+  std::string writtenPath;  // of the last entry extracted
+};
+
+std::int64_t entryTime(const tm_unz& date) {
+  struct tm local {};
+  local.tm_sec = static_cast<int>(date.tm_sec);
+  local.tm_min = static_cast<int>(date.tm_min);
+  local.tm_hour = static_cast<int>(date.tm_hour);
+  local.tm_mday = static_cast<int>(date.tm_mday);
+  local.tm_mon = static_cast<int>(date.tm_mon);
+  local.tm_year = static_cast<int>(date.tm_year) - 1900;
+  local.tm_isdst = -1;
+  return static_cast<std::int64_t>(std::mktime(&local));
+}
+
+// Name and information of the current entry.
+bool currentEntry(UnzipRun& run, unz_file_info64& info, std::string& name) {
+  int err = unzGetCurrentFileInfo64(run.zip, &info, nullptr, 0, nullptr, 0, nullptr, 0);
+  if (err == UNZ_OK) {
+    name.assign(info.size_filename + 1, '\0');
+    err = unzGetCurrentFileInfo64(run.zip, &info, name.data(), static_cast<uLong>(name.size()), nullptr, 0,
+                                  nullptr, 0);
+  }
+  if (err != UNZ_OK) {
+    run.state.error(kArchiveMsgGetFileInfo, err);
+    return false;
+  }
+  name.resize(info.size_filename);
+  return true;
+}
+
+void discardTarget(std::FILE*& out, const std::string& path) {
+  if (out) std::fclose(out);
+  out = nullptr;
+  archiveRemoveFile(path);
+}
+
+EntryResult extractCurrent(UnzipRun& run) {
+  ArchiveState& state = run.state;
+  unz_file_info64 info;
+  std::string name;
+  if (!currentEntry(run, info, name)) return EntryResult::kFailed;
+  std::string shortName = archiveBaseName(name);
+  if (shortName.empty()) return EntryResult::kSkipped;  // a folder entry
+  std::vector<std::string> levels;
+  if (!archiveSplitEntryName(shortName, levels)) {
+    state.internal(kTagUnsafeName, name, "entry name leaves the target folder");
+    return EntryResult::kSkipped;
+  }
+  std::string path = sdkJoinPath(run.targetFolder.empty() ? std::string(".") : run.targetFolder, shortName);
+
+  int err = unzOpenCurrentFile(run.zip);
+  if (err != UNZ_OK) {
+    state.error(kArchiveMsgOpenCurrent, err);
+    return EntryResult::kFailed;
+  }
+  ArchivePathKind existing = archivePathKind(path);
+  if (existing != ArchivePathKind::kMissing && !run.overwrite) {
+    char answer = state.askOverwrite(path);
+    if (answer == 'N') {
+      unzCloseCurrentFile(run.zip);
+      return EntryResult::kSkipped;
+    }
+    if (answer == 'A') run.overwrite = true;
+  }
+  // Replacing removes the old file first, so a link standing in its place
+  // is replaced rather than written through.
+  if (existing != ArchivePathKind::kMissing && existing != ArchivePathKind::kDirectory) archiveRemoveFile(path);
+  std::FILE* out = archiveCreateNew(path, 0666);
+  if (!out) {
+    state.error(kArchiveMsgOpenTarget, path.c_str());
+    unzCloseCurrentFile(run.zip);
+    return EntryResult::kSkipped;
+  }
+
+  state.startFile(shortName, static_cast<std::int64_t>(info.uncompressed_size));
+  EntryResult result = EntryResult::kDone;
+  if (state.progress() != 0) {
+    state.cancelWith(kTagCancelBeforeFile, shortName);
+    result = EntryResult::kCancelled;
+  }
+  while (result == EntryResult::kDone) {
+    int n = unzReadCurrentFile(run.zip, run.buffer.data(), static_cast<unsigned>(run.buffer.size()));
+    if (n == 0) break;
+    if (n < 0) {
+      state.error(kArchiveMsgReadCurrent, n);
+      result = EntryResult::kFailed;
+      break;
+    }
+    if (std::fwrite(run.buffer.data(), 1, static_cast<std::size_t>(n), out) != static_cast<std::size_t>(n)) {
+      state.error(kArchiveMsgWriteTarget);
+      result = EntryResult::kFailed;
+      break;
+    }
+    state.addBytes(n);
+    if (state.progress() != 0) {
+      state.cancelWith(kTagCancelDuringCopy, shortName);
+      result = EntryResult::kCancelled;
+    } else if (state.cancelled) {
+      result = EntryResult::kCancelled;
+    }
+  }
+  if (result == EntryResult::kDone && std::fclose(out) != 0) {
+    out = nullptr;
+    state.error(kArchiveMsgWriteTarget);
+    result = EntryResult::kFailed;
+  }
+  out = result == EntryResult::kDone ? nullptr : out;
+  // A half-written file is not left behind looking complete.
+  if (result != EntryResult::kDone) discardTarget(out, path);
+
+  err = unzCloseCurrentFile(run.zip);
+  if (result != EntryResult::kDone) return result;
+  if (err != UNZ_OK) {
+    // The data failed its check (CRC): the file written from it is dropped.
+    state.error(kArchiveMsgCloseCurrent, err);
+    archiveRemoveFile(path);
+    return EntryResult::kFailed;
+  }
+  archiveSetFileTime(path, entryTime(info.tmu_date));
+  run.writtenPath = path;
+  return EntryResult::kDone;
+}
+
+// Counts the entries and their sizes; false (error recorded) when the
+// directory cannot be walked.
+bool preScan(UnzipRun& run, long& entries) {
+  ArchiveState& state = run.state;
+  unz_global_info64 global;
+  int err = unzGetGlobalInfo64(run.zip, &global);
+  if (err != UNZ_OK) {
+    state.error(kArchiveMsgGlobalInfo, err);
+    return false;
+  }
+  entries = 0;
+  for (ZPOS64_T i = 0; i < global.number_entry; ++i) {
+    unz_file_info64 info;
+    err = unzGetCurrentFileInfo64(run.zip, &info, nullptr, 0, nullptr, 0, nullptr, 0);
+    if (err != UNZ_OK) {
+      state.error(kArchiveMsgGetFileInfo, err);
+      return false;
+    }
+    state.totalBytes += static_cast<std::int64_t>(info.uncompressed_size);
+    ++entries;
+    err = unzGoToNextFile(run.zip);
+    if (err == UNZ_END_OF_LIST_OF_FILE || (err != UNZ_OK && i + 1 == global.number_entry)) break;
+    if (err != UNZ_OK) {
+      state.error(kArchiveMsgNextFile, err);
+      return false;
+    }
+  }
+  if (entries > 0) unzGoToFirstFile(run.zip);
+  return true;
+}
+
+// Moves to the next entry; false (error recorded) when that fails.
+bool nextEntry(UnzipRun& run) {
+  int err = unzGoToNextFile(run.zip);
+  if (err == UNZ_OK) return true;
+  run.state.error(kArchiveMsgNextFile, err);
+  return false;
+}
+
+void extractAll(UnzipRun& run, long entries) {
+  run.state.fileCount = entries;
+  for (long i = 0; i < entries; ++i) {
+    if (run.state.cancelled) return;
+    EntryResult result = extractCurrent(run);
+    if (result == EntryResult::kFailed || result == EntryResult::kCancelled) return;
+    if (i + 1 < entries && !nextEntry(run)) return;
+  }
+}
+
+void extractProjectFiles(UnzipRun& run, long entries, const std::string& opened) {
+  bool extracted = false;
+  for (long i = 0; i < entries; ++i) {
+    if (run.state.cancelled) return;
+    unz_file_info64 info;
+    std::string name;
+    if (!currentEntry(run, info, name)) break;
+    std::string lower = name;
+    sdkLowerAscii(lower);
+    if (lower.find(".kpf") != std::string::npos) {
+      EntryResult result = extractCurrent(run);
+      if (result == EntryResult::kDone) {
+        extracted = true;
+        run.state.foundEntry = name;
+        run.state.foundFile = run.writtenPath;
+      } else if (result == EntryResult::kFailed || result == EntryResult::kCancelled) {
+        break;
+      }
+    }
+    if (i + 1 < entries && !nextEntry(run)) break;
+  }
+  if (!extracted && !run.state.cancelled) run.state.error(kArchiveMsgNoProjectFile, opened.c_str());
+}
+
+void extractNamed(UnzipRun& run, long entries, const std::string& wanted, const std::string& opened) {
+  bool done = false;
+  for (long i = 0; i < entries; ++i) {
+    unz_file_info64 info;
+    std::string name;
+    if (!currentEntry(run, info, name)) break;
+    std::string base = archiveBaseName(name);
+    if (!base.empty() && base == wanted) {
+      done = extractCurrent(run) == EntryResult::kDone;
+      break;
+    }
+    if (i + 1 < entries && !nextEntry(run)) break;
+  }
+  if (!done && !run.state.cancelled) run.state.error(kArchiveMsgNoProjectFile, opened.c_str());
+}
+
+}  // namespace
+
+void unzipMain(ArchiveState& state, const std::vector<std::string>& argv, const std::string& targetFolder) {
+  bool all = false, project = false, named = false, overwrite = false;
+  std::vector<std::string> words;
+  for (std::size_t i = 1; i < argv.size(); ++i) {
+    const std::string& word = argv[i];
+    if (words.empty() && !word.empty() && word[0] == '-') {
+      for (char c : word) {
+        switch (c) {
+          case 'e': case 'E': all = true; break;
+          case 'o': case 'O': overwrite = true; break;
+          case 'v': case 'V': project = true; break;
+          case 'a': case 'A': named = true; break;
+          default: break;
+        }
+      }
+      continue;
+    }
+    words.push_back(word);
+  }
+  std::string path = words.empty() ? std::string() : words[0];
+  std::string wanted = words.size() > 1 ? words[1] : std::string();
+
+  std::string opened = path;
+  unzFile zip = unzOpen64(path.c_str());
+  if (!zip) {
+    opened = path + ".kpc";
+    zip = unzOpen64(opened.c_str());
+  }
+  state.status = sdkFormat("Extracting archive: %s", opened.c_str());
+  if (!zip) {
+    state.error(kArchiveMsgCannotOpen, path.c_str(), path.c_str());
+    return;
+  }
+  UnzipRun run{state, zip, targetFolder, overwrite || project || named, {}, {}};
+  try {
+    run.buffer.resize(kExtractPiece);
+  } catch (const std::bad_alloc&) {
+    state.error(kArchiveMsgNoMemory);
+    unzClose(zip);
+    return;
+  }
+  long entries = 0;
+  if (preScan(run, entries)) {
+    if (project) {
+      extractProjectFiles(run, entries, opened);
+    } else if (named) {
+      extractNamed(run, entries, wanted, opened);
+    } else if (all) {
+      extractAll(run, entries);
+    }
+  }
+  unzClose(zip);
+}

@@ -1,0 +1,146 @@
+// Helpers of the archive tests: a scratch folder per test, files with known
+// content and times, and peer tools run through the shell.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "archive/archive_handler.h"
+
+namespace archive_test {
+
+namespace fs = std::filesystem;
+
+inline std::string readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+inline void writeFile(const fs::path& path, const std::string& data) {
+  fs::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << data;
+}
+
+// Mixed text and noise, so that deflate has something to do.
+inline std::string sampleData(std::size_t size, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::string data;
+  data.reserve(size);
+  static const char* words[] = {"KORO ", "Tessel ", "resource ", "formlib/", "%!PS\n", "showpage ", "1 2 3 "};
+  while (data.size() < size) {
+    if (rng() % 4 == 0) {
+      for (int i = 0; i < 16 && data.size() < size; ++i) data.push_back(static_cast<char>(rng() & 0xff));
+    } else {
+      data += words[rng() % 7];
+    }
+  }
+  data.resize(size);
+  return data;
+}
+
+// A local time with even seconds (zip keeps two-second steps).
+inline std::int64_t fixedTime() {
+  struct tm t {};
+  t.tm_year = 2021 - 1900;
+  t.tm_mon = 2;
+  t.tm_mday = 4;
+  t.tm_hour = 5;
+  t.tm_min = 6;
+  t.tm_sec = 8;
+  t.tm_isdst = -1;
+  return static_cast<std::int64_t>(std::mktime(&t));
+}
+
+inline void setTime(const fs::path& path, std::int64_t when) {
+  struct timeval times[2] = {{static_cast<time_t>(when), 0}, {static_cast<time_t>(when), 0}};
+  utimes(path.c_str(), times);
+}
+
+inline std::int64_t modTime(const fs::path& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 ? static_cast<std::int64_t>(st.st_mtime) : -1;
+}
+
+inline bool haveTool(const char* name) {
+  return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// Runs a shell command; the exit status (0 success).
+inline int run(const std::string& command) {
+  int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+inline std::string quote(const fs::path& path) { return "'" + path.string() + "'"; }
+
+// Files below a folder, as relative paths with "/" (sorted).
+inline std::vector<std::string> listTree(const fs::path& root) {
+  std::vector<std::string> names;
+  if (!fs::exists(root)) return names;
+  for (auto& e : fs::recursive_directory_iterator(root)) {
+    names.push_back(fs::relative(e.path(), root).generic_string() + (e.is_directory() ? "/" : ""));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A fresh scratch folder per test, removed afterwards.
+class ArchiveTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    root_ = fs::temp_directory_path() /
+            ("qm_archive_" + std::string(info->test_suite_name()) + "_" + info->name() + "_" +
+             std::to_string(::getpid()));
+    fs::remove_all(root_);
+    fs::create_directories(root_);
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+  }
+
+  fs::path path(const std::string& relative) const { return root_ / relative; }
+
+  // Writes files under src/ with sample contents and the fixed time;
+  // returns the names relative to src/.
+  std::vector<std::string> makeSources(const std::vector<std::pair<std::string, std::size_t>>& files) {
+    std::vector<std::string> names;
+    unsigned seed = 1;
+    for (const auto& [name, size] : files) {
+      writeFile(path("src") / name, sampleData(size, seed++));
+      setTime(path("src") / name, fixedTime());
+      names.push_back(name);
+    }
+    return names;
+  }
+
+  // Every source file exists under dir (at the same relative name, or flat
+  // when flat is set) with the same bytes and time.
+  void expectSame(const std::vector<std::string>& names, const fs::path& dir, bool flat) {
+    for (const std::string& name : names) {
+      fs::path got = dir / (flat ? fs::path(name).filename() : fs::path(name));
+      ASSERT_TRUE(fs::exists(got)) << got;
+      EXPECT_EQ(readFile(path("src") / name), readFile(got)) << name;
+      EXPECT_EQ(fixedTime(), modTime(got)) << name;
+    }
+  }
+
+  fs::path root_;
+};
+
+}  // namespace archive_test

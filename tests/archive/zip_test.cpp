@@ -1,0 +1,322 @@
+// Zip containers: round trips, peers, modes, questions, cancellation and
+// damaged or hostile input.
+#include <unistd.h>
+#include <zip.h>
+
+#include <atomic>
+#include <thread>
+
+#include "archive_test_util.h"
+
+using namespace archive_test;
+
+namespace {
+
+// Writes a zip with the given entry names and contents through minizip,
+// optionally marking entries as symbolic links (Unix mode in the external
+// attributes, as Info-ZIP stores them).
+void makeRawZip(const fs::path& zipPath, const std::vector<std::pair<std::string, std::string>>& entries,
+                const std::vector<bool>& links = {}) {
+  zipFile zf = zipOpen64(zipPath.c_str(), APPEND_STATUS_CREATE);
+  ASSERT_NE(nullptr, zf);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    zip_fileinfo zi{};
+    zi.tmz_date = tm_zip{0, 0, 12, 1, 0, 2020};
+    bool link = i < links.size() && links[i];
+    if (link) zi.external_fa = (0120777u << 16);
+    int versionMadeBy = link ? (3 << 8) : 0;  // Unix
+    ASSERT_EQ(ZIP_OK, zipOpenNewFileInZip4_64(zf, entries[i].first.c_str(), &zi, nullptr, 0, nullptr, 0, nullptr,
+                                              Z_DEFLATED, 6, 0, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY,
+                                              nullptr, 0, versionMadeBy, 0, 0));
+    zipWriteInFileInZip(zf, entries[i].second.data(), static_cast<unsigned>(entries[i].second.size()));
+    zipCloseFileInZip(zf);
+  }
+  zipClose(zf, nullptr);
+}
+
+class ZipTest : public ArchiveTest {
+ protected:
+  // Creates pack.kpc from the sources (read relative to src/).
+  std::string create(ArchiveHandler& handler, const std::vector<std::string>& names,
+                     const std::string& container = "pack.kpc") {
+    return handler.Create(path(container).string(), names, path("src").string());
+  }
+};
+
+TEST_F(ZipTest, RoundTripKeepsBytesAndTimesAndDropsFolders) {
+  auto names = makeSources({{"proj.kpf", 700}, {"formlib/a.ps", 100000}, {"deep/er/b.bin", 3}, {"empty", 0}});
+  ArchiveHandler handler;
+  ASSERT_EQ("", create(handler, names));
+  EXPECT_EQ("Creating archive: " + path("pack.kpc").string(), handler.GetStatusText());
+  EXPECT_EQ(4, handler.GetFileCount());
+  EXPECT_EQ(100703, handler.GetTotalBytes());
+  EXPECT_EQ(100703, handler.GetBytesDone());
+
+  ASSERT_EQ("", handler.Extract(path("pack.kpc").string(), path("out").string()));
+  expectSame(names, path("out"), true);
+  EXPECT_EQ((std::vector<std::string>{"a.ps", "b.bin", "empty", "proj.kpf"}), listTree(path("out")));
+  EXPECT_EQ("Extracting archive: " + path("pack.kpc").string(), handler.GetStatusText());
+}
+
+TEST_F(ZipTest, ContainerNamesAreCompletedWithKpc) {
+  auto names = makeSources({{"a.txt", 10}});
+  ArchiveHandler handler;
+  // No "." at all: ".kpc" added; a "." anywhere, even in a folder: unchanged.
+  ASSERT_EQ("", create(handler, names, "plain"));
+  EXPECT_TRUE(fs::exists(path("plain.kpc")));
+  fs::create_directories(path("d.x"));
+  ASSERT_EQ("", create(handler, names, "d.x/noext"));
+  EXPECT_TRUE(fs::exists(path("d.x/noext")));
+
+  // Opening tries the name, then the name with ".kpc"; the status names the
+  // file that was opened.
+  ASSERT_EQ("", handler.Extract(path("plain").string(), path("out").string()));
+  EXPECT_EQ("Extracting archive: " + path("plain.kpc").string(), handler.GetStatusText());
+
+  std::string missing = path("nothing").string();
+  EXPECT_EQ("ERROR (Minizip): Cannot open " + missing + " or " + missing + ".kpc",
+            handler.Extract(missing, path("out").string()));
+  EXPECT_EQ(kArchiveMsgCannotOpen, handler.GetErrorTemplate());
+}
+
+TEST_F(ZipTest, CreateReplacesAndReportsUnreadableFiles) {
+  auto names = makeSources({{"a.txt", 10}});
+  ArchiveHandler handler;
+  writeFile(path("pack.kpc"), std::string(5000, 'x'));
+  ASSERT_EQ("", create(handler, names));
+  EXPECT_EQ(0, run("unzip -tq " + quote(path("pack.kpc")) + " >/dev/null"));
+
+  EXPECT_EQ("ERROR (Minizip): Could not read missing.txt in archive", create(handler, {"a.txt", "missing.txt"}));
+  EXPECT_EQ(kArchiveMsgReadInZip, handler.GetErrorTemplate());
+  std::string noFolder = path("no/such/dir/x.kpc").string();
+  EXPECT_EQ("ERROR (Minizip): Cannot create archive " + noFolder, handler.Create(noFolder, {"a.txt"}));
+}
+
+TEST_F(ZipTest, PeersReadOurContainers) {
+  if (!haveTool("unzip") || !haveTool("python3")) GTEST_SKIP() << "unzip or python3 missing";
+  auto names = makeSources({{"proj.kpf", 700}, {"lib/a.ps", 50000}});
+  ArchiveHandler handler;
+  ASSERT_EQ("", create(handler, names));
+  EXPECT_EQ(0, run("unzip -tq " + quote(path("pack.kpc")) + " >/dev/null"));
+  std::string script =
+      "import zipfile,sys\n"
+      "z=zipfile.ZipFile(sys.argv[1])\n"
+      "assert z.testzip() is None\n"
+      "assert z.namelist()==['proj.kpf','lib/a.ps'], z.namelist()\n"
+      "assert z.read('lib/a.ps')==open(sys.argv[2],'rb').read()\n"
+      "assert z.getinfo('lib/a.ps').compress_type==zipfile.ZIP_DEFLATED\n"
+      "assert z.getinfo('lib/a.ps').date_time==(2021,3,4,5,6,8), z.getinfo('lib/a.ps').date_time\n";
+  writeFile(path("check.py"), script);
+  EXPECT_EQ(0, run("python3 " + quote(path("check.py")) + " " + quote(path("pack.kpc")) + " " +
+                   quote(path("src/lib/a.ps"))));
+}
+
+TEST_F(ZipTest, WeReadInfoZipAndPythonContainersFlat) {
+  if (!haveTool("zip") || !haveTool("python3")) GTEST_SKIP() << "zip or python3 missing";
+  auto names = makeSources({{"proj.kpf", 300}, {"fonts/sub/f.pfb", 40000}, {"top.txt", 12}});
+  // Info-ZIP stores the folder entries too.
+  ASSERT_EQ(0, run("cd " + quote(path("src")) + " && zip -qr ../infozip.zip ."));
+  ArchiveHandler handler;
+  ASSERT_EQ("", handler.Extract(path("infozip.zip").string(), path("out1").string()));
+  expectSame(names, path("out1"), true);
+
+  std::string script =
+      "import zipfile,sys,os\n"
+      "with zipfile.ZipFile(sys.argv[1],'w',zipfile.ZIP_DEFLATED) as z:\n"
+      "  for n in sys.argv[3:]: z.write(os.path.join(sys.argv[2],n), n)\n";
+  writeFile(path("make.py"), script);
+  ASSERT_EQ(0, run("python3 " + quote(path("make.py")) + " " + quote(path("py.zip")) + " " + quote(path("src")) +
+                   " proj.kpf fonts/sub/f.pfb top.txt"));
+  ASSERT_EQ("", handler.Extract(path("py.zip").string(), path("out2").string()));
+  expectSame(names, path("out2"), true);
+  EXPECT_EQ((std::vector<std::string>{"f.pfb", "proj.kpf", "top.txt"}), listTree(path("out2")));
+}
+
+TEST_F(ZipTest, ProjectFileModeExtractsEveryKpfEntry) {
+  fs::path zip = path("c.kpc");
+  makeRawZip(zip, {{"a/readme.txt", "r"}, {"dir/PROJ.KPF", "upper"}, {"x.kpf.bak", "middle"}, {"z.ps", "z"}});
+  ArchiveHandler handler;
+  ASSERT_EQ("", handler.ExtractProjectFile(zip.string(), path("out").string()));
+  EXPECT_EQ((std::vector<std::string>{"PROJ.KPF", "x.kpf.bak"}), listTree(path("out")));
+  // The last match stays; the name is the entry name as stored.
+  EXPECT_EQ("x.kpf.bak", handler.GetFoundProjectEntry());
+  EXPECT_EQ((path("out") / "x.kpf.bak").string(), handler.GetFoundProjectFile());
+
+  makeRawZip(path("none.kpc"), {{"a.txt", "a"}});
+  EXPECT_EQ("ERROR (Minizip): No .kpf file found in archive " + path("none.kpc").string(),
+            handler.ExtractProjectFile(path("none.kpc").string(), path("out").string()));
+  EXPECT_EQ("", handler.GetFoundProjectEntry());
+}
+
+TEST_F(ZipTest, NamedModeMatchesTheBareNameExactly) {
+  fs::path zip = path("c.kpc");
+  makeRawZip(zip, {{"one/Item.ps", "first"}, {"two/item.ps", "second"}, {"three/item.ps", "third"}});
+  ArchiveHandler handler;
+  ASSERT_EQ("", handler.ExtractNamed(zip.string(), "item.ps", path("out").string()));
+  EXPECT_EQ("second", readFile(path("out/item.ps")));
+  EXPECT_EQ((std::vector<std::string>{"item.ps"}), listTree(path("out")));
+  EXPECT_EQ("ERROR (Minizip): No .kpf file found in archive " + zip.string(),
+            handler.ExtractNamed(zip.string(), "two/item.ps", path("out").string()));
+}
+
+TEST_F(ZipTest, OverwriteQuestionAnswers) {
+  fs::path zip = path("c.kpc");
+  makeRawZip(zip, {{"a/x.txt", "new1"}, {"b/x.txt", "new2"}, {"y.txt", "new3"}, {"z.txt", "new4"}});
+  writeFile(path("out/y.txt"), "old3");
+  writeFile(path("out/z.txt"), "old4");
+
+  ArchiveHandler handler;
+  std::vector<std::string> asked;
+  std::string answers;
+  handler.SetOverwriteHook([&](ArchiveHandler&, const char* file) {
+    asked.push_back(fs::path(file).filename().string());
+    char answer = answers.empty() ? 'Y' : answers[0];
+    if (!answers.empty()) answers.erase(0, 1);
+    return answer;
+  });
+  // Two entries with one bare name meet the question; "N" keeps the file.
+  answers = "NNY";
+  ASSERT_EQ("", handler.Extract(zip.string(), path("out").string()));
+  EXPECT_EQ((std::vector<std::string>{"x.txt", "y.txt", "z.txt"}), asked);
+  EXPECT_EQ("new1", readFile(path("out/x.txt")));
+  EXPECT_EQ("old3", readFile(path("out/y.txt")));
+  EXPECT_EQ("new4", readFile(path("out/z.txt")));
+
+  // "A" answers for the rest of this operation only.
+  asked.clear();
+  answers = "AN";
+  ASSERT_EQ("", handler.Extract(zip.string(), path("out").string()));
+  EXPECT_EQ((std::vector<std::string>{"x.txt"}), asked);
+  EXPECT_EQ("new3", readFile(path("out/y.txt")));
+  asked.clear();
+  answers = "NNNN";
+  ASSERT_EQ("", handler.Extract(zip.string(), path("out").string()));
+  EXPECT_EQ(4u, asked.size());
+}
+
+TEST_F(ZipTest, CancelDuringCreationLeavesAClosedShorterArchive) {
+  auto names = makeSources({{"a", 40000}, {"b", 40000}, {"c", 40000}, {"d", 40000}});
+  ArchiveHandler handler;
+  std::vector<long> started;
+  handler.SetProgressHook([&](ArchiveHandler&, const char*, long, std::int64_t, long index, std::int64_t,
+                              const char*, std::int64_t, std::int64_t done) {
+    if (done == 0) started.push_back(index);
+    return index == 3 ? 1 : 0;  // stop at the third file
+  });
+  std::string error = create(handler, names);
+  EXPECT_EQ("ERROR (Minizip): Internal - tag: 84, file: c, reason: CANCELLED", error);
+  EXPECT_EQ(kArchiveMsgInternal, handler.GetErrorTemplate());
+  EXPECT_EQ((std::vector<long>{1, 2, 3}), started);
+  if (haveTool("unzip")) {
+    EXPECT_EQ(0, run("unzip -tq " + quote(path("pack.kpc")) + " >/dev/null"));
+    EXPECT_EQ(0, run("test \"$(unzip -Z1 " + quote(path("pack.kpc")) + ")\" = \"$(printf 'a\\nb')\""));
+  }
+
+  // Cancel() from inside a hook, in the middle of a file.
+  handler.SetProgressHook([&](ArchiveHandler& h, const char*, long, std::int64_t, long index, std::int64_t,
+                              const char*, std::int64_t, std::int64_t done) {
+    if (index == 2 && done > 0) h.Cancel();
+    return 0;
+  });
+  EXPECT_EQ("ERROR (Minizip): Internal - tag: 86, file: , reason: CANCELLED", create(handler, names));
+  EXPECT_TRUE(handler.IsCancelled());
+  if (haveTool("unzip")) {
+    EXPECT_EQ(0, run("unzip -tq " + quote(path("pack.kpc")) + " >/dev/null"));
+  }
+}
+
+TEST_F(ZipTest, HostileNamesStayInsideTheFolder) {
+  fs::path zip = path("evil.zip");
+  std::string outside = path("outside").string();
+  fs::create_directories(path("outside"));
+  makeRawZip(zip, {{"../evil1.txt", "1"},
+                   {outside + "/evil2.txt", "2"},
+                   {"C:evil3.txt", "3"},
+                   {"sub/..", "4"},
+                   {"..\\..\\evil5.txt", "5"},
+                   {"lnk", outside},
+                   {"lnk/evil6.txt", "6"},
+                   {"good.txt", "g"}},
+             {false, false, false, false, false, true});
+  ArchiveHandler handler;
+  std::string error = handler.Extract(zip.string(), path("box/in").string());
+  EXPECT_NE(std::string::npos, error.find("tag: 59")) << error;
+  // Nothing outside the folder; folder parts never reach the disk; the
+  // unsafe bare names were refused and the rest extracted.
+  EXPECT_EQ((std::vector<std::string>{"in/", "in/evil1.txt", "in/evil2.txt", "in/evil5.txt", "in/evil6.txt",
+                                      "in/good.txt", "in/lnk"}),
+            listTree(path("box")));
+  EXPECT_TRUE(listTree(path("outside")).empty());
+  EXPECT_FALSE(fs::is_symlink(path("box/in/lnk")));
+
+  // A link already in the folder is replaced, never written through.
+  writeFile(path("outside/victim.txt"), "keep");
+  fs::create_directories(path("box2"));
+  fs::create_symlink(path("outside/victim.txt"), path("box2/good.txt"));
+  handler.Extract(zip.string(), path("box2").string());
+  EXPECT_EQ("keep", readFile(path("outside/victim.txt")));
+  EXPECT_FALSE(fs::is_symlink(path("box2/good.txt")));
+  EXPECT_EQ("g", readFile(path("box2/good.txt")));
+}
+
+TEST_F(ZipTest, DamagedContainersEndWithAnErrorText) {
+  auto names = makeSources({{"proj.kpf", 2000}, {"a.ps", 60000}});
+  ArchiveHandler handler;
+  ASSERT_EQ("", create(handler, names));
+  std::string good = readFile(path("pack.kpc"));
+
+  // Truncated anywhere: an error, never a crash.
+  for (std::size_t cut : {std::size_t{0}, std::size_t{3}, std::size_t{100}, good.size() / 2, good.size() - 30}) {
+    writeFile(path("cut.kpc"), good.substr(0, cut));
+    EXPECT_NE("", handler.Extract(path("cut.kpc").string(), path("out").string())) << cut;
+  }
+  // Damaged compressed data: the check fails and no damaged file is kept.
+  std::string bad = good;
+  std::size_t dataAt = good.find("a.ps") + 4 + 200;
+  for (std::size_t i = dataAt; i < dataAt + 64; ++i) bad[i] = static_cast<char>(bad[i] ^ 0x5a);
+  writeFile(path("bad.kpc"), bad);
+  fs::remove_all(path("out"));
+  std::string error = handler.Extract(path("bad.kpc").string(), path("out").string());
+  EXPECT_EQ(0u, error.find("ERROR (Minizip): Error# ")) << error;
+  EXPECT_FALSE(fs::exists(path("out/a.ps")));
+
+  // Every byte flipped in turn over the headers and directory.
+  for (std::size_t i = 0; i < good.size(); i += (i < 200 || i > good.size() - 300) ? 7 : 997) {
+    std::string flipped = good;
+    flipped[i] = static_cast<char>(flipped[i] ^ 0xff);
+    writeFile(path("flip.kpc"), flipped);
+    handler.Extract(path("flip.kpc").string(), path("flip").string());
+  }
+}
+
+TEST_F(ZipTest, HandlersKeepTheirOwnState) {
+  auto names = makeSources({{"one.kpf", 100}, {"big.bin", 3000000}});
+  makeRawZip(path("two.kpc"), {{"two.kpf", "2"}});
+  ArchiveHandler first(reinterpret_cast<void*>(0x1));
+  ArchiveHandler second(reinterpret_cast<void*>(0x2));
+  EXPECT_EQ(reinterpret_cast<void*>(0x1), first.GetOwner());
+  ASSERT_EQ("", create(first, names));
+  ASSERT_EQ("", first.ExtractProjectFile(path("pack.kpc").string(), path("o1").string()));
+  ASSERT_EQ("", second.ExtractProjectFile(path("two.kpc").string(), path("o2").string()));
+  EXPECT_EQ("one.kpf", first.GetFoundProjectEntry());
+  EXPECT_EQ("two.kpf", second.GetFoundProjectEntry());
+
+  // Side by side on two threads, one of them cancelled.
+  std::atomic<int> calls{0};
+  second.SetProgressHook([&](ArchiveHandler& h, const char*, long, std::int64_t, long, std::int64_t,
+                             const char*, std::int64_t, std::int64_t) {
+    if (++calls == 3) h.Cancel();
+    return 0;
+  });
+  std::string e1, e2;
+  std::thread t1([&] { e1 = first.Extract(path("pack.kpc").string(), path("t1").string()); });
+  std::thread t2([&] { e2 = second.Extract(path("pack.kpc").string(), path("t2").string()); });
+  t1.join();
+  t2.join();
+  EXPECT_EQ("", e1);
+  EXPECT_EQ("", first.GetErrorText());
+  EXPECT_NE(std::string::npos, e2.find("tag: 86"));
+  expectSame(names, path("t1"), true);
+}
+
+}  // namespace
