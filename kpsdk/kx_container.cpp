@@ -1,0 +1,417 @@
+// KxProject: opening projects from containers and extracted folders,
+// print-and-forget removal, and packing a project into a container.
+//
+// Containers are unpacked into a private temporary folder first and the
+// files are then moved to the directories of their scopes, so nothing is
+// written relative to the process's working directory and a container's
+// folder layout (zip entries are flat, tar entries keep their folders) does
+// not matter. A container split into volumes is read by joining its volumes
+// into one stream (kx_volumes.h).
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <set>
+
+#include "archive/archive_handler.h"
+#include "kpsdk/kx_project.h"
+#include "kpsdk/kx_tree.h"
+#include "kpsdk/kx_volumes.h"
+
+namespace {
+
+// The container as named, or with ".kpc" added when only that exists.
+std::string existingContainer(const std::string& path) {
+  if (sdkFileExists(path.c_str())) return path;
+  std::string completed = path + ".kpc";
+  return sdkFileExists(completed.c_str()) ? completed : std::string();
+}
+
+// Removes a temporary folder tree when it goes out of scope.
+class TempTree {
+ public:
+  explicit TempTree(std::string path) : path_(std::move(path)) {}
+  ~TempTree() { kxRemoveTree(path_); }
+  TempTree(const TempTree&) = delete;
+  TempTree& operator=(const TempTree&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+std::string fileNameWithoutExtension(const std::string& name) {
+  std::size_t dot = name.rfind('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+// Bare file name -> unpacked file (the first in listing order wins).
+std::map<std::string, std::string> filesByName(const std::string& dir) {
+  std::map<std::string, std::string> byName;
+  for (const std::string& f : kxListFiles(dir)) byName.emplace(sdkFileNamePart(f), f);
+  return byName;
+}
+
+// The project file directly inside dir ("*.kpf" in any case), or empty.
+std::string projectFileIn(const std::string& dir) {
+  for (const char* pattern : {"*.kpf", "*.KPF", "*.Kpf"}) {
+    SdkString found;
+    if (sdkFindFirst(found, sdkJoinPath(dir, pattern).c_str())) return sdkJoinPath(dir, found.view());
+  }
+  return std::string();
+}
+
+}  // namespace
+
+int KxProject::OpenContainer(const std::string& kpcPath) {
+  if (existingContainer(kpcPath).empty()) {
+    ClearMessages();
+    return log(kKxError, "Could not open file '%s'", kpcPath.c_str());
+  }
+  return ExtractContainer(kpcPath, 0, 0);
+}
+
+int KxProject::OpenContainerPrintAndForget(const std::string& kpcPath) {
+  if (printAndForgetPath_.empty()) {
+    ClearMessages();
+    return log(kKxError, "Print-and-Forget path not specified in SETPPATH");
+  }
+  if (existingContainer(kpcPath).empty()) {
+    ClearMessages();
+    return log(kKxError, "Could not open file '%s'", kpcPath.c_str());
+  }
+  return ExtractContainer(kpcPath, 1, 0);
+}
+
+int KxProject::InspectContainer(const std::string& kpcPath) { return ExtractContainer(kpcPath, 0, 1); }
+
+bool KxProject::mayOverwrite(const std::string& target) {
+  if (overwriteAll_) return true;
+  int answer = CallOverwriteHook(target.c_str());
+  if (answer == 2) overwriteAll_ = true;
+  return answer == 1 || answer == 2;
+}
+
+std::string KxProject::readableContainer(const std::string& kpcPath, const std::string& workDir) {
+  if (!kxIsVolumeFile(kpcPath) || kxIsZipFile(kpcPath)) return kpcPath;
+  std::string joined = sdkJoinPath(workDir, "volumes.tar");
+  KxVolumeError error;
+  if (!kxJoinVolumeSet(kpcPath, joined, error, &cancelled_)) {
+    log_.Add(error.format == "Operation cancelled" ? kKxCancelled : kKxError, error.format, error.text);
+    return std::string();
+  }
+  return joined;
+}
+
+int KxProject::ExtractContainer(const std::string& kpcPath, int printAndForget, int inspect) {
+  const std::string path = existingContainer(kpcPath);
+  if (path.empty()) {
+    ClearMessages();
+    return log(kKxError, "Could not open file '%s'", kpcPath.c_str());
+  }
+  Reset();
+  ClearMessages();
+  printAndForget_ = printAndForget != 0;
+  overwriteAll_ = false;
+
+  TempTree work(kxMakeTempFolder("_x"));
+  if (work.path().empty() || !sdkIsDirectory(work.path().c_str()))
+    return log(kKxError, "Could not create temporary directory '%s'", work.path().c_str());
+
+  SetVolumeNaming(path);
+  std::string container = readableContainer(path, work.path());
+  const std::string kpfDir = sdkJoinPath(work.path(), "kpf");
+  std::string kpfTemp;
+  if (!(GetMessageFlags() & kKxError) && !container.empty()) {
+    sdkMakeDir(kpfDir.c_str());
+    archive_->ClearFoundProjectEntry();
+    archive_->ExtractProjectFile(container, kpfDir);
+    takeArchiveError();
+  }
+  if (!(GetMessageFlags() & (kKxError | kKxCancelled)) && !container.empty()) {
+    kpfTemp = archive_->GetFoundProjectFile();
+    if (kpfTemp.empty() || !sdkFileExists(kpfTemp.c_str())) kpfTemp = kxFindProjectFile(kpfDir);
+    if (kpfTemp.empty()) {
+      log(kKxError, "Could not find a file with .kpf extension in archive '%s'", kpcPath.c_str());
+    } else {
+      ReadKpf(kpfTemp);
+    }
+  }
+  if (!(GetMessageFlags() & kKxError) && !kpfTemp.empty()) CreateProjectDirectories();
+  if (!kpfTemp.empty()) {
+    const std::string name = sdkFileNamePart(kpfTemp);
+    kpfPath_ = ResolveLocalPath(name, 1);
+    if (kpfPath_.empty()) kpfPath_ = ResolveLocalPath(name, 0);
+    loaded_ = true;
+    if (!inspect && !kpfPath_.empty() && !sdkCopyFile(kpfTemp.c_str(), kpfPath_.c_str()))
+      log(kKxError, "Could not create file '%s' (%s)", kpfPath_.c_str(), std::strerror(errno));
+  }
+  if (!inspect && !kpfTemp.empty() && !(GetMessageFlags() & kKxError)) {
+    const std::string staging = sdkJoinPath(work.path(), "content");
+    sdkMakeDir(staging.c_str());
+    archive_->Extract(container, staging);
+    takeArchiveError();
+    if (!(GetMessageFlags() & kKxCancelled)) placeExtractedFiles(staging, sdkDirPart(kpfPath_));
+  }
+  return GetMessageFlags();
+}
+
+void KxProject::placeExtractedFiles(const std::string& stagingDir, const std::string& localDir) {
+  std::map<std::string, std::string> unpacked = filesByName(stagingDir);
+  unpacked.erase(sdkFileNamePart(kpfPath_));
+  for (auto& r : resources_) {
+    auto found = unpacked.find(r->GetName());
+    if (found == unpacked.end()) continue;
+    const std::string staged = found->second;
+    unpacked.erase(found);
+    const std::string inLocal = sdkJoinPath(localDir, r->GetName());
+    std::string target = ResolveInScope(r->GetScope(), r->GetName());
+    if (r->GetScope() == kKxScopeLocal || target.empty()) target = inLocal;
+    if (sdkFileExists(target.c_str()) && !mayOverwrite(target)) continue;
+    sdkMakeDirs(target.c_str());
+    // A file that cannot reach its scope stays in the local directory.
+    if (!sdkMoveFile(staged.c_str(), target.c_str()) && target != inLocal)
+      sdkMoveFile(staged.c_str(), inLocal.c_str());
+  }
+  // Files the project does not list land in the local directory, except for
+  // print-and-forget, whose directory must be removable afterwards.
+  if (printAndForget_) return;
+  for (const auto& [name, staged] : unpacked) {
+    std::string target = sdkJoinPath(localDir, name);
+    if (sdkFileExists(target.c_str()) && !mayOverwrite(target)) continue;
+    sdkMoveFile(staged.c_str(), target.c_str());
+  }
+}
+
+int KxProject::OpenExtracted(const std::string& directory) { return ImportExtracted(directory, 0, 0, 0); }
+
+int KxProject::OpenExtractedPrintAndForget(const std::string& directory) {
+  if (printAndForgetPath_.empty()) {
+    ClearMessages();
+    return log(kKxError, "Print-and-Forget path not specified in SETPPATH");
+  }
+  return ImportExtracted(directory, 1, 0, 0);
+}
+
+int KxProject::ImportExtracted(const std::string& directory, int printAndForget, int move, int removeDirectory) {
+  if (!sdkIsDirectory(directory.c_str())) {
+    ClearMessages();
+    return log(kKxError, "Could not open file '%s'", directory.c_str());
+  }
+  Reset();
+  ClearMessages();
+  printAndForget_ = printAndForget != 0;
+  overwriteAll_ = false;
+  auto transfer = [move](const std::string& from, const std::string& to) {
+    return move ? sdkMoveFile(from.c_str(), to.c_str()) : sdkCopyFile(from.c_str(), to.c_str());
+  };
+
+  const std::string kpf = projectFileIn(directory);
+  if (kpf.empty())
+    return log(kKxError, "Could not find a file with .kpf extension in archive '%s'", directory.c_str());
+  if (ReadKpf(kpf) & kKxError) return GetMessageFlags();
+  if (CreateProjectDirectories() & kKxError) return GetMessageFlags();
+  const std::string name = sdkFileNamePart(kpf);
+  kpfPath_ = ResolveLocalPath(name, 1);
+  if (kpfPath_.empty()) kpfPath_ = ResolveLocalPath(name, 0);
+  loaded_ = true;
+  if (kpfPath_ != kpf && !transfer(kpf, kpfPath_))
+    return log(kKxError, "Could not create file '%s' (%s)", kpfPath_.c_str(), std::strerror(errno));
+
+  const std::string localDir = sdkDirPart(kpfPath_);
+  for (auto& r : resources_) {
+    if (printAndForget_) {
+      r->SetScope(kKxScopeLocal);
+      r->SetPath(sdkJoinPath(localDir, r->GetName()));
+    }
+    const std::string source = sdkJoinPath(directory, r->GetName());
+    if (!sdkFileExists(source.c_str())) {
+      log(kKxError, "Could not open file '%s'", source.c_str());
+      break;
+    }
+    const std::string& target = r->GetPath();
+    if (target.empty() || target == source) continue;
+    if (sdkFileExists(target.c_str()) && !mayOverwrite(target)) continue;
+    sdkMakeDirs(target.c_str());
+    if (!transfer(source, target)) {
+      log(kKxError, "Could not create file '%s' (%s)", target.c_str(), std::strerror(errno));
+      break;
+    }
+  }
+  if (removeDirectory && !(GetMessageFlags() & kKxError) && !sdkRemoveDir(directory.c_str()))
+    log(kKxError, "The directory '%s' could not be removed", directory.c_str());
+  return GetMessageFlags();
+}
+
+int KxProject::RemovePrintAndForget() {
+  ClearMessages();
+  if (!printAndForget_)
+    log(kKxError, "Removal only a valid operation for archives extracted as 'Print-and-Forget'");
+  if (printAndForgetPath_.empty()) log(kKxError, "Print-and-Forget path not specified in SETPPATH");
+  if (GetMessageFlags() & kKxError) return GetMessageFlags();
+
+  std::string dir, parent;
+  auto fix = [&](const std::string& file) {
+    if (!dir.empty()) return;
+    dir = sdkDirPart(file);
+    parent = sdkDirPart(dir);
+  };
+  for (auto& r : resources_) {
+    if (r->GetScope() != kKxScopeLocal) {
+      log(kKxError, "Resource '%s' was not at local scope, but should have been - removal operation halted",
+          r->GetName().c_str());
+      break;
+    }
+    const std::string& path = r->GetPath();
+    if (!sdkFileExists(path.c_str())) continue;
+    fix(path);
+    if (!sdkDeleteFile(path.c_str())) {
+      log(kKxError, "The file '%s' could not be removed - removal operation halted", path.c_str());
+      break;
+    }
+  }
+  if (GetMessageFlags() & kKxError) return GetMessageFlags();
+  if (sdkFileExists(kpfPath_.c_str())) {
+    fix(kpfPath_);
+    if (!sdkDeleteFile(kpfPath_.c_str()))
+      return log(kKxError, "The file '%s' could not be removed - removal operation halted", kpfPath_.c_str());
+  }
+  if (dir.empty() || !sdkIsDirectory(dir.c_str()))
+    return log(kKxError, "The directory '%s' could not be located for removal", dir.c_str());
+  if (!sdkRemoveDir(dir.c_str())) return log(kKxError, "The directory '%s' could not be removed", dir.c_str());
+  sdkRemoveDir(parent.c_str());  // the folder level goes when it is empty
+  return GetMessageFlags();
+}
+
+int KxProject::CreateContainer(const std::string& kpcPath) {
+  ClearMessages();
+  if (kpfPath_.empty() || temporaryExport_) DeriveKpfPath();
+  std::vector<std::string> files;
+  if (!(GetMessageFlags() & kKxError)) {
+    WriteKpf(kpfPath_);
+    if (!sdkFileExists(kpfPath_.c_str())) {
+      log(kKxError, "Could not open file '%s'", kpfPath_.c_str());
+    } else {
+      files.push_back(kpfPath_);
+    }
+  }
+  if (!(GetMessageFlags() & kKxError)) {
+    for (const auto& r : resources_) {
+      if (!sdkFileExists(r->GetPath().c_str())) {
+        log(kKxError, "Could not open file '%s'", r->GetPath().c_str());
+        break;
+      }
+      files.push_back(r->GetPath());
+    }
+  }
+  if (!(GetMessageFlags() & kKxError)) {
+    if (archive_->GetVolumeSize() > 0 && archive_->GetArchiveFormat() == kArchiveFormatZip) {
+      log(kKxError, "Compressed archives cannot be split into volumes");
+    } else {
+      SetVolumeNaming(kpcPath);
+      archive_->Create(kpcPath, files);
+      takeArchiveError();
+    }
+  }
+  if (temporaryExport_ && !kpfPath_.empty()) {
+    sdkDeleteFile(kpfPath_.c_str());
+    sdkRemoveDir(sdkDirPart(kpfPath_).c_str());
+  }
+  return GetMessageFlags();
+}
+
+void KxProject::SetVolumeNaming(const std::string& kpcPath) {
+  std::string fileName = sdkFileNamePart(kpcPath);
+  std::string base;
+  long index = 0, count = 0;
+  if (!kxIsVolumeFile(fileName) || !kxParseVolumeName(fileName, base, index, count))
+    base = fileNameWithoutExtension(fileName);
+  archive_->SetVolumeNameParts(sdkDirPart(kpcPath), base, "\\", ".kpv");
+}
+
+std::string KxProject::extractByName(const std::string& container, const std::string& name,
+                                     const std::string& targetDir) {
+  if (kxIsZipFile(container)) {
+    archive_->ExtractNamed(container, name, targetDir);
+    takeArchiveError();
+    return archive_->GetErrorText();
+  }
+  // Tar entries keep the folders they were stored with: unpack everything
+  // privately and take the file of that name.
+  TempTree staging(kxMakeTempFolder("_x"));
+  archive_->Extract(container, staging.path());
+  if (takeArchiveError()) return archive_->GetErrorText();
+  std::map<std::string, std::string> unpacked = filesByName(staging.path());
+  auto found = unpacked.find(name);
+  const std::string target = sdkJoinPath(targetDir, name);
+  if (found == unpacked.end() || !sdkMakeDirs(target.c_str()) || !sdkMoveFile(found->second.c_str(), target.c_str())) {
+    const char* templ = "ERROR (Minizip): No .kpf file found in archive %s";
+    std::string text = sdkFormat(templ, container.c_str());
+    log_.AddVerbatim(text, templ);
+    return text;
+  }
+  return std::string();
+}
+
+int KxProject::ExtractEntry(const std::string& kpcPath, int entry) {
+  if (entry < 0 || entry > GetResourceCount()) return 0;
+  ClearMessages();
+  const std::string path = existingContainer(kpcPath);
+  if (path.empty()) return log(kKxError, "Could not open file '%s'", kpcPath.c_str());
+  TempTree work(kxMakeTempFolder("_x"));
+  std::string container = readableContainer(path, work.path());
+  if (container.empty()) return GetMessageFlags();
+  if (entry == 0) {
+    archive_->ClearFoundProjectEntry();
+    archive_->ExtractProjectFile(container, sdkDirPart(kpfPath_));
+    takeArchiveError();
+  } else {
+    const KxResource& r = *resources_[entry - 1];
+    extractByName(container, r.GetName(), sdkDirPart(ResolveInScope(r.GetScope(), r.GetName())));
+  }
+  return GetMessageFlags();
+}
+
+int kpsdkPeekProjectType(std::string& error, const std::string& kpfPath) {
+  error.clear();
+  std::optional<std::string> text = sdkReadWholeFile(kpfPath.c_str());
+  if (!text) {
+    error = sdkFormat("Could not open file '%s'", kpfPath.c_str());
+    return -1;
+  }
+  constexpr std::string_view kTag = "<PROJECT_TYPE>";
+  std::size_t at = text->find(kTag);
+  if (at == std::string::npos) return kKxTypeKoro;
+  std::size_t from = at + kTag.size();
+  std::size_t end = text->find('<', from);
+  if (end == std::string::npos) return -1;
+  return kxParseProjectType(std::string_view(*text).substr(from, end - from));
+}
+
+int kpsdkPeekContainerProjectType(std::string& error, const std::string& kpcPath) {
+  error.clear();
+  TempTree work(kxMakeTempFolder("_y"));
+  if (work.path().empty()) {
+    error = sdkFormat("Could not create temporary directory '%s'", work.path().c_str());
+    return -1;
+  }
+  std::string container = existingContainer(kpcPath);
+  if (container.empty()) container = kpcPath;  // the archive reports it
+  if (kxIsVolumeFile(container) && !kxIsZipFile(container)) {
+    std::string joined = sdkJoinPath(work.path(), "volumes.tar");
+    KxVolumeError volumeError;
+    if (!kxJoinVolumeSet(container, joined, volumeError)) {
+      error = volumeError.text;
+      return -1;
+    }
+    container = joined;
+  }
+  const std::string target = sdkJoinPath(work.path(), "kpf");
+  sdkMakeDir(target.c_str());
+  ArchiveHandler handler(nullptr);
+  error = handler.ExtractProjectFile(container, target);
+  if (!error.empty()) return -1;
+  std::string kpf = handler.GetFoundProjectFile();
+  if (kpf.empty() || !sdkFileExists(kpf.c_str())) kpf = kxFindProjectFile(target);
+  if (kpf.empty()) return -1;
+  return kpsdkPeekProjectType(error, kpf);
+}

@@ -1,0 +1,58 @@
+// Windows side of kxReplaceFile.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "base/sdk_fs.h"
+#include "kpsdk/kx_file_replace.h"
+
+namespace {
+
+std::string systemText(DWORD code) {
+  char buf[512] = {0};
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buf,
+                           sizeof buf, nullptr);
+  std::string text(buf, n);
+  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == '.')) text.pop_back();
+  return text;
+}
+
+}  // namespace
+
+int kxReplaceFile(const std::string& path, std::string_view bytes, std::string& reason) {
+  reason.clear();
+  std::string dir = sdkDirPart(path);
+  if (dir.empty()) dir = ".";
+  char temp[MAX_PATH];
+  if (GetTempFileNameA(dir.c_str(), "kpf", 0, temp) == 0) {
+    reason = systemText(GetLastError());
+    return 0;
+  }
+  HANDLE h = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    reason = systemText(GetLastError());
+    DeleteFileA(temp);
+    return 0;
+  }
+  DWORD error = 0;
+  for (std::size_t done = 0; done < bytes.size() && !error;) {
+    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+    DWORD written = 0;
+    if (!WriteFile(h, bytes.data() + done, chunk, &written, nullptr) || written == 0) {
+      error = GetLastError();
+      if (!error) error = ERROR_DISK_FULL;
+    }
+    done += written;
+  }
+  if (!error && !FlushFileBuffers(h)) error = GetLastError();
+  if (!CloseHandle(h) && !error) error = GetLastError();
+  if (!error && !MoveFileExA(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    error = GetLastError();
+  if (error) {
+    DeleteFileA(temp);
+    reason = systemText(error);
+    return 0;
+  }
+  return 1;
+}

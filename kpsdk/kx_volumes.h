@@ -1,0 +1,32 @@
+// Reading a container that was split into volumes.
+//
+// A container written in volumes is one tar stream cut into files named
+// "<base>_<index>_<count>.kpv" (index from 1, both numbers at least six
+// digits), in one folder. Every volume but the last holds the same whole
+// number of 10240-byte records. To read the set, the volumes are joined in
+// index order into one stream, which is then read like a single container.
+// Any volume of the set may be named; all of them must be present.
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <string_view>
+
+// A failure with its catalogue format and formatted text.
+struct KxVolumeError {
+  std::string format;
+  std::string text;
+};
+
+// 1 when the file name ends in ".kpv" (any case): the path names a volume.
+int kxIsVolumeFile(std::string_view path);
+// Splits "<base>_<index>_<count>.kpv"; 0 when the name is malformed
+// (missing numbers, index 0 or above count).
+int kxParseVolumeName(std::string_view fileName, std::string& base, long& index, long& count);
+// Joins every volume of the set that volumePath belongs to into outPath.
+// On failure returns 0, removes outPath and describes the problem with the
+// volume texts: malformed name, missing volume, volume that cannot be
+// opened or read (or whose size does not fit the set), output that cannot
+// be written, or cancellation.
+int kxJoinVolumeSet(const std::string& volumePath, const std::string& outPath, KxVolumeError& error,
+                    const std::atomic<bool>* cancelled = nullptr);
