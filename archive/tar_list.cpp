@@ -277,6 +277,8 @@ bool TarExtraction::extractEntry(const TarHeader& header) {
     state_.internal(kTagUnsafeName, header.name, "entry name leaves the target folder");
     return walker_.skipData(header);
   }
+  // Devices are not created.
+  if (header.type == '3' || header.type == '4') return walker_.skipData(header);
   bool folder = header.type == '5' || archiveIsSeparator(header.name.back());
   std::string path, failed;
   switch (archivePrepareTarget(target_, levels, path, failed)) {
@@ -297,9 +299,6 @@ bool TarExtraction::extractEntry(const TarHeader& header) {
       return extractFile(path, header);
     case '1':
       return extractLink(path, header);
-    case '3':
-    case '4':
-      return walker_.skipData(header);
     default:
       state_.internal(kTagUnknownType, header.name, "unknown entry type, written as a plain file");
       return extractFile(path, header);

@@ -92,7 +92,8 @@ inline std::vector<std::string> listTree(const fs::path& root) {
   std::vector<std::string> names;
   if (!fs::exists(root)) return names;
   for (auto& e : fs::recursive_directory_iterator(root)) {
-    names.push_back(fs::relative(e.path(), root).generic_string() + (e.is_directory() ? "/" : ""));
+    bool folder = e.is_directory() && !e.is_symlink();
+    names.push_back(e.path().lexically_relative(root).generic_string() + (folder ? "/" : ""));
   }
   std::sort(names.begin(), names.end());
   return names;
