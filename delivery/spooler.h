@@ -41,6 +41,12 @@ struct QueueFacts {
   bool filePort = false;        // "FILE:" port / file: device
 };
 
+// The facts of one queue of this platform (asks the driver whether it takes
+// raw PostScript, unless the queue is a converter anyway). CUPS: a cups-pdf
+// device or CUPS-PDF model is a PDF converter, a koroconvert device a
+// conversion port, a file device a file port.
+QueueFacts describeQueue(const SpoolerQueue& queue);
+
 // The offered list: queues that accept raw PostScript and are neither PDF
 // converters nor conversion ports, nor file ports when excludeFilePort; in
 // the given order, at most kMaxPrinters; the placeholder when none.

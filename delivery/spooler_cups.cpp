@@ -123,7 +123,9 @@ bool ppdTakesPostScript(const std::string& ppd) {
   return false;
 }
 
-QueueFacts factsOf(const SpoolerQueue& queue) {
+}  // namespace
+
+QueueFacts describeQueue(const SpoolerQueue& queue) {
   QueueFacts facts;
   facts.name = queue.name;
   std::string scheme = uriScheme(queue.port);
@@ -135,6 +137,8 @@ QueueFacts factsOf(const SpoolerQueue& queue) {
   if (!facts.pdfConverter && !facts.conversionPort) facts.acceptsRawPostScript = SupportsPostScriptPassthrough(queue);
   return facts;
 }
+
+namespace {
 
 // The local and connected queues, in the scheduler's order.
 std::vector<SpoolerQueue> listQueues() {
@@ -192,7 +196,7 @@ std::vector<std::string> EnumeratePrinters() {
   std::vector<QueueFacts> facts;
   std::size_t accepted = 0;
   for (const SpoolerQueue& queue : listQueues()) {
-    facts.push_back(factsOf(queue));
+    facts.push_back(describeQueue(queue));
     const QueueFacts& f = facts.back();
     accepted += f.acceptsRawPostScript && !f.pdfConverter && !f.conversionPort;
     // Enough accepted ones: later queues cannot be offered anyway.

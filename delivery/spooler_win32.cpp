@@ -33,6 +33,16 @@ void endDocument(HANDLE printer, DWORD jobId, bool cancel) {
 
 }  // namespace
 
+QueueFacts describeQueue(const SpoolerQueue& queue) {
+  QueueFacts facts;
+  facts.name = queue.name;
+  facts.pdfConverter = queue.driver == "Adobe PDF Converter";
+  facts.conversionPort = queue.port == "KOROConvert";
+  facts.filePort = queue.port == "FILE:";
+  facts.acceptsRawPostScript = SupportsPostScriptPassthrough(queue);
+  return facts;
+}
+
 bool SupportsPostScriptPassthrough(const SpoolerQueue& queue) {
   HDC dc = CreateDCA(queue.driver.c_str(), queue.name.c_str(), nullptr, nullptr);
   if (dc == nullptr) return false;
@@ -57,12 +67,7 @@ std::vector<std::string> EnumeratePrinters() {
       for (DWORD i = 0; i < returned && accepted < kMaxPrinters; ++i) {
         SpoolerQueue queue{textOf(records[i].pPrinterName), textOf(records[i].pPortName),
                            textOf(records[i].pDriverName)};
-        QueueFacts f;
-        f.name = queue.name;
-        f.pdfConverter = queue.driver == "Adobe PDF Converter";
-        f.conversionPort = queue.port == "KOROConvert";
-        f.filePort = queue.port == "FILE:";
-        f.acceptsRawPostScript = SupportsPostScriptPassthrough(queue);
+        QueueFacts f = describeQueue(queue);
         if (f.acceptsRawPostScript && !f.pdfConverter && !f.conversionPort && !(f.filePort && fileRule)) ++accepted;
         facts.push_back(f);
       }

@@ -186,6 +186,7 @@ Group $group
 SystemGroup $system
 FileDevice No
 EOF
+  [ -z "$simcmd" ] || echo "SetEnv QM_PRINTER_SIM $simcmd" >>"$dir/etc/cups-files.conf"
 
   {
     echo "LogLevel info"
@@ -198,7 +199,6 @@ EOF
     echo "DefaultAuthType Basic"
     echo "ErrorPolicy abort-job"
     echo "MaxJobs 0"
-    [ -z "$simcmd" ] || echo "SetEnv QM_PRINTER_SIM $simcmd"
     cat <<'EOF'
 <Location />
   Order allow,deny
@@ -210,6 +210,11 @@ EOF
   SubscriptionPrivateAccess default
   SubscriptionPrivateValues default
   <Limit Create-Job Print-Job Print-URI Validate-Job Send-Document Send-URI Cancel-Job Get-Jobs Get-Job-Attributes Get-Printer-Attributes Hold-Job Release-Job Restart-Job Cancel-My-Jobs Close-Job CUPS-Get-Printers CUPS-Get-Default CUPS-Get-Document>
+    Order deny,allow
+  </Limit>
+  <Limit Cancel-Jobs Purge-Jobs>
+    AuthType Default
+    Require user @SYSTEM
     Order deny,allow
   </Limit>
   <Limit All>
