@@ -348,6 +348,8 @@ int KxProject::ParseProjectPathScope(KpfTokenStream& tokens, std::string& path) 
   }
   path = collectElementText(tokens, kKpfProjectPathEnd);
   NormalisePath(path);
+  // Kept in the form SetProjectPaths gives, so written paths read back equal.
+  if (!path.empty()) path = ToForwardSlashDirectory(path);
   if (scope == "2") return 2;
   if (scope == "1") return 1;
   if (scope == "0") return 0;
