@@ -136,3 +136,31 @@ TEST(ConfigFile, ExplicitLocalFileIsUsedAsIs) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ConfigFile, InstallerWritesAFileTheProgramReads) {
+  ScratchDir dir;
+  const std::string command = std::string("bash '") + QM_SOURCE_DIR + "/scripts/install-config.sh' --root '" +
+                              dir.path() + "' --dir '" + dir.file("QMAN") + "' >/dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  ScopedEnv override(kConfigDirVariable, dir.file("QMAN").c_str());
+  AppConfig config;
+  ASSERT_TRUE(config.exists());
+  std::string root;
+  EXPECT_TRUE(config.readText(cfgkey::kQmRootDir, root));
+  EXPECT_EQ(root, dir.path());
+  bool statusPage = false;
+  EXPECT_TRUE(config.readFlag(cfgkey::kStatusPage, statusPage));
+  EXPECT_TRUE(statusPage);
+  long height = 0;
+  EXPECT_TRUE(config.readNumber(cfgkey::kHeight, height));
+  EXPECT_EQ(height, cfgkey::kDefaultHeight);
+  // A second run keeps what is there.
+  config.writeText(cfgkey::kLastPrinter, "Tessel_1");
+  ASSERT_TRUE(config.save());
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_NE(readFile(dir.file("QMAN/quaymaster.ini")).find("lastPrinter=Tessel_1"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Installer step: creates Quaymaster's configuration file, quaymaster.ini.
+# The program itself never creates it and refuses to start without it.
+#
+#   scripts/install-config.sh [--root DIR] [--dir FOLDER] [--force]
+#
+#   --root DIR     the Quaymaster root folder written as qmRootDir (working
+#                  folder of the program; its docs/ holds the help);
+#                  default: this source tree
+#   --dir FOLDER   where to create quaymaster.ini; default:
+#                  $QUAYMASTER_CONFIG_DIR when set, else the system
+#                  configuration folder (first of $XDG_CONFIG_DIRS, or
+#                  /etc/xdg) followed by Norvane/KORO/QMAN
+#   --force        replace an existing file (otherwise it is kept)
+#
+# Without root rights, choose a folder of your own and export
+# QUAYMASTER_CONFIG_DIR=FOLDER for the program.
+set -euo pipefail
+umask 022
+
+root="$(cd "$(dirname "$0")/.." && pwd)"
+dir=""
+force=0
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --root) root="$2"; shift 2 ;;
+    --dir) dir="$2"; shift 2 ;;
+    --force) force=1; shift ;;
+    -h|--help) sed -n '2,18p' "$0"; exit 0 ;;
+    *) echo "install-config: unknown argument $1" >&2; exit 2 ;;
+  esac
+done
+
+if [ -z "$dir" ]; then
+  if [ -n "${QUAYMASTER_CONFIG_DIR:-}" ]; then
+    dir="$QUAYMASTER_CONFIG_DIR"
+  else
+    xdg="${XDG_CONFIG_DIRS:-}"
+    xdg="${xdg%%:*}"
+    case "$xdg" in /*) ;; *) xdg=/etc/xdg ;; esac
+    dir="${xdg%/}/Norvane/KORO/QMAN"
+  fi
+fi
+[ -d "$root" ] || { echo "install-config: root folder $root does not exist" >&2; exit 1; }
+root="$(cd "$root" && pwd)"
+file="${dir%/}/quaymaster.ini"
+
+if [ -e "$file" ] && [ $force -eq 0 ]; then
+  echo "install-config: $file exists; kept (use --force to replace it)"
+  exit 0
+fi
+mkdir -p "$dir" || {
+  echo "install-config: cannot create $dir; use --dir or QUAYMASTER_CONFIG_DIR" >&2
+  exit 1
+}
+tmp="$(mktemp "${dir%/}/.quaymaster.ini.XXXXXX")"
+cat >"$tmp" <<INI
+qmRootDir=$root
+useBuiltin=0
+includeLUS=0
+statusPage=1
+isMaximized=0
+width=620
+height=732
+[printer-groups]
+INI
+chmod 0644 "$tmp"
+mv -f "$tmp" "$file"
+echo "install-config: wrote $file"
