@@ -185,6 +185,7 @@ class krmFOS {
   // (the loader refuses them); regular callers use the setters.
   SdkList& loadFilesList() { return loadFilesList_; }
   SdkList& printerFilesList() { return printerFilesList_; }
+  SdkList& removeFilesList() { return removeFilesList_; }
 
  private:
   SdkList loadFilesList_, printerFilesList_, removeFilesList_, loadFontsList_;

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 
@@ -63,6 +64,14 @@ class StartedLibrary : public ::testing::Test {
 inline std::string afterHeader(const std::string& job) {
   auto at = job.find("%%EndComments\n\n");
   return at == std::string::npos ? job : job.substr(at + 15);
+}
+
+// The targets of the transfer commands of a job, in order.
+inline std::vector<std::string> transferTargets(const std::string& job) {
+  std::vector<std::string> out;
+  static const std::regex command("\n\n(-?[0-9]+) \\(((?:[^()\\\\]|\\\\.)*)\\) .* load_file\n");
+  for (std::sregex_iterator it(job.begin(), job.end(), command), end; it != end; ++it) out.push_back((*it)[2]);
+  return out;
 }
 
 }  // namespace krmtest
