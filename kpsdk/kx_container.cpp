@@ -39,6 +39,23 @@ class TempTree {
   std::string path_;
 };
 
+// The longest folder that holds every file (compared level by level), or
+// empty when they share none.
+std::string commonFolder(const std::vector<std::string>& files) {
+  if (files.empty()) return std::string();
+  std::string common = sdkDirPart(files.front());
+  for (const std::string& f : files) {
+    while (!common.empty()) {
+      bool inside = f.size() > common.size() && f.compare(0, common.size(), common) == 0 &&
+                    (sdkIsSeparator(f[common.size()]) || sdkIsSeparator(common.back()));
+      if (inside) break;
+      std::string up = sdkDirPart(common);
+      common = up == common ? std::string() : up;
+    }
+  }
+  return common;
+}
+
 std::string fileNameWithoutExtension(const std::string& name) {
   std::size_t dot = name.rfind('.');
   return dot == std::string::npos ? name : name.substr(0, dot);
@@ -308,7 +325,14 @@ int KxProject::CreateContainer(const std::string& kpcPath) {
       log(kKxError, "Compressed archives cannot be split into volumes");
     } else {
       SetVolumeNaming(kpcPath);
-      archive_->Create(kpcPath, files);
+      sdkMakeDirs(kpcPath.c_str());
+      // Entries are named relative to the files' common folder: short names
+      // (tar names are limited to 99 characters) that say nothing about the
+      // machine they were packed on.
+      std::string base = commonFolder(files);
+      if (!base.empty())
+        for (std::string& f : files) f = f.substr(base.size() + (sdkIsSeparator(f[base.size()]) ? 1 : 0));
+      archive_->Create(kpcPath, files, base);
       takeArchiveError();
     }
   }
