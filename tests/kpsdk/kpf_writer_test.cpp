@@ -1,10 +1,12 @@
 // Writing KPF files: the exact text, round trips, and safe replacement.
+#include <gtest/gtest.h>
+
+#ifndef _WIN32
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
+#endif
 
 #include "kpsdk/kx_tree.h"
 #include "kx_test_util.h"
@@ -237,6 +239,8 @@ TEST(KpfWriter, SaveProjectStartsANewModification) {
   EXPECT_EQ(kxtest::readFile(p->GetKpfPath()), kKoroText);
 }
 
+#ifndef _WIN32
+// The file size limit stands in for a full disk and for a crash mid-write.
 TEST(KpfWriter, FailedWriteLeavesThePreviousFile) {
   TempDir dir;
   const std::string path = dir / "project.kpf";
@@ -259,7 +263,6 @@ TEST(KpfWriter, FailedWriteLeavesThePreviousFile) {
   EXPECT_EQ(p->GetMessageRecords(),
             "ERROR,40,2," + path + ",\"File too large\",\"Could not create file '%s' (%s)\"");
   EXPECT_EQ(kxtest::readFile(path), "previous contents\n");
-  EXPECT_EQ(kxListFiles(dir.path()).size(), kxListFiles(dir.path()).size());
   for (const std::string& f : kxListFiles(dir.path())) EXPECT_EQ(f.find(".tmp"), std::string::npos) << f;
 }
 
@@ -288,6 +291,8 @@ TEST(KpfWriter, ProcessKilledWhileSavingLeavesThePreviousFile) {
   EXPECT_EQ(p->WriteKpf(path), 0);
   EXPECT_EQ(kxtest::readFile(path), kKoroText);
 }
+
+#endif
 
 TEST(KpfWriter, UnwritableFolderIsReported) {
   TempDir dir;
