@@ -115,14 +115,18 @@ void ArchiveState::appendListing(const std::string& line) {
   listing += '\n';
 }
 
-void ArchiveState::formatVolumeNames(long index) {
+void ArchiveState::volumeNamesFor(long index, std::string& fileName, std::string& path) const {
   std::string separator = volumeSeparator;
   if (separator == "/" || separator == "\\") separator.assign(1, kSdkHostSeparator);
-  std::string fileName = sdkFormat("%s_%06ld_%06ld%s", volumeBase.c_str(), index + 1, volumeCount,
-                                   volumeExtension.c_str());
+  fileName = sdkFormat("%s_%06ld_%06ld%s", volumeBase.c_str(), index + 1, volumeCount, volumeExtension.c_str());
   // Without a folder the name stands alone: a bare separator in front would
   // put the volume at the root of the file system.
-  std::string path = volumeFolder.empty() ? fileName : volumeFolder + separator + fileName;
+  path = volumeFolder.empty() ? fileName : volumeFolder + separator + fileName;
+}
+
+void ArchiveState::formatVolumeNames(long index) {
+  std::string fileName, path;
+  volumeNamesFor(index, fileName, path);
   std::lock_guard<std::mutex> lock(errorMutex_);
   volumeFileName = std::move(fileName);
   volumePath = std::move(path);

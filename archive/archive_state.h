@@ -88,6 +88,8 @@ struct ArchiveState {
 
   void appendListing(const std::string& line);
   void formatVolumeNames(long index);
+  // The names of a volume without making them current.
+  void volumeNamesFor(long index, std::string& fileName, std::string& path) const;
   // The volume names are read by Cancel from another thread.
   std::string currentVolumeFileName() const;
   std::string currentVolumePath() const;

@@ -73,6 +73,11 @@ class TarWriter {
   void commit(std::size_t bytes);
   // Writes zero-filled data, rounded up to whole blocks.
   void zeros(std::int64_t bytes);
+  // Offset of the next block in the whole output (all volumes).
+  std::int64_t position() const { return flushed_ + static_cast<std::int64_t>(used_); }
+  // Replaces the block written at an earlier position (a header whose
+  // entry came out shorter); false when that fails.
+  bool patch(std::int64_t position, const char* block);
   // Ends the archive: two zero blocks, the rest of the record zeroed, the
   // last record written, the file closed.
   void finish();
@@ -87,6 +92,7 @@ class TarWriter {
   std::size_t recordSize_;
   std::vector<char> record_;
   std::size_t used_ = 0;
+  std::int64_t flushed_ = 0;  // bytes written out before the record
   std::FILE* file_ = nullptr;
   std::string path_;
   bool stopped_ = false;

@@ -95,6 +95,7 @@ bool TarWriter::flushRecord() {
     return false;
   }
   used_ = 0;
+  flushed_ += static_cast<std::int64_t>(recordSize_);
   if (state_.volumeSize > 0 && ++state_.volumeRecords >= state_.volumeSize) {
     closeFile();
     ++state_.volumeIndex;
@@ -126,6 +127,36 @@ void TarWriter::zeros(std::int64_t bytes) {
     used_ += n;
     left -= static_cast<std::int64_t>(n);
   }
+}
+
+bool TarWriter::patch(std::int64_t position, const char* block) {
+  if (stopped_) return false;
+  if (position >= flushed_) {
+    std::memcpy(record_.data() + (position - flushed_), block, kTarBlock);
+    return true;
+  }
+  // Already written: into the open file, or into an earlier volume.
+  std::string path = path_;
+  std::int64_t offset = position;
+  std::int64_t end = flushed_;
+  bool inOpenFile = file_ != nullptr;
+  if (state_.volumeSize > 0) {
+    std::int64_t volumeBytes = static_cast<std::int64_t>(state_.volumeSize) * static_cast<std::int64_t>(recordSize_);
+    long index = static_cast<long>(position / volumeBytes);
+    std::string fileName;
+    state_.volumeNamesFor(index, fileName, path);
+    offset = position % volumeBytes;
+    end = static_cast<std::int64_t>(state_.volumeRecords) * static_cast<std::int64_t>(recordSize_);
+    inOpenFile = file_ != nullptr && index == state_.volumeIndex;
+  }
+  if (inOpenFile) {
+    return archiveSeek(file_, offset) && std::fwrite(block, 1, kTarBlock, file_) == kTarBlock &&
+           archiveSeek(file_, end);
+  }
+  std::FILE* earlier = std::fopen(path.c_str(), "r+b");
+  if (!earlier) return false;
+  bool ok = archiveSeek(earlier, offset) && std::fwrite(block, 1, kTarBlock, earlier) == kTarBlock;
+  return std::fclose(earlier) == 0 && ok;
 }
 
 void TarWriter::finish() {

@@ -49,13 +49,16 @@ class TarCreation {
   // False when creation must stop (cancelled, archive not writable).
   bool addOne(const std::string& file);
   bool writeHeader(const TarHeader& header);
-  bool copyData(std::FILE* in, const std::string& file, std::int64_t size);
+  bool copyData(std::FILE* in, const std::string& file, TarHeader& header);
+  // Rewrites the header of the entry being written with the size copied.
+  void shortenEntry(TarHeader& header, std::int64_t copied);
 
   ArchiveState& state_;
   const TarOptions& options_;
   std::string baseFolder_;
   TarWriter writer_;
   std::map<std::pair<std::uint64_t, std::uint64_t>, std::string> stored_;  // identity -> entry name
+  std::int64_t headerAt_ = 0;  // output position of the last header
 };
 
 void TarCreation::predict() {
@@ -102,6 +105,7 @@ bool TarCreation::writeHeader(const TarHeader& header) {
   std::size_t capacity = 0;
   char* block = writer_.space(capacity);
   if (!block) return false;
+  headerAt_ = writer_.position();
   tarEncodeHeader(header, block);
   writer_.commit(kTarBlock);
   if (options_.verbose) {
@@ -150,10 +154,8 @@ bool TarCreation::addOne(const std::string& file) {
   }
 
   state_.startFile(file, info.size);
-  if (state_.progress() != 0) {
-    state_.cancelWith(kTagCancelBeforeFile, file);
-    return false;
-  }
+  if (state_.progress() != 0) state_.cancelWith(kTagCancelBeforeFile, file);
+  if (state_.cancelled) return false;
   std::FILE* in = archiveOpenRead(source);
   if (!in) {
     state_.internal(kTagOpenInput, file, archiveErrorText());
@@ -167,30 +169,32 @@ bool TarCreation::addOne(const std::string& file) {
   } else {
     header.type = '0';
     header.size = info.size;
-    goOn = writeHeader(header) && copyData(in, file, info.size);
+    goOn = writeHeader(header) && copyData(in, file, header);
     if (goOn && info.hasIdentity && info.links > 1) stored_[{info.device, info.inode}] = header.name;
   }
   std::fclose(in);
   return goOn && !writer_.stopped();
 }
 
-// Copies exactly `size` bytes; a file that yields less is padded with
-// zeros so that the archive stays readable. A cancellation finishes the
-// entry the same way and stops.
-bool TarCreation::copyData(std::FILE* in, const std::string& file, std::int64_t size) {
-  const std::int64_t blocks = roundToBlocks(size);
-  std::int64_t left = size;
-  std::int64_t committed = 0;  // bytes of data blocks used so far
+void TarCreation::shortenEntry(TarHeader& header, std::int64_t copied) {
+  header.size = copied;
+  char block[kTarBlock];
+  tarEncodeHeader(header, block);
+  if (!writer_.patch(headerAt_, block)) state_.internal(kTagWriteRecord, options_.archive, archiveErrorText());
+}
+
+// Copies the file's data. A file that yields less than its size promised,
+// or a cancellation, ends the entry where it got to: its header is
+// rewritten with the size copied, so the archive stays whole.
+bool TarCreation::copyData(std::FILE* in, const std::string& file, TarHeader& header) {
+  std::int64_t left = header.size;
   while (left > 0) {
     std::size_t capacity = 0;
     char* p = writer_.space(capacity);
     if (!p) return false;
     std::size_t wanted = static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(capacity)));
     std::size_t n = std::fread(p, 1, wanted, in);
-    if (n > 0) {
-      writer_.commit(n);
-      committed += roundToBlocks(static_cast<std::int64_t>(n));
-    }
+    if (n > 0) writer_.commit(n);
     left -= static_cast<std::int64_t>(n);
     state_.addBytes(static_cast<std::int64_t>(n));
     if (n < wanted) {
@@ -199,12 +203,12 @@ bool TarCreation::copyData(std::FILE* in, const std::string& file, std::int64_t 
       } else {
         state_.internal(kTagInputShrank, file, "file shrank while being added");
       }
-      writer_.zeros(blocks - committed);
+      shortenEntry(header, header.size - left);
       return !writer_.stopped();
     }
     if (state_.progress() != 0) state_.cancelWith(kTagCancelDuringCopy, file);
     if (state_.cancelled) {
-      writer_.zeros(blocks - committed);
+      if (left > 0) shortenEntry(header, header.size - left);
       return false;
     }
   }
