@@ -103,6 +103,20 @@ pid_start_time() {
   echo "${20}"
 }
 
+# Process ids whose parent is $1 (from /proc; no ps needed).
+children_of() {
+  local parent=$1 stat line rest
+  for stat in /proc/[0-9]*/stat; do
+    { read -r line <"$stat"; } 2>/dev/null || continue
+    rest=${line##*) }
+    set -- $rest
+    if [ "${2:-}" = "$parent" ]; then
+      line=${stat#/proc/}
+      echo "${line%/stat}"
+    fi
+  done
+}
+
 wait_ready() {
   local dir=$1 pid=$2 i
   for ((i = 0; i < 300; i++)); do
@@ -291,7 +305,7 @@ cmd_stop() {
   if [ -n "$now" ] && [ "$now" = "$start" ]; then
     # Children (backends, filters) it may leave behind.
     local children
-    children=$(ps -o pid= --ppid "$pid" 2>/dev/null || true)
+    children=$(children_of "$pid")
     kill -TERM "$pid" 2>/dev/null || true
     for ((i = 0; i < 250; i++)); do
       now=$(pid_start_time "$pid" || true)
