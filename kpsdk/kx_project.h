@@ -230,7 +230,9 @@ class KxProject {
   std::vector<std::string> GetFolderDirectories(std::string_view folder, int mustExist) const;
   std::vector<std::string> GetGlobalDirectories(int mustExist) const;
   int CreateProjectDirectories();
-  // The path of a file name in a scope (see the .cpp); empty when none.
+  // The path of a file name in a scope: the first candidate directory that
+  // holds the file; with mustExist 0 and no such file, the first candidate.
+  // Empty while folder or project name is unset or when nothing is found.
   std::string ResolveLocalPath(std::string_view name, int mustExist) const;
   std::string ResolveFolderPath(std::string_view name, int mustExist) const;
   std::string ResolveGlobalPath(std::string_view name, int mustExist) const;
