@@ -61,12 +61,6 @@ bool currentEntry(UnzipRun& run, unz_file_info64& info, std::string& name) {
   return true;
 }
 
-void discardTarget(std::FILE*& out, const std::string& path) {
-  if (out) std::fclose(out);
-  out = nullptr;
-  archiveRemoveFile(path);
-}
-
 EntryResult extractCurrent(UnzipRun& run) {
   ArchiveState& state = run.state;
   unz_file_info64 info;
@@ -132,14 +126,12 @@ EntryResult extractCurrent(UnzipRun& run) {
       result = EntryResult::kCancelled;
     }
   }
-  if (result == EntryResult::kDone && std::fclose(out) != 0) {
-    out = nullptr;
+  if (std::fclose(out) != 0 && result == EntryResult::kDone) {
     state.error(kArchiveMsgWriteTarget);
     result = EntryResult::kFailed;
   }
-  out = result == EntryResult::kDone ? nullptr : out;
   // A half-written file is not left behind looking complete.
-  if (result != EntryResult::kDone) discardTarget(out, path);
+  if (result != EntryResult::kDone) archiveRemoveFile(path);
 
   err = unzCloseCurrentFile(run.zip);
   if (result != EntryResult::kDone) return result;
