@@ -130,14 +130,13 @@ int KxProject::SetResourceDescription(std::string_view name, std::string_view de
 
 int KxProject::AddSubmissionFile(KxResource* resource) {
   if (!resource) return GetMessageFlags();
+  // The list is sorted by order without duplicates: find the place by halves.
   const int order = resource->GetSubmissionOrder();
-  auto at = submissionFiles_.end();
-  for (auto it = submissionFiles_.begin(); it != submissionFiles_.end(); ++it) {
-    if ((*it)->GetSubmissionOrder() == order) {
-      return log(kKxError, "Could not add submission file '%s' - submission order '%d' already exists",
-                 resource->GetName().c_str(), order);
-    }
-    if (at == submissionFiles_.end() && (*it)->GetSubmissionOrder() > order) at = it;
+  auto at = std::lower_bound(submissionFiles_.begin(), submissionFiles_.end(), order,
+                             [](const KxResource* r, int o) { return r->GetSubmissionOrder() < o; });
+  if (at != submissionFiles_.end() && (*at)->GetSubmissionOrder() == order) {
+    return log(kKxError, "Could not add submission file '%s' - submission order '%d' already exists",
+               resource->GetName().c_str(), order);
   }
   submissionFiles_.insert(at, resource);
   return GetMessageFlags();
