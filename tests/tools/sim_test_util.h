@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -107,7 +109,12 @@ class SimPrinterTest : public ::testing::Test {
     options_.diskDir = sdkJoinPath(root_, "disk");
     options_.pagesDir = sdkJoinPath(root_, "pages");
   }
+  // QM_KEEP_SIM_TESTS=1 keeps the directories for a look at the pages.
   void TearDown() override {
+    if (const char* keep = std::getenv("QM_KEEP_SIM_TESTS"); keep != nullptr && *keep == '1') {
+      std::printf("kept: %s\n", root_.c_str());
+      return;
+    }
     std::error_code ec;
     std::filesystem::remove_all(root_, ec);
   }
