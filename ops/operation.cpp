@@ -2,11 +2,13 @@
 
 #include "base/sdk_fs.h"
 #include "delivery/app_config.h"
+#include "delivery/printer_groups.h"
 #include "krmsdk/krmsdk.h"
 #include "ops/result_message.h"
 #include "ops/translate.h"
 
 InterpreterChoice readInterpreterChoice(const OpContext& ctx) {
+  if (ctx.interpreter) return *ctx.interpreter;
   InterpreterChoice c;
   AppConfig config(kAppName, "", ctx.configFile);
   config.readFlag(cfgkey::kUseBuiltin, c.useBuiltin);
@@ -34,7 +36,17 @@ OpResult deliver(const OpContext& ctx, const std::string& title, const std::stri
   OpResult r;
   r.title = title;
   r.jobFile = file;
-  r.outcome = ctx.send ? ctx.send(title, file, ctx.destination) : SendJob(title, file, ctx.destination);
+  if (ctx.send) {
+    r.outcome = ctx.send(title, file, ctx.destination);
+  } else {
+    // Groups come from the same configuration file as everything else.
+    std::string configFile = ctx.configFile;
+    GroupReader readGroup = [configFile](const std::string& group) {
+      AppFileConfig config(kAppName, "", configFile);
+      return ReadPrinterGroup(config, group);
+    };
+    r.outcome = SendJob(systemSpooler(), readGroup, title, file, ctx.destination);
+  }
   if (r.outcome.succeeded()) {
     r.kind = OpResult::Kind::Sent;
   } else {

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "delivery/send_job.h"
@@ -20,6 +21,14 @@
 // or the command line puts something else in.
 using JobSender =
     std::function<SendOutcome(const std::string& title, const std::string& jobFile, const std::string& destination)>;
+
+// What the pages read from the configuration before a job.
+struct InterpreterChoice {
+  bool useBuiltin = false;
+  std::string koroCore;
+  std::string koroStub;
+  bool includeLUS = false;
+};
 
 struct OpContext {
   // The destination text as the list shows it: a printer name, the group
@@ -34,6 +43,8 @@ struct OpContext {
   std::string jobOutputPath;
   // Delivery; empty means SendJob on the system spooler.
   JobSender send;
+  // When set, used instead of the interpreter settings of the configuration.
+  std::optional<InterpreterChoice> interpreter;
 };
 
 struct OpResult {
@@ -57,13 +68,8 @@ struct OpResult {
   bool ok() const { return kind == Kind::Sent || kind == Kind::Written || kind == Kind::NothingToDo; }
 };
 
-// What the pages read from the configuration before a job.
-struct InterpreterChoice {
-  bool useBuiltin = false;
-  std::string koroCore;
-  std::string koroStub;
-  bool includeLUS = false;
-};
+// The interpreter settings: the context's own when it has them, else the
+// configuration's.
 InterpreterChoice readInterpreterChoice(const OpContext& ctx);
 
 // The destination without its group marker: the printer name for status

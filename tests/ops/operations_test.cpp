@@ -1,0 +1,139 @@
+// Operations run end to end against a recording spooler.
+#include "ops/operations.h"
+
+#include <gtest/gtest.h>
+
+#include "ops/legacy_lists.h"
+#include "ops_test_support.h"
+
+using Kind = OpResult::Kind;
+
+TEST_F(OpsFixture, ConfigurationChoosesTheInterpreter) {
+  InterpreterChoice ic = readInterpreterChoice(ctx_);
+  EXPECT_TRUE(ic.useBuiltin);
+  EXPECT_EQ(ic.koroStub, path("stub.ps"));
+  EXPECT_FALSE(ic.includeLUS);
+  writeConfig("useBuiltin=0\nkoroCore=/opt/tessel\nincludeLUS=1\n");
+  ic = readInterpreterChoice(ctx_);
+  EXPECT_FALSE(ic.useBuiltin);
+  EXPECT_EQ(ic.koroCore, "/opt/tessel");
+  EXPECT_TRUE(ic.includeLUS);
+}
+
+TEST_F(OpsFixture, ListingAGroupSendsOneJobToEveryMemberAndDeletesTheJobFile) {
+  groups_ = {"p2", "P1"};
+  ctx_.destination = "\\\\\\Floor2";
+  OpResult r = listPrinterFiles(ctx_, {1, "", ""});
+  ASSERT_EQ(r.kind, Kind::Sent) << r.message;
+  EXPECT_EQ(r.code, 1001);
+  EXPECT_EQ(r.title, "[List Files]");
+  ASSERT_EQ(spooler_.jobs.size(), 2u);
+  EXPECT_EQ(spooler_.jobs[0].printer, "p2") << "members are opened by the name the group stores";
+  EXPECT_EQ(spooler_.jobs[1].printer, "P1");
+  EXPECT_NE(spooler_.jobs[0].content.find("(fonts/*) (Floor2) true false list&remove"), std::string::npos);
+  EXPECT_EQ(leftoverJobFiles(), 0);
+}
+
+TEST_F(OpsFixture, FailedJobKeepsItsFileAndSendsNothing) {
+  OpResult r = deleteFiles(ctx_, {3, "", "P", false, false});
+  ASSERT_EQ(r.kind, Kind::JobFailed);
+  EXPECT_EQ(r.code, 1017);
+  EXPECT_EQ(r.message, "Quaymaster needs more information.\n\nkrmPPS.folderName");
+  EXPECT_TRUE(spooler_.jobs.empty());
+  EXPECT_EQ(leftoverJobFiles(), 1);
+  EXPECT_EQ(r.jobFile.rfind(path("tmp/krm"), 0), 0u);
+}
+
+TEST_F(OpsFixture, PlaceholderDestinationSendsNothing) {
+  spooler_.printers = {kNoPrintersAvailable};
+  ctx_.destination = kNoPrintersAvailable;
+  OpResult r = listPrinterFiles(ctx_, {0, "", ""});
+  EXPECT_TRUE(spooler_.jobs.empty());
+  EXPECT_NE(r.kind, Kind::JobFailed);
+  EXPECT_EQ(leftoverJobFiles(), 0);
+}
+
+TEST_F(OpsFixture, JobOutputPathWritesWithoutSending) {
+  ctx_.jobOutputPath = path("list.ps");
+  OpResult r = listPrinterFiles(ctx_, {0, "", ""});
+  ASSERT_EQ(r.kind, Kind::Written) << r.message;
+  EXPECT_TRUE(spooler_.jobs.empty());
+  auto job = sdkReadWholeFile(r.jobFile.c_str());
+  ASSERT_TRUE(job);
+  EXPECT_NE(job->find("(tqfc/*) (P1) true false list&remove"), std::string::npos);
+}
+
+TEST_F(OpsFixture, EmptyListsDoNothingAtAll) {
+  EXPECT_EQ(loadLegacyFiles(ctx_, {}).kind, Kind::NothingToDo);
+  EXPECT_EQ(removeLegacyFiles(ctx_, {}).kind, Kind::NothingToDo);
+  EXPECT_EQ(loadFonts(ctx_, {}).kind, Kind::NothingToDo);
+  EXPECT_EQ(leftoverJobFiles(), 0);
+  EXPECT_TRUE(spooler_.jobs.empty());
+}
+
+TEST_F(OpsFixture, SubmissionFileIsSentAsItIs) {
+  OpResult missing = sendSubmissionFile(ctx_, path("none.sub"));
+  EXPECT_EQ(missing.kind, Kind::Refused);
+  EXPECT_EQ(missing.message, "The submission file does not exist.\n\n" + path("none.sub"));
+  EXPECT_TRUE(spooler_.jobs.empty());
+
+  std::string sub = path("main.sub");
+  sdkWriteTextFile(sub.c_str(), "%!\nshowpage\n");
+  OpResult r = sendSubmissionFile(ctx_, sub);
+  ASSERT_EQ(r.kind, Kind::Sent);
+  ASSERT_EQ(spooler_.jobs.size(), 1u);
+  EXPECT_EQ(spooler_.jobs[0].title, "[Send Submission File] main.sub");
+  EXPECT_EQ(spooler_.jobs[0].content, "%!\nshowpage\n");
+  EXPECT_EQ(sdkFileExists(sub.c_str()), 1) << "the submission file is the user's";
+}
+
+TEST_F(OpsFixture, CancelledPageRangeSendsNothing) {
+  SendContainerChoice c;
+  c.projectPath = path("a.kpf");
+  c.pageRange = true;
+  c.firstPage = 5;
+  c.lastPage = 4;
+  OpResult r = sendContainer(ctx_, c, [] { return false; });
+  EXPECT_EQ(r.kind, Kind::Cancelled);
+  EXPECT_TRUE(spooler_.jobs.empty());
+  EXPECT_EQ(leftoverJobFiles(), 0);
+}
+
+TEST(ProjectListing, LinesGiveTypeAndPathWithBlanksKept) {
+  ProjectResource r;
+  ASSERT_TRUE(parseListingLine("frm /p/My Forms/a.frm", r));
+  EXPECT_EQ(r.type, "frm");
+  EXPECT_EQ(r.path, "/p/My Forms/a.frm");
+  EXPECT_EQ(r.name, "a.frm");
+  ASSERT_TRUE(parseListingLine("  sub   C:\\p\\main.sub ", r));
+  EXPECT_EQ(r.name, "main.sub");
+  EXPECT_FALSE(parseListingLine("img", r)) << "a line with only a type adds nothing";
+  EXPECT_FALSE(parseListingLine("   ", r));
+}
+
+TEST_F(OpsFixture, LegacyListRules) {
+  std::string a = path("a.frm");
+  sdkWriteTextFile(a.c_str(), "x");
+  LegacyLoadList load;
+  EXPECT_EQ(load.put(path("gone.frm"), "x"), "The file does not exits.\n\n" + path("gone.frm"));
+  EXPECT_EQ(load.put("", "x"), "");
+  EXPECT_EQ(load.put(a, "/tqfc/formlib/a.frm"), "");
+  EXPECT_EQ(load.put(a, "tqfc/formlib/b.frm"), "");
+  ASSERT_EQ(load.rows().size(), 1u) << "the same local file keeps one row";
+  EXPECT_EQ(load.rows()[0].second, "tqfc/formlib/b.frm");
+  bool recognised = false;
+  load.add(a, recognised);
+  EXPECT_TRUE(recognised);
+  EXPECT_EQ(load.rows()[0].second, "tqfc/formlib/a.frm");
+
+  LegacyRemovalList removal;
+  removal.put("/tqfc/x");
+  removal.put("tqfc/x");
+  removal.put("");
+  ASSERT_EQ(removal.rows().size(), 1u);
+  EXPECT_EQ(removal.rows()[0], "tqfc/x");
+
+  FontList fonts;
+  EXPECT_EQ(fonts.add(a).rfind("Quaymaster cannot obtain the font name.", 0), 0u);
+  EXPECT_TRUE(fonts.rows().empty());
+}

@@ -1,0 +1,48 @@
+#include "ops_test_support.h"
+
+#include <cstdlib>
+
+#include "krmsdk/krmsdk.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+// The job library is started once for the whole test program.
+class LibraryEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override { krmInitialize(); }
+  void TearDown() override { krmFinished(); }
+};
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new LibraryEnvironment);
+}  // namespace
+
+void OpsFixture::SetUp() {
+  SdkString d;
+  ASSERT_EQ(sdkMakeTempDir(d), 1);
+  dir_ = d.str();
+  fs::create_directories(dir_ + "/tmp");
+  setenv("TMPDIR", (dir_ + "/tmp").c_str(), 1);
+  writeConfig("qmRootDir=" + dir_ + "\nuseBuiltin=1\nkoroStub=" + dir_ + "/stub.ps\n");
+  ctx_.configFile = path("quaymaster.ini");
+  ctx_.destination = "P1";
+  ctx_.send = [this](const std::string& title, const std::string& file, const std::string& dest) {
+    return SendJob(
+        spooler_, [this](const std::string&) { return groups_; }, title, file, dest);
+  };
+}
+
+void OpsFixture::TearDown() {
+  unsetenv("TMPDIR");
+  fs::remove_all(dir_);
+}
+
+void OpsFixture::writeConfig(const std::string& ini) {
+  ASSERT_EQ(sdkWriteTextFile(path("quaymaster.ini").c_str(), ini), 1);
+}
+
+int OpsFixture::leftoverJobFiles() const {
+  int n = 0;
+  for (const auto& e : fs::directory_iterator(dir_ + "/tmp"))
+    if (e.path().filename().string().rfind("krm", 0) == 0) ++n;
+  return n;
+}
