@@ -1,0 +1,228 @@
+// krmIncludeResources: a printable container's in-memory definitions of the
+// project's resources, one form per resource type. Binary data goes as
+// strings of 49152 bytes each, below the interpreter's string limit.
+#include <algorithm>
+#include <vector>
+
+#include "base/sdk_fs.h"
+#include "krmsdk/krm_encode.h"
+#include "krmsdk/krm_eps.h"
+#include "krmsdk/krm_framing.h"
+#include "krmsdk/krm_lifetime.h"
+#include "krmsdk/krm_project.h"
+#include "krmsdk/krm_stream.h"
+#include "krmsdk/krmsdk.h"
+
+namespace {
+
+// Input bytes per inline string (ASCII85: 12288 groups).
+constexpr std::size_t kStringBytes = 49152;
+// Pieces of raw content copied at once.
+constexpr std::size_t kCopyPiece = 256 * 1024;
+// Encoded text is gathered up to this size before it is written.
+constexpr std::size_t kOutputBuffer = 1024 * 1024;
+
+enum class Form { kForm, kProcedure, kEncoded, kVmFile, kMisc, kNone };
+
+Form formOf(const KxResource& r) {
+  const std::string& t = r.GetType();
+  if (t == "frm") return Form::kForm;
+  if (t == "jdt" || t == "xjt" || t == "dbm" || t == "enc") return Form::kProcedure;
+  if (t == "seg") {
+    const char* structure = r.GetAttribute("Structure");
+    return structure && std::string_view(structure) == "PDF" ? Form::kMisc : Form::kProcedure;
+  }
+  if (t == "img" || t == "fnt") return Form::kEncoded;
+  if (t == "dat") return Form::kVmFile;
+  if (t == "mis" || t == "eps") return Form::kMisc;
+  return Form::kNone;
+}
+
+// Gathers text and writes it to the stream in pieces of about 1 MiB.
+class Gathered {
+ public:
+  explicit Gathered(KrmStream& stream) : stream_(stream) {}
+  std::string& text() { return text_; }
+  bool flushIfFull() { return text_.size() < kOutputBuffer || flush(); }
+  bool flush() {
+    bool ok = text_.empty() || stream_.write(text_) == kKrmOk;
+    text_.clear();
+    return ok;
+  }
+
+ private:
+  KrmStream& stream_;
+  std::string text_;
+};
+
+// Feeds the bytes of the ranges to sink in blocks of exactly kStringBytes
+// (the last one may be shorter), with a flag for the last block. False
+// when a read fails or sink refuses.
+template <class Sink>
+bool forEachBlock(KrmFileSource& source, const KrmRanges& ranges, Sink&& sink) {
+  const std::int64_t total = krmRangesSize(ranges);
+  std::vector<unsigned char> block;
+  block.reserve(kStringBytes);
+  std::int64_t done = 0;
+  bool sinkOk = true;
+  bool read = source.forEachPiece(ranges, kStringBytes, [&](const unsigned char* data, std::size_t n) {
+    while (n > 0) {
+      std::size_t take = std::min(n, kStringBytes - block.size());
+      block.insert(block.end(), data, data + take);
+      data += take;
+      n -= take;
+      done += static_cast<std::int64_t>(take);
+      if (block.size() == kStringBytes || done == total) {
+        if (!sink(block.data(), block.size(), done == total)) return sinkOk = false;
+        block.clear();
+      }
+    }
+    return true;
+  });
+  return read && sinkOk;
+}
+
+// Every byte is a text byte (8 to 13, 32 to 127).
+bool isText(KrmFileSource& source, const KrmRanges& ranges, bool& readOk) {
+  bool text = true;
+  readOk = source.forEachPiece(ranges, kCopyPiece, [&](const unsigned char* data, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i)
+      if (!((data[i] >= 8 && data[i] <= 13) || (data[i] >= 32 && data[i] <= 127))) return text = false;
+    return true;
+  });
+  if (!text) readOk = true;  // stopped on purpose
+  return text;
+}
+
+class Definitions {
+ public:
+  Definitions(KrmStream& stream, bool hex) : stream_(stream), hex_(hex) {}
+
+  // Writes one resource's definition; returns the stream's result.
+  int write(const KxResource& r, Form form, KrmFileSource& source) {
+    const std::string name = krmPsString(r.GetName());
+    const KrmRanges all{{0, source.fileSize()}};
+    path_ = r.GetPath();
+    switch (form) {
+      case Form::kForm:
+        return raw("(" + name + ")\n", source, all, "\nFBIND TQFRESDEF\n");
+      case Form::kProcedure:
+        return raw("(" + name + ") {\n", source, all, "\n} TQFRESDEF\n");
+      case Form::kVmFile:
+        return raw("(" + name + ") MAKEVMFILE\n", source, all, "\n%%EOD_TQF TQFRESDEF\n");
+      case Form::kEncoded:
+        return strings(name, source, all);
+      case Form::kMisc:
+        return misc(name, source);
+      case Form::kNone:
+        break;
+    }
+    return stream_.result();
+  }
+
+ private:
+  // Opening, the content unchanged, closing.
+  int raw(const std::string& opening, KrmFileSource& source, const KrmRanges& ranges, const char* closing) {
+    if (stream_.write(opening) != kKrmOk) return stream_.result();
+    bool writeFailed = false;
+    bool done = source.forEachPiece(ranges, kCopyPiece, [&](const unsigned char* data, std::size_t n) {
+      if (stream_.write(std::string_view(reinterpret_cast<const char*>(data), n)) == kKrmOk) return true;
+      writeFailed = true;
+      return false;
+    });
+    if (writeFailed) return stream_.result();
+    if (!done) return stream_.fail(kKrmLoadError, path_);
+    return stream_.write(closing);
+  }
+
+  // An array of strings of 49152 bytes: "<~" ... "~>\n" each, or in
+  // hexadecimal "<" ... ">\n<" ... ">".
+  int strings(const std::string& name, KrmFileSource& source, const KrmRanges& ranges) {
+    Gathered out(stream_);
+    out.text() = "(" + name + ") [\n";
+    if (hex_) out.text() += '<';
+    bool first = true;
+    bool ok = forEachBlock(source, ranges, [&](const unsigned char* data, std::size_t n, bool) {
+      if (hex_) {
+        if (!first) out.text() += ">\n<";
+        out.text() += krmConvertToHex(data, n, 0, 0);
+      } else {
+        out.text() += krmConvertToAscii85(data, n, static_cast<int>(kStringBytes), 0);
+      }
+      first = false;
+      return out.flushIfFull();
+    });
+    if (!stream_.ok()) return stream_.result();
+    if (!ok) return stream_.fail(kKrmLoadError, path_);
+    if (hex_) out.text() += '>';
+    out.text() += "\n] TQFRESDEF\n";
+    out.flush();
+    return stream_.result();
+  }
+
+  // Miscellaneous files (and PDF segments): without a DOS EPS header, text
+  // as it is, anything else through a decoding filter.
+  int misc(const std::string& name, KrmFileSource& source) {
+    unsigned char header[kKrmEpsHeaderSize];
+    std::size_t headerSize = 0;
+    std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(source.fileSize(), kKrmEpsHeaderSize));
+    if (!source.readAt(0, header, want, headerSize) || headerSize != want) return stream_.fail(kKrmLoadError, path_);
+    const KrmRanges kept = krmProcessEPSRanges({{0, source.fileSize()}}, header, headerSize);
+    bool readOk = true;
+    const bool text = isText(source, kept, readOk);
+    if (!readOk) return stream_.fail(kKrmLoadError, path_);
+    if (text) return raw("(" + name + ")\nMAKEVMFILE\n", source, kept, "\n%%EOD_TQF TQFRESDEF\n");
+
+    Gathered out(stream_);
+    out.text() = "(" + name + ")\ncurrentfile /" + (hex_ ? "ASCIIHexDecode" : "ASCII85Decode") +
+                 " filter\nMAKEVMFILE\n";
+    bool first = true;
+    bool any = false;
+    bool ok = forEachBlock(source, kept, [&](const unsigned char* data, std::size_t n, bool last) {
+      any = true;
+      if (hex_) {
+        if (!first) out.text() += '\n';
+        out.text() += krmConvertToHex(data, n, 0, 0);
+      } else {
+        // One line of 12288 groups per block; only the last keeps the end mark.
+        std::string line = krmConvertToAscii85(data, n, 0, static_cast<int>(kStringBytes));
+        if (!last) line.resize(line.size() - 3);
+        out.text() += line;
+      }
+      first = false;
+      return out.flushIfFull();
+    });
+    if (!stream_.ok()) return stream_.result();
+    if (!ok) return stream_.fail(kKrmLoadError, path_);
+    if (!any && !hex_) out.text() += "~>\n";
+    out.text() += hex_ ? "\n> TQFRESDEF\n" : "\nTQFRESDEF\n";
+    out.flush();
+    return stream_.result();
+  }
+
+  KrmStream& stream_;
+  bool hex_;
+  std::string path_;
+};
+
+}  // namespace
+
+int krmIncludeResources(const char* function, KxProject& project, int flags, KrmStream& stream,
+                        const char* outputPath) {
+  (void)function;
+  (void)outputPath;
+  Definitions definitions(stream, flags & kKrmPpsHex);
+  for (int i = 0; i < project.GetResourceCount() && stream.ok(); ++i) {
+    const KxResource& r = *project.GetResource(i);
+    if (krmFilterResource(r.GetType(), r.GetScope(), flags)) continue;
+    const std::string& path = r.GetPath();
+    if (path.empty() || !sdkFileExists(path.c_str()) || sdkIsDirectory(path.c_str()))
+      return stream.fail(kKrmSourceMissing, path);
+    KrmFileSource source;
+    if (!source.open(path.c_str())) return stream.fail(kKrmLoadError, path);
+    if (source.fileSize() < 1 || source.fileSize() > kKrmMaxEmbeddedFileSize)
+      return stream.fail(kKrmFileSize, path);
+    definitions.write(r, formOf(r), source);
+  }
+  return stream.result();
+}

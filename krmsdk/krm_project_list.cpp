@@ -1,0 +1,45 @@
+// krmListProjectResources: the plain-text list of a project's selected
+// resources ("type path" a line) that the desktop reads to show them.
+#include "base/sdk_list.h"
+#include "krmsdk/krm_lifetime.h"
+#include "krmsdk/krm_project.h"
+#include "krmsdk/krm_stream.h"
+#include "krmsdk/krm_wildcard.h"
+#include "krmsdk/krmsdk.h"
+
+namespace {
+
+// The same selection as the loader: chosen names in order, each resource
+// once, a name that means everything ends the walk.
+std::string listText(const SdkList& chosenList, const KxProject& project, int flags) {
+  std::vector<std::string> chosen = chosenList.toVector();
+  if (chosen.empty()) chosen.emplace_back("*");
+  SdkList listed;
+  std::string text;
+  for (const std::string& wanted : chosen) {
+    const bool everything = krmMeansEverything(wanted);
+    for (int i = 0; i < project.GetResourceCount(); ++i) {
+      const KxResource& r = *project.GetResource(i);
+      if (krmFilterResource(r.GetType(), r.GetScope(), flags)) continue;
+      if (!everything && !krmMatchName(wanted, r.GetName(), true)) continue;
+      if (krmFindInList(&listed, r.GetName().c_str(), 0) >= 0) continue;
+      listed.add(r.GetName());
+      text += r.GetType() + " " + r.GetPath() + "\n";
+    }
+    if (everything) break;
+  }
+  return text;
+}
+
+}  // namespace
+
+int krmListProjectResources(const krmPPS* pps, const krmVOS* vos) {
+  static const char* const kFunction = "krmListProjectResources";
+  KrmProjectJob job;
+  int rc = krmOpenProjectJob(kFunction, pps, vos, job);
+  if (rc != kKrmOk) return rc;
+  const std::string text = listText(pps->krmPPSGetResourceList(), job.project(), pps->krmPPSGetFlags());
+  const char* out = vos->krmVOSGetOutputPath();
+  rc = krmWriteWholeText(out, text) ? kKrmOk : kKrmWriteError;
+  return krmReportResult(kFunction, rc, out);
+}

@@ -1,0 +1,112 @@
+// krmCreateProjectResourceLoader: a job that stores a project's resources
+// on the printer disk, each at the printer path of its scope, and tells the
+// printer which shared resources the project uses.
+#include "base/sdk_fs.h"
+#include "base/sdk_list.h"
+#include "krmsdk/krm_framing.h"
+#include "krmsdk/krm_lifetime.h"
+#include "krmsdk/krm_project.h"
+#include "krmsdk/krm_stream.h"
+#include "krmsdk/krm_transfer.h"
+#include "krmsdk/krm_wildcard.h"
+#include "krmsdk/krmsdk.h"
+
+namespace {
+
+// "[" scope " (" folder ") (" project ")] (" printer ") " status " " overwrite:
+// the options of a file that belongs to the project's shared files.
+std::string projectOptions(int scope, const KxProject& project, const char* printerName, bool status,
+                           bool overwrite) {
+  return "[" + std::to_string(scope) + " (" + krmPsString(project.GetFolderName()) + ") (" +
+         krmPsString(project.GetProjectName()) + ")] " + krmTransferOptions(printerName, status, overwrite);
+}
+
+// Checks and sends one resource file; records progress (1021) first.
+int sendResource(const char* function, KrmStream& stream, const KxResource& resource, const std::string& target,
+                 const std::string& options, bool hex) {
+  const char* path = resource.GetPath().c_str();
+  if (resource.GetPath().empty() || !sdkFileExists(path) || sdkIsDirectory(path))
+    return stream.fail(kKrmSourceMissing, resource.GetPath());
+  KrmFileSource source;
+  if (!source.open(path)) return stream.fail(kKrmLoadError, resource.GetPath());
+  const std::int64_t size = source.fileSize();
+  if (size < 1 || size > kKrmMaxEmbeddedFileSize) return stream.fail(kKrmFileSize, resource.GetPath());
+  krmReportResult(function, kKrmLoadingResource, resource.GetPath());
+  return krmDiskLoadRanges(stream, source, {{0, size}}, target, options, hex, path);
+}
+
+}  // namespace
+
+int krmLoadProjRes(const SdkList& chosenList, KxProject& project, int flags, const char* printerName,
+                   const char* function, KrmStream& stream, const char* outputPath) {
+  (void)outputPath;
+  SdkString opening(kKrmDeployStart);
+  krmAppendProlog(opening);
+  if (stream.write(opening.view()) != kKrmOk) return stream.result();
+
+  const bool status = flags & kKrmPpsStatusPage;
+  const bool overwrite = flags & kKrmPpsOverwrite;
+  const bool hex = flags & kKrmPpsHex;
+  std::vector<std::string> chosen = chosenList.toVector();
+  if (chosen.empty()) chosen.emplace_back("*");
+  const std::string& folder = project.GetFolderName();
+  const std::string& name = project.GetProjectName();
+
+  SdkList loaded;
+  int sent = 0;
+  for (const std::string& wanted : chosen) {
+    const bool everything = krmMeansEverything(wanted);
+    for (int i = 0; i < project.GetResourceCount() && stream.ok(); ++i) {
+      const KxResource& r = *project.GetResource(i);
+      const std::string target = krmResourceTarget(r, folder, name);
+      if (krmFilterResource(r.GetType(), r.GetScope(), flags)) {
+        // The project still uses the shared file that is on the printer.
+        if (r.GetScope() != kKxScopeLocal)
+          stream.write("\n\n-1 (" + krmPsString(target) + ") " +
+                       projectOptions(r.GetScope(), project, printerName, status, overwrite) + " load_file");
+        continue;
+      }
+      if (!everything && !krmMatchName(wanted, r.GetName(), true)) continue;
+      if (krmFindInList(&loaded, r.GetName().c_str(), 0) >= 0) continue;
+      loaded.add(r.GetName());
+      std::string options;
+      if (r.GetType() == "fnt") {
+        options = projectOptions(kKxScopeGlobal, project, printerName, status, overwrite);
+      } else if (r.GetScope() == kKxScopeFolder || r.GetScope() == kKxScopeGlobal) {
+        options = projectOptions(r.GetScope(), project, printerName, status, overwrite);
+      } else {
+        options = krmTransferOptions(printerName, status, overwrite);
+      }
+      if (sendResource(function, stream, r, target, options, hex) == kKrmOk) ++sent;
+    }
+    if (everything || !stream.ok()) break;
+  }
+  if (!stream.ok()) return stream.result();
+  if (status && sent > 0) stream.write("\nend_list\n");
+  stream.write(kKrmDeployEnd);
+  if (!stream.ok()) return stream.result();
+  return sent > 0 ? kKrmOk : kKrmNoResource;
+}
+
+int krmProjResLoader(const char* function, const SdkList& chosen, KxProject& project, int flags,
+                     const char* printerName, const char* headerComments, const char* outputPath) {
+  std::unique_ptr<KrmStream> stream = krmOpenStream(function, outputPath);
+  if (stream->ok()) {
+    SdkString header;
+    krmWriteJobHeader(header, function, (std::string(headerComments ? headerComments : "") + kKrmDeployMarker).c_str());
+    stream->write(header.view());
+  }
+  if (stream->ok() &&
+      krmLoadProjRes(chosen, project, flags, printerName, function, *stream, outputPath) == kKrmNoResource)
+    stream->fail(kKrmNoResource, project.GetProjectName());
+  return krmCloseStream(stream);
+}
+
+int krmCreateProjectResourceLoader(const krmPPS* pps, const krmVOS* vos) {
+  static const char* const kFunction = "krmCreateProjectResourceLoader";
+  KrmProjectJob job;
+  int rc = krmOpenProjectJob(kFunction, pps, vos, job);
+  if (rc != kKrmOk) return rc;
+  return krmProjResLoader(kFunction, pps->krmPPSGetResourceList(), job.project(), pps->krmPPSGetFlags(),
+                          pps->krmPPSGetPrinterName(), pps->krmPPSGetHeaderComments(), vos->krmVOSGetOutputPath());
+}
