@@ -1,0 +1,98 @@
+#include "cli_fixture.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "base/sdk_fs.h"
+
+namespace fs = std::filesystem;
+
+void CliFixture::SetUp() {
+  std::string error;
+  cups_ = PrivateCups::start(QM_PRIVATE_CUPS_SCRIPT, QM_PRINTER_SIM, error);
+  ASSERT_TRUE(cups_) << error;
+  ASSERT_TRUE(cups_->addSimulated("Tessel_1", disk_[1], pages_[1])) << cups_->lastError();
+  ASSERT_TRUE(cups_->addSimulated("Tessel_2", disk_[2], pages_[2])) << cups_->lastError();
+  ASSERT_TRUE(cups_->addCapture("Raw_Capture", jobs_)) << cups_->lastError();
+  cups_->useForClients();
+  SdkString dir;
+  ASSERT_EQ(sdkMakeTempDir(dir), 1);
+  scratch_ = dir.str();
+  config_ = scratch_ + "/quaymaster.ini";
+  std::ofstream(config_) << "qmRootDir=" << scratch_ << "\nuseBuiltin=1\nkoroStub="
+                         << sampleProject("stub/tqfstub.ps") << "\nincludeLUS=0\n"
+                         << "[printer-groups]\nFloor_2=Tessel_1,tessel_2\n";
+}
+
+void CliFixture::TearDown() {
+  cups_.reset();
+  std::error_code ec;
+  fs::remove_all(scratch_, ec);
+}
+
+std::string CliFixture::sampleProject(const std::string& rel) {
+  return std::string(QM_TEST_DATA) + "/sample-project/" + rel;
+}
+
+CliRun CliFixture::cli(std::vector<std::string> args) {
+  static const char* kLocalOnly[] = {"preview", "--help", "--version"};
+  bool takesConfig = !args.empty();
+  for (const char* c : kLocalOnly)
+    if (!args.empty() && args[0] == c) takesConfig = false;
+  std::vector<std::string> argv{QM_CLI};
+  argv.insert(argv.end(), args.begin(), args.end());
+  if (takesConfig && std::find(args.begin(), args.end(), "--help") == args.end()) {
+    argv.push_back("--config");
+    argv.push_back(config_);
+  }
+  CliRun r;
+  r.status = runProgram(argv, r.output);
+  return r;
+}
+
+void CliFixture::waitIdle() {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+  while (std::chrono::steady_clock::now() < deadline) {
+    std::string out;
+    if (runProgram({"lpstat", "-o"}, out) == 0 && out.find_first_not_of(" \n") == std::string::npos) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  ADD_FAILURE() << "jobs still pending after two minutes";
+}
+
+PrinterSimulator CliFixture::printer(int n) const {
+  PrinterSimOptions o;
+  o.diskDir = disk_[n];
+  o.pagesDir = pages_[n];
+  return PrinterSimulator(o);
+}
+
+std::vector<std::string> CliFixture::pages(int n) const {
+  std::vector<std::string> p;
+  for (const auto& e : fs::directory_iterator(pages_[n])) p.push_back(e.path().string());
+  std::sort(p.begin(), p.end());
+  return p;
+}
+
+std::vector<std::string> CliFixture::capturedJobs() const {
+  std::vector<std::string> p;
+  for (const auto& e : fs::directory_iterator(jobs_)) p.push_back(e.path().string());
+  std::sort(p.begin(), p.end());
+  return p;
+}
+
+std::string CliFixture::scratchFile(const std::string& name, const std::string& content) const {
+  std::string path = scratch_ + "/" + name;
+  sdkMakeDirs(path.c_str());
+  std::ofstream(path, std::ios::binary) << content;
+  return path;
+}
+
+bool hasFileStartingWith(const std::vector<DiskFile>& disk, const std::string& prefix) {
+  for (const auto& f : disk)
+    if (f.name.rfind(prefix, 0) == 0) return true;
+  return false;
+}
