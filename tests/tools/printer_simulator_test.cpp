@@ -132,3 +132,24 @@ TEST_F(PrinterSim, CommandLineReportsTheDiskAndFailsOnErrors) {
   EXPECT_EQ(runCli(bad, report), 1);
   EXPECT_NE(report.find("PostScript error: undefined in nosuchcommand"), std::string::npos) << report;
 }
+
+TEST_F(PrinterSim, RunsTheJobsOwnErrorHandlerAndStillReportsTheError) {
+  PrinterSimResult r = run(Job::bare(
+      "%!\nerrordict /handleerror {\n  $error begin (handler saw ) print errorname ==only ( in ) print\n"
+      "  /command load ==only (\\n) print 100 100 moveto /Courier findfont 12 scalefont setfont\n"
+      "  (error page) show showpage /newerror false def end\n} bind put\n"
+      "1 2 nosuchcommand\n(not reached) =\n"));
+  EXPECT_FALSE(r.ok());
+  EXPECT_EQ(r.errorText, "undefined in nosuchcommand");
+  EXPECT_EQ(r.output, "");
+  EXPECT_NE(r.log.find("handler saw /undefined in nosuchcommand"), std::string::npos) << r.log;
+  EXPECT_EQ(r.log.find("not reached"), std::string::npos) << r.log;
+  EXPECT_EQ(r.pages.size(), 1u);
+}
+
+TEST_F(PrinterSim, ABrokenErrorHandlerCannotLoop) {
+  options_.timeoutSeconds = 30;
+  PrinterSimResult r = run(Job::bare("%!\nerrordict /handleerror { clear 1 0 div } put\nnosuchcommand\n"));
+  EXPECT_FALSE(r.timedOut);
+  EXPECT_EQ(r.errorText, "undefined in nosuchcommand");
+}
