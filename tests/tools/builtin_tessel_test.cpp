@@ -259,29 +259,58 @@ TEST_F(BuiltinTessel, MemoryResourcesFormsAndImages) {
   EXPECT_EQ(r.pages.size(), 1u);
 }
 
-TEST_F(BuiltinTessel, SelfContainedContainerRunsWithoutTheDisk) {
-  // Nothing installed: the container carries the interpreter, as the job
-  // library writes a self-contained one from the built-in set.
-  std::string job = "%!\n%%Title: sub.ps\n%%EndComments\n\n\nuserdict /KOROSAVE save put clear\n";
-  for (const SetFile& f : set_) {
-    if (f.role == "prolog") job += content(f);
+// A self-contained container as the job library writes one from the
+// built-in set, kept resident or not.
+std::string containerJob(const std::vector<SetFile>& set, bool resident) {
+  const char* leave = "\ntrue () startjob pop\n";
+  std::string job = "%!\n%%Title: sub.ps\n%%EndComments\n\n";
+  if (resident) job += leave;
+  if (!resident) job += "\nuserdict /KOROSAVE save put clear\n";
+  for (const SetFile& f : set) {
+    if (f.role == "prolog") job += content(f) + (resident ? leave : "");
   }
   job += "[ /DefinedDate [2025 01 02 03 04 05 0] /KeepVMF true ] SETPARAMS\n\nTQF\n";
-  for (const SetFile& f : set_) {
+  for (const SetFile& f : set) {
     if (f.role == "encoding") job += "\n(" + baseName(f.path) + ") {\n" + content(f) + "\n} TQFRESDEF\n";
   }
   job += "TQFdict begin\n";
   job += std::string(kConfiguration).substr(std::string("TQFdict begin\n").size());
-  for (const SetFile& f : set_) {
+  for (const SetFile& f : set) {
     if (f.role == "module") job += content(f) + "\n\n";
   }
   job += "end     % mandatory (remove TQFdict from dict stack)\n";
+  if (resident) job += "\nfalse () startjob pop\n";
   job += "\n[/PageRange 2] SETPARAMS\n1 1 PAGERANGE\n\nRSAVE\n";
   job += "PORT /NNCSR 20 SETFONT 300 3000 MOVETO (Container page \\344) SH GRXVER SH PAGEBRK\n"
          "(second page) SH PAGEBRK\n";
-  job += "\n[/KeepVMF false] SETPARAMS\nTQFEND\n%%EOF\n\nclear TQF end end KOROSAVE restore\n%%EOF";
-  PrinterSimResult r = run(Job::bare(job), "container");
+  job += "\n[/KeepVMF false] SETPARAMS\nTQFEND\n%%EOF\n\nclear TQF end end";
+  job += resident ? "\n%%EOF" : " KOROSAVE restore\n%%EOF";
+  return job;
+}
+
+TEST_F(BuiltinTessel, SelfContainedContainerRunsWithoutTheDisk) {
+  // Nothing installed: the container carries the interpreter.
+  for (bool resident : {false, true}) {
+    PrinterSimResult r = run(Job::bare(containerJob(set_, resident)), resident ? "resident" : "container");
+    ASSERT_TRUE(r.ok()) << resident << " " << r.errorText << "\n" << r.log;
+    EXPECT_EQ(r.pages.size(), 1u) << resident;
+    EXPECT_TRUE(r.disk.empty());
+  }
+}
+
+TEST_F(BuiltinTessel, ProjectResourcesAreFoundThroughTheProjectPaths) {
+  install(false);
+  ASSERT_TRUE(printer().writeFile("tqfc/F/P/own.seg", "0 0 100 100 rectfill\n"));
+  ASSERT_TRUE(printer().writeFile("tqfc/F/fshared/shared.seg", "0 0 50 50 rectfill\n"));
+  ASSERT_TRUE(printer().writeFile("tqfc/gshared/global.seg", "0 0 20 20 rectfill\n"));
+  std::string job =
+      "%!\nTQF\n(own.seg) /seg EXIST { (wrong) = } if\n(F) (P) SETPROJECT\n"
+      "[(own.seg) (shared.seg) (global.seg) (tqfc/F/P/own.seg) (missing.seg)] {\n"
+      "  dup /seg EXIST { (found ) print = } { (missing ) print = } ifelse } forall\n"
+      "PORT 500 500 MOVETO (own.seg) SCALL 800 500 MOVETO (shared.seg) 2 SCALL PAGEBRK\nTQFEND\n";
+  PrinterSimResult r = run(Job::bare(job), "project");
   ASSERT_TRUE(r.ok()) << r.errorText << "\n" << r.log;
+  EXPECT_EQ(r.output,
+            "found own.seg\nfound shared.seg\nfound global.seg\nfound tqfc/F/P/own.seg\nmissing missing.seg\n");
   EXPECT_EQ(r.pages.size(), 1u);
-  EXPECT_TRUE(r.disk.empty());
 }
