@@ -153,3 +153,13 @@ TEST_F(PrinterSim, ABrokenErrorHandlerCannotLoop) {
   EXPECT_FALSE(r.timedOut);
   EXPECT_EQ(r.errorText, "undefined in nosuchcommand");
 }
+
+TEST_F(PrinterSim, DiskDirectoryNamesNeedNoCare) {
+  // Wildcards, blanks and parentheses in the host path are not patterns.
+  options_.diskDir = path("we*ird ?(disk)");
+  ASSERT_TRUE(printer().writeFile("x/1", "1"));
+  PrinterSimResult r = run(Job::bare("%!\n(x/2) (w) file closefile (*) { = } 100 string filenameforall\n"));
+  ASSERT_TRUE(r.ok()) << r.errorText;
+  EXPECT_EQ(r.output.size(), 8u);
+  EXPECT_EQ(r.disk.size(), 2u);
+}
