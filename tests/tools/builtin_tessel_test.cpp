@@ -314,3 +314,30 @@ TEST_F(BuiltinTessel, ProjectResourcesAreFoundThroughTheProjectPaths) {
             "found own.seg\nfound shared.seg\nfound global.seg\nfound tqfc/F/P/own.seg\nmissing missing.seg\n");
   EXPECT_EQ(r.pages.size(), 1u);
 }
+
+TEST_F(BuiltinTessel, EveryCommandRuns) {
+  install(false);
+  std::string job =
+      "%!\nTQF\n2 TQFDEBUG 50 SETMAXRES STAPLE_on (Plain) SETMEDIA 1 SETMEDIAT 1 SETCYCLECOPY DUPLEX_on\n"
+      "TUMBLEDUPLEX_on 2480 3508 SETPAGESIZE 600 SETUNIT 300 SETUNIT 10 20 SHIFT 5 5 SETMARGIN\n"
+      "/QMF /Helvetica INDEXFONT /QMF 10 SETFONT\n"
+      "LAND 100 100 MOVETO (landscape) SH 300 MOVEV (up) SH [400 800] SETTAB 2 TAB (tab) SH PAGEBRK\n"
+      "IPORT 100 100 MOVETO (inverted) SHr PAGEBRK ILAND 100 100 MOVETO (inverted landscape) SHc PAGEBRK\n"
+      "PORT ORITL 100 100 MOVETO (from the top) SH NL (next) SH\n"
+      "RED SETLNC 6 SETLW 100 200 300 50 XLTB DRAWB GREEN SETTXC 100 400 300 50 XLTB FILLB\n"
+      "DARKBLUE SETTXC (coated) SH TESSELBLUEU SETTXC (uncoated) SH 500 500 60 FILLC\n"
+      "(plain.frm) MAKEVMFORM\n{ 50 50 MOVETO (form text) SH } FSHOW\n%%EOD_TQF\n"
+      "(plain.frm) SETFORM PAGEBRK () SETFORM\n"
+      "(tqflogo.seg) CACHE SCALL (x) (y) CS (xy) eq { (cs ok) = } if\n"
+      "(TQFVER) (v$$.) VSUB3 = (NOPE) (v$$.) VSUB3 =\n"
+      "IF false { (wrong) = } ENDIF IF false { (wrong) = } ELSE { (else ok) = } ENDIF\n"
+      "PAGEBRK EKORO\n";
+  PrinterSimResult r = run(Job::bare(job), "all");
+  ASSERT_TRUE(r.ok()) << r.errorText << "\n" << r.log;
+  EXPECT_EQ(r.output, "cs ok\nv11.0\nvNOPE\nelse ok\n");
+  EXPECT_EQ(r.pages.size(), 5u);
+
+  // The data merge and multi-up features stop the job naming the command.
+  PrinterSimResult merge = run(Job::bare("%!\nTQF STARTLM\n"), "merge");
+  EXPECT_EQ(merge.errorText, "undefined in STARTLM");
+}
