@@ -1,4 +1,6 @@
 // quaymaster-cli: every Quaymaster operation from the command line.
+#include <wx/debug.h>
+
 #include <iostream>
 #include <string>
 #include <vector>
@@ -46,6 +48,9 @@ void printHelp(const std::vector<Command>& commands) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A damaged configuration file must end in our own messages, not in the
+  // toolkit's consistency reports.
+  wxSetAssertHandler(nullptr);
   std::vector<std::string> args(argv + 1, argv + argc);
   std::vector<Command> commands = allCommands();
   if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {

@@ -12,6 +12,10 @@
 #                  configuration folder (first of $XDG_CONFIG_DIRS, or
 #                  /etc/xdg) followed by Norvane/KORO/QMAN
 #   --force        replace an existing file (otherwise it is kept)
+#   --tessel DIR   use the Tessel installed in DIR (koroCore)
+#   --builtin STUB use the built-in Tessel with this stub file (koroStub)
+#   --lustrine     include the optional Lustrine module (includeLUS)
+#   --group NAME=PRINTER,PRINTER...  a printer group (repeatable)
 #
 # Without root rights, choose a folder of your own and export
 # QUAYMASTER_CONFIG_DIR=FOLDER for the program.
@@ -21,12 +25,21 @@ umask 022
 root="$(cd "$(dirname "$0")/.." && pwd)"
 dir=""
 force=0
+use_builtin=0
+lustrine=0
+core=""
+stub=""
+groups=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --root) root="$2"; shift 2 ;;
     --dir) dir="$2"; shift 2 ;;
     --force) force=1; shift ;;
-    -h|--help) sed -n '2,18p' "$0"; exit 0 ;;
+    --tessel) core="$2"; use_builtin=0; shift 2 ;;
+    --builtin) stub="$2"; use_builtin=1; shift 2 ;;
+    --lustrine) lustrine=1; shift ;;
+    --group) groups+=("$2"); shift 2 ;;
+    -h|--help) sed -n '2,22p' "$0"; exit 0 ;;
     *) echo "install-config: unknown argument $1" >&2; exit 2 ;;
   esac
 done
@@ -56,14 +69,18 @@ mkdir -p "$dir" || {
 tmp="$(mktemp "${dir%/}/.quaymaster.ini.XXXXXX")"
 cat >"$tmp" <<INI
 qmRootDir=$root
-useBuiltin=0
-includeLUS=0
+useBuiltin=$use_builtin
+includeLUS=$lustrine
+$( [ -n "$core" ] && echo "koroCore=$core" )
+$( [ -n "$stub" ] && echo "koroStub=$stub" )
 statusPage=1
 isMaximized=0
 width=620
 height=732
 [printer-groups]
+$(for g in "${groups[@]}"; do echo "$g"; done)
 INI
+sed -i '/^$/d' "$tmp"
 chmod 0644 "$tmp"
 mv -f "$tmp" "$file"
 echo "install-config: wrote $file"
