@@ -20,20 +20,15 @@ namespace {
 
 constexpr const char* kImageOptions = "() true true";
 
-int installGroup(const std::string& path) {
-  if (path == "tqf/VER") return 0;
-  if (path == KrmBuiltInSet::kPrologPath) return 1;
-  if (path.starts_with("tqf/src/")) return 2;
-  if (path.starts_with("tqf/encoding/")) return 3;
-  if (path.starts_with("tqf/imglib/")) return 4;
-  if (path.starts_with("tqf/formlib/")) return 5;
-  return 6;
-}
+struct RunListLine {
+  std::string path;
+  std::string role;
+};
 
-// Run list text: one printer path a line; blank lines and lines starting
-// with "#" or "%" are comments; only the first word of a line counts.
-std::vector<std::string> parseRunList(std::string_view text) {
-  std::vector<std::string> paths;
+// "<printer path> [role]" a line; blank lines and lines starting with "#"
+// or "%" are comments.
+std::vector<RunListLine> parseRunList(std::string_view text) {
+  std::vector<RunListLine> lines;
   std::size_t at = 0;
   while (at < text.size()) {
     std::size_t end = text.find_first_of("\r\n", at);
@@ -43,9 +38,27 @@ std::vector<std::string> parseRunList(std::string_view text) {
     std::size_t start = line.find_first_not_of(" \t");
     if (start == std::string_view::npos || line[start] == '#' || line[start] == '%') continue;
     line = line.substr(start);
-    paths.emplace_back(line.substr(0, line.find_first_of(" \t")));
+    std::size_t gap = line.find_first_of(" \t");
+    RunListLine entry{std::string(line.substr(0, gap)), "module"};
+    if (gap != std::string_view::npos) {
+      std::string_view rest = line.substr(gap);
+      std::size_t roleStart = rest.find_first_not_of(" \t");
+      if (roleStart != std::string_view::npos) {
+        rest = rest.substr(roleStart);
+        entry.role = std::string(rest.substr(0, rest.find_first_of(" \t")));
+      }
+    }
+    lines.push_back(std::move(entry));
   }
-  return paths;
+  return lines;
+}
+
+// Role of a file the run list does not name.
+std::string guessRole(const std::string& path) {
+  if (path == KrmBuiltInSet::kPrologPath) return "prolog";
+  if (path == KrmBuiltInSet::kImagingModulePath) return "imaging";
+  if (path.starts_with("tqf/encoding/")) return "encoding";
+  return "data";
 }
 
 std::atomic<const KrmBuiltInSet*> gOverride{nullptr};
@@ -53,17 +66,29 @@ std::atomic<const KrmBuiltInSet*> gOverride{nullptr};
 }  // namespace
 
 KrmBuiltInSet::KrmBuiltInSet(std::vector<KrmBuiltInFile> files) {
+  std::vector<RunListLine> runList;
+  std::vector<KrmBuiltInFile> rest;
   for (KrmBuiltInFile& f : files) {
     if (f.path == kRunListName) {
-      runList_ = parseRunList(f.data);
+      runList = parseRunList(f.data);
     } else {
-      files_.push_back(std::move(f));
+      rest.push_back(std::move(f));
     }
   }
-  std::stable_sort(files_.begin(), files_.end(), [](const KrmBuiltInFile& a, const KrmBuiltInFile& b) {
-    int ga = installGroup(a.path), gb = installGroup(b.path);
-    return ga != gb ? ga < gb : a.path < b.path;
-  });
+  // Listed files in the list's order, with the list's role.
+  for (const RunListLine& line : runList) {
+    auto it = std::find_if(rest.begin(), rest.end(), [&](const KrmBuiltInFile& f) { return f.path == line.path; });
+    if (it == rest.end()) continue;
+    it->role = line.role;
+    files_.push_back(std::move(*it));
+    rest.erase(it);
+  }
+  std::sort(rest.begin(), rest.end(),
+            [](const KrmBuiltInFile& a, const KrmBuiltInFile& b) { return a.path < b.path; });
+  for (KrmBuiltInFile& f : rest) {
+    if (f.role.empty()) f.role = guessRole(f.path);
+    files_.push_back(std::move(f));
+  }
 }
 
 const KrmBuiltInFile* KrmBuiltInSet::find(std::string_view path) const {
@@ -72,20 +97,26 @@ const KrmBuiltInFile* KrmBuiltInSet::find(std::string_view path) const {
   return nullptr;
 }
 
+const KrmBuiltInFile* KrmBuiltInSet::firstOfRole(std::string_view role) const {
+  for (const KrmBuiltInFile& f : files_)
+    if (f.role == role) return &f;
+  return nullptr;
+}
+
 std::vector<const KrmBuiltInFile*> KrmBuiltInSet::encodings() const {
   std::vector<const KrmBuiltInFile*> out;
   for (const KrmBuiltInFile& f : files_)
-    if (f.path.starts_with("tqf/encoding/")) out.push_back(&f);
+    if (f.role == "encoding") out.push_back(&f);
   return out;
 }
 
 std::vector<std::string> KrmBuiltInSet::runList(bool imaging) const {
   std::vector<std::string> out;
-  for (const std::string& p : runList_) {
-    if (p == kPrologPath) continue;
-    if (p == kImagingModulePath && !imaging) continue;
-    out.push_back(p);
-  }
+  for (const KrmBuiltInFile& f : files_)
+    if (f.role == "module") out.push_back(f.path);
+  if (imaging)
+    for (const KrmBuiltInFile& f : files_)
+      if (f.role == "imaging") out.push_back(f.path);
   return out;
 }
 
@@ -94,7 +125,7 @@ const KrmBuiltInSet& krmBuiltInSet() {
   static const KrmBuiltInSet embedded = [] {
     std::vector<KrmBuiltInFile> files;
     for (const KrmBuiltInEntry* e = kKrmBuiltInTable; e->path != nullptr; ++e)
-      files.push_back({e->path, std::string_view(reinterpret_cast<const char*>(e->data), *e->size)});
+      files.push_back({e->path, std::string_view(reinterpret_cast<const char*>(e->data), *e->size), ""});
     return KrmBuiltInSet(std::move(files));
   }();
   return embedded;
@@ -110,7 +141,7 @@ int krmWriteBuiltInImage(KrmStream& stream, bool imaging) {
   const KrmBuiltInSet& set = krmBuiltInSet();
   for (const KrmBuiltInFile& f : set.files()) {
     // An empty file has no hexadecimal form (count 0 means ASCII85 data).
-    if (f.path == KrmBuiltInSet::kImagingModulePath || f.data.empty()) continue;
+    if (f.role == "imaging" || f.data.empty()) continue;
     krmDiskLoadFile(stream.function().c_str(), f.data.data(), f.data.size(), f.path, kImageOptions, true, stream,
                     stream.outputPath().c_str());
     if (!stream.ok()) return stream.result();

@@ -1,12 +1,14 @@
 // KrmBuiltInSet: the Tessel files built into the library (version "11.0").
 //
-// Every file under krmsdk/builtin/ is embedded at build time; its path
-// below that folder is its printer path ("tqf/VER", "tqf/src/tqf.eeh", ...),
-// except "runlist.txt", which names the modules that "tqf/src/tqfdep.run"
-// runs, in load order. The install image is the set of transfer commands
-// (hexadecimal, options "() true true") for every file except the optional
-// imaging module "tqf/src/koro.lus", which has an image of its own; both
-// are produced from the embedded bytes as they are written, piece by piece.
+// The files of krmsdk/builtin/ are embedded at build time under their
+// printer paths ("tqf/VER", "tqf/src/tqf.eeh", ...), together with
+// "runlist.txt", which lists every printer path with its role, in install
+// order: "data", "prolog", "encoding", "module" (run by "tqf/src/tqfdep.run"
+// in this order) or "imaging" (the optional imaging module). A line without
+// a role is a module. The install image is the set of transfer commands
+// (hexadecimal, options "() true true") for every file except the imaging
+// module, which has an image of its own; both are produced from the
+// embedded bytes as they are written, piece by piece.
 #pragma once
 
 #include <cstddef>
@@ -19,6 +21,7 @@ class KrmStream;
 struct KrmBuiltInFile {
   std::string path;       // printer path
   std::string_view data;  // content
+  std::string role = {};  // from the run list (guessed from the path when unlisted)
 };
 
 class KrmBuiltInSet {
@@ -26,18 +29,17 @@ class KrmBuiltInSet {
   // files: printer path -> content, in any order, plus "runlist.txt".
   explicit KrmBuiltInSet(std::vector<KrmBuiltInFile> files);
 
-  // Printer files in install order: "tqf/VER", the prolog, the other
-  // "tqf/src/" files, "tqf/encoding/", "tqf/imglib/", "tqf/formlib/", the
-  // rest; by path within each group.
+  // Printer files in install order: the run list's order, then files it
+  // does not name, by path.
   const std::vector<KrmBuiltInFile>& files() const { return files_; }
   const KrmBuiltInFile* find(std::string_view path) const;
   // The interpreter prolog "tqf/src/tqf.eeh" (null when missing).
-  const KrmBuiltInFile* prolog() const { return find(kPrologPath); }
-  const KrmBuiltInFile* imagingModule() const { return find(kImagingModulePath); }
+  const KrmBuiltInFile* prolog() const { return firstOfRole("prolog"); }
+  const KrmBuiltInFile* imagingModule() const { return firstOfRole("imaging"); }
   // Encoding and font-list definitions ("tqf/encoding/...").
   std::vector<const KrmBuiltInFile*> encodings() const;
   // Printer paths of the modules to run after the prolog, in load order;
-  // the imaging module only when asked for.
+  // the imaging module last, and only when asked for.
   std::vector<std::string> runList(bool imaging) const;
   bool empty() const { return files_.empty(); }
 
@@ -46,8 +48,9 @@ class KrmBuiltInSet {
   static constexpr const char* kRunListName = "runlist.txt";
 
  private:
+  const KrmBuiltInFile* firstOfRole(std::string_view role) const;
+
   std::vector<KrmBuiltInFile> files_;
-  std::vector<std::string> runList_;
 };
 
 // The set embedded in the library, or the one a test put in its place.

@@ -23,7 +23,11 @@ const KrmBuiltInSet& standInSet() {
       {"tqf/src/koro.lus", "% imaging\n"},
       {"tqf/encoding/latin1.enc", "% latin1\n"},
       {"tqf/formlib/tqflogo.seg", "% logo\n"},
-      {"runlist.txt", "# modules\ntqf/src/tqf.def\ntqf/src/koro.lus   imaging\n"},
+      {"tqf/formlib/extra.seg", "% not listed\n"},
+      {"runlist.txt",
+       "# path role\ntqf/VER data\ntqf/src/tqf.eeh  prolog\ntqf/src/tqf.def module\n"
+       "tqf/encoding/latin1.enc encoding\ntqf/formlib/tqflogo.seg data\ntqf/src/koro.lus   imaging\n"
+       "tqf/src/missing.def module\n"},
   });
   return set;
 }
@@ -53,8 +57,12 @@ TEST_F(KrmKoroJobs, BuiltInSetOrderAndRunList) {
   const KrmBuiltInSet& set = standInSet();
   V paths;
   for (const auto& f : set.files()) paths.push_back(f.path);
-  EXPECT_EQ(paths, (V{"tqf/VER", "tqf/src/tqf.eeh", "tqf/src/koro.lus", "tqf/src/tqf.def", "tqf/encoding/latin1.enc",
-                      "tqf/formlib/tqflogo.seg"}));
+  EXPECT_EQ(paths, (V{"tqf/VER", "tqf/src/tqf.eeh", "tqf/src/tqf.def", "tqf/encoding/latin1.enc",
+                      "tqf/formlib/tqflogo.seg", "tqf/src/koro.lus", "tqf/formlib/extra.seg"}));
+  EXPECT_EQ(set.prolog()->path, "tqf/src/tqf.eeh");
+  EXPECT_EQ(set.imagingModule()->path, "tqf/src/koro.lus");
+  ASSERT_EQ(set.encodings().size(), 1u);
+  EXPECT_EQ(set.find("tqf/formlib/extra.seg")->role, "data");
   EXPECT_EQ(set.runList(false), (V{"tqf/src/tqf.def"}));
   EXPECT_EQ(set.runList(true), (V{"tqf/src/tqf.def", "tqf/src/koro.lus"}));
   EXPECT_EQ(set.find("runlist.txt"), nullptr);
@@ -67,7 +75,7 @@ TEST_F(KrmKoroJobs, InstallBuiltIn) {
   std::string text = job();
   EXPECT_EQ(transferTargets(text), (V{"tqf/src/tqfdep", "tqf/src/tqfdep.run", "tqf/VER", "tqf/src/tqf.eeh",
                                        "tqf/src/tqf.def", "tqf/encoding/latin1.enc", "tqf/formlib/tqflogo.seg",
-                                       "tqf/devicetype"}));
+                                       "tqf/formlib/extra.seg", "tqf/devicetype"}));
   // The image is hexadecimal with fixed options; the job's own files use
   // the job's options.
   EXPECT_NE(text.find("\n\n12 (tqf/VER) () true true load_file\n54657373656C2031312E300A"), std::string::npos);
@@ -85,7 +93,8 @@ TEST_F(KrmKoroJobs, InstallBuiltIn) {
   text = job();
   EXPECT_EQ(transferTargets(text), (V{"tqf/src/tqfdep", "tqf/src/tqfdep.run", "tqf/VER", "tqf/src/tqf.eeh",
                                        "tqf/src/tqf.def", "tqf/encoding/latin1.enc", "tqf/formlib/tqflogo.seg",
-                                       "tqf/src/koro.lus", "tqf/errorh.ps", "tqf/devicetype"}));
+                                       "tqf/formlib/extra.seg", "tqf/src/koro.lus", "tqf/errorh.ps",
+                                       "tqf/devicetype"}));
   EXPECT_NE(text.find("\n\n8 (tqf/devicetype) (P1) false true load_file\n2F6B726D73646B0A"), std::string::npos);
 }
 
@@ -250,4 +259,23 @@ TEST_F(KrmLocalTessel, TqfdosIsAdapted) {
   // Without the file: the generated text.
   fs::remove(koro_ + "/src/tqfdos");
   EXPECT_NE(krmTqfDepPS(false, (koro_ + "/").c_str()).find("%%Title: krmTQFDEP\n"), std::string::npos);
+}
+
+// The error handler, run by Ghostscript: the error and the operand stack
+// end up on a printed page.
+TEST(KrmErrorHandler, PrintsTheErrorOnAPage) {
+  if (std::system("gs --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "Ghostscript missing";
+  ScratchDir dir;
+  writeFile(dir / "job.ps", std::string("%!\n") + krmErrorHandlerText() +
+                                "1 2 (a string much longer than fifty characters, which must be cut) /four nosuch\n");
+  std::string command = "gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=txtwrite -sOutputFile=" + dir / "page.txt" + " " +
+                        dir / "job.ps" + " > " + dir / "stdout.txt" + " 2>&1";
+  (void)std::system(command.c_str());
+  std::string page = readFile(dir / "page.txt");
+  EXPECT_NE(page.find("Error: undefined in nosuch"), std::string::npos) << page;
+  EXPECT_NE(page.find("Operand stack:"), std::string::npos);
+  EXPECT_NE(page.find("nametype"), std::string::npos);
+  EXPECT_NE(page.find("a string much longer than fifty characters, which"), std::string::npos);
+  // Ghostscript's own report did not run.
+  EXPECT_EQ(readFile(dir / "stdout.txt").find("Execution stack"), std::string::npos);
 }
