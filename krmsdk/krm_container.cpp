@@ -1,11 +1,13 @@
 // krmCreatePrintableContainer: one job that prints a project's submission
 // file together with what it needs: optionally the deployment of its
 // resources, their in-memory definitions and the whole Tessel interpreter.
+#include <cstdio>
 #include <ctime>
 #include <memory>
 
 #include "base/sdk_fs.h"
 #include "krmsdk/krm_container_tessel.h"
+#include "krmsdk/krm_file_copy.h"
 #include "krmsdk/krm_framing.h"
 #include "krmsdk/krm_koro_texts.h"
 #include "krmsdk/krm_lifetime.h"
@@ -86,17 +88,26 @@ bool headReadable(const std::string& path) {
 int krmCopyFileInChunks(KrmStream& stream, const char* path, std::size_t chunk,
                         const std::function<void(std::int64_t, std::size_t)>& onRead) {
   if (!stream.ok()) return stream.result();
-  KrmFileSource source;
-  if (!source.open(path)) return stream.fail(kKrmLoadError, path ? path : "");
-  std::unique_ptr<char[]> buffer(new char[chunk]);
-  for (std::int64_t offset = 0;; ) {
-    std::size_t got = 0;
-    if (!source.readAt(offset, buffer.get(), chunk, got)) return stream.fail(kKrmLoadError, path);
-    if (onRead) onRead(offset, got);
-    if (got > 0 && stream.write(std::string_view(buffer.get(), got)) != kKrmOk) return stream.result();
-    if (got < chunk) break;
-    offset += static_cast<std::int64_t>(got);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> source(path ? std::fopen(path, "rb") : nullptr, std::fclose);
+  if (!source) return stream.fail(kKrmLoadError, path ? path : "");
+  std::FILE* output = stream.flushedFile();
+  if (output == nullptr) return stream.result();
+  // The system copies each chunk from file to file; the job's own buffers
+  // never hold the data.
+  for (std::int64_t offset = 0;;) {
+    KrmCopyResult copy = krmCopyFileRange(fileno(source.get()), offset, fileno(output), chunk);
+    if (onRead) onRead(offset, copy.copied);
+    if (copy.writeFailed) return stream.fail(kKrmWriteError, stream.outputPath());
+    if (copy.readFailed) return stream.fail(kKrmLoadError, path);
+    if (copy.copied < chunk) break;
+    offset += static_cast<std::int64_t>(copy.copied);
   }
+  // The file's own position follows its descriptor again for later writes.
+#ifdef _WIN32
+  if (_fseeki64(output, 0, SEEK_END) != 0) return stream.fail(kKrmWriteError, stream.outputPath());
+#else
+  if (fseeko(output, 0, SEEK_END) != 0) return stream.fail(kKrmWriteError, stream.outputPath());
+#endif
   return stream.result();
 }
 
@@ -121,8 +132,7 @@ int krmPrintableContainer(const char* function, const krmPPS& pps, KrmProjectJob
   }
   if (flags == 0 || flags == kKrmPpsExternalSubmission) {
     // Nothing to add: the container is the submission file itself.
-    if (krmCopyFileInChunks(out, submission->c_str(), kKrmSubmissionChunk) != kKrmOk)
-      out.fail(kKrmWriteError, outputPath);
+    krmCopyFileInChunks(out, submission->c_str(), kKrmSubmissionChunk);
     return krmCloseStream(stream);
   }
   if (!headReadable(*submission)) {

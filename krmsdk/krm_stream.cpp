@@ -43,6 +43,15 @@ int KrmStream::write(std::string_view piece) {
   return result_;
 }
 
+std::FILE* KrmStream::flushedFile() {
+  if (result_ != kKrmOk) return nullptr;
+  if (!file_ || std::fflush(file_.get()) != 0) {
+    fail(kKrmWriteError, outputPath_);
+    return nullptr;
+  }
+  return file_.get();
+}
+
 int KrmStream::fail(int code, std::string_view argument) {
   if (result_ == kKrmOk && code != kKrmOk) {
     result_ = code;

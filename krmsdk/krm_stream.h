@@ -38,6 +38,10 @@ class KrmStream {
   bool ok() const { return result_ == 1001; }
   const std::string& function() const { return function_; }
   const std::string& outputPath() const { return outputPath_; }
+  // The output file, flushed, for data written to it by other means (a
+  // system copy into its descriptor); null once the job has failed. Such
+  // writers report their failures through fail().
+  std::FILE* flushedFile();
   // Close, unlock, clean up and record; returns the final result.
   int close();
 
