@@ -21,9 +21,18 @@ void CliFixture::SetUp() {
   SdkString dir;
   ASSERT_EQ(sdkMakeTempDir(dir), 1);
   scratch_ = dir.str();
+  // A copy of the sample project and a stub file that points at it.
+  tree_ = scratch_ + "/projects";
+  fs::copy(std::string(QM_TEST_DATA) + "/sample-project", tree_, fs::copy_options::recursive);
+  stub_ = scratch_ + "/tessel/tqfstub.ps";
+  sdkMakeDirs(stub_.c_str());
+  std::ofstream(stub_) << "%!PS\nTQFdict begin\n[ (" << scratch_ << "/kpcpfd/$$FOLDER./$$PROJECT./)\n"
+                       << "  (" << tree_ << "/tqfc/$$FOLDER./$$PROJECT./)\n"
+                       << "  (" << tree_ << "/tqfc/$$FOLDER./fshared/)\n"
+                       << "  (" << tree_ << "/tqfc/gshared/)\n] SETPPATH\nend\n";
   config_ = scratch_ + "/quaymaster.ini";
-  std::ofstream(config_) << "qmRootDir=" << scratch_ << "\nuseBuiltin=1\nkoroStub="
-                         << sampleProject("stub/tqfstub.ps") << "\nincludeLUS=0\n"
+  std::ofstream(config_) << "qmRootDir=" << scratch_ << "\nuseBuiltin=1\nkoroStub=" << stub_
+                         << "\nincludeLUS=1\n"
                          << "[printer-groups]\nFloor_2=Tessel_1,tessel_2\n";
 }
 
@@ -33,9 +42,7 @@ void CliFixture::TearDown() {
   fs::remove_all(scratch_, ec);
 }
 
-std::string CliFixture::sampleProject(const std::string& rel) {
-  return std::string(QM_TEST_DATA) + "/sample-project/" + rel;
-}
+std::string CliFixture::sampleKpf() const { return tree_ + "/tqfc/Demo/Invoice/Invoice.kpf"; }
 
 CliRun CliFixture::cli(std::vector<std::string> args) {
   static const char* kLocalOnly[] = {"preview", "--help", "--version"};

@@ -33,11 +33,12 @@ class CliFixture : public ::testing::Test {
   std::vector<std::string> capturedJobs() const;
   // A scratch file with the content.
   std::string scratchFile(const std::string& name, const std::string& content) const;
-  // The sample project shipped with the tests.
-  static std::string sampleProject(const std::string& rel);
+  // The project file of a copy of the sample project Demo/Invoice; the
+  // configuration's stub file points at that copy.
+  std::string sampleKpf() const;
 
   std::unique_ptr<PrivateCups> cups_;
-  std::string scratch_, config_;
+  std::string scratch_, config_, tree_, stub_;
   std::string disk_[3], pages_[3], jobs_;
 };
 
