@@ -3,9 +3,14 @@
 // or a local Tessel folder, trailers and the chunked copy of the data.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include "krm_project_test_util.h"
 #include "krmsdk/krm_builtin.h"
 #include "krmsdk/krm_encode.h"
+#include "krmsdk/krm_file_copy.h"
 #include "krmsdk/krm_framing.h"
 #include "krmsdk/krm_koro_texts.h"
 #include "krmsdk/krm_project.h"
@@ -339,3 +344,32 @@ TEST_F(KrmContainer, SubmissionIsCopiedInTenMebibyteChunks) {
                        {0, 10 * mib}, {10 * mib, 10 * mib}, {20 * mib, 5 * mib}}));
   EXPECT_EQ(readFile(dir_ / "copy.out"), data);
 }
+
+#ifndef _WIN32
+// Where the system can't copy between the two files (here into a pipe), the
+// bytes go through a bounded read-and-write loop, from the given offset.
+TEST(KrmFileCopy, FallsBackToReadingAndWriting) {
+  ScratchDir dir;
+  const std::string data = bytes(5000, 4);
+  writeFile(dir / "source", data);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> source(std::fopen((dir / "source").c_str(), "rb"), std::fclose);
+  ASSERT_TRUE(source);
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  KrmCopyResult r = krmCopyFileRange(fileno(source.get()), 1000, fds[1], 10000);
+  close(fds[1]);
+  EXPECT_EQ(r.copied, 4000u);
+  EXPECT_FALSE(r.readFailed || r.writeFailed);
+  std::string got(8000, '\0');
+  ssize_t n = read(fds[0], got.data(), got.size());
+  close(fds[0]);
+  ASSERT_EQ(n, 4000);
+  got.resize(4000);
+  EXPECT_EQ(got, data.substr(1000));
+
+  // A destination that can't be written.
+  r = krmCopyFileRange(fileno(source.get()), 0, -1, 100);
+  EXPECT_TRUE(r.writeFailed);
+  EXPECT_EQ(r.copied, 0u);
+}
+#endif
