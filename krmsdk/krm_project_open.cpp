@@ -78,9 +78,9 @@ std::optional<std::string> projectFileIn(const std::string& dir) {
   return std::nullopt;
 }
 
-// Logs the project library's messages after a failed open.
-void logOpenMessages(const KxProject& project) {
-  krmLog("KPSDK - OpenProject messages:");
+// Logs the project library's messages after a failed operation.
+void logMessages(std::string_view heading, const KxProject& project) {
+  krmLog(heading);
   const std::string& text = project.GetMessages();
   std::size_t at = 0;
   while (at < text.size()) {
@@ -99,7 +99,7 @@ int openLocated(const char* function, KxProject& project, const std::string& pat
   if (type != 0) return krmReportResult(function, kKrmNotKoroProject, argument);
   int status = container ? project.OpenContainerPrintAndForget(path) : project.OpenProject(path);
   if (status & kKxError) {
-    logOpenMessages(project);
+    logMessages("KPSDK - OpenProject messages:", project);
     return krmReportResult(function, kKrmProjectOpenError, argument);
   }
   return kKrmOk;
@@ -181,7 +181,8 @@ void KrmProjectJob::finish() {
   if (!project_) return;
   // A container was unpacked for this job alone; its files go whatever
   // the job's result was.
-  if (project_->IsPrintAndForget()) project_->RemovePrintAndForget();
+  if (project_->IsPrintAndForget() && (project_->RemovePrintAndForget() & kKxError))
+    logMessages("KPSDK - RemovePrintAndForget messages:", *project_);
   project_.reset();
 }
 
