@@ -80,6 +80,19 @@ TEST_F(KrmFileJobs, FileLoaderRefusals) {
   EXPECT_EQ(krmCreateFileLoader(fos.get(), vos_.get()), 1023);
   EXPECT_EQ(std::string(krmGetLastArgument()), dir_ / "empty.frm");
   EXPECT_FALSE(fs::exists(out_));
+  // One byte over the embedding limit (a sparse file): 1023 as well.
+  writeFile(dir_ / "huge.bin", "");
+  fs::resize_file(dir_ / "huge.bin", 134217728);
+  fos = krmNewFOS();
+  fos->krmFOSAddLoadFile((dir_ / "huge.bin").c_str(), "x");
+  EXPECT_EQ(krmCreateFileLoader(fos.get(), vos_.get()), 1023);
+  EXPECT_FALSE(fs::exists(out_));
+  fs::resize_file(dir_ / "huge.bin", 134217727);
+  auto fonts = krmNewFOS();
+  fonts->krmFOSAddFontFile((dir_ / "huge.bin").c_str());
+  fs::resize_file(dir_ / "huge.bin", 134217728);
+  EXPECT_EQ(krmCreatePSFontLoader(fonts.get(), vos_.get()), 1023);
+  EXPECT_FALSE(fs::exists(out_));
   // A file that went missing after it was listed.
   fos = krmNewFOS();
   writeFile(dir_ / "gone.frm", "G");

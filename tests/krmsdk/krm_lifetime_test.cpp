@@ -66,11 +66,15 @@ TEST(KrmLifetime, DebugLogOnlyWhenPresentAndBelowCap) {
   writeFile(log, "");
   ASSERT_EQ(krmInitialize(), 1001);
   krmLog("hello log");
+  auto fos = krmNewFOS();
+  auto vos = krmNewVOS();
+  krmListPrinterFiles(fos.get(), vos.get());
   krmFinished();
   std::string text = readFile(log);
   EXPECT_NE(text.find(": [krmInitialize] Task completes successfully.\r\n"), std::string::npos);
   EXPECT_NE(text.find(": KRMSDK 1.8.7\r\n"), std::string::npos);
   EXPECT_NE(text.find(": hello log\r\n"), std::string::npos);
+  EXPECT_NE(text.find(": [krmListPrinterFiles] Invalid parameter. [krmVOS.outputPath]\r\n"), std::string::npos);
   EXPECT_NE(text.find(": [krmFinished] START\r\n"), std::string::npos);
   // Each line starts with the date and time.
   EXPECT_NE(text.find_first_of("0123456789"), std::string::npos);
