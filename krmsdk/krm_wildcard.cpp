@@ -91,6 +91,9 @@ bool matchPattern(std::string_view pat, std::string_view name) {
 int krmMatchName(std::string_view a, std::string_view b, bool exact) {
   std::string fa = exact ? std::string(a) : folded(a);
   std::string fb = exact ? std::string(b) : folded(b);
+  // Equal texts always match, also when they hold wildcard characters
+  // ("a[1].frm" is the same name as "a[1].frm").
+  if (fa == fb) return 1;
   if (hasWildcard(fa)) return matchPattern(fa, fb) ? 1 : 0;
   if (hasWildcard(fb)) return matchPattern(fb, fa) ? 1 : 0;
   return fa == fb ? 1 : 0;

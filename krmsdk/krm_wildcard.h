@@ -4,8 +4,8 @@
 // first one when both do) and must match the whole other text: "*" any run,
 // "?" any one character, "[a-c]" one character of a set with ranges, "[^..]"
 // one character outside it, "\" makes the next pattern character literal.
-// Otherwise the texts must be equal. Unless exact, "A".."Z" fold to lower
-// case first.
+// Otherwise the texts must be equal. Equal texts match in any case. Unless
+// exact, "A".."Z" fold to lower case first.
 #pragma once
 
 #include <string_view>

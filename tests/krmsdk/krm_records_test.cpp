@@ -78,6 +78,13 @@ TEST(KrmRecords, FosLists) {
   EXPECT_EQ(fos->krmFOSGetLoadFilesList().count(), 2);
   EXPECT_STREQ(fos->krmFOSGetPrinterFilesList().get(1), "tqfc/imglib/new.jpg");
 
+  // A local name with brackets is recognised as the same file.
+  writeFile(dir / "a[1].frm", "x");
+  EXPECT_EQ(fos->krmFOSAddLoadFile((dir / "a[1].frm").c_str(), "tqfc/formlib/one.frm"), 1);
+  EXPECT_EQ(fos->krmFOSAddLoadFile((dir / "a[1].frm").c_str(), "tqfc/formlib/two.frm"), 1);
+  EXPECT_EQ(fos->krmFOSGetLoadFilesList().count(), 3);
+  EXPECT_STREQ(fos->krmFOSGetPrinterFilesList().get(2), "tqfc/formlib/two.frm");
+
   EXPECT_EQ(fos->krmFOSAddRemoveFile("tqfc/formlib/*"), 1);
   EXPECT_EQ(fos->krmFOSAddRemoveFile("tqfc/formlib/a.frm"), 0);
   EXPECT_EQ(fos->krmFOSAddRemoveFile(nullptr), 0);

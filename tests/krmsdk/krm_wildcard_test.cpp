@@ -28,6 +28,9 @@ TEST(KrmWildcard, MatchName) {
   EXPECT_EQ(krmMatchName("ABC", "abc", 0), 1);
   EXPECT_EQ(krmMatchName("\xC4", "\xE4", 0), 0);
   EXPECT_EQ(krmMatchName(nullptr, "a", 0), 0);
+  // A name with brackets is still equal to itself (duplicate checks).
+  EXPECT_EQ(krmMatchName("a[1].frm", "A[1].FRM", 0), 1);
+  EXPECT_EQ(krmMatchName("a[1].frm", "a1.frm", 0), 1);
 }
 
 TEST(KrmWildcard, FindInListAndEverythingPatterns) {
