@@ -82,16 +82,33 @@ bool forEachBlock(KrmFileSource& source, const KrmRanges& ranges, Sink&& sink) {
   return read && sinkOk;
 }
 
-// Every byte is a text byte (8 to 13, 32 to 127).
-bool isText(KrmFileSource& source, const KrmRanges& ranges, bool& readOk) {
-  bool text = true;
-  readOk = source.forEachPiece(ranges, kCopyPiece, [&](const unsigned char* data, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i)
-      if (!((data[i] >= 8 && data[i] <= 13) || (data[i] >= 32 && data[i] <= 127))) return text = false;
-    return true;
+// What a scan of the content found.
+struct ContentScan {
+  bool readOk = true;
+  bool text = true;     // every byte is a text byte (8 to 13, 32 to 127)
+  bool endMark = false; // the content holds the end mark of in-job files
+};
+
+// The mark that ends a file read from the job text by MAKEVMFILE.
+constexpr std::string_view kEndMark = "%%EOD_TQF";
+
+// Reads the content once; with stopAtBinary, the first non-text byte ends
+// the scan too (binary content goes encoded anyway).
+ContentScan scanContent(KrmFileSource& source, const KrmRanges& ranges, bool stopAtBinary) {
+  ContentScan scan;
+  std::string tail;  // the end of the previous piece, for a mark across pieces
+  scan.readOk = source.forEachPiece(ranges, kCopyPiece, [&](const unsigned char* data, std::size_t n) {
+    for (std::size_t i = 0; i < n && scan.text; ++i)
+      if (!((data[i] >= 8 && data[i] <= 13) || (data[i] >= 32 && data[i] <= 127))) scan.text = false;
+    std::string_view piece(reinterpret_cast<const char*>(data), n);
+    std::string joined = tail + std::string(piece.substr(0, std::min(n, kEndMark.size())));
+    if (joined.find(kEndMark) != std::string::npos || piece.find(kEndMark) != std::string_view::npos)
+      scan.endMark = true;
+    tail = std::string(piece.substr(n > kEndMark.size() ? n - kEndMark.size() : 0));
+    return !scan.endMark && (scan.text || !stopAtBinary);  // else nothing more to learn
   });
-  if (!text) readOk = true;  // stopped on purpose
-  return text;
+  if (scan.endMark || (stopAtBinary && !scan.text)) scan.readOk = true;  // stopped on purpose
+  return scan;
 }
 
 class Definitions {
@@ -108,8 +125,14 @@ class Definitions {
         return raw("(" + name + ")\n", source, all, "\nFBIND TQFRESDEF\n");
       case Form::kProcedure:
         return raw("(" + name + ") {\n", source, all, "\n} TQFRESDEF\n");
-      case Form::kVmFile:
+      case Form::kVmFile: {
+        // Content that holds the end mark would end the file early and run
+        // the rest as PostScript: it goes encoded instead.
+        ContentScan scan = scanContent(source, all, false);
+        if (!scan.readOk) return stream_.fail(kKrmLoadError, path_);
+        if (scan.endMark) return encodedFile(name, source, all);
         return raw("(" + name + ") MAKEVMFILE\n", source, all, "\n%%EOD_TQF TQFRESDEF\n");
+      }
       case Form::kEncoded:
         return strings(name, source, all);
       case Form::kMisc:
@@ -168,11 +191,17 @@ class Definitions {
     std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(source.fileSize(), kKrmEpsHeaderSize));
     if (!source.readAt(0, header, want, headerSize) || headerSize != want) return stream_.fail(kKrmLoadError, path_);
     const KrmRanges kept = krmProcessEPSRanges({{0, source.fileSize()}}, header, headerSize);
-    bool readOk = true;
-    const bool text = isText(source, kept, readOk);
-    if (!readOk) return stream_.fail(kKrmLoadError, path_);
-    if (text) return raw("(" + name + ")\nMAKEVMFILE\n", source, kept, "\n%%EOD_TQF TQFRESDEF\n");
+    ContentScan scan = scanContent(source, kept, true);
+    if (!scan.readOk) return stream_.fail(kKrmLoadError, path_);
+    // Text holding the end mark goes encoded, as binary content does.
+    if (scan.text && !scan.endMark)
+      return raw("(" + name + ")\nMAKEVMFILE\n", source, kept, "\n%%EOD_TQF TQFRESDEF\n");
+    return encodedFile(name, source, kept);
+  }
 
+  // A file read through a decoding filter: ASCII85 in lines of 12288
+  // groups, or hexadecimal with a line break after every 49152 bytes.
+  int encodedFile(const std::string& name, KrmFileSource& source, const KrmRanges& kept) {
     Gathered out(stream_);
     out.text() = "(" + name + ")\ncurrentfile /" + (hex_ ? "ASCIIHexDecode" : "ASCII85Decode") +
                  " filter\nMAKEVMFILE\n";

@@ -313,6 +313,23 @@ TEST_F(KrmContainer, InlineDataOfManyStringsMatchesTheWholeEncoding) {
                                      "\n] TQFRESDEF\n"}));
 }
 
+// A file read from the job text ends at the first end mark, so content that
+// holds one would run its rest as PostScript: such content goes encoded.
+TEST_F(KrmContainer, ContentHoldingTheEndMarkGoesEncoded) {
+  const std::string dat = "record 1\n%%EOD_TQF\nerasepage showpage\n";
+  const std::string mis = "a container text\n%%EOD_TQF TQFRESDEF\n";
+  makeProject({{"d.dat", "dat", 0, dat},
+               {"m.mis", "mis", 0, mis},
+               {"job.ps", "sub", 0, "%DATA\n", "SubmissionOrder='1'"}});
+  pps_->krmPPSSetFlags(0x20 | 0x8000);
+  ASSERT_EQ(container(), 1001) << krmGetLastMessage();
+  EXPECT_TRUE(inOrder(output(), {"(d.dat)\ncurrentfile /ASCII85Decode filter\nMAKEVMFILE\n" +
+                                     krmConvertToAscii85(dat.data(), dat.size(), 0, 49152) + "\nTQFRESDEF\n",
+                                 "(m.mis)\ncurrentfile /ASCII85Decode filter\nMAKEVMFILE\n" +
+                                     krmConvertToAscii85(mis.data(), mis.size(), 0, 49152) + "\nTQFRESDEF\n"}));
+  EXPECT_EQ(output().find("erasepage"), std::string::npos);
+}
+
 TEST_F(KrmContainer, ResourceProblemsDeleteTheContainer) {
   makeProject({{"a.frm", "frm", 0, ""}, {"job.ps", "sub", 0, "%DATA\n", "SubmissionOrder='1'"}});
   pps_->krmPPSSetFlags(0x20 | 0x8000);
