@@ -140,6 +140,20 @@ TEST_F(KrmSimProject, LoaderStoresEveryResourceAndRecordsTheSharedOnes) {
   for (const std::string& name : diskNames()) EXPECT_FALSE(name.starts_with("tqfc/")) << name;
 }
 
+TEST_F(KrmSimProject, SharedFilesLeftOutAreStillRecordedForTheProject) {
+  installTessel();
+  PrinterSimResult r = loadResources(0x800 | 0x1000);
+  ASSERT_TRUE(r.ok()) << r.errorText << "\n" << r.log;
+  std::optional<std::string> uses = printer().readFile("tqfc/Demo/Invoice/.krmuses");
+  ASSERT_TRUE(uses);
+  for (const SampleResource& s : kSample) {
+    EXPECT_EQ(onDisk(s.target), s.scope == 0) << s.target;
+    if (s.scope != 0) {
+      EXPECT_NE(uses->find(std::to_string(s.scope) + " " + s.target + "\n"), std::string::npos) << *uses;
+    }
+  }
+}
+
 TEST_F(KrmSimProject, ContainerPrintsTheSamePagesInEveryResourceMode) {
   std::vector<std::string> reference;
   for (bool embedded : {false, true}) {
