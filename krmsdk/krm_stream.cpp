@@ -1,6 +1,9 @@
 // Whole-text and streaming output writers.
 #include "krmsdk/krm_stream.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "base/sdk_fs.h"
 #include "krmsdk/krm_lifetime.h"
 #include "krmsdk/krmsdk.h"
@@ -70,8 +73,10 @@ int KrmStream::close() {
   // hit the file of the next writer; without the lock the file is another
   // writer's and stays.
   if (result_ != kKrmOk) {
-    if (lock_.valid() && sdkFileExists(outputPath_.c_str()) && !sdkIsDirectory(outputPath_.c_str()))
-      sdkDeleteFile(outputPath_.c_str());
+    // Only a regular file is ours to delete: an output that is a device
+    // or a pipe (written directly) stays.
+    std::error_code ec;
+    if (lock_.valid() && std::filesystem::is_regular_file(outputPath_, ec)) sdkDeleteFile(outputPath_.c_str());
     krmUnlockFile(lock_);
     return krmReportResult(function_, result_, argument_);
   }

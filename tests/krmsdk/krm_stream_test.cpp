@@ -43,6 +43,21 @@ TEST_F(KrmStreamTest, UnopenableOutputGives1005) {
   EXPECT_EQ(krmWriteWholeText(out.c_str(), "x"), 0);
 }
 
+#ifndef _WIN32
+// A failed job deletes its output only when that is a regular file: an
+// output that is a device stays (here a device like /dev/full, on which
+// every write fails).
+TEST_F(KrmStreamTest, FailedJobLeavesDeviceOutputAlone) {
+  const std::string device = dir_ / "full";
+  if (std::system(("mknod " + device + " c 1 7 2>/dev/null").c_str()) != 0) GTEST_SKIP() << "mknod not permitted";
+  KrmStream stream("krmTest", device);
+  ASSERT_EQ(stream.open(), 1001);
+  EXPECT_EQ(stream.write(std::string(100000, 'x')), 1005);
+  EXPECT_EQ(stream.close(), 1005);
+  EXPECT_TRUE(fs::is_character_file(device));
+}
+#endif
+
 TEST_F(KrmStreamTest, TransferCommandForms) {
   EXPECT_EQ(krmTransferCommand(0, "fonts/Courier", "(P1) true false"),
             "\n\n0 (fonts/Courier) (P1) true false load_file\n");
