@@ -103,9 +103,9 @@ std::string confirmationPage() {
 }
 
 std::string pdfText(const std::string& pdf, const std::string& out) {
-  ProcessSpec spec;
-  spec.arguments = {"pdftotext", "-layout", pdf, out};
-  if (runProcess(spec).exitCode != 0) return "";
+  ProcessSpec request;
+  request.arguments = {"pdftotext", "-layout", pdf, out};
+  if (runProcess(request).exitCode != 0) return "";
   return sdkReadWholeFile(out.c_str()).value_or("");
 }
 

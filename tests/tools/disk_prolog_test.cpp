@@ -147,9 +147,9 @@ TEST_F(DiskProlog, StatusPageShowsTheNamesAndIsNotBlank) {
   ASSERT_TRUE(pdf.ok()) << pdf.errorText;
   ASSERT_EQ(pdf.pages.size(), 1u);
   std::string textFile = path("status.txt");
-  ProcessSpec spec;
-  spec.arguments = {"pdftotext", "-layout", pdf.pages[0], textFile};
-  ASSERT_EQ(runProcess(spec).exitCode, 0);
+  ProcessSpec request;
+  request.arguments = {"pdftotext", "-layout", pdf.pages[0], textFile};
+  ASSERT_EQ(runProcess(request).exitCode, 0);
   std::string text = sdkReadWholeFile(textFile.c_str()).value_or("");
   for (const char* expected : {"Printer disk report", "Printer Seven", "01/02/25 10:20:30", "Stored",
                                "tqfc/formlib/stored-three.frm", "Listed", "tqfc/formlib/listed-one.frm",

@@ -117,11 +117,11 @@ TEST_F(PrinterSim, CommandLineReportsTheDiskAndFailsOnErrors) {
   ASSERT_EQ(sdkWriteTextFile(good.c_str(), "%!\nshowpage\n"), 1);
   ASSERT_EQ(sdkWriteTextFile(bad.c_str(), "%!\nnosuchcommand\n"), 1);
   auto runCli = [&](const std::string& job, std::string& report) {
-    ProcessSpec spec;
-    spec.arguments = {QM_PRINTER_SIM, job, "--disk", options_.diskDir, "--pages", options_.pagesDir};
-    spec.stdoutPath = path("report.txt");
-    int code = runProcess(spec).exitCode;
-    report = sdkReadWholeFile(spec.stdoutPath.c_str()).value_or("");
+    ProcessSpec request;
+    request.arguments = {QM_PRINTER_SIM, job, "--disk", options_.diskDir, "--pages", options_.pagesDir};
+    request.stdoutPath = path("report.txt");
+    int code = runProcess(request).exitCode;
+    report = sdkReadWholeFile(request.stdoutPath.c_str()).value_or("");
     return code;
   };
   std::string report;

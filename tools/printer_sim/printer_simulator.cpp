@@ -189,29 +189,29 @@ PrinterSimResult PrinterSimulator::run(const std::string& jobFile) const {
   }
   const std::string scratchGs = ghostscriptDir(scratch.string());
 
-  ProcessSpec spec;
-  spec.arguments = {options_.ghostscript.empty() ? defaultGhostscript() : options_.ghostscript,
+  ProcessSpec request;
+  request.arguments = {options_.ghostscript.empty() ? defaultGhostscript() : options_.ghostscript,
                     "-q", "-dBATCH", "-dNOPAUSE", "-dNOPROMPT", "-dSAFER", "-dJOBSERVER",
                     "-sPAPERSIZE=" + options_.paperSize};
   if (options_.format == PageFormat::kPdf) {
-    spec.arguments.push_back("-sDEVICE=pdfwrite");
-    spec.arguments.push_back("-sOutputFile=" + pagesText + stem + ".pdf");
+    request.arguments.push_back("-sDEVICE=pdfwrite");
+    request.arguments.push_back("-sOutputFile=" + pagesText + stem + ".pdf");
   } else {
-    spec.arguments.push_back("-sDEVICE=png16m");
-    spec.arguments.push_back("-r" + std::to_string(options_.resolution));
-    spec.arguments.push_back("-sOutputFile=" + pagesText + stem + "-%03d.png");
+    request.arguments.push_back("-sDEVICE=png16m");
+    request.arguments.push_back("-r" + std::to_string(options_.resolution));
+    request.arguments.push_back("-sOutputFile=" + pagesText + stem + "-%03d.png");
   }
-  spec.arguments.push_back("-sQM_DISK=" + disk);
-  spec.arguments.push_back("--permit-file-all=" + disk);
-  if (options_.powerOn) spec.arguments.push_back("-dQM_POWERON");
-  spec.arguments.push_back(initFile.generic_string());
-  spec.arguments.push_back(absoluteFile(jobFile));
-  spec.environment = {{"TMPDIR", scratchGs}, {"TEMP", scratchGs}, {"TMP", scratchGs}};
-  spec.stdoutPath = (scratch / "stdout.txt").string();
-  spec.stderrPath = (scratch / "stderr.txt").string();
-  spec.timeoutSeconds = options_.timeoutSeconds;
+  request.arguments.push_back("-sQM_DISK=" + disk);
+  request.arguments.push_back("--permit-file-all=" + disk);
+  if (options_.powerOn) request.arguments.push_back("-dQM_POWERON");
+  request.arguments.push_back(initFile.generic_string());
+  request.arguments.push_back(absoluteFile(jobFile));
+  request.environment = {{"TMPDIR", scratchGs}, {"TEMP", scratchGs}, {"TMP", scratchGs}};
+  request.stdoutPath = (scratch / "stdout.txt").string();
+  request.stderrPath = (scratch / "stderr.txt").string();
+  request.timeoutSeconds = options_.timeoutSeconds;
 
-  ProcessOutcome outcome = runProcess(spec);
+  ProcessOutcome outcome = runProcess(request);
   std::string out = readText(scratch / "stdout.txt");
   std::string err = readText(scratch / "stderr.txt");
   fs::remove_all(scratch, ec);

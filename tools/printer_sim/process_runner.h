@@ -28,4 +28,4 @@ struct ProcessOutcome {
   std::string error;      // why it could not be started
 };
 
-ProcessOutcome runProcess(const ProcessSpec& spec);
+ProcessOutcome runProcess(const ProcessSpec& request);

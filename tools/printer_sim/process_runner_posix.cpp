@@ -32,24 +32,24 @@ std::vector<std::string> mergedEnvironment(const std::vector<std::pair<std::stri
 
 }  // namespace
 
-ProcessOutcome runProcess(const ProcessSpec& spec) {
+ProcessOutcome runProcess(const ProcessSpec& request) {
   ProcessOutcome outcome;
-  if (spec.arguments.empty()) {
+  if (request.arguments.empty()) {
     outcome.error = "no program given";
     return outcome;
   }
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  const char* out = spec.stdoutPath.empty() ? "/dev/null" : spec.stdoutPath.c_str();
-  const char* err = spec.stderrPath.empty() ? "/dev/null" : spec.stderrPath.c_str();
+  const char* out = request.stdoutPath.empty() ? "/dev/null" : request.stdoutPath.c_str();
+  const char* err = request.stderrPath.empty() ? "/dev/null" : request.stderrPath.c_str();
   posix_spawn_file_actions_addopen(&actions, 1, out, O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addopen(&actions, 2, err, O_WRONLY | O_CREAT | O_TRUNC, 0644);
 
   std::vector<char*> argv;
-  for (const std::string& a : spec.arguments) argv.push_back(const_cast<char*>(a.c_str()));
+  for (const std::string& a : request.arguments) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
-  std::vector<std::string> envText = mergedEnvironment(spec.environment);
+  std::vector<std::string> envText = mergedEnvironment(request.environment);
   std::vector<char*> envp;
   for (std::string& e : envText) envp.push_back(e.data());
   envp.push_back(nullptr);
@@ -58,19 +58,19 @@ ProcessOutcome runProcess(const ProcessSpec& spec) {
   int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) {
-    outcome.error = std::string("cannot run ") + spec.arguments[0] + ": " + std::strerror(spawned);
+    outcome.error = std::string("cannot run ") + request.arguments[0] + ": " + std::strerror(spawned);
     return outcome;
   }
   outcome.started = true;
 
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(spec.timeoutSeconds);
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(request.timeoutSeconds);
   int status = 0;
   for (;;) {
-    pid_t done = waitpid(pid, &status, spec.timeoutSeconds > 0 ? WNOHANG : 0);
+    pid_t done = waitpid(pid, &status, request.timeoutSeconds > 0 ? WNOHANG : 0);
     if (done == pid) break;
     if (done < 0) {
       if (errno == EINTR) continue;
-      outcome.error = std::string("waiting for ") + spec.arguments[0] + ": " + std::strerror(errno);
+      outcome.error = std::string("waiting for ") + request.arguments[0] + ": " + std::strerror(errno);
       return outcome;
     }
     if (std::chrono::steady_clock::now() >= deadline) {

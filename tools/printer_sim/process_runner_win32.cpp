@@ -57,24 +57,24 @@ std::string environmentBlock(const std::vector<std::pair<std::string, std::strin
 
 }  // namespace
 
-ProcessOutcome runProcess(const ProcessSpec& spec) {
+ProcessOutcome runProcess(const ProcessSpec& request) {
   ProcessOutcome outcome;
-  if (spec.arguments.empty()) {
+  if (request.arguments.empty()) {
     outcome.error = "no program given";
     return outcome;
   }
   std::string commandLine;
-  for (const std::string& a : spec.arguments) {
+  for (const std::string& a : request.arguments) {
     if (!commandLine.empty()) commandLine += ' ';
     commandLine += quoteArgument(a);
   }
-  std::string environment = environmentBlock(spec.environment);
+  std::string environment = environmentBlock(request.environment);
 
   SECURITY_ATTRIBUTES sa{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   HANDLE input = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  HANDLE out = openOutput(spec.stdoutPath);
-  HANDLE err = openOutput(spec.stderrPath);
+  HANDLE out = openOutput(request.stdoutPath);
+  HANDLE err = openOutput(request.stderrPath);
   STARTUPINFOA si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;
@@ -88,11 +88,11 @@ ProcessOutcome runProcess(const ProcessSpec& spec) {
   CloseHandle(out);
   CloseHandle(err);
   if (!created) {
-    outcome.error = "cannot run " + spec.arguments[0];
+    outcome.error = "cannot run " + request.arguments[0];
     return outcome;
   }
   outcome.started = true;
-  DWORD wait = WaitForSingleObject(pi.hProcess, spec.timeoutSeconds > 0 ? spec.timeoutSeconds * 1000u : INFINITE);
+  DWORD wait = WaitForSingleObject(pi.hProcess, request.timeoutSeconds > 0 ? request.timeoutSeconds * 1000u : INFINITE);
   if (wait == WAIT_TIMEOUT) {
     TerminateProcess(pi.hProcess, 1);
     WaitForSingleObject(pi.hProcess, INFINITE);
