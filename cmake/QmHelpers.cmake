@@ -6,7 +6,10 @@ function(qm_warnings target)
   if(QM_WERROR)
     # GCC 12 reports std::string's small buffer as maybe-uninitialized at -O2
     # (a known false positive); keep it visible but not fatal.
-    target_compile_options(${target} PRIVATE -Werror -Wno-error=maybe-uninitialized)
+    target_compile_options(${target} PRIVATE -Werror)
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+      target_compile_options(${target} PRIVATE -Wno-error=maybe-uninitialized)
+    endif()
   endif()
 endfunction()
 
