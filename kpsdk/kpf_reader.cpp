@@ -265,10 +265,17 @@ void KxProject::readKpfTokens(const std::string& path, KpfTokenStream& tokens) {
 void KxProject::readResourceTag(KpfTokenStream& tokens) {
   std::string missing;
   std::unique_ptr<KxResource> r = ParseResource(tokens, missing, printAndForget_ ? 1 : 0);
+  // The log may already hold an ERROR from the path checks above, so a
+  // refusal shows in the ordered list, not in the flags: a refused resource
+  // is dropped, a listed one must stay alive.
   if (r->GetType() == kSubmission) {
-    if (AddSubmissionFile(r.get()) & kKxError) return;
+    const std::size_t before = submissionFiles_.size();
+    AddSubmissionFile(r.get());
+    if (submissionFiles_.size() == before) return;
   } else if (r->GetType() == kJobTicket) {
-    if (AddJobTicket(r.get()) & kKxError) return;
+    const std::size_t before = jobTickets_.size();
+    AddJobTicket(r.get());
+    if (jobTickets_.size() == before) return;
   }
   appendResource(std::move(r));
   if (!missing.empty()) log(kKxError, "<RESOURCE ... /> tag, malformed or missing field(s): %s", missing.c_str());
