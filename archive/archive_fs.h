@@ -62,5 +62,9 @@ bool archiveSeek(std::FILE* file, std::int64_t offset);
 // Length of an open file, or -1 (not a seekable file).
 std::int64_t archiveFileLength(std::FILE* file);
 
+// Bytes the current user may still write in the folder's file system, or
+// -1 when the platform cannot tell.
+std::int64_t archiveFreeSpace(const std::string& folder);
+
 // Text of the system error number (errno).
 std::string archiveErrorText();

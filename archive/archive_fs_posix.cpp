@@ -1,6 +1,7 @@
 // POSIX side of the archive file-system calls.
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/sysmacros.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -89,6 +90,12 @@ std::int64_t archiveFileLength(std::FILE* file) {
   struct stat st;
   if (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
   return st.st_size;
+}
+
+std::int64_t archiveFreeSpace(const std::string& folder) {
+  struct statvfs fs;
+  if (statvfs(folder.empty() ? "." : folder.c_str(), &fs) != 0) return -1;
+  return static_cast<std::int64_t>(fs.f_bavail) * static_cast<std::int64_t>(fs.f_frsize);
 }
 
 std::string archiveErrorText() { return std::strerror(errno); }

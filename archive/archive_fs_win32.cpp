@@ -140,4 +140,10 @@ std::int64_t archiveFileLength(std::FILE* file) {
   return st.st_size;
 }
 
+std::int64_t archiveFreeSpace(const std::string& folder) {
+  ULARGE_INTEGER available;
+  if (!GetDiskFreeSpaceExA(folder.empty() ? "." : folder.c_str(), &available, nullptr, nullptr)) return -1;
+  return static_cast<std::int64_t>(available.QuadPart);
+}
+
 std::string archiveErrorText() { return std::strerror(errno); }

@@ -144,6 +144,9 @@ void ArchiveHandler::SetVolumeHook(VolumeHook hook) { state_->volumeHook = std::
 
 void ArchiveHandler::SetOverwriteHook(OverwriteHook hook) { state_->overwriteHook = std::move(hook); }
 
+void ArchiveHandler::SetExtractLimits(const ArchiveExtractLimits& limits) { state_->limits = limits; }
+ArchiveExtractLimits ArchiveHandler::GetExtractLimits() const { return state_->limits; }
+
 std::string ArchiveHandler::GetErrorText() const { return state_->errorText(); }
 
 std::string ArchiveHandler::GetErrorTemplate() const { return state_->errorTemplate(); }

@@ -39,6 +39,21 @@ inline constexpr int kArchiveRecordSize = 10240;
 
 struct ArchiveState;
 
+// Bounds of zip extraction, against containers built to fill the disk (zip
+// bombs). An entry is refused before anything is written for it when its
+// stored size is over ratioFloor bytes and more than maxRatio times its
+// compressed size (internal tag kTagRatioLimit), when it would take the
+// bytes extracted by one operation over maxTotalBytes (kTagSizeLimit), or
+// when it is larger than the free space of the target folder
+// (kTagNoSpace). The same bounds hold while the data is inflated, whatever
+// the entry claimed. Tar entries are stored uncompressed and never write
+// more than the archive holds. A value of 0 switches a bound off.
+struct ArchiveExtractLimits {
+  std::int64_t maxRatio = 250;
+  std::int64_t ratioFloor = std::int64_t{64} << 20;     // 64 MiB
+  std::int64_t maxTotalBytes = std::int64_t{8} << 30;  // 8 GiB
+};
+
 class ArchiveHandler {
  public:
   // Called when a file is started and after every piece copied, with the
@@ -117,6 +132,10 @@ class ArchiveHandler {
   // kTagCancel with the current volume file name.
   void Cancel();
   bool IsCancelled() const;
+
+  // Bounds of zip extraction (see ArchiveExtractLimits); kept until changed.
+  void SetExtractLimits(const ArchiveExtractLimits& limits);
+  ArchiveExtractLimits GetExtractLimits() const;
 
   // A null hook restores the default.
   void SetProgressHook(ProgressHook hook);

@@ -69,6 +69,9 @@ enum ArchiveTag : int {
   kTagUnsafeName = 59,        // an entry would be written outside the target folder
   kTagInputShrank = 61,       // a file to add shrank while being added
   kTagTooLarge = 62,          // a file to add is too large for a header
+  kTagRatioLimit = 63,        // a zip entry inflates past the ratio limit
+  kTagSizeLimit = 64,         // an extraction would pass the size limit
+  kTagNoSpace = 65,           // an entry is larger than the free space
   kTagUnsupportedKind = 69,   // a file to add is of an unsupported kind
   kTagNameTooLong = 70,       // an entry name is 100 characters or longer
   kTagUnknownType = 71,       // an entry of unknown type was written as a plain file

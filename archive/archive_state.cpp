@@ -34,6 +34,7 @@ void ArchiveState::begin() {
   reset();
   cancelled = false;
   errorReported = false;
+  extractedBytes = 0;
 }
 
 void ArchiveState::error(const char* templ, ...) {

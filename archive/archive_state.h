@@ -48,6 +48,9 @@ struct ArchiveState {
   std::string volumeFolder, volumeBase, volumeSeparator, volumeExtension;
   std::string volumeFileName, volumePath;  // written under the error lock
 
+  ArchiveExtractLimits limits;
+  std::int64_t extractedBytes = 0;  // written by the running extraction
+
   std::string foundEntry;
   std::string foundFile;
 

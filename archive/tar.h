@@ -55,7 +55,12 @@ struct TarOptions {
   std::string wantedName;
 };
 
-// Record output with volumes (tar_buffer.cpp).
+// Record output with volumes (tar_buffer.cpp). The archive and each volume
+// are written under their names with ".part" appended and renamed into
+// place when the writer finishes (all volumes at the end), so a process
+// killed while writing leaves an older container of the same name whole. A
+// cancelled creation still renames what it wrote; a failed write removes
+// its part files.
 class TarWriter {
  public:
   TarWriter(ArchiveState& state, int blocking);
@@ -87,6 +92,11 @@ class TarWriter {
   bool flushRecord();
   bool startVolume();
   void closeFile();
+  // Opens the part file of a final path and remembers the pair.
+  std::FILE* createPart(const std::string& path);
+  // Renames the part files over their final names (or removes them after a
+  // failed write).
+  void commitParts();
 
   ArchiveState& state_;
   std::size_t recordSize_;
@@ -94,8 +104,10 @@ class TarWriter {
   std::size_t used_ = 0;
   std::int64_t flushed_ = 0;  // bytes written out before the record
   std::FILE* file_ = nullptr;
-  std::string path_;
+  std::string path_;  // final name of the file being written
+  std::vector<std::string> parts_;  // final names, in order of writing
   bool stopped_ = false;
+  bool writeFailed_ = false;
 };
 
 // Record input (tar_buffer.cpp). Reads whole records and accepts a short

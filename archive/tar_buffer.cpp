@@ -6,11 +6,14 @@
 
 #include "archive/archive_fs.h"
 #include "archive/tar.h"
+#include "base/sdk_fs.h"
 #include "base/sdk_string.h"
 
 namespace {
 
 constexpr const char* kModule = "buffer";
+
+std::string partOf(const std::string& path) { return path + ".part"; }
 
 std::int64_t roundToBlocks(std::int64_t bytes) { return (bytes + kTarBlock - 1) / kTarBlock * kTarBlock; }
 
@@ -29,14 +32,34 @@ bool allocateRecord(ArchiveState& state, std::vector<char>& record, std::size_t 
 TarWriter::TarWriter(ArchiveState& state, int blocking)
     : state_(state), recordSize_(static_cast<std::size_t>(blocking) * kTarBlock) {}
 
-TarWriter::~TarWriter() { closeFile(); }
+TarWriter::~TarWriter() {
+  closeFile();
+  commitParts();
+}
+
+std::FILE* TarWriter::createPart(const std::string& path) {
+  std::FILE* file = std::fopen(partOf(path).c_str(), "wb");
+  if (file) parts_.push_back(path);
+  return file;
+}
+
+void TarWriter::commitParts() {
+  for (const std::string& path : parts_) {
+    if (writeFailed_) {
+      sdkDeleteFile(partOf(path).c_str());
+    } else if (!sdkMoveFile(partOf(path).c_str(), path.c_str())) {
+      state_.internal(kTagWriteRecord, path, archiveErrorText());
+    }
+  }
+  parts_.clear();
+}
 
 bool TarWriter::open(const std::string& path) {
   if (!allocateRecord(state_, record_, recordSize_)) {
     stopped_ = true;
     return false;
   }
-  file_ = std::fopen(path.c_str(), "wb");
+  file_ = createPart(path);
   if (!file_) {
     state_.error(kArchiveMsgCannotOpen, path.c_str(), path.c_str());
     stopped_ = true;
@@ -53,6 +76,7 @@ void TarWriter::closeFile() {
   if (std::fclose(file_) != 0 && !stopped_) {
     state_.internal(kTagWriteRecord, path_, archiveErrorText());
     stopped_ = true;
+    writeFailed_ = true;
   }
   file_ = nullptr;
 }
@@ -71,7 +95,7 @@ bool TarWriter::startVolume() {
     return false;
   }
   path_ = state_.currentVolumePath();
-  file_ = std::fopen(path_.c_str(), "wb");
+  file_ = createPart(path_);
   if (!file_) {
     state_.error(kArchiveMsgCannotOpen, path_.c_str(), path_.c_str());
     stopped_ = true;
@@ -92,6 +116,7 @@ bool TarWriter::flushRecord() {
   if (n != recordSize_) {
     state_.internal(n == 0 ? kTagWriteRecord : kTagShortRecordWrite, path_, archiveErrorText());
     stopped_ = true;
+    writeFailed_ = true;
     return false;
   }
   used_ = 0;
@@ -153,7 +178,7 @@ bool TarWriter::patch(std::int64_t position, const char* block) {
     return archiveSeek(file_, offset) && std::fwrite(block, 1, kTarBlock, file_) == kTarBlock &&
            archiveSeek(file_, end);
   }
-  std::FILE* earlier = std::fopen(path.c_str(), "r+b");
+  std::FILE* earlier = std::fopen(partOf(path).c_str(), "r+b");
   if (!earlier) return false;
   bool ok = archiveSeek(earlier, offset) && std::fwrite(block, 1, kTarBlock, earlier) == kTarBlock;
   return std::fclose(earlier) == 0 && ok;
@@ -169,6 +194,7 @@ void TarWriter::finish() {
     }
   }
   closeFile();
+  commitParts();
 }
 
 TarReader::TarReader(ArchiveState& state, int blocking)

@@ -136,7 +136,10 @@ void zipMain(ArchiveState& state, const std::vector<std::string>& argv, const st
 
   container = archiveCompleteName(container);
   state.status = sdkFormat("Creating archive: %s", container.c_str());
-  zipFile zf = zipOpen64(container.c_str(), APPEND_STATUS_CREATE);
+  // Written beside the container and renamed over it at the end, so a
+  // process killed while writing leaves an older container whole.
+  const std::string part = container + ".part";
+  zipFile zf = zipOpen64(part.c_str(), APPEND_STATUS_CREATE);
   if (!zf) {
     state.error(kArchiveMsgCannotCreate, container.c_str());
     return;
@@ -151,5 +154,11 @@ void zipMain(ArchiveState& state, const std::vector<std::string>& argv, const st
     if (state.cancelled) break;
     if (addFile(state, zf, file, archiveSourcePath(baseFolder, file), method, level, buffer) != AddResult::kAdded) break;
   }
-  if (zipClose(zf, nullptr) != ZIP_OK) state.error(kArchiveMsgCloseZip, container.c_str());
+  if (zipClose(zf, nullptr) != ZIP_OK) {
+    state.error(kArchiveMsgCloseZip, container.c_str());
+    sdkDeleteFile(part.c_str());
+  } else if (!sdkMoveFile(part.c_str(), container.c_str())) {
+    state.error(kArchiveMsgCloseZip, container.c_str());
+    sdkDeleteFile(part.c_str());
+  }
 }

@@ -45,6 +45,58 @@ std::int64_t entryTime(const tm_unz& date) {
   return static_cast<std::int64_t>(std::mktime(&local));
 }
 
+// An entry's stored size against the extraction bounds; false (internal
+// error recorded) when it must not be extracted.
+bool withinLimits(UnzipRun& run, const std::string& name, std::int64_t size, std::int64_t compressed) {
+  ArchiveState& state = run.state;
+  const ArchiveExtractLimits& limits = state.limits;
+  if (limits.maxRatio > 0 && size > limits.ratioFloor && size / limits.maxRatio > compressed) {
+    state.internal(kTagRatioLimit, name,
+                   sdkFormat("entry inflates more than %lld times its compressed size",
+                             static_cast<long long>(limits.maxRatio)));
+    return false;
+  }
+  if (limits.maxTotalBytes > 0 && size > limits.maxTotalBytes - state.extractedBytes) {
+    state.internal(kTagSizeLimit, name,
+                   sdkFormat("extraction would pass the limit of %lld bytes",
+                             static_cast<long long>(limits.maxTotalBytes)));
+    return false;
+  }
+  std::int64_t space = archiveFreeSpace(run.targetFolder);
+  if (space >= 0 && size > space) {
+    state.internal(kTagNoSpace, name,
+                   sdkFormat("entry of %lld bytes is larger than the free space of %lld bytes",
+                             static_cast<long long>(size), static_cast<long long>(space)));
+    return false;
+  }
+  return true;
+}
+
+// The data inflated so far against the bounds; false (internal error
+// recorded) when the copy must stop.
+bool inflateWithinLimits(ArchiveState& state, const std::string& name, std::int64_t declared,
+                         std::int64_t compressed) {
+  const ArchiveExtractLimits& limits = state.limits;
+  if (state.currentDone > declared) {
+    state.internal(kTagSizeLimit, name, "entry inflates past its stored size");
+    return false;
+  }
+  if (limits.maxRatio > 0 && state.currentDone > limits.ratioFloor &&
+      state.currentDone / limits.maxRatio > compressed) {
+    state.internal(kTagRatioLimit, name,
+                   sdkFormat("entry inflates more than %lld times its compressed size",
+                             static_cast<long long>(limits.maxRatio)));
+    return false;
+  }
+  if (limits.maxTotalBytes > 0 && state.extractedBytes > limits.maxTotalBytes) {
+    state.internal(kTagSizeLimit, name,
+                   sdkFormat("extraction would pass the limit of %lld bytes",
+                             static_cast<long long>(limits.maxTotalBytes)));
+    return false;
+  }
+  return true;
+}
+
 // Name and information of the current entry.
 bool currentEntry(UnzipRun& run, unz_file_info64& info, std::string& name) {
   int err = unzGetCurrentFileInfo64(run.zip, &info, nullptr, 0, nullptr, 0, nullptr, 0);
@@ -74,6 +126,12 @@ EntryResult extractCurrent(UnzipRun& run) {
     return EntryResult::kSkipped;
   }
   std::string path = sdkJoinPath(run.targetFolder.empty() ? std::string(".") : run.targetFolder, shortName);
+  const auto declared = static_cast<std::int64_t>(info.uncompressed_size);
+  const auto compressed = static_cast<std::int64_t>(info.compressed_size);
+  if (declared < 0 || !withinLimits(run, name, declared, compressed)) {
+    if (declared < 0) state.internal(kTagSizeLimit, name, "entry size out of range");
+    return EntryResult::kFailed;
+  }
 
   int err = unzOpenCurrentFile(run.zip);
   if (err != UNZ_OK) {
@@ -119,7 +177,11 @@ EntryResult extractCurrent(UnzipRun& run) {
       break;
     }
     state.addBytes(n);
-    if (state.progress() != 0) {
+    state.extractedBytes += n;
+    // Whatever the entry claimed, inflating stops at the bounds.
+    if (!inflateWithinLimits(state, name, declared, compressed)) {
+      result = EntryResult::kFailed;
+    } else if (state.progress() != 0) {
       state.cancelWith(kTagCancelDuringCopy, shortName);
       result = EntryResult::kCancelled;
     } else if (state.cancelled) {
@@ -128,6 +190,12 @@ EntryResult extractCurrent(UnzipRun& run) {
   }
   if (std::fclose(out) != 0 && result == EntryResult::kDone) {
     state.error(kArchiveMsgWriteTarget);
+    result = EntryResult::kFailed;
+  }
+  // Data that ends before the size the entry claims is cut (the check of a
+  // short entry is never reached, so it would pass unnoticed).
+  if (result == EntryResult::kDone && state.currentDone != declared) {
+    state.internal(kTagDataCut, name, "entry data shorter than its stored size");
     result = EntryResult::kFailed;
   }
   // A half-written file is not left behind looking complete.

@@ -418,3 +418,41 @@ TEST_F(TarTest, CommandLineShape) {
 }
 
 }  // namespace
+
+TEST_F(TarTest, LongNamesFromOtherWritersStayInsideOrEndWithAnError) {
+  // A name that fills the 100-byte field without a terminating zero, a
+  // ustar prefix in front of it, and GNU long names: one too long for the
+  // file system, one that leaves the folder.
+  const std::string hundred(100, 'h');
+  std::string tar = TarBuilder().add("placeholder", "100").finish();
+  patchHeader(tar, 0, 0, hundred);
+  writeFile(path("hundred.tar"), tar);
+  ASSERT_EQ("", handler.Extract(path("hundred.tar").string(), path("box/in").string()));
+  EXPECT_EQ("100", readFile(path("box/in") / hundred));
+
+  const std::string prefix(150, 'p');
+  const std::string script =
+      "import tarfile,io,sys\n"
+      "def add(t, name, data):\n"
+      "  i = tarfile.TarInfo(name); i.size = len(data); t.addfile(i, io.BytesIO(data))\n"
+      "t = tarfile.open(sys.argv[1], 'w', format=tarfile.USTAR_FORMAT)\n"
+      "add(t, '" + prefix + "/" + hundred + "', b'prefixed')\n"
+      "t.close()\n"
+      "t = tarfile.open(sys.argv[2], 'w', format=tarfile.GNU_FORMAT)\n"
+      "add(t, 'd/' + 'x' * 300, b'never')\n"
+      "add(t, '../' * 40 + 'escaped.txt', b'out')\n"
+      "add(t, 'ok/' + 'y' * 200, b'fine')\n"
+      "t.close()\n";
+  writeFile(path("mk.py"), script);
+  if (!haveTool("python3")) GTEST_SKIP() << "python3 missing";
+  ASSERT_EQ(0, run("python3 " + quote(path("mk.py")) + " " + quote(path("ustar.tar")) + " " + quote(path("gnu.tar"))));
+  ASSERT_EQ("", handler.Extract(path("ustar.tar").string(), path("box/in").string()));
+  EXPECT_EQ("prefixed", readFile(path("box/in") / prefix / hundred));
+
+  std::string error = handler.Extract(path("gnu.tar").string(), path("box/in").string());
+  EXPECT_EQ(0u, error.find("ERROR (Minizip): Internal - tag: 9, file: ")) << error;
+  EXPECT_NE(std::string::npos, error.find("/d/" + std::string(300, 'x') + ", reason: ")) << error;
+  EXPECT_EQ("fine", readFile(path("box/in/ok") / std::string(200, 'y')));
+  for (const std::string& name : listTree(path("box"))) EXPECT_EQ(0u, name.rfind("in", 0)) << name;
+  EXPECT_FALSE(fs::exists(path("escaped.txt")));
+}

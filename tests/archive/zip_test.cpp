@@ -320,3 +320,132 @@ TEST_F(ZipTest, HandlersKeepTheirOwnState) {
 }
 
 }  // namespace
+
+namespace {
+
+// Raw deflate of data (no zlib header), as a zip entry stores it.
+std::string rawDeflate(const std::string& data) {
+  z_stream z{};
+  deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 9, Z_DEFAULT_STRATEGY);
+  std::string out(deflateBound(&z, data.size()), '\0');
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+  z.avail_in = static_cast<uInt>(data.size());
+  z.next_out = reinterpret_cast<Bytef*>(out.data());
+  z.avail_out = static_cast<uInt>(out.size());
+  deflate(&z, Z_FINISH);
+  out.resize(z.total_out);
+  deflateEnd(&z);
+  return out;
+}
+
+struct RawEntry {
+  std::string name;
+  std::string stored;        // bytes as they stand in the archive
+  std::uint64_t claimedSize;  // uncompressed size written into the headers
+  unsigned long crc;
+  int method;
+};
+
+// A zip whose headers claim what the entries say, whatever the data is.
+void makeLyingZip(const fs::path& zipPath, const std::vector<RawEntry>& entries) {
+  zipFile zf = zipOpen64(zipPath.c_str(), APPEND_STATUS_CREATE);
+  ASSERT_NE(nullptr, zf);
+  for (const RawEntry& e : entries) {
+    zip_fileinfo zi{};
+    ASSERT_EQ(ZIP_OK, zipOpenNewFileInZip2_64(zf, e.name.c_str(), &zi, nullptr, 0, nullptr, 0, nullptr, e.method,
+                                              Z_BEST_COMPRESSION, 1, 1));
+    zipWriteInFileInZip(zf, e.stored.data(), static_cast<unsigned>(e.stored.size()));
+    zipCloseFileInZipRaw64(zf, e.claimedSize, e.crc);
+  }
+  zipClose(zf, nullptr);
+}
+
+unsigned long crcOf(const std::string& data) {
+  return crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size()));
+}
+
+RawEntry honest(const std::string& name, const std::string& data) {
+  return {name, rawDeflate(data), data.size(), crcOf(data), Z_DEFLATED};
+}
+
+}  // namespace
+
+TEST_F(ZipTest, ZipBombsStopAtTheLimitsWithNothingLeft) {
+  const std::string zeros(4 << 20, '\0');
+  ArchiveHandler handler;
+  ArchiveExtractLimits small;
+  small.maxRatio = 100;
+  small.ratioFloor = 1 << 20;
+  small.maxTotalBytes = 6 << 20;
+
+  // 4 MiB of zeros deflate to a few KiB: refused before a byte is written,
+  // the entries before it stay.
+  makeLyingZip(path("bomb.kpc"), {honest("first.txt", "fine"), honest("zeros.bin", zeros), honest("after.txt", "x")});
+  handler.SetExtractLimits(small);
+  EXPECT_EQ("ERROR (Minizip): Internal - tag: 63, file: zeros.bin, reason: entry inflates more than 100 times its "
+            "compressed size",
+            handler.Extract(path("bomb.kpc").string(), path("out").string()));
+  EXPECT_EQ((std::vector<std::string>{"first.txt"}), listTree(path("out")));
+
+  // Incompressible entries pass the ratio but not the total.
+  const std::string noise = sampleData(3 << 20, 9);
+  makeLyingZip(path("total.kpc"), {honest("a.bin", noise), honest("b.bin", noise), honest("c.bin", noise)});
+  fs::remove_all(path("out"));
+  EXPECT_EQ("ERROR (Minizip): Internal - tag: 64, file: c.bin, reason: extraction would pass the limit of 6291456 "
+            "bytes",
+            handler.Extract(path("total.kpc").string(), path("out").string()));
+  EXPECT_EQ((std::vector<std::string>{"a.bin", "b.bin"}), listTree(path("out")));
+  // The named mode is bounded the same way (and reports, as for any failed
+  // entry, that the entry was not found).
+  EXPECT_EQ("ERROR (Minizip): No .kpf file found in archive " + path("bomb.kpc").string(),
+            handler.ExtractNamed(path("bomb.kpc").string(), "zeros.bin", path("n").string()));
+  EXPECT_FALSE(fs::exists(path("n/zeros.bin")));
+
+  // The default bounds, against a header that claims 4 GiB for 4 KiB of
+  // data: nothing is inflated at all. (minizip reads sizes up to 4 GiB - 1;
+  // a larger zip64 size reaches us as that.)
+  ArchiveHandler defaults;
+  EXPECT_EQ(250, defaults.GetExtractLimits().maxRatio);
+  EXPECT_EQ(std::int64_t{64} << 20, defaults.GetExtractLimits().ratioFloor);
+  EXPECT_EQ(std::int64_t{8} << 30, defaults.GetExtractLimits().maxTotalBytes);
+  makeLyingZip(path("huge.kpc"), {{"huge.bin", rawDeflate(zeros), 0xFFFFFFFEu, 0, Z_DEFLATED}});
+  EXPECT_EQ("ERROR (Minizip): Internal - tag: 63, file: huge.bin, reason: entry inflates more than 250 times its "
+            "compressed size",
+            defaults.Extract(path("huge.kpc").string(), path("d").string()));
+  EXPECT_TRUE(listTree(path("d")).empty());
+}
+
+TEST_F(ZipTest, EntriesThatLieAboutTheirSizeLeaveNothing) {
+  const std::string data = sampleData(300000, 4);
+  // Claims fewer bytes than the data holds: inflating stops at the claim and
+  // the check fails.
+  makeLyingZip(path("short.kpc"), {{"short.bin", rawDeflate(data), 1000, crcOf(data), Z_DEFLATED}});
+  // Claims more than the data holds: the data ends early.
+  makeLyingZip(path("long.kpc"), {{"long.bin", rawDeflate(data), 5000000, crcOf(data), Z_DEFLATED}});
+  // The right size with a wrong checksum.
+  makeLyingZip(path("crc.kpc"), {{"crc.bin", rawDeflate(data), data.size(), crcOf(data) ^ 1, Z_DEFLATED}});
+  // Compressed data cut in the middle.
+  makeLyingZip(path("cut.kpc"),
+               {{"cut.bin", rawDeflate(data).substr(0, 1000), data.size(), crcOf(data), Z_DEFLATED}});
+  ArchiveHandler handler;
+  for (const char* name : {"short", "crc", "cut"}) {
+    std::string error = handler.Extract(path(std::string(name) + ".kpc").string(), path("out").string());
+    EXPECT_EQ(0u, error.find("ERROR (Minizip): Error# ")) << name << ": " << error;
+    EXPECT_TRUE(listTree(path("out")).empty()) << name;
+  }
+  EXPECT_EQ("ERROR (Minizip): Internal - tag: 75, file: long.bin, reason: entry data shorter than its stored size",
+            handler.Extract(path("long.kpc").string(), path("out").string()));
+  EXPECT_TRUE(listTree(path("out")).empty());
+}
+
+TEST_F(ZipTest, LongEntryNamesEndWithAnError) {
+  const std::string hundred(100, 'h');
+  const std::string tooLong(300, 'x');  // longer than a file name may be
+  makeRawZip(path("long.kpc"), {{"dir/" + hundred, "100"}, {std::string(4000, 'd') + "/a.txt", "deep"},
+                                {tooLong, "never"}, {"after.txt", "after"}});
+  ArchiveHandler handler;
+  std::string error = handler.Extract(path("long.kpc").string(), path("box/in").string());
+  EXPECT_EQ("ERROR (Minizip): Could not open file " + (path("box/in") / tooLong).string(), error);
+  EXPECT_EQ((std::vector<std::string>{"in/", "in/a.txt", "in/after.txt", "in/" + hundred}), listTree(path("box")));
+  EXPECT_EQ("100", readFile(path("box/in") / hundred));
+}

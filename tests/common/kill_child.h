@@ -1,0 +1,50 @@
+// Crash tests: run work in a forked child and kill it (SIGKILL, nothing
+// gets to clean up) at a chosen moment. POSIX only.
+#pragma once
+
+#include <signal.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+namespace qmtest {
+
+// Forks; the child runs work() and leaves with _exit(0). The parent checks
+// ready() every millisecond and kills the child once it holds. Returns true
+// when the child was killed, false when it finished first or timeoutMs
+// passed (then it is killed as well).
+template <class Work, class Ready>
+bool killChildWhen(Work work, Ready ready, int timeoutMs = 60000) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    work();
+    _exit(0);
+  }
+  if (pid < 0) return false;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  int status = 0;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (waitpid(pid, &status, WNOHANG) == pid) return false;
+    if (ready()) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, &status, 0);
+  return false;
+}
+
+// Kills the child after a fixed delay, whatever it is doing.
+template <class Work>
+bool killChildAfter(Work work, int delayMs) {
+  const auto at = std::chrono::steady_clock::now() + std::chrono::milliseconds(delayMs);
+  return killChildWhen(work, [at] { return std::chrono::steady_clock::now() >= at; }, delayMs + 60000);
+}
+
+}  // namespace qmtest
