@@ -8,12 +8,26 @@
 #include "krmsdk/krm_lifetime.h"
 #include "krmsdk/krmsdk.h"
 
+std::string krmPartPath(const std::string& outputPath) {
+  std::error_code ec;
+  std::filesystem::file_status status = std::filesystem::status(outputPath, ec);
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) return outputPath;
+  return outputPath + ".part";
+}
+
+int krmCommitPart(const std::string& partPath, const std::string& outputPath) {
+  if (partPath == outputPath) return 1;
+  return sdkMoveFile(partPath.c_str(), outputPath.c_str());
+}
+
 int krmWriteWholeText(const char* outputPath, std::string_view text) {
   if (outputPath == nullptr) return 0;
   sdkMakeDirs(outputPath);
   KrmLockHandle lock = krmLockFile(outputPath);
   if (!lock.valid()) return 0;
-  int ok = sdkWriteTextFile(outputPath, text);
+  const std::string part = krmPartPath(outputPath);
+  int ok = sdkWriteTextFile(part.c_str(), text) && krmCommitPart(part, outputPath);
+  if (!ok && part != outputPath) sdkDeleteFile(part.c_str());
   krmUnlockFile(lock);
   return ok;
 }
@@ -32,7 +46,8 @@ int KrmStream::open() {
   sdkMakeDirs(outputPath_.c_str());
   lock_ = krmLockFile(outputPath_.c_str());
   if (!lock_.valid()) return fail(kKrmAccessError, outputPath_);
-  file_.reset(std::fopen(outputPath_.c_str(), "wb"));
+  writePath_ = krmPartPath(outputPath_);
+  file_.reset(std::fopen(writePath_.c_str(), "wb"));
   if (!file_) return fail(kKrmWriteError, outputPath_);
   return result_;
 }
@@ -72,7 +87,10 @@ int KrmStream::close() {
   // A failed job's output goes while the lock is still held, so it can't
   // hit the file of the next writer; without the lock the file is another
   // writer's and stays.
+  if (result_ == kKrmOk && !writePath_.empty() && !krmCommitPart(writePath_, outputPath_))
+    fail(kKrmWriteError, outputPath_);
   if (result_ != kKrmOk) {
+    if (lock_.valid() && !writePath_.empty() && writePath_ != outputPath_) sdkDeleteFile(writePath_.c_str());
     // Only a regular file is ours to delete: an output that is a device
     // or a pipe (written directly) stays.
     std::error_code ec;

@@ -7,6 +7,13 @@
 // step that reports one through fail()) is kept and stops every later
 // write. krmCloseStream closes the file, releases the lock, deletes the
 // output of a failed job and records the job's result as the last message.
+//
+// Both writers put the job beside the output first, in the output's name
+// with ".part" appended, and rename it over the output once it is complete,
+// so a process killed while writing never leaves a half-written job in place
+// of the file that was there; its ".part" file is replaced by the next
+// writer of the same output (which holds the same lock). An output that
+// exists and is not a regular file (a device, a pipe) is written directly.
 #pragma once
 
 #include <cstdio>
@@ -55,10 +62,18 @@ class KrmStream {
   std::string outputPath_;
   std::string argument_;
   std::unique_ptr<std::FILE, Closer> file_;
+  std::string writePath_;  // the ".part" file, or the output itself
   KrmLockHandle lock_;
   int result_ = 1001;
   bool closed_ = false;
 };
+
+// Where a writer of outputPath writes before the rename: outputPath +
+// ".part", or outputPath itself for an existing non-regular file.
+std::string krmPartPath(const std::string& outputPath);
+// Renames a complete part file over its output; 1 on success (always 1
+// when the part file is the output).
+int krmCommitPart(const std::string& partPath, const std::string& outputPath);
 
 // The named entry points of the streaming writer.
 std::unique_ptr<KrmStream> krmOpenStream(const char* function, const char* outputPath);
