@@ -62,6 +62,13 @@ std::string krmPsString(std::string_view name) {
   std::string out;
   out.reserve(name.size());
   for (char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      const char octal[] = {'\\', static_cast<char>('0' + (byte >> 6)), static_cast<char>('0' + ((byte >> 3) & 7)),
+                            static_cast<char>('0' + (byte & 7))};
+      out.append(octal, sizeof octal);
+      continue;
+    }
     if (c == '(' || c == ')' || c == '\\') out += '\\';
     out += c;
   }

@@ -31,8 +31,12 @@ void krmAppendProlog(SdkString& job);
 std::string_view krmPrologText();
 
 // The text of a name inside a PostScript string operand "(...)": "(", ")"
-// and "\" get a backslash so that the name can't close the string early.
-// A name without them comes back unchanged.
+// and "\" get a backslash so that the name can't close the string early,
+// and control bytes (line ends, tab, ESC, Ctrl-D ...) are written as octal
+// escapes "\ooo", so the string keeps every byte (a bare CR would be read as
+// LF), each command stays on its line, and no byte can reach the printer's
+// channel as a control code. Bytes from 0x80 up stay as they are. A name
+// of ordinary characters comes back unchanged.
 std::string krmPsString(std::string_view name);
 
 // "true" or "false".
