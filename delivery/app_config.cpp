@@ -4,12 +4,23 @@
 #include <wx/filename.h>
 #include <wx/init.h>
 #include <wx/log.h>
+#include <wx/mstream.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <system_error>
 
 #include "base/sdk_fs.h"
 
-wxString toWx(std::string_view text) { return wxString::FromUTF8(text.data(), text.size()); }
+wxString toWx(std::string_view text) {
+  wxString converted = wxString::FromUTF8(text.data(), text.size());
+  // Text that is not UTF-8 (an 8-bit name such as a Latin-1 printer name)
+  // would come back empty and be lost; it is taken as Latin-1 instead.
+  if (converted.empty() && !text.empty()) converted = wxString::From8BitData(text.data(), text.size());
+  return converted;
+}
 
 std::string fromWx(const wxString& text) {
   const wxScopedCharBuffer utf8 = text.utf8_str();
@@ -71,6 +82,27 @@ wxString absoluteFor(const std::string& path) {
   return name.GetFullPath();
 }
 
+// Replaces the file's bytes in one step: the new text goes to a file beside
+// it, which is renamed over the old one, so the file is whole (old or new)
+// at every moment, even when the process is killed; the old file's
+// permissions are kept. Unchanged text is not written at all.
+bool replaceFileText(const std::string& path, const std::string& bytes) {
+  if (std::optional<std::string> old = sdkReadWholeFile(path.c_str()); old && *old == bytes) return true;
+  // Unique beside the file, also against another process saving at once.
+  static std::atomic<unsigned> counter{0};
+  const std::string temp =
+      path + "." + std::to_string(std::random_device{}()) + "_" + std::to_string(counter++) + ".tmp";
+  bool ok = sdkWriteTextFile(temp.c_str(), bytes) != 0;
+  std::error_code ec;
+  if (ok) {
+    std::filesystem::perms mode = std::filesystem::status(path, ec).permissions();
+    if (!ec) std::filesystem::permissions(temp, mode, ec);
+    ok = sdkMoveFile(temp.c_str(), path.c_str()) != 0;
+  }
+  if (!ok) sdkDeleteFile(temp.c_str());
+  return ok;
+}
+
 }  // namespace
 
 QmQuietLog::QmQuietLog() {
@@ -99,7 +131,13 @@ QmConfigFile::~QmConfigFile() { save(); }
 bool QmConfigFile::save() {
   if (!location_.exists) return false;
   wxLogNull quiet;
-  return Flush();
+  // wxFileConfig's own flush removes the old file before it renames the new
+  // one into place; killed in between, the program would find no file.
+  wxMemoryOutputStream memory;
+  if (!Save(memory)) return false;
+  std::string bytes(static_cast<std::size_t>(memory.GetLength()), '\0');
+  if (!bytes.empty()) memory.CopyTo(bytes.data(), bytes.size());
+  return replaceFileText(fromWx(absoluteFor(location_.fullPath)), bytes);
 }
 
 bool QmConfigFile::readText(std::string_view key, std::string& value) const {
@@ -124,6 +162,9 @@ bool QmConfigFile::readNumber(std::string_view key, long& value) const {
 }
 
 bool QmConfigFile::writeText(std::string_view key, std::string_view value) {
+  // Values are stored verbatim, so a line break would end the line and let
+  // the rest read as keys or groups of its own.
+  if (value.find_first_of("\r\n") != std::string_view::npos) return false;
   return Write(toWx(key), toWx(value));
 }
 

@@ -105,7 +105,8 @@ class QmConfigFile : private QmQuietLog, public wxFileConfig {
   const std::string& fullPath() const { return location_.fullPath; }
 
   // Typed access with std::string; a read returns false and leaves value
-  // alone when the key is absent or unreadable. Keys are paths as in
+  // alone when the key is absent or unreadable. A text holding a line break
+  // is not written (false): it would split the file's line. Keys are paths as in
   // wxConfigBase ("key" at the current path, "/group/key" absolute).
   bool readText(std::string_view key, std::string& value) const;
   bool readFlag(std::string_view key, bool& value) const;
@@ -144,6 +145,8 @@ class AppFileConfig : public QmConfigFile {
       : QmConfigFile(appName, vendorName, localName) {}
 };
 
-// wxString <-> std::string (UTF-8 on both sides).
+// wxString <-> std::string (UTF-8 on both sides; text that is not UTF-8 is
+// read as Latin-1, so an 8-bit name keeps its characters instead of
+// becoming empty).
 wxString toWx(std::string_view text);
 std::string fromWx(const wxString& text);

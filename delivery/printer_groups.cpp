@@ -47,6 +47,8 @@ std::vector<std::string> ReadPrinterGroup(const std::string& groupName) {
 }
 
 bool WriteGroup(wxConfigBase& config, const std::string& groupName, const std::string& memberText) {
+  // Stored verbatim: a line break would start a key of its own.
+  if ((groupName + memberText).find_first_of("\r\n") != std::string::npos) return false;
   return config.Write(groupKey(groupName), toWx(memberText)) && writable(config);
 }
 

@@ -33,7 +33,8 @@ std::vector<std::string> ReadPrinterGroup(const wxConfigBase& config, const std:
 std::vector<std::string> ReadPrinterGroup(const std::string& groupName);
 
 // Stores the member text of a group (creating the group). False when the
-// configuration file is missing or cannot be written.
+// configuration file is missing or cannot be written, or when the name or
+// the text holds a line break (it would split the file's line).
 bool WriteGroup(wxConfigBase& config, const std::string& groupName, const std::string& memberText);
 bool WriteGroup(const std::string& groupName, const std::string& memberText);
 
