@@ -62,3 +62,22 @@ TEST(ConfigCrash, LineBreaksInValuesAreRefused) {
   EXPECT_TRUE(reread.readText(cfgkey::kLastLegacyDir, folder));
   EXPECT_EQ(folder, "C:\\B\xc3\xbcro");
 }
+
+TEST(ConfigCrash, HostileGroupNamesNeverReachTheFile) {
+  ScratchDir dir;
+  ScopedEnv override(kConfigDirVariable, dir.path().c_str());
+  dir.write("quaymaster.ini", "qmRootDir=/opt/qm\n");
+  auto noPrinter = [](const std::string&) { return false; };
+  for (const char* bad : {"F(1)", "F)", "F\\G", "50%", "F\nuseBuiltin=1", "B\xfcro", "x/y", "[printer-groups]"})
+    EXPECT_EQ(CheckNewGroupName(bad, {}, noPrinter).verdict, GroupNameCheck::Verdict::BadCharacter) << bad;
+  // A group that slips past the dialog still cannot break the file.
+  AppFileConfig config;
+  EXPECT_FALSE(WriteGroup(config, "F\nuseBuiltin", "1"));
+  EXPECT_TRUE(WriteGroup(config, "Floor_1", "P (1),Q\\R,50%,B\xc3\xbcro"));
+  config.save();
+  AppFileConfig reread;
+  EXPECT_EQ(ListPrinterGroups(reread), std::vector<std::string>{"Floor_1"});
+  EXPECT_EQ(ReadPrinterGroup(reread, "Floor_1"), (std::vector<std::string>{"P (1)", "Q\\R", "50%", "B\xc3\xbcro"}));
+  bool builtin = false;
+  EXPECT_FALSE(reread.readFlag(cfgkey::kUseBuiltin, builtin));
+}
