@@ -259,6 +259,9 @@ void TarExtraction::run() {
       continue;
     }
     bool goOn = extractEntry(header);
+    // Only a file can be the project file: a folder, link or device whose
+    // name holds ".kpf" is passed over (it left no found entry).
+    if (options_.projectMode && goOn && state_.foundEntry.empty() && !state_.hasError()) continue;
     if (options_.projectMode || options_.namedMode) {
       found_ = true;
       break;

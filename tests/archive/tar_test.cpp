@@ -456,3 +456,20 @@ TEST_F(TarTest, LongNamesFromOtherWritersStayInsideOrEndWithAnError) {
   for (const std::string& name : listTree(path("box"))) EXPECT_EQ(0u, name.rfind("in", 0)) << name;
   EXPECT_FALSE(fs::exists(path("escaped.txt")));
 }
+
+// Found by fuzzing: a folder whose name holds ".kpf" was taken as the
+// project file, and project-file mode reported success with no file.
+TEST_F(TarTest, ProjectModePassesOverFoldersNamedLikeProjectFiles) {
+  const std::string regress = std::string(QM_TEST_DATA) + "/regress/tar-project-folder-entry.tar";
+  EXPECT_NE("", handler.ExtractProjectFile(regress, path("r").string()));
+
+  writeFile(path("folder.tar"), TarBuilder().add("old.kpf/", "", '5').add("Proj.kpf", "project").finish());
+  ASSERT_EQ("", handler.ExtractProjectFile(path("folder.tar").string(), path("p").string()));
+  EXPECT_EQ("Proj.kpf", handler.GetFoundProjectEntry());
+  EXPECT_EQ("project", readFile(path("p/Proj.kpf")));
+
+  writeFile(path("only.tar"), TarBuilder().add("only.kpf/", "", '5').add("a.ps", "x").finish());
+  EXPECT_EQ("ERROR (Minizip): No .kpf file found in archive " + path("only.tar").string(),
+            handler.ExtractProjectFile(path("only.tar").string(), path("q").string()));
+  EXPECT_EQ("", handler.GetFoundProjectEntry());
+}
