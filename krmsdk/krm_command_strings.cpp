@@ -166,22 +166,13 @@ class OperandScanner {
       found_ = true;
       for (const std::string& candidate : candidates_) {
         std::string operand = convert_ ? convertOsPath(candidate) : candidate;
-        if (!listed(operand) && krmFindInList(&out_, operand.c_str(), 0) < 0) out_.add(operand);
+        if (krmFindInList(&out_, operand.c_str(), 0) < 0) out_.add(operand);
       }
       if (!all_) stopped_ = true;
     }
     candidates_.clear();
     token_.clear();
     return match;
-  }
-
-  // The wildcard test of krmFindInList misses an operand that is itself a
-  // pattern ("a[1]" does not match the text "a[1]"), so equal texts are
-  // looked for first.
-  bool listed(const std::string& operand) const {
-    for (int i = 0; i < out_.count(); ++i)
-      if (operand == out_.get(i)) return true;
-    return false;
   }
 
   std::string keyword_;

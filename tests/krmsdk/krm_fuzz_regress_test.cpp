@@ -22,7 +22,8 @@ std::vector<std::string> operands(const std::string& path, const char* keyword) 
 
 // An operand that is itself a wildcard pattern ("a[1]") was not found in the
 // list by the wildcard test, so a command file naming it twice gave it
-// twice (and the install job would send the file twice).
+// twice (and the install job would send the file twice). The matcher now
+// takes equal texts as matching.
 TEST(KrmFuzzRegress, OperandsThatArePatternsAreListedOnce) {
   ScratchDir dir;
   // The fuzz input starts with two option bytes of the fuzz target.
