@@ -3,14 +3,23 @@
 #include "ops/operations.h"
 
 namespace {
-// Index of word in choices, or -1.
-int choiceIndex(const std::string& word, std::initializer_list<const char*> choices) {
-  int i = 0;
+// The arguments "CHOICE" or, for the last choice, "project FOLDER PROJECT":
+// the choice's index, or -1 when the arguments do not fit.
+int parseChoice(const std::vector<std::string>& pos, std::initializer_list<const char*> choices,
+                std::string& folder, std::string& project) {
+  if (pos.empty()) return -1;
+  int item = 0;
   for (const char* c : choices) {
-    if (word == c) return i;
-    ++i;
+    if (pos[0] == c) break;
+    ++item;
   }
-  return -1;
+  int projectItem = static_cast<int>(choices.size()) - 1;
+  if (item > projectItem || pos.size() != (item == projectItem ? 3u : 1u)) return -1;
+  if (item == projectItem) {
+    folder = pos[1];
+    project = pos[2];
+  }
+  return item;
 }
 }  // namespace
 
@@ -29,17 +38,9 @@ std::vector<Command> printerFileCommands() {
        {"no-global-shared", 0, "", "project: keep global-shared resources"}},
       true,
       [](const ParsedArgs& a, OpContext& ctx) {
-        const auto& pos = a.positionals();
-        int item = pos.empty() ? -1 : choiceIndex(pos[0], {"all", "tessel", "resources", "project"});
-        if (item < 0 || (item == 3 && pos.size() != 3) || (item != 3 && pos.size() != 1)) {
-          return kExitUsage;
-        }
         DeleteChoice c;
-        c.item = item;
-        if (item == 3) {
-          c.folder = pos[1];
-          c.project = pos[2];
-        }
+        c.item = parseChoice(a.positionals(), {"all", "tessel", "resources", "project"}, c.folder, c.project);
+        if (c.item < 0) return kExitUsage;
         c.noFolderShared = a.has("no-folder-shared");
         c.noGlobalShared = a.has("no-global-shared");
         return reportResult(deleteFiles(ctx, c));
@@ -54,17 +55,9 @@ std::vector<Command> printerFileCommands() {
                {},
                true,
                [](const ParsedArgs& a, OpContext& ctx) {
-                 const auto& pos = a.positionals();
-                 int item = pos.empty() ? -1 : choiceIndex(pos[0], {"all", "fonts", "project"});
-                 if (item < 0 || (item == 2 && pos.size() != 3) || (item != 2 && pos.size() != 1)) {
-                   return kExitUsage;
-                 }
                  ListChoice c;
-                 c.item = item;
-                 if (item == 2) {
-                   c.folder = pos[1];
-                   c.project = pos[2];
-                 }
+                 c.item = parseChoice(a.positionals(), {"all", "fonts", "project"}, c.folder, c.project);
+                 if (c.item < 0) return kExitUsage;
                  return reportResult(listPrinterFiles(ctx, c));
                }};
   return {del, list};
