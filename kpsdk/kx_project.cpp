@@ -51,18 +51,21 @@ std::unique_ptr<KxProject> kxProjectNew(const std::string& stubPath) {
 int KxProject::AddMessage(int level, const char* format, ...) {
   va_list args;
   va_start(args, format);
-  std::string text = sdkFormatV(format, args);
+  int flags = logV(level, format, args);
   va_end(args);
-  log_.Add(level, format, text);
-  return log_.Flags();
+  return flags;
 }
 
 int KxProject::log(int level, const char* format, ...) {
   va_list args;
   va_start(args, format);
-  std::string text = sdkFormatV(format, args);
+  int flags = logV(level, format, args);
   va_end(args);
-  log_.Add(level, format, text);
+  return flags;
+}
+
+int KxProject::logV(int level, const char* format, va_list args) {
+  log_.Add(level, format, sdkFormatV(format, args));
   return log_.Flags();
 }
 

@@ -22,6 +22,7 @@
 #pragma once
 
 #include <array>
+#include <cstdarg>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -330,6 +331,7 @@ class KxProject {
   };
 
   int log(int level, const char* format, ...) __attribute__((format(printf, 3, 4)));
+  int logV(int level, const char* format, va_list args);
   // Logs text whose format is the text itself (already formatted).
   int logFormatted(int level, std::string_view text);
   // Copies the archive handler's error text into the log; returns 1 when
