@@ -1,4 +1,8 @@
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 #include <iostream>
@@ -61,7 +65,13 @@ bool buildContext(const ParsedArgs& args, bool needsDestination, OpContext& ctx,
 
 void sayError(const std::string& message) { std::cerr << "quaymaster-cli: " << message << std::endl; }
 
-bool stderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+bool stderrIsTerminal() {
+#ifdef _WIN32
+  return _isatty(_fileno(stderr)) != 0;
+#else
+  return isatty(STDERR_FILENO) == 1;
+#endif
+}
 
 int usageError(const Command& cmd, const std::string& message) {
   sayError(cmd.name + ": " + message);

@@ -1,6 +1,5 @@
 // Zip containers: round trips, peers, modes, questions, cancellation and
 // damaged or hostile input.
-#include <unistd.h>
 #include <zip.h>
 
 #include <atomic>

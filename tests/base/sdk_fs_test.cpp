@@ -7,6 +7,8 @@
 #include <string>
 #include <thread>
 
+#include "tests/common/test_platform.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -125,12 +127,12 @@ TEST(SdkFs, CopyMoveDeleteAndFind) {
 
 TEST(SdkFs, TempNameIsUniqueUsesThePrefixAndLeavesNoFile) {
   TempDir dir;
-  std::string old = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
-  setenv("TMPDIR", dir.path().c_str(), 1);
   SdkString a, b;
-  ASSERT_EQ(sdkTempName(a, "krmjob"), 1);
-  ASSERT_EQ(sdkTempName(b, "krm"), 1);
-  if (old.empty()) unsetenv("TMPDIR"); else setenv("TMPDIR", old.c_str(), 1);
+  {
+    qmtest::ScopedEnvVar temp(qmtest::kTempVariable, dir.path().c_str());
+    ASSERT_EQ(sdkTempName(a, "krmjob"), 1);
+    ASSERT_EQ(sdkTempName(b, "krm"), 1);
+  }
   EXPECT_EQ(sdkDirPart(a.str()), dir.path());
   EXPECT_EQ(sdkFileNamePart(a.str()).substr(0, 3), "krm");
   EXPECT_NE(sdkFileNamePart(a.str()).substr(0, 4), "krmj") << "only three prefix characters";

@@ -10,6 +10,7 @@ using kxtest::TempDir;
 using kxtest::writeFile;
 
 TEST(KxCrash, ProjectFileIsAlwaysWholeWhenTheWriterIsKilled) {
+  QM_REQUIRE_FORK();
   TempDir dir;
   // About 1.5 MB of KPF, so that a save takes a while.
   std::string resources;

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "kx_test_util.h"
+#include "tests/common/test_platform.h"
 
 using kxtest::TempDir;
 using kxtest::writeFile;
@@ -69,20 +70,10 @@ open(os.path.join(src, 'crc.kpc'), 'wb').write(good[:at] + bytes(b ^ 0x55 for b 
 open(os.path.join(src, 'truncated.kpc'), 'wb').write(good[:len(good) // 2])
 )PY";
 
-// Restores TMPDIR at the end of a test.
-class TempDirVariable {
+// Points the temporary folder elsewhere for a test.
+class TempDirVariable : public qmtest::ScopedEnvVar {
  public:
-  explicit TempDirVariable(const std::string& value) {
-    if (const char* old = std::getenv("TMPDIR")) old_ = old;
-    setenv("TMPDIR", value.c_str(), 1);
-  }
-  ~TempDirVariable() {
-    if (old_.empty()) unsetenv("TMPDIR");
-    else setenv("TMPDIR", old_.c_str(), 1);
-  }
-
- private:
-  std::string old_;
+  explicit TempDirVariable(const std::string& value) : ScopedEnvVar(qmtest::kTempVariable, value.c_str()) {}
 };
 
 // Every entry below root (relative, sorted).
@@ -104,6 +95,10 @@ class KxHostileContainers : public ::testing::Test {
     // world/ holds src/ (the containers), stage/ (the printer-side tree of
     // the stub file) and tmp/ (the temporary folder); nothing else may
     // appear in it.
+#ifdef _WIN32
+    GTEST_SKIP() << "builds its containers with python3, which the Windows test machine lacks; the archive "
+                    "tests' hostile entries run there";
+#endif
     fs::create_directories(world_ / "src");
     fs::create_directories(world_ / "stage");
     fs::create_directories(world_ / "tmp");
