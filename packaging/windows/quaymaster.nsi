@@ -87,6 +87,11 @@ Section "Quaymaster" SecMain
   ${Else}
     DetailPrint "Configuration kept: $APPDATA\${CONFIG_SUBDIR}\quaymaster.ini"
   ${EndIf}
+  ; Every user saves window settings and printer groups into that file, and
+  ; ProgramData lets only its creator change it: the Users group
+  ; (S-1-5-32-545) may modify the folder and what is in it.
+  nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$APPDATA\${CONFIG_SUBDIR}" /grant *S-1-5-32-545:(OI)(CI)M /T /Q'
+  Pop $0
 
   CreateDirectory "$SMPROGRAMS\${FULLNAME}"
 !ifdef HAVE_APP
