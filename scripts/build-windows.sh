@@ -24,7 +24,7 @@ if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
 cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" -DQM_WIN_DEPS="$deps" \
-  -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" "$@" >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DQM_BUILD_BENCH=OFF "${launcher[@]}" "$@" >/dev/null
 cmake --build "$dir" -j "$jobs"
 
 # Staging folder: what the installer carries.

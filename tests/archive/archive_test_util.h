@@ -83,6 +83,14 @@ inline bool haveTool(const char* name) {
 // Runs a shell command; the exit status (0 success).
 inline int run(const std::string& command) { return qmtest::commandStatus(std::system(command.c_str())); }
 
+// Makes a symbolic link; false where the system cannot (Wine, Windows
+// without the privilege).
+inline bool makeSymlink(const fs::path& target, const fs::path& link) {
+  std::error_code ec;
+  fs::create_symlink(target, link, ec);
+  return !ec;
+}
+
 // Makes a second name for a file.
 inline bool hardLink(const fs::path& existing, const fs::path& name) {
   std::error_code ec;

@@ -119,13 +119,13 @@ TEST_F(WinDir, CurrentDirectoryWithADrive) {
 TEST_F(WinDir, FilesAreReadAndWrittenAsBytes) {
   // No line-end translation and no stop at a Ctrl-Z, as the text mode of
   // the C runtime would do.
-  const std::string bytes = std::string("a\r\nb\nc\x1a" "d\r", 8);
+  const std::string bytes = std::string("a\r\nb\nc\x1a" "d\r", 9);
   ASSERT_EQ(sdkWriteTextFile(at("bin").c_str(), bytes), 1);
-  EXPECT_EQ(sdkFileSize(at("bin").c_str()), 8);
+  EXPECT_EQ(sdkFileSize(at("bin").c_str()), 9);
   EXPECT_EQ(*sdkReadWholeFile(at("bin").c_str()), bytes);
   ASSERT_EQ(sdkAppendTextFile(at("bin").c_str(), "\n"), 1);
   int shortRead = 0;
-  EXPECT_EQ(*sdkReadFileWindow(at("bin").c_str(), 5, 10, shortRead), std::string("\x1a" "d\r\n", 4));
+  EXPECT_EQ(*sdkReadFileWindow(at("bin").c_str(), 6, 10, shortRead), std::string("\x1a" "d\r\n", 4));
   EXPECT_EQ(shortRead, 1);
 }
 

@@ -20,6 +20,14 @@
 #include <unistd.h>
 #endif
 
+// First statement of a test about what only POSIX systems have (device
+// files, permission bits, hard-link identity): skipped on Windows, saying why.
+#ifdef _WIN32
+#define QM_POSIX_ONLY(why) GTEST_SKIP() << "POSIX only: " << why
+#else
+#define QM_POSIX_ONLY(why) (void)0
+#endif
+
 namespace qmtest {
 
 // The variable the platform's temporary folder comes from first.
@@ -44,6 +52,16 @@ inline void unsetEnv(const char* name) {
 #else
   unsetenv(name);
 #endif
+}
+
+// A path with the host's separators: on Windows every "/" becomes "\",
+// as the program writes the paths it composes; elsewhere unchanged.
+inline std::string native(std::string path) {
+#ifdef _WIN32
+  for (char& c : path)
+    if (c == '/') c = '\\';
+#endif
+  return path;
 }
 
 // Sets (or, with nullptr, removes) a variable for a scope and restores it.

@@ -29,7 +29,8 @@ class ScratchDir {
   ScratchDir& operator=(const ScratchDir&) = delete;
 
   const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
+  // A path in the folder, in the host's separators.
+  std::string file(const std::string& name) const { return qmtest::native(path_ + "/" + name); }
   std::string write(const std::string& name, const std::string& content) const {
     std::string full = file(name);
     std::ofstream(full, std::ios::binary) << content;

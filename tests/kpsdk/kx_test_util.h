@@ -6,6 +6,7 @@
 
 #include "base/sdk_fs.h"
 #include "kpsdk/kx_project.h"
+#include "tests/common/test_platform.h"
 
 namespace kxtest {
 
@@ -22,7 +23,8 @@ class TempDir {
     std::filesystem::remove_all(path_, ec);
   }
   const std::string& path() const { return path_; }
-  std::string operator/(const std::string& rel) const { return path_ + "/" + rel; }
+  // A path below the folder, in the host's separators.
+  std::string operator/(const std::string& rel) const { return qmtest::native(path_ + "/" + rel); }
 
  private:
   std::string path_;

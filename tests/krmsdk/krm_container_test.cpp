@@ -209,8 +209,9 @@ TEST_F(KrmContainer, SelfContainedWithTheBuiltInSet) {
 
 TEST_F(KrmContainer, SelfContainedWithALocalTesselFolder) {
   const std::string src = koro_ + "src/";
-  writeFile(startupFile(), startupText("(%os%" + src + "tqf.eeh) run\n(%os%" + src + "koro.vsm) run\n(%os%" + src +
-                                       "a.mod) run\n(%os%" + src + "b.mod) run % (c.mod) run\n"));
+  writeFile(startupFile(), startupText("(" + osPath(src + "tqf.eeh") + ") run\n(" + osPath(src + "koro.vsm") + ") run\n(" +
+                                       osPath(src + "a.mod") + ") run\n(" + osPath(src + "b.mod") +
+                                       ") run % (c.mod) run\n"));
   writeFile(src + "tqf.eeh", "%EEH");
   writeFile(src + "koro.vsm", "%VSM currentfile eexec");
   writeFile(src + "a.mod", "%A");
@@ -235,14 +236,14 @@ TEST_F(KrmContainer, SelfContainedWithALocalTesselFolder) {
   // The prolog must be listed and every listed file readable.
   fs::remove(src + "b.mod");
   EXPECT_EQ(container(), 1012);
-  EXPECT_EQ(krmGetLastArgument(), src + "b.mod");
+  EXPECT_EQ(krmGetLastArgument(), qmtest::native(src + "b.mod"));
   EXPECT_FALSE(outputExists());
-  writeFile(startupFile(), startupText("(%os%" + src + "a.mod) run\n"));
+  writeFile(startupFile(), startupText("(" + osPath(src + "a.mod") + ") run\n"));
   EXPECT_EQ(container(), 1003);
   EXPECT_STREQ(krmGetLastArgument(), "tqf.eeh");
   writeFile(startupFile(), startupText(""));
   EXPECT_EQ(container(), 1011);
-  EXPECT_EQ(krmGetLastArgument(), startupFile());
+  EXPECT_EQ(krmGetLastArgument(), qmtest::native(startupFile()));
 }
 
 TEST_F(KrmContainer, InlineResourceForms) {
