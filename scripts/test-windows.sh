@@ -14,8 +14,8 @@
 #    quaymaster-cli.exe prints its version and writes one job through the
 #    configuration the installer wrote; the uninstaller keeps that
 #    configuration, and removes it when asked;
-# 5. scripts/wine-spooler-probe.sh tries the Windows spooler of Wine against
-#    a private CUPS scheduler (reported, not required).
+# 5. scripts/wine-spooler-probe.sh sends through Wine's Windows spooler to
+#    a private CUPS scheduler with a capture queue and a simulated printer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
@@ -39,7 +39,7 @@ fi
 step "byte-identical jobs"
 if [ ! -x "$linux_build/cli/quaymaster-cli" ]; then
   cmake -S . -B "$linux_build" >/dev/null
-  cmake --build "$linux_build" --target quaymaster-cli -j "$jobs"
+  cmake --build "$linux_build" --target quaymaster-cli qm-printer-sim -j "$jobs"
 fi
 scripts/compare-windows-jobs.sh "$linux_build/cli/quaymaster-cli" build-win/cli/quaymaster-cli.exe
 
@@ -79,5 +79,5 @@ wait_gone "$ini"
 echo "uninstalled with /REMOVECONFIG; configuration removed"
 unset QM_WINEPREFIX
 
-step "Windows spooler under Wine (informational)"
-scripts/wine-spooler-probe.sh build-win/cli/quaymaster-cli.exe || true
+step "Windows spooler under Wine"
+scripts/wine-spooler-probe.sh build-win/cli/quaymaster-cli.exe "$linux_build"
