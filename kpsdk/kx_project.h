@@ -350,7 +350,7 @@ class KxProject {
   int indexOfResource(const KxResource* resource) const;
   void rebuildIndex() const;
   void dropFromOrderedLists(KxResource* resource);
-  void usePaths(const std::array<std::string, 3>& paths);
+  void usePaths(const std::array<std::string, 3>& paths, bool fromKpf);
   void readKpfTokens(const std::string& path, KpfTokenStream& tokens);
   void readResourceTag(KpfTokenStream& tokens);
   std::string collectElementText(KpfTokenStream& tokens, int closeKind);
@@ -358,6 +358,13 @@ class KxProject {
   // workDir. Empty (with the error logged) on failure.
   std::string readableContainer(const std::string& kpcPath, const std::string& workDir);
   void placeExtractedFiles(const std::string& stagingDir, const std::string& localDir);
+  // Copies (or moves) a file to target, which is a folder of the project
+  // joined with name, and records it for print-and-forget removal; logs
+  // "Could not create file" on failure.
+  bool placeFile(const std::string& from, const std::string& target, std::string_view name, bool move);
+  // Before a container's files are placed: the project must have a folder
+  // and project name, and its own project paths must not be in use.
+  int requireSafeInstall();
   // Extracts the file of that bare name into targetDir; returns the
   // archive's error text.
   std::string extractByName(const std::string& container, const std::string& name, const std::string& targetDir);
@@ -410,6 +417,14 @@ class KxProject {
   KxVolumeHook volumeHook_;
   KxOverwriteHook overwriteHook_;
   bool overwriteAll_ = false;  // an overwrite answer of 2 in this operation
+  // What the last container opening placed: the files and the folders it
+  // made, so that print-and-forget removal deletes these and nothing else.
+  std::vector<std::string> placedFiles_;
+  std::vector<std::string> createdDirs_;
+  // The scope patterns came from a KPF file's project paths (mismatch
+  // action 2), not from the stub file. Kept, like the raw SETPPATH value,
+  // across Reset.
+  bool scopesFromKpf_ = false;
 };
 
 // A project loaded with its stub file, or null when the stub file does not
