@@ -11,6 +11,7 @@
 #include "kpsdk/kx_tree.h"
 #include "kpsdk/kx_volumes.h"
 #include "krmsdk/krm_koro_texts.h"
+#include "krmsdk/krm_lifetime.h"
 
 namespace {
 const char* kScopeNames[] = {"local", "folder-shared", "global-shared"};
@@ -83,6 +84,8 @@ int projectTool(const ParsedArgs& a, OpContext& ctx) {
   auto project = newProject(a, ctx);
   if (!project) return kExitFailed;
   int flags = openProject(*project, pos[1]);
+  // check reports what loading the project would meet.
+  if (pos[0] == "check" && !(flags & kKxError)) flags = project->CheckResourceFiles(kKrmMaxEmbeddedFileSize);
   bool failed = (flags & kKxError) != 0;
   if (pos[0] == "info" && !failed) {
     std::cout << "Project:   " << project->GetFolderName() << "/" << project->GetProjectName() << "\n"

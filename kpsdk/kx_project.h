@@ -271,6 +271,10 @@ class KxProject {
 
   // --- Validation and state -----------------------------------------------
   int ValidateInformation(int checkVersion);
+  // Logs, as errors, what loading the resources would meet: a name listed
+  // twice (in any scope), a file that is missing, not a file or unreadable,
+  // one over maxSize bytes (0: no limit). Adds to the log; returns the flags.
+  int CheckResourceFiles(std::int64_t maxSize);
   // Empties the content; keeps what came from the stub file.
   void Reset();
   int IsPrintAndForget() const { return printAndForget_ ? 1 : 0; }

@@ -201,7 +201,10 @@ void KxProject::NormalisePath(std::string& path) {
   // network path ("//server/share").
   const bool network = path.rfind("//", 0) == 0;
   replaceAll(path, "//", "/");
-  if (network) path.insert(0, "/");
+  if (network) {
+    path.erase(0, path.find_first_not_of('/'));
+    path.insert(0, "//");
+  }
   if (path.size() > 1 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
 }
 
