@@ -177,15 +177,17 @@ TEST_F(KxPacking, TheSameProjectGivesTheSameEntriesFromAnyPath) {
     ASSERT_EQ(absolute->CreateContainer(dst_ / "absolute.kpc") & kKxError, 0) << absolute->GetMessages();
     EXPECT_EQ(entriesOf(dst_ / "absolute.kpc"), expected);
 
-    // The project file named from its grandparent's parent, and a stub that
-    // names its folders relative to the working directory.
+    // The project file named relative to the working directory, with the
+    // stub's absolute folders and with folders relative to it too.
     WorkingDirectory here(src_.path());
     writeFile(src_ / "rel.run", kxtest::legacyStub("."));
-    auto relative = kxProjectNew("rel.run");
-    ASSERT_EQ(relative->OpenProject("tqfc/F/P/P.kpf") & kKxError, 0) << relative->GetMessages();
-    relative->SetArchiveFormat(format);
-    ASSERT_EQ(relative->CreateContainer("relative.kpc") & kKxError, 0) << relative->GetMessages();
-    EXPECT_EQ(entriesOf(src_ / "relative.kpc"), expected);
+    for (const std::string& stub : {src_ / "stub.run", std::string("rel.run")}) {
+      auto relative = kxProjectNew(stub);
+      ASSERT_EQ(relative->OpenProject("tqfc/F/P/P.kpf") & kKxError, 0) << relative->GetMessages();
+      relative->SetArchiveFormat(format);
+      ASSERT_EQ(relative->CreateContainer("relative.kpc") & kKxError, 0) << relative->GetMessages();
+      EXPECT_EQ(entriesOf(src_ / "relative.kpc"), expected) << stub;
+    }
 
     // Read back, the files find their scopes again.
     TempDir dst;
