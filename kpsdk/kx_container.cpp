@@ -163,10 +163,10 @@ void KxProject::placeExtractedFiles(const std::vector<ArchiveExtracted>& entries
   std::vector<bool> used(entries.size(), false);
   if (kpfIndex >= 0) used[static_cast<std::size_t>(kpfIndex)] = true;
   // Two entries never land on one file: a target this operation placed is
-  // not replaced by another entry.
+  // not replaced by another entry. False only when the move failed.
   std::set<std::string> placed;
   auto place = [&](const std::string& staged, const std::string& target) {
-    if (placed.count(target) || (sdkFileExists(target.c_str()) && !mayOverwrite(target))) return false;
+    if (placed.count(target) || (sdkFileExists(target.c_str()) && !mayOverwrite(target))) return true;
     sdkMakeDirs(target.c_str());
     if (!sdkMoveFile(staged.c_str(), target.c_str())) return false;
     placed.insert(target);
@@ -181,7 +181,7 @@ void KxProject::placeExtractedFiles(const std::vector<ArchiveExtracted>& entries
     std::string target = ResolveInScope(r.GetScope(), r.GetName());
     if (r.GetScope() == kKxScopeLocal || target.empty()) target = inLocal;
     // A file that cannot reach its scope stays in the local directory.
-    if (!place(staged, target) && target != inLocal && sdkFileExists(staged.c_str())) place(staged, inLocal);
+    if (!place(staged, target) && target != inLocal) place(staged, inLocal);
   }
   // Files the project does not list land in the local directory, except for
   // print-and-forget, whose directory must be removable afterwards.
