@@ -2,11 +2,11 @@
 // names that try to leave their folder change nothing outside it; volume
 // sets are read from any of their volumes; bad volume sizes are usage
 // errors; project check reports what a load would meet.
-#include <cstdlib>
 #include <filesystem>
 
 #include "base/sdk_fs.h"
 #include "cli_fixture.h"
+#include "tests/common/containers.h"
 
 namespace fs = std::filesystem;
 
@@ -18,24 +18,6 @@ std::string replaced(std::string text, const std::string& from, const std::strin
   std::size_t at = text.find(from);
   if (at != std::string::npos) text.replace(at, from.size(), to);
   return text;
-}
-
-// A zip (".kpc") or tar (".tar") container of the files, stored under the
-// entry names.
-void pack(const std::string& out, const std::vector<std::pair<std::string, std::string>>& entries) {
-  std::string cmd = "python3 -c \"import sys, tarfile, zipfile\n"
-                    "out, p = sys.argv[1], sys.argv[2:]\n"
-                    "if out.endswith('.tar'):\n"
-                    "    t = tarfile.open(out, 'w', format=tarfile.GNU_FORMAT)\n"
-                    "    for i in range(0, len(p), 2): t.add(p[i + 1], p[i])\n"
-                    "    t.close()\n"
-                    "else:\n"
-                    "    z = zipfile.ZipFile(out, 'w')\n"
-                    "    for i in range(0, len(p), 2): z.write(p[i + 1], p[i])\n"
-                    "    z.close()\n\" '" +
-                    out + "'";
-  for (const auto& [name, file] : entries) cmd += " '" + name + "' '" + file + "'";
-  ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
 }
 
 }  // namespace
@@ -57,7 +39,7 @@ TEST_F(CliFixture, HostileContainersChangeNothingOutsideTheirFolder) {
     const std::string kpfFile = scratchFile("src/" + tag + "/Invoice.kpf", text);
     for (const char* ext : {".kpc", ".tar"}) {
       const std::string container = scratch_ + "/src/" + tag + ext;
-      pack(container, {{"Invoice.kpf", kpfFile}, {"invoice.frm", form}, {"main.ps", tree_ + "/tqfc/Demo/Invoice/main.ps"}});
+      qmtest::packContainer(container, {{"Invoice.kpf", kpfFile}, {"invoice.frm", form}, {"main.ps", tree_ + "/tqfc/Demo/Invoice/main.ps"}});
       const std::string job = scratch_ + "/job.ps";
       const std::vector<std::vector<std::string>> refused = {
           {"project", "info", container},

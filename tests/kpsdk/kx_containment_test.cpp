@@ -8,14 +8,16 @@
 
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "kpsdk/kx_tree.h"
 #include "kx_test_util.h"
+#include "tests/common/containers.h"
 
 using kxtest::TempDir;
 using kxtest::writeFile;
+using qmtest::packContainer;
+using qmtest::TempDirVariable;
 
 namespace {
 
@@ -37,51 +39,6 @@ std::string kpfText(const std::string& folder, const std::string& project, const
     text += " <RESOURCE Name='" + r.name + "' Type='frm' Scope='" + std::to_string(r.scope) + "'/>\n";
   return text + "</RESOURCES>\n</KPF>\n";
 }
-
-// Builds a zip (".kpc") or tar (".tar") container from (entry name, file)
-// pairs with Python's zipfile and tarfile.
-void makeContainer(const std::string& out, const std::vector<std::pair<std::string, std::string>>& entries) {
-  std::string cmd = "python3 -c \"import sys, tarfile, zipfile\n"
-                    "out, pairs = sys.argv[1], sys.argv[2:]\n"
-                    "if out.endswith('.tar'):\n"
-                    "    t = tarfile.open(out, 'w', format=tarfile.GNU_FORMAT)\n"
-                    "    for i in range(0, len(pairs), 2): t.add(pairs[i + 1], pairs[i])\n"
-                    "    t.close()\n"
-                    "else:\n"
-                    "    z = zipfile.ZipFile(out, 'w', zipfile.ZIP_DEFLATED)\n"
-                    "    for i in range(0, len(pairs), 2): z.write(pairs[i + 1], pairs[i])\n"
-                    "    z.close()\n\" '" +
-                    out + "'";
-  for (const auto& [name, file] : entries) cmd += " '" + name + "' '" + file + "'";
-  ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
-}
-
-// Every entry below root (relative, sorted).
-std::vector<std::string> tree(const std::string& root) {
-  std::vector<std::string> names;
-  std::error_code ec;
-  for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
-       it.increment(ec))
-    names.push_back(fs::path(it->path()).lexically_relative(root).generic_string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-class EnvVariable {
- public:
-  EnvVariable(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ~EnvVariable() {
-    if (old_.empty()) unsetenv(name_);
-    else setenv(name_, old_.c_str(), 1);
-  }
-
- private:
-  const char* name_;
-  std::string old_;
-};
 
 }  // namespace
 
@@ -108,7 +65,7 @@ class KxContainment : public ::testing::Test {
     std::vector<std::string> out;
     for (const char* ext : {".kpc", ".tar"}) {
       const std::string path = world_ / ("src/" + tag + ext);
-      makeContainer(path, {{"Proj.kpf", world_ / ("src/" + tag + ".kpf")}, {"invoice.frm", world_ / "src/invoice.frm"}});
+      packContainer(path, {{"Proj.kpf", world_ / ("src/" + tag + ".kpf")}, {"invoice.frm", world_ / "src/invoice.frm"}});
       out.push_back(path);
     }
     return out;
@@ -116,7 +73,7 @@ class KxContainment : public ::testing::Test {
 
   // Opens the container the three ways; returns the install's log.
   std::string openAllWays(const std::string& container, bool expectError, const std::string& stub = {}) {
-    EnvVariable tmp("TMPDIR", world_ / "tmp");
+    TempDirVariable tmp(world_ / "tmp");
     auto project = [&] { return stub.empty() ? kxtest::projectIn(world_ / "stage") : kxProjectNew(stub); };
     auto p = project();
     int flags = p->OpenContainer(container);
@@ -136,10 +93,10 @@ class KxContainment : public ::testing::Test {
 
   void expectSentinelIntact(const std::string& what) {
     EXPECT_EQ(kxtest::readFile(world_ / "victim/invoice.frm"), "precious") << what;
-    EXPECT_EQ(tree(world_ / "victim"), (std::vector<std::string>{"invoice.frm", "keep.txt"})) << what;
-    EXPECT_TRUE(tree(world_ / "cwd").empty()) << what << " wrote into the current folder";
-    EXPECT_TRUE(tree(world_ / "tmp").empty()) << what << " left a temporary folder";
-    for (const std::string& top : tree(world_.path())) {
+    EXPECT_EQ(qmtest::treeBelow(world_ / "victim"), (std::vector<std::string>{"invoice.frm", "keep.txt"})) << what;
+    EXPECT_TRUE(qmtest::treeBelow(world_ / "cwd").empty()) << what << " wrote into the current folder";
+    EXPECT_TRUE(qmtest::treeBelow(world_ / "tmp").empty()) << what << " left a temporary folder";
+    for (const std::string& top : qmtest::treeBelow(world_.path())) {
       if (top.find('/') != std::string::npos) continue;
       EXPECT_TRUE(top == "stage" || top == "victim" || top == "src" || top == "tmp" || top == "cwd")
           << what << " left " << top;
@@ -163,7 +120,7 @@ TEST_F(KxContainment, FolderAndProjectNamesThatLeaveTheirFolderAreRefused) {
       EXPECT_NE(log.find("is not a plain folder name"), std::string::npos) << folder << " " << project << ": " << log;
     }
   }
-  EXPECT_TRUE(tree(world_ / "stage/kpcpfd").empty());
+  EXPECT_TRUE(qmtest::treeBelow(world_ / "stage/kpcpfd").empty());
 }
 
 TEST_F(KxContainment, ResourceNamesThatLeaveTheProjectAreRefused) {
@@ -205,7 +162,7 @@ TEST_F(KxContainment, ProjectPathsOfAContainerAreNotInstalledInto) {
                                            victim + "</PROJECT_PATH>\n<PROJECT_PATH Scope='2'>" + victim +
                                            "</PROJECT_PATH>\n");
   for (const std::string& c : containers(kpf, "paths")) {
-    EnvVariable tmp("TMPDIR", world_ / "tmp");
+    TempDirVariable tmp(world_ / "tmp");
     auto p = kxProjectNew(stub);
     ASSERT_EQ(p->SetPathMismatchAction(2), 0);
     EXPECT_EQ(p->OpenContainer(c) & kKxError, kKxError) << p->GetMessages();
@@ -228,19 +185,19 @@ TEST_F(KxContainment, PrintAndForgetRemovesOnlyWhatItPlaced) {
   writeFile(world_ / "stage/kpcpfd/Fold/Proj/missing.frm", "someone's");
   writeFile(world_ / "stage/kpcpfd/Fold/Proj/other.txt", "someone's");
   for (const std::string& c : containers(kpfText("Fold", "Proj", {{"invoice.frm"}, {"missing.frm"}}), "own")) {
-    EnvVariable tmp("TMPDIR", world_ / "tmp");
+    TempDirVariable tmp(world_ / "tmp");
     auto p = kxtest::projectIn(world_ / "stage");
     ASSERT_EQ(p->OpenContainerPrintAndForget(c) & kKxError, 0) << p->GetMessages();
     EXPECT_EQ(kxtest::readFile(world_ / "stage/kpcpfd/Fold/Proj/invoice.frm"), "container form");
     EXPECT_EQ(p->RemovePrintAndForget() & kKxError, 0) << p->GetMessages();
-    EXPECT_EQ(tree(world_ / "stage/kpcpfd"),
+    EXPECT_EQ(qmtest::treeBelow(world_ / "stage/kpcpfd"),
               (std::vector<std::string>{"Fold", "Fold/Proj", "Fold/Proj/missing.frm", "Fold/Proj/other.txt"}));
     expectSentinelIntact(c);
   }
   // In a fresh tree everything it made goes, folders included.
   fs::remove_all(world_ / "stage/kpcpfd");
   for (const std::string& c : containers(kpfText("Fold", "Proj", {{"invoice.frm"}}), "fresh")) {
-    EnvVariable tmp("TMPDIR", world_ / "tmp");
+    TempDirVariable tmp(world_ / "tmp");
     auto p = kxtest::projectIn(world_ / "stage");
     ASSERT_EQ(p->OpenContainerPrintAndForget(c) & kKxError, 0) << p->GetMessages();
     EXPECT_EQ(p->RemovePrintAndForget() & kKxError, 0) << p->GetMessages();
@@ -255,7 +212,7 @@ TEST_F(KxContainment, ProjectFileIsTheEntryEndingInKpf) {
   writeFile(world_ / "src/notes.txt", "not a project");
   for (const char* ext : {".kpc", ".tar"}) {
     const std::string both = world_ / (std::string("src/both") + ext);
-    makeContainer(both, {{"notes.kpf.txt", world_ / "src/notes.txt"},
+    packContainer(both, {{"notes.kpf.txt", world_ / "src/notes.txt"},
                          {"P.kpf", world_ / "src/good.kpf"},
                          {"P.kpf.bak", world_ / "src/bak.kpf"},
                          {"invoice.frm", world_ / "src/invoice.frm"}});
@@ -267,7 +224,7 @@ TEST_F(KxContainment, ProjectFileIsTheEntryEndingInKpf) {
     EXPECT_EQ(kpsdkPeekContainerProjectType(error, both), 0) << error;
 
     const std::string notes = world_ / (std::string("src/notes") + ext);
-    makeContainer(notes, {{"notes.kpf.txt", world_ / "src/notes.txt"}, {"invoice.frm", world_ / "src/invoice.frm"}});
+    packContainer(notes, {{"notes.kpf.txt", world_ / "src/notes.txt"}, {"invoice.frm", world_ / "src/invoice.frm"}});
     std::string log = openAllWays(notes, true);
     EXPECT_NE(log.find("Could not find a file with .kpf extension in archive"), std::string::npos) << log;
   }
@@ -277,7 +234,7 @@ TEST_F(KxContainment, ALocalResourceThatCannotBePlacedIsAnError) {
   // A folder stands where the local resource must go.
   fs::create_directories(world_ / "stage/tqfc/Fold/Proj/invoice.frm/inside");
   for (const std::string& c : containers(kpfText("Fold", "Proj", {{"invoice.frm"}}), "blocked")) {
-    EnvVariable tmp("TMPDIR", world_ / "tmp");
+    TempDirVariable tmp(world_ / "tmp");
     auto p = kxtest::projectIn(world_ / "stage");
     EXPECT_EQ(p->OpenContainer(c) & kKxError, kKxError) << p->GetMessages();
     EXPECT_NE(p->GetMessages().find("Could not create file '" + world_ / "stage/tqfc/Fold/Proj/invoice.frm"),
