@@ -53,27 +53,41 @@ bool endsWithKpf(std::string_view name) {
   return ext == ".kpf";
 }
 
-// Unpacks the project file of a container into dir and returns its path:
-// the entry whose name ends in ".kpf" in any case, not one that merely
-// holds it ("P.kpf.bak", "notes.kpf.txt"). The archive takes every zip
-// entry holding ".kpf" but only the first such tar entry, so when that was
-// not a project file the entry is looked up by name. Empty when there is
-// none; an archive error is left in the handler.
-std::string unpackProjectFile(ArchiveHandler& handler, const std::string& container, const std::string& dir) {
+// The project file of a container, unpacked.
+struct UnpackedProjectFile {
+  std::string path;   // the file written, empty when there is none
+  std::string entry;  // its entry name as stored
+};
+
+// Unpacks the project file of a container into dir: the first entry in
+// archive order whose name ends in ".kpf" in any case, zip and tar alike,
+// not one that merely holds it ("P.kpf.bak", "notes.kpf.txt"). The
+// archive's own match takes the first entry holding ".kpf" (tar: in two
+// spellings only); where that is not the one, the entries are looked up by
+// name. An archive error is left in the handler.
+UnpackedProjectFile unpackProjectFile(ArchiveHandler& handler, const std::string& container,
+                                      const std::string& dir) {
   handler.ClearFoundProjectEntry();
-  if (!handler.ExtractProjectFile(container, dir).empty()) return std::string();
-  const std::string found = handler.GetFoundProjectFile();
-  if (endsWithKpf(found) && sdkFileExists(found.c_str())) return found;
-  if (std::string any = kxFindProjectFile(dir); !any.empty()) return any;
+  if (!handler.ExtractProjectFile(container, dir).empty()) return {};
+  UnpackedProjectFile found{handler.GetFoundProjectFile(), handler.GetFoundProjectEntry()};
+  if (!sdkFileExists(found.path.c_str())) found = {};
+  const bool zip = kxIsZipFile(container);
+  // Zip: the first entry holding ".kpf" precedes every one ending in it.
+  if (zip && endsWithKpf(found.entry)) return found;
+  // A container damaged further on keeps the archive's own match; the
+  // damage is reported when the rest is unpacked.
   std::vector<ContainerEntry> entries;
-  if (!ListContainerEntries(container, entries).empty()) return std::string();
+  if (!ListContainerEntries(container, entries).empty()) return endsWithKpf(found.entry) ? found : UnpackedProjectFile{};
+  int n = 0;
   for (const ContainerEntry& e : entries) {
     if (!endsWithKpf(e.name)) continue;
-    const bool zip = kxIsZipFile(container);
-    if (!handler.ExtractNamed(container, zip ? sdkFileNamePart(e.name) : e.name, dir).empty()) return std::string();
-    return kxFindProjectFile(dir);
+    if (e.name == found.entry && !found.path.empty()) return found;
+    // A folder or link of that name leaves no file: the next one is tried.
+    const std::string into = sdkJoinPath(dir, "n" + std::to_string(++n));
+    if (!handler.ExtractNamed(container, zip ? sdkFileNamePart(e.name) : e.name, into).empty()) return {};
+    if (std::string file = kxFindProjectFile(into); !file.empty()) return {file, e.name};
   }
-  return std::string();
+  return {};
 }
 
 // The project file directly inside dir ("*.kpf" in any case), or empty.
@@ -160,7 +174,9 @@ int KxProject::ExtractContainer(const std::string& kpcPath, int printAndForget, 
   std::string kpfTemp;
   if (!(GetMessageFlags() & kKxError) && !container.empty()) {
     sdkMakeDir(kpfDir.c_str());
-    kpfTemp = unpackProjectFile(*archive_, container, kpfDir);
+    const UnpackedProjectFile unpacked = unpackProjectFile(*archive_, container, kpfDir);
+    kpfTemp = unpacked.path;
+    kpfEntry_ = unpacked.entry;
     takeArchiveError();
   }
   if (!(GetMessageFlags() & (kKxError | kKxCancelled)) && !container.empty()) {
@@ -185,16 +201,16 @@ int KxProject::ExtractContainer(const std::string& kpcPath, int printAndForget, 
     archive_->Extract(container, staging);
     takeArchiveError();
     if (!(GetMessageFlags() & kKxCancelled))
-      placeExtractedFiles(archive_->GetExtractedEntries(), sdkFileNamePart(kpfTemp), sdkDirPart(kpfPath_));
+      placeExtractedFiles(archive_->GetExtractedEntries(), kpfEntry_, sdkDirPart(kpfPath_));
   }
   return GetMessageFlags();
 }
 
 std::vector<int> KxProject::entriesOfResources(const std::vector<ArchiveExtracted>& entries,
-                                               const std::string& kpfName, int& kpfIndex) const {
+                                               const std::string& kpfEntry, int& kpfIndex) const {
   std::vector<KxEntryFile> files;
   for (const auto& r : resources_) files.push_back({r->GetName(), r->GetScope()});
-  return kxMatchEntries(entries, kpfName, files, kpfIndex);
+  return kxMatchEntries(entries, kpfEntry, files, kpfIndex);
 }
 
 bool KxProject::placeFile(const std::string& from, const std::string& target, std::string_view name, bool move) {
@@ -210,16 +226,17 @@ bool KxProject::placeFile(const std::string& from, const std::string& target, st
   return false;
 }
 
-void KxProject::placeExtractedFiles(const std::vector<ArchiveExtracted>& entries, const std::string& kpfName,
+void KxProject::placeExtractedFiles(const std::vector<ArchiveExtracted>& entries, const std::string& kpfEntry,
                                     const std::string& localDir) {
   int kpfIndex = -1;
-  const std::vector<int> match = entriesOfResources(entries, kpfName, kpfIndex);
+  const std::vector<int> match = entriesOfResources(entries, kpfEntry, kpfIndex);
   std::vector<bool> used(entries.size(), false);
   if (kpfIndex >= 0) used[static_cast<std::size_t>(kpfIndex)] = true;
   // Two entries never land on one file: a target this operation placed is
   // not replaced by another entry. False only when the move failed; a
   // local file that cannot be placed is an error (reportFailure).
   std::set<std::string> placed;
+  if (!kpfPath_.empty()) placed.insert(kpfPath_);
   auto place = [&](const std::string& staged, const std::string& target, const std::string& name,
                    bool reportFailure) {
     if (placed.count(target) || (sdkFileExists(target.c_str()) && !mayOverwrite(target))) return true;
@@ -245,10 +262,11 @@ void KxProject::placeExtractedFiles(const std::vector<ArchiveExtracted>& entries
     place(staged, inLocal, r.GetName(), true);
   }
   // Files the project does not list land in the local directory, except for
-  // print-and-forget, whose directory must be removable afterwards.
+  // print-and-forget, whose directory must be removable afterwards, and
+  // except other project files: the directory's project file is this one.
   if (printAndForget_) return;
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (used[i]) continue;
+    if (used[i] || endsWithKpf(entries[i].entryName)) continue;
     const std::string name = sdkFileNamePart(entries[i].path);
     const std::string target = kxJoinContained(localDir, name);
     if (!target.empty()) place(entries[i].path, target, name, false);
@@ -414,7 +432,8 @@ std::string KxProject::extractResource(const std::string& container, int index, 
   if (takeArchiveError()) return archive_->GetErrorText();
   const std::vector<ArchiveExtracted> entries = archive_->GetExtractedEntries();
   int kpfIndex = -1;
-  const std::vector<int> match = entriesOfResources(entries, sdkFileNamePart(kpfPath_), kpfIndex);
+  const std::vector<int> match =
+      entriesOfResources(entries, kpfEntry_.empty() ? sdkFileNamePart(kpfPath_) : kpfEntry_, kpfIndex);
   const KxResource& r = *resources_[static_cast<std::size_t>(index)];
   const std::string target = kxJoinContained(targetDir, r.GetName());
   const int found = match[static_cast<std::size_t>(index)];
@@ -453,7 +472,7 @@ int KxProject::ExtractEntry(const std::string& kpcPath, int entry) {
   }
   const std::string unpacked = sdkJoinPath(work.path(), "kpf");
   sdkMakeDir(unpacked.c_str());
-  const std::string kpf = unpackProjectFile(*archive_, container, unpacked);
+  const std::string kpf = unpackProjectFile(*archive_, container, unpacked).path;
   if (!takeArchiveError() && kpf.empty())
     log(kKxError, "Could not find a file with .kpf extension in archive '%s'", kpcPath.c_str());
   if (!kpf.empty()) {
@@ -500,7 +519,7 @@ int kpsdkPeekContainerProjectType(std::string& error, const std::string& kpcPath
   const std::string target = sdkJoinPath(work.path(), "kpf");
   sdkMakeDir(target.c_str());
   ArchiveHandler handler(nullptr);
-  std::string kpf = unpackProjectFile(handler, container, target);
+  std::string kpf = unpackProjectFile(handler, container, target).path;
   error = handler.GetErrorText();
   if (kpf.empty()) return -1;
   return kpsdkPeekProjectType(error, kpf);

@@ -363,12 +363,13 @@ class KxProject {
   // workDir. Empty (with the error logged) on failure.
   std::string readableContainer(const std::string& kpcPath, const std::string& workDir);
   // For each resource, the index of the unpacked entry that holds its file
-  // (kxMatchEntries), or -1; kpfIndex is the project file's entry.
-  std::vector<int> entriesOfResources(const std::vector<ArchiveExtracted>& entries, const std::string& kpfName,
+  // (kxMatchEntries), or -1; kpfIndex is the project file's entry, named
+  // kpfEntry (or only by its file name).
+  std::vector<int> entriesOfResources(const std::vector<ArchiveExtracted>& entries, const std::string& kpfEntry,
                                       int& kpfIndex) const;
   // Moves every resource's own entry to its place (entries unpacked by the
-  // archive handler; kpfName is the project file's name).
-  void placeExtractedFiles(const std::vector<ArchiveExtracted>& entries, const std::string& kpfName,
+  // archive handler; kpfEntry is the project file's entry).
+  void placeExtractedFiles(const std::vector<ArchiveExtracted>& entries, const std::string& kpfEntry,
                            const std::string& localDir);
   // Extracts the file of resource index into targetDir; returns the error
   // text (logged as well).
@@ -384,6 +385,8 @@ class KxProject {
   // every later question of the operation.
   bool mayOverwrite(const std::string& target);
 
+  // The project file's entry name in the container it was opened from.
+  std::string kpfEntry_;
   std::string kpfPath_, kpfVersion_, copyright_, folderName_, projectName_, projectVersion_, projectTitle_,
       projectDescription_, author_, keywords_, generator_, creationDate_, currentDate_, currentUser_;
 

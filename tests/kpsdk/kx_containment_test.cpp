@@ -230,6 +230,56 @@ TEST_F(KxContainment, ProjectFileIsTheEntryEndingInKpf) {
   }
 }
 
+TEST_F(KxContainment, OfSeveralProjectFilesTheFirstOpensWithItsOwnResources) {
+  writeFile(world_ / "src/a.kpf", kpfText("Fold", "First", {{"x.frm"}}));
+  writeFile(world_ / "src/b.kpf", kpfText("Fold", "Second", {{"x.frm"}}));
+  writeFile(world_ / "src/ax.frm", "first form");
+  writeFile(world_ / "src/bx.frm", "second form");
+  // Two project files of one name, and of two names (the first in mixed
+  // case, which the tar side's own match passes over); the other
+  // project's files come first.
+  const std::vector<std::vector<std::pair<std::string, std::string>>> layouts = {
+      {{"A/P.kpf", world_ / "src/a.kpf"},
+       {"B/x.frm", world_ / "src/bx.frm"},
+       {"B/P.kpf", world_ / "src/b.kpf"},
+       {"A/x.frm", world_ / "src/ax.frm"}},
+      {{"A/P.Kpf", world_ / "src/a.kpf"},
+       {"B/x.frm", world_ / "src/bx.frm"},
+       {"A/x.frm", world_ / "src/ax.frm"},
+       {"B/Q.kpf", world_ / "src/b.kpf"}}};
+  const std::string firstKpf = kxtest::readFile(world_ / "src/a.kpf");
+  int n = 0;
+  for (const auto& layout : layouts) {
+    const std::string kpfName = fs::path(layout[0].first).filename();
+    for (const char* ext : {".kpc", ".tar"}) {
+      const std::string c = world_ / ("src/two" + std::to_string(++n) + ext);
+      packContainer(c, layout);
+      TempDirVariable tmp(world_ / "tmp");
+      auto inspected = kxtest::projectIn(world_ / "stage");
+      EXPECT_EQ(inspected->InspectContainer(c) & kKxError, 0) << inspected->GetMessages();
+      EXPECT_EQ(inspected->GetProjectName(), "First") << c;
+
+      auto p = kxtest::projectIn(world_ / "stage");
+      ASSERT_EQ(p->OpenContainerPrintAndForget(c) & kKxError, 0) << p->GetMessages();
+      EXPECT_EQ(p->GetProjectName(), "First") << c;
+      EXPECT_EQ(kxtest::readFile(world_ / "stage/kpcpfd/Fold/First/x.frm"), "first form") << c;
+      EXPECT_EQ(kxtest::readFile(world_ / ("stage/kpcpfd/Fold/First/" + kpfName)), firstKpf) << c;
+      EXPECT_EQ(p->RemovePrintAndForget() & kKxError, 0) << p->GetMessages();
+
+      // Installed: the other project's file neither replaces this one's
+      // nor joins it in the project's directory.
+      auto q = kxtest::projectIn(world_ / "stage");
+      ASSERT_EQ(q->OpenContainer(c) & kKxError, 0) << q->GetMessages();
+      EXPECT_EQ(qmtest::treeBelow(world_ / "stage/tqfc/Fold/First"), (std::vector<std::string>{kpfName, "x.frm"}))
+          << c;
+      EXPECT_EQ(kxtest::readFile(world_ / "stage/tqfc/Fold/First/x.frm"), "first form") << c;
+      EXPECT_EQ(kxtest::readFile(world_ / ("stage/tqfc/Fold/First/" + kpfName)), firstKpf) << c;
+      fs::remove_all(world_ / "stage/tqfc");
+      expectSentinelIntact(c);
+    }
+  }
+}
+
 TEST_F(KxContainment, ALocalResourceThatCannotBePlacedIsAnError) {
   // A folder stands where the local resource must go.
   fs::create_directories(world_ / "stage/tqfc/Fold/Proj/invoice.frm/inside");
