@@ -7,6 +7,7 @@
 // process's working directory and two entries of one name never land on
 // one file. A container split into volumes is read by joining its volumes
 // into one stream (kx_volumes.h).
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <set>
@@ -90,13 +91,13 @@ UnpackedProjectFile unpackProjectFile(ArchiveHandler& handler, const std::string
   return {};
 }
 
-// The project file directly inside dir ("*.kpf" in any case), or empty.
-std::string projectFileIn(const std::string& dir) {
-  for (const char* pattern : {"*.kpf", "*.KPF", "*.Kpf"}) {
-    SdkString found;
-    if (sdkFindFirst(found, sdkJoinPath(dir, pattern).c_str())) return sdkJoinPath(dir, found.view());
-  }
-  return std::string();
+// The files of a folder holding an unpacked container, named by their
+// paths below it as entries are. The folder may come from this program's
+// extraction, which keeps the entries' folders, or from an older flat one.
+std::vector<ArchiveExtracted> unpackedFiles(const std::string& dir) {
+  std::vector<ArchiveExtracted> files;
+  for (KxTreeFile& f : kxListTree(dir)) files.push_back({std::move(f.relative), std::move(f.path)});
+  return files;
 }
 
 }  // namespace
@@ -295,9 +296,14 @@ int KxProject::ImportExtracted(const std::string& directory, int printAndForget,
   placedFiles_.clear();
   createdDirs_.clear();
 
-  const std::string kpf = projectFileIn(directory);
-  if (kpf.empty())
+  // The project file: the shallowest file ending in ".kpf", then the first
+  // by name; each resource takes its own file as it would its own entry.
+  const std::vector<ArchiveExtracted> files = unpackedFiles(directory);
+  const auto project =
+      std::find_if(files.begin(), files.end(), [](const ArchiveExtracted& f) { return endsWithKpf(f.entryName); });
+  if (project == files.end())
     return log(kKxError, "Could not find a file with .kpf extension in archive '%s'", directory.c_str());
+  const std::string& kpf = project->path;
   if (ReadKpf(kpf) & kKxError) return GetMessageFlags();
   if (requireSafeInstall() & kKxError) return GetMessageFlags();
   if (CreateProjectDirectories() & kKxError) return GetMessageFlags();
@@ -307,21 +313,28 @@ int KxProject::ImportExtracted(const std::string& directory, int printAndForget,
   loaded_ = true;
   if (kpfPath_ != kpf && !placeFile(kpf, kpfPath_, name, move != 0)) return GetMessageFlags();
 
+  int kpfIndex = -1;
+  const std::vector<int> match = entriesOfResources(files, project->entryName, kpfIndex);
   const std::string localDir = sdkDirPart(kpfPath_);
-  for (auto& r : resources_) {
+  // Two files never land on one: a target placed here is not replaced.
+  std::set<std::string> placed{kpfPath_};
+  for (std::size_t i = 0; i < resources_.size(); ++i) {
+    KxResource& r = *resources_[i];
     if (printAndForget_) {
-      r->SetScope(kKxScopeLocal);
-      r->SetPath(kxJoinContained(localDir, r->GetName()));
+      r.SetScope(kKxScopeLocal);
+      r.SetPath(kxJoinContained(localDir, r.GetName()));
     }
-    const std::string source = kxJoinContained(directory, r->GetName());
+    const std::string source =
+        match[i] >= 0 ? files[static_cast<std::size_t>(match[i])].path : kxJoinContained(directory, r.GetName());
     if (!sdkFileExists(source.c_str())) {
       log(kKxError, "Could not open file '%s'", source.c_str());
       break;
     }
-    const std::string& target = r->GetPath();
-    if (target.empty() || target == source) continue;
+    const std::string& target = r.GetPath();
+    if (target.empty() || target == source || placed.count(target)) continue;
     if (sdkFileExists(target.c_str()) && !mayOverwrite(target)) continue;
-    if (!placeFile(source, target, r->GetName(), move != 0)) break;
+    if (!placeFile(source, target, r.GetName(), move != 0)) break;
+    placed.insert(target);
   }
   if (removeDirectory && !(GetMessageFlags() & kKxError) && !sdkRemoveDir(directory.c_str()))
     log(kKxError, "The directory '%s' could not be removed", directory.c_str());
