@@ -78,7 +78,8 @@ UnpackedProjectFile unpackProjectFile(ArchiveHandler& handler, const std::string
   // A container damaged further on keeps the archive's own match; the
   // damage is reported when the rest is unpacked.
   std::vector<ContainerEntry> entries;
-  if (!ListContainerEntries(container, entries).empty()) return endsWithKpf(found.entry) ? found : UnpackedProjectFile{};
+  if (!ListContainerEntries(container, entries).empty())
+    return endsWithKpf(found.entry) ? found : UnpackedProjectFile{};
   int n = 0;
   for (const ContainerEntry& e : entries) {
     if (!endsWithKpf(e.name)) continue;
@@ -139,6 +140,34 @@ std::string KxProject::readableContainer(const std::string& kpcPath, const std::
   return container;
 }
 
+int KxProject::makePrintAndForgetFolder() {
+  // The private folder goes between the root (the pattern up to the level
+  // that holds the first placeholder) and the rest of the pattern.
+  const std::string& pattern = printAndForgetPath_;
+  const std::size_t mark = pattern.find("$$");
+  const std::size_t cut = mark == std::string::npos ? pattern.size() : pattern.find_last_of("/\\", mark);
+  std::string root = cut == std::string::npos ? std::string() : pattern.substr(0, cut);
+  const std::string rest = cut == std::string::npos ? pattern : cut < pattern.size() ? pattern.substr(cut + 1) : "";
+  const char separator = cut != std::string::npos && cut < pattern.size() ? pattern[cut] : kSdkHostSeparator;
+  while (root.size() > 1 && sdkIsSeparator(root.back())) root.pop_back();
+  // Another opening may remove the root it made between two steps here:
+  // the root is made again and another name tried.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    if (!root.empty() && !kxMakeDirsRecorded(root, createdDirs_)) break;
+    SdkString unique;
+    if (!sdkTempName(unique, "_pf")) break;
+    const std::string name = sdkFileNamePart(unique.view());
+    const std::string dir = root.empty() ? name : sdkJoinPath(root, name);
+    if (!sdkMakeDir(dir.c_str())) continue;
+    createdDirs_.push_back(dir);
+    printAndForgetDir_ = dir + separator + rest;
+    // The project file was read before the folder existed.
+    for (auto& r : resources_) r->SetPath(ResolveInScope(r->GetScope(), r->GetName()));
+    return GetMessageFlags();
+  }
+  return log(kKxError, "Could not create directory: '%s'", root.c_str());
+}
+
 int KxProject::requireSafeInstall() {
   // Without both names a project has no directory of its own, and its files
   // would land in the process's current folder.
@@ -188,6 +217,7 @@ int KxProject::ExtractContainer(const std::string& kpcPath, int printAndForget, 
     }
   }
   if (!kpfTemp.empty() && !inspect && !(GetMessageFlags() & kKxError)) requireSafeInstall();
+  if (printAndForget_ && !inspect && !(GetMessageFlags() & kKxError) && !kpfTemp.empty()) makePrintAndForgetFolder();
   if (!(GetMessageFlags() & kKxError) && !kpfTemp.empty()) CreateProjectDirectories();
   if (!kpfTemp.empty()) {
     const std::string name = sdkFileNamePart(kpfTemp);
@@ -306,6 +336,7 @@ int KxProject::ImportExtracted(const std::string& directory, int printAndForget,
   const std::string& kpf = project->path;
   if (ReadKpf(kpf) & kKxError) return GetMessageFlags();
   if (requireSafeInstall() & kKxError) return GetMessageFlags();
+  if (printAndForget_ && (makePrintAndForgetFolder() & kKxError)) return GetMessageFlags();
   if (CreateProjectDirectories() & kKxError) return GetMessageFlags();
   const std::string name = sdkFileNamePart(kpf);
   kpfPath_ = ResolveLocalPath(name, 1);

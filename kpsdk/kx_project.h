@@ -384,6 +384,9 @@ class KxProject {
   // Asks the overwrite hook about an existing target; 2 answers this and
   // every later question of the operation.
   bool mayOverwrite(const std::string& target);
+  // Makes the private print-and-forget folder of this opening (see
+  // printAndForgetDir_); returns the flags.
+  int makePrintAndForgetFolder();
 
   // The project file's entry name in the container it was opened from.
   std::string kpfEntry_;
@@ -408,6 +411,12 @@ class KxProject {
   int optionA_ = 1;
   int optionB_ = 1;
   std::string printAndForgetPath_;
+  // The print-and-forget pattern of the current opening: a folder of its
+  // own below the print-and-forget root, with the usual levels below it
+  // ("kpcpfd/_pfXXXXXX/$$FOLDER./$$PROJECT./"). Two processes opening the
+  // same container at once thus never share a file, since each one
+  // removes what it placed. Empty outside a print-and-forget opening.
+  std::string printAndForgetDir_;
   KxMessageLog log_;
   std::string rawSetppath_;
   double number_ = 0;

@@ -6,9 +6,12 @@
 // printer-side tree, the current folder and the temporary folder.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "kpsdk/kx_tree.h"
 #include "kx_test_util.h"
@@ -188,7 +191,12 @@ TEST_F(KxContainment, PrintAndForgetRemovesOnlyWhatItPlaced) {
     TempDirVariable tmp(world_ / "tmp");
     auto p = kxtest::projectIn(world_ / "stage");
     ASSERT_EQ(p->OpenContainerPrintAndForget(c) & kKxError, 0) << p->GetMessages();
-    EXPECT_EQ(kxtest::readFile(world_ / "stage/kpcpfd/Fold/Proj/invoice.frm"), "container form");
+    // The opening has a folder of its own: the file the container lacks is
+    // missing, not someone else's.
+    const std::string pf = kxtest::printAndForgetDir(*p, world_ / "stage");
+    EXPECT_EQ(kxtest::readFile(pf + "/invoice.frm"), "container form");
+    EXPECT_EQ(p->GetResource(p->FindResource("missing.frm"))->GetPath(), pf + "/missing.frm");
+    EXPECT_FALSE(fs::exists(pf + "/missing.frm"));
     EXPECT_EQ(p->RemovePrintAndForget() & kKxError, 0) << p->GetMessages();
     EXPECT_EQ(qmtest::treeBelow(world_ / "stage/kpcpfd"),
               (std::vector<std::string>{"Fold", "Fold/Proj", "Fold/Proj/missing.frm", "Fold/Proj/other.txt"}));
@@ -202,6 +210,50 @@ TEST_F(KxContainment, PrintAndForgetRemovesOnlyWhatItPlaced) {
     ASSERT_EQ(p->OpenContainerPrintAndForget(c) & kKxError, 0) << p->GetMessages();
     EXPECT_EQ(p->RemovePrintAndForget() & kKxError, 0) << p->GetMessages();
     EXPECT_FALSE(fs::exists(world_ / "stage/kpcpfd")) << c;
+  }
+}
+
+TEST_F(KxContainment, TwoProcessesPrintingOneContainerKeepTheirOwnFiles) {
+  // Two processes open one container for print-and-forget at once; the
+  // first removes its files while the second still needs its own.
+  const std::string stub = world_ / "stage/stub.run";
+  kxtest::projectIn(world_ / "stage");  // writes the stub file
+  const std::string opened = world_ / "src/second-opened";
+  const std::string removed = world_ / "src/first-removed";
+  auto waitFor = [](const std::string& marker) {
+    for (int i = 0; i < 30000 && !sdkFileExists(marker.c_str()); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return sdkFileExists(marker.c_str()) != 0;
+  };
+  for (const std::string& c : containers(kpfText("Fold", "Proj", {{"invoice.frm"}}), "shared")) {
+    TempDirVariable tmp(world_ / "tmp");
+    auto first = kxProjectNew(stub);
+    ASSERT_EQ(first->OpenContainerPrintAndForget(c) & kKxError, 0) << first->GetMessages();
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      auto second = kxProjectNew(stub);
+      if (!second || (second->OpenContainerPrintAndForget(c) & kKxError)) _exit(2);
+      const std::string file = second->GetResource(0)->GetPath();
+      writeFile(opened, "opened");
+      if (!waitFor(removed)) _exit(3);
+      // What its job would read is still there, with its bytes.
+      if (kxtest::readFile(file) != "container form") _exit(4);
+      _exit(second->RemovePrintAndForget() & kKxError ? 5 : 0);
+    }
+    EXPECT_TRUE(waitFor(opened)) << c;
+    EXPECT_EQ(first->RemovePrintAndForget() & kKxError, 0) << first->GetMessages();
+    writeFile(removed, "removed");
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << c << ": second process ended with " << status;
+    // Both removed everything they placed (the root the first one made
+    // stays, as the second one still used it when the first was done).
+    EXPECT_TRUE(qmtest::treeBelow(world_ / "stage/kpcpfd").empty()) << c;
+    fs::remove_all(world_ / "stage/kpcpfd");
+    fs::remove(opened);
+    fs::remove(removed);
+    expectSentinelIntact(c);
   }
 }
 
@@ -262,8 +314,9 @@ TEST_F(KxContainment, OfSeveralProjectFilesTheFirstOpensWithItsOwnResources) {
       auto p = kxtest::projectIn(world_ / "stage");
       ASSERT_EQ(p->OpenContainerPrintAndForget(c) & kKxError, 0) << p->GetMessages();
       EXPECT_EQ(p->GetProjectName(), "First") << c;
-      EXPECT_EQ(kxtest::readFile(world_ / "stage/kpcpfd/Fold/First/x.frm"), "first form") << c;
-      EXPECT_EQ(kxtest::readFile(world_ / ("stage/kpcpfd/Fold/First/" + kpfName)), firstKpf) << c;
+      const std::string pf = kxtest::printAndForgetDir(*p, world_ / "stage");
+      EXPECT_EQ(kxtest::readFile(pf + "/x.frm"), "first form") << c;
+      EXPECT_EQ(kxtest::readFile(pf + "/" + kpfName), firstKpf) << c;
       EXPECT_EQ(p->RemovePrintAndForget() & kKxError, 0) << p->GetMessages();
 
       // Installed: the other project's file neither replaces this one's
