@@ -7,6 +7,7 @@
 #include "base/sdk_fs.h"
 #include "krmsdk/krm_koro_texts.h"
 #include "krmsdk/krm_lifetime.h"
+#include "krmsdk/krm_progress.h"
 #include "krmsdk/krm_project.h"
 #include "krmsdk/krmsdk.h"
 
@@ -98,6 +99,7 @@ int openLocated(const char* function, KxProject& project, const std::string& pat
   int type = container ? kpsdkPeekContainerProjectType(error, path) : kpsdkPeekProjectType(error, path);
   if (type != 0) return krmReportResult(function, kKrmNotKoroProject, argument);
   int status = container ? project.OpenContainerPrintAndForget(path) : project.OpenProject(path);
+  if (krmProgressCancelled()) return krmReportResult(function, kKrmCancelled, argument);
   if (status & kKxError) {
     logMessages("KPSDK - OpenProject messages:", project);
     return krmReportResult(function, kKrmProjectOpenError, argument);
@@ -203,6 +205,12 @@ int krmOpenProjectJob(const char* function, const krmPPS* pps, const krmVOS* vos
     if (int rc = krmCheckOutputApart(function, vos, input ? input : "")) return rc;
   job.project_ = kxProjectNew(job.startupFile_);
   if (!job.project_) return krmReportResult(function, kKrmAccessError, job.startupFile_);
+  if (krmProgressWanted())
+    job.project_->SetProjectProgressHook([](const char*, long files, std::int64_t total, long current,
+                                            std::int64_t done, const char* file, std::int64_t size,
+                                            std::int64_t fileDone) {
+      return krmProgressArchive(file, current, files, done, total, size, fileDone) ? 0 : 1;
+    });
   int rc = krmGetProject(function, *pps, job.startupFile_, *job.project_);
   if (rc != kKrmOk) job.finish();
   return rc;
