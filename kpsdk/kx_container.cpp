@@ -172,9 +172,17 @@ void KxProject::placeExtractedFiles(const std::vector<ArchiveExtracted>& entries
     placed.insert(target);
     return true;
   };
+  const std::string status = archive_->GetStatusText();
   for (std::size_t i = 0; i < resources_.size(); ++i) {
     if (match[i] < 0) continue;
     const KxResource& r = *resources_[i];
+    // Placing many thousands of files takes a while: the progress hook
+    // hears of each, and may stop it (the caller removes what was placed).
+    if (CallProgressHook(status.c_str(), static_cast<long>(resources_.size()), 0, static_cast<long>(i) + 1, 0,
+                         r.GetName().c_str(), 0, 0) != 0) {
+      log(kKxCancelled, "Operation cancelled");
+      return;
+    }
     const std::string& staged = entries[static_cast<std::size_t>(match[i])].path;
     used[static_cast<std::size_t>(match[i])] = true;
     const std::string inLocal = sdkJoinPath(localDir, r.GetName());

@@ -4,8 +4,10 @@
 #include "krmsdk/krm_records.h"
 
 namespace {
-// Walk positions between two reports of a walk.
-constexpr unsigned kWalkStride = 256;
+// A walk looks at the clock every so many positions and reports when the
+// last report is this long ago.
+constexpr unsigned kWalkStride = 16;
+constexpr std::chrono::milliseconds kWalkQuiet{20};
 
 thread_local KrmProgressScope* tCurrent = nullptr;
 
@@ -23,6 +25,7 @@ struct KrmProgressAccess {
   static bool report(KrmProgressScope& scope) {
     if (scope.cancelled_) return false;
     scope.progress_.item = scope.item_;
+    scope.lastReport_ = std::chrono::steady_clock::now();
     if ((*scope.hook_)(scope.progress_) != 0) scope.cancelled_ = true;
     return !scope.cancelled_;
   }
@@ -31,6 +34,9 @@ struct KrmProgressAccess {
   static std::string& item(KrmProgressScope& scope) { return scope.item_; }
   static unsigned& walkCount(KrmProgressScope& scope) { return scope.walkCount_; }
   static bool cancelled(const KrmProgressScope& scope) { return scope.cancelled_; }
+  static bool quietFor(const KrmProgressScope& scope, std::chrono::milliseconds span) {
+    return std::chrono::steady_clock::now() - scope.lastReport_ >= span;
+  }
 };
 
 KrmProgressScope::KrmProgressScope(const krmVOS* vos) : outer_(tCurrent) {
@@ -75,6 +81,7 @@ bool krmProgressWalk(long index, long count) {
   if (!scope) return true;
   if (KrmProgressAccess::cancelled(*scope)) return false;
   if (++KrmProgressAccess::walkCount(*scope) % kWalkStride != 0) return true;
+  if (!KrmProgressAccess::quietFor(*scope, kWalkQuiet)) return true;
   KrmProgress& p = KrmProgressAccess::progress(*scope);
   enterStep(p, KrmProgressStep::kWriting);
   p.index = index;

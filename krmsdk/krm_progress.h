@@ -7,8 +7,8 @@
 // unpacked to open the project (for every piece the archive copies), when
 // the job starts embedding a file, for every piece of a file it streams
 // (at most 256 KiB of input, 10 MiB for a printable container's
-// submission file), and every few hundred resources of a walk that sends
-// nothing. A non-zero answer cancels: the job writes nothing more, deletes
+// submission file), and every 20 ms or so of a walk over resources that
+// sends nothing. A non-zero answer cancels: the job writes nothing more, deletes
 // its output (and its ".part" file) and the files that opening a container
 // unpacked, and returns kKrmCancelled. Without a hook every job writes the
 // same bytes as ever.
@@ -19,6 +19,7 @@
 // no hook.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -68,6 +69,7 @@ class KrmProgressScope {
   KrmProgress progress_;
   std::string item_;
   unsigned walkCount_ = 0;
+  std::chrono::steady_clock::time_point lastReport_{};
   bool cancelled_ = false;
 };
 
@@ -80,7 +82,7 @@ bool krmProgressFile(KrmProgressStep step, std::string_view item, std::int64_t s
 // More bytes of the current file done.
 bool krmProgressBytes(std::int64_t bytes);
 // A position of a walk over resources that may send nothing for a long
-// while; reported every few hundred positions only.
+// while; reported only when the last report is some 20 ms ago.
 bool krmProgressWalk(long index, long count);
 // The archive's counters while a container is unpacked.
 bool krmProgressArchive(const char* item, long index, long count, std::int64_t done, std::int64_t total,

@@ -15,7 +15,7 @@ namespace {
 std::string listText(const SdkList& chosenList, const KxProject& project, int flags) {
   std::vector<std::string> chosen = chosenList.toVector();
   if (chosen.empty()) chosen.emplace_back("*");
-  SdkList listed;
+  KrmNameSet listed;
   std::string text;
   const long positions = krmSelectionPasses(chosen) * project.GetResourceCount();
   long position = 0;
@@ -26,8 +26,7 @@ std::string listText(const SdkList& chosenList, const KxProject& project, int fl
       const KxResource& r = *project.GetResource(i);
       if (krmFilterResource(r.GetType(), r.GetScope(), flags)) continue;
       if (!everything && !krmMatchName(wanted, r.GetName(), true)) continue;
-      if (krmFindSameName(&listed, r.GetName().c_str()) >= 0) continue;
-      listed.add(r.GetName());
+      if (!listed.insert(r.GetName())) continue;
       text += r.GetType() + " " + r.GetPath() + "\n";
     }
     if (everything) break;

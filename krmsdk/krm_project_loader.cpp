@@ -65,7 +65,7 @@ int krmLoadProjRes(const SdkList& chosenList, KxProject& project, int flags, con
   const std::string& folder = project.GetFolderName();
   const std::string& name = project.GetProjectName();
 
-  SdkList loaded;
+  KrmNameSet loaded;
   int sent = 0;
   // Progress counts the positions of the walk.
   const long positions = krmSelectionPasses(chosen) * project.GetResourceCount();
@@ -85,8 +85,7 @@ int krmLoadProjRes(const SdkList& chosenList, KxProject& project, int flags, con
         continue;
       }
       if (!everything && !krmMatchName(wanted, r.GetName(), true)) continue;
-      if (krmFindSameName(&loaded, r.GetName().c_str()) >= 0) continue;
-      loaded.add(r.GetName());
+      if (!loaded.insert(r.GetName())) continue;
       std::string options;
       if (r.GetType() == "fnt") {
         options = projectOptions(kKxScopeGlobal, project, printerName, status, overwrite);

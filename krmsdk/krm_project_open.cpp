@@ -96,6 +96,9 @@ void logMessages(std::string_view heading, const KxProject& project) {
 int openLocated(const char* function, KxProject& project, const std::string& path, const std::string& argument,
                 bool container) {
   std::string error;
+  // Reading a big project or its container takes a while before the
+  // archive reports anything.
+  krmProgressFile(KrmProgressStep::kOpening, sdkFileNamePart(path), 0);
   int type = container ? kpsdkPeekContainerProjectType(error, path) : kpsdkPeekProjectType(error, path);
   if (type != 0) return krmReportResult(function, kKrmNotKoroProject, argument);
   int status = container ? project.OpenContainerPrintAndForget(path) : project.OpenProject(path);
