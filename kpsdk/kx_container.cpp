@@ -44,6 +44,17 @@ std::string fileNameWithoutExtension(const std::string& name) {
   return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
+// Joining a big volume set takes a while: a progress hook hears of every
+// piece, with the volume as the current file.
+KxJoinProgress joinProgress(const std::string& kpcPath, const KxProgressHook& hook) {
+  if (!hook) return {};
+  const std::string status = sdkFormat("Joining archive volumes: %s", kpcPath.c_str());
+  return [status, &hook](const std::string& volumeFile, long index, long count, std::int64_t volumeSize,
+                         std::int64_t volumeDone, std::int64_t done, std::int64_t total) {
+    return hook(status.c_str(), count, total, index, done, volumeFile.c_str(), volumeSize, volumeDone) == 0;
+  };
+}
+
 // The project file directly inside dir ("*.kpf" in any case), or empty.
 std::string projectFileIn(const std::string& dir) {
   for (const char* pattern : {"*.kpf", "*.KPF", "*.Kpf"}) {
@@ -88,7 +99,7 @@ std::string KxProject::readableContainer(const std::string& kpcPath, const std::
   if (!kxIsVolumeFile(kpcPath) || kxIsZipFile(kpcPath)) return kpcPath;
   std::string joined = sdkJoinPath(workDir, "volumes.tar");
   KxVolumeError error;
-  if (!kxJoinVolumeSet(kpcPath, joined, error, &cancelled_)) {
+  if (!kxJoinVolumeSet(kpcPath, joined, error, &cancelled_, joinProgress(kpcPath, progressHook_))) {
     log_.Add(error.format == "Operation cancelled" ? kKxCancelled : kKxError, error.format, error.text);
     return std::string();
   }
@@ -420,7 +431,7 @@ int kpsdkPeekProjectType(std::string& error, const std::string& kpfPath) {
   return kxParseProjectType(std::string_view(*text).substr(from, end - from));
 }
 
-int kpsdkPeekContainerProjectType(std::string& error, const std::string& kpcPath) {
+int kpsdkPeekContainerProjectType(std::string& error, const std::string& kpcPath, const KxProgressHook& progress) {
   error.clear();
   TempTree work(kxMakeTempFolder("_y"));
   if (work.path().empty()) {
@@ -432,7 +443,7 @@ int kpsdkPeekContainerProjectType(std::string& error, const std::string& kpcPath
   if (kxIsVolumeFile(container) && !kxIsZipFile(container)) {
     std::string joined = sdkJoinPath(work.path(), "volumes.tar");
     KxVolumeError volumeError;
-    if (!kxJoinVolumeSet(container, joined, volumeError)) {
+    if (!kxJoinVolumeSet(container, joined, volumeError, nullptr, joinProgress(container, progress))) {
       error = volumeError.text;
       return -1;
     }
@@ -441,6 +452,12 @@ int kpsdkPeekContainerProjectType(std::string& error, const std::string& kpcPath
   const std::string target = sdkJoinPath(work.path(), "kpf");
   sdkMakeDir(target.c_str());
   ArchiveHandler handler(nullptr);
+  if (progress)
+    handler.SetProgressHook([&progress](ArchiveHandler&, const char* status, long files, std::int64_t total,
+                                        long current, std::int64_t done, const char* file, std::int64_t size,
+                                        std::int64_t fileDone) {
+      return progress(status, files, total, current, done, file, size, fileDone);
+    });
   error = handler.ExtractProjectFile(container, target);
   if (!error.empty()) return -1;
   std::string kpf = handler.GetFoundProjectFile();

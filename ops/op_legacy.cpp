@@ -53,7 +53,8 @@ OpResult removeLegacyFiles(const OpContext& ctx, const std::vector<std::string>&
 OpResult loadFonts(const OpContext& ctx, const std::vector<std::string>& fontFiles) {
   if (fontFiles.empty()) return {};
   return runJob(ctx, tr("[Load PS Fonts]"), [&](const char* jobPath) {
-    return krmCreatePSFontLoader(fontLoadRecord(ctx, fontFiles).get(), jobOutputRecord(jobPath, ctx.progress).get());
+    return krmCreatePSFontLoader(fontLoadRecord(ctx, fontFiles).get(),
+                                 jobOutputRecord(jobPath, ctx.progress).get());
   });
 }
 

@@ -37,7 +37,8 @@ OpProgressStep opProgressStep(const KrmProgress& report, bool listing) {
   if (report.total > 0) {
     step.fraction = static_cast<double>(report.done) / static_cast<double>(report.total);
   } else if (report.count > 0 && report.index > 0) {
-    step.fraction = (static_cast<double>(report.index - 1) + std::min(itemShare, 1.0)) / static_cast<double>(report.count);
+    step.fraction =
+        (static_cast<double>(report.index - 1) + std::min(itemShare, 1.0)) / static_cast<double>(report.count);
   } else if (report.itemSize > 0) {
     step.fraction = itemShare;
   }

@@ -197,9 +197,43 @@ TEST_F(KrmProgressTest, CancellingAtAnyPointLeavesNothingBehind) {
     EXPECT_TRUE(stopped());
     EXPECT_EQ(afterCancel_, 0) << "the hook was asked again after it cancelled";
     EXPECT_EQ(leftovers(), std::vector<std::string>{});
-    EXPECT_EQ(std::string(krmGetLastMessage()).rfind("[krmCreateProjectResourceLoader] Task cancelled by the caller.", 0),
+    EXPECT_EQ(std::string(krmGetLastMessage()).rfind("[krmCreateProjectResourceLoader] Task cancelled by the caller.",
+                                                     0),
               0u)
         << krmGetLastMessage();
+  }
+}
+
+TEST_F(KrmProgressTest, VolumeSetsAreJoinedWithProgressAndStopCleanly) {
+  makeContainerProject();
+  {
+    std::unique_ptr<KxProject> project = kxProjectNew(startupFile());
+    ASSERT_EQ(project->OpenProject(kpf_) & 8, 0) << project->GetMessages();
+    project->SetArchiveVolumeSize(100);  // about 1 MiB a volume
+    ASSERT_EQ(project->CreateContainer(dir_ / "vol/v.kpc") & 8, 0) << project->GetMessages();
+    ASSERT_GE(project->GetVolumeCount(), 3);
+    pps_->krmPPSSetContainerFile(
+        (dir_ / sdkFormat("vol/v_000001_%06ld.kpv", project->GetVolumeCount())).c_str());
+  }
+  follow();
+  ASSERT_EQ(load(), 1001) << krmGetLastMessage();
+  // The set is joined twice (the type check, then the opening), each
+  // volume piece by piece.
+  long volumeStarts = 0;
+  for (const Seen& s : seen_)
+    if (s.step == KrmProgressStep::kOpening && s.item.find(".kpv") != std::string::npos && s.itemDone == 0)
+      ++volumeStarts;
+  EXPECT_GE(volumeStarts, 6);
+  ASSERT_TRUE(fs::remove(out_));
+
+  for (long stopAt : {1L, volumeStarts / 2 + 1}) {
+    SCOPED_TRACE(stopAt);
+    long starts = 0;
+    follow([&starts, stopAt](const Seen& s) {
+      return s.item.find(".kpv") != std::string::npos && s.itemDone == 0 && ++starts == stopAt;
+    });
+    EXPECT_EQ(load(), kKrmCancelled);
+    EXPECT_EQ(leftovers(), std::vector<std::string>{});
   }
 }
 
@@ -211,7 +245,8 @@ TEST_F(KrmProgressTest, ListAndPrintableContainerStopWithoutOutput) {
   EXPECT_EQ(leftovers(), std::vector<std::string>{});
   follow();
   ASSERT_EQ(list(), 1001);
-  EXPECT_TRUE(std::any_of(seen_.begin(), seen_.end(), [](const Seen& s) { return s.step == KrmProgressStep::kOpening; }));
+  EXPECT_TRUE(
+      std::any_of(seen_.begin(), seen_.end(), [](const Seen& s) { return s.step == KrmProgressStep::kOpening; }));
 
   // A container that embeds the resources: each inline resource and the
   // submission file are reported; stopping during any of them removes it.
@@ -222,9 +257,10 @@ TEST_F(KrmProgressTest, ListAndPrintableContainerStopWithoutOutput) {
   follow();
   ASSERT_EQ(container(), 1001) << krmGetLastMessage();
   bool sawBig = false, sawSubmission = false;
+  const auto submissionSize = static_cast<std::int64_t>(fs::file_size(submission));
   for (const Seen& s : seen_) {
     sawBig = sawBig || (s.item == "big.tif" && s.itemDone == s.itemSize);
-    sawSubmission = sawSubmission || (s.item == "data.ps" && s.itemSize == static_cast<std::int64_t>(fs::file_size(submission)));
+    sawSubmission = sawSubmission || (s.item == "data.ps" && s.itemSize == submissionSize);
   }
   EXPECT_TRUE(sawBig);
   EXPECT_TRUE(sawSubmission);
