@@ -4,12 +4,16 @@
 #include <wx/app.h>
 #include <wx/bitmap.h>
 #include <wx/dcmemory.h>
-#include <wx/dcscreen.h>
+#include <wx/dcclient.h>
 #include <wx/dialog.h>
 #include <wx/filefn.h>
 #include <wx/timer.h>
 #include <wx/toplevel.h>
 #include <wx/uiaction.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -48,13 +52,14 @@ std::string screenshot(wxWindow* window, const std::string& name) {
   window->Refresh();
   window->Update();
   pump(150);
-  const wxRect rect = window->GetScreenRect();
-  if (rect.IsEmpty()) return {};
-  wxBitmap picture(rect.GetSize());
+  // The client area: the menu bar is drawn by the toolkit outside it.
+  const wxSize size = window->GetClientSize();
+  if (size.x <= 0 || size.y <= 0) return {};
+  wxBitmap picture(size);
   {
-    wxScreenDC screen;
+    wxClientDC source(window);
     wxMemoryDC memory(picture);
-    memory.Blit(0, 0, rect.width, rect.height, &screen, rect.x, rect.y);
+    memory.Blit(0, 0, size.x, size.y, &source, 0, 0);
   }
   fs::create_directories(QM_SCREENSHOT_DIR);
   const std::string path = std::string(QM_SCREENSHOT_DIR) + "/" + name + ".png";
@@ -126,6 +131,38 @@ class DialogWatch : public wxTimer {
 
 void whenDialogShown(const std::function<void(wxTopLevelWindow*)>& action, int timeoutMs) {
   new DialogWatch(action, timeoutMs);
+}
+
+namespace {
+bool windowManagerAnnounced() {
+  std::string output;
+  return runProgram({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}, output) == 0 &&
+         output.find("window id") != std::string::npos;
+}
+}  // namespace
+
+WindowManager::WindowManager() {
+  if (std::getenv("QM_TEST_OWN_DISPLAY") == nullptr) {
+    running_ = true;
+    return;
+  }
+  if (windowManagerAnnounced()) {
+    running_ = true;
+    return;
+  }
+  pid_ = fork();
+  if (pid_ == 0) {
+    execlp("openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  running_ = pid_ > 0 && pumpUntil(windowManagerAnnounced, 10000);
+}
+
+WindowManager::~WindowManager() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGTERM);
+  int status = 0;
+  waitpid(pid_, &status, 0);
 }
 
 void closeAllWindows() {

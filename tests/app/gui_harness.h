@@ -73,5 +73,19 @@ class AppTest : public ::testing::Test {
   void setEnv(const char* name, const std::string& value);
 };
 
+// A window manager on the test display: started (openbox) when the display
+// is the test's own, assumed present on a person's display. Stopped when
+// the object goes.
+class WindowManager {
+ public:
+  WindowManager();
+  ~WindowManager();
+  bool running() const { return running_; }
+
+ private:
+  int pid_ = -1;
+  bool running_ = false;
+};
+
 // Destroys every top-level window still open (a failed test may leave one).
 void closeAllWindows();

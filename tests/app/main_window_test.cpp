@@ -16,6 +16,8 @@
 #include "app/window_ids.h"
 #include "delivery/spooler.h"
 #include "gui_harness.h"
+#include "krmsdk/krmsdk.h"
+#include "ops/operations.h"
 
 namespace {
 
@@ -202,6 +204,63 @@ TEST_F(MainWindowTest, TabWalksFromTheListThroughTheSharedControlsIntoThePage) {
   EXPECT_EQ(visited[1], panel->statusPageBox());
   ASSERT_NE(visited[2], nullptr);
   EXPECT_EQ(visited[2], panel->page(0)->FindWindow(kIdInstallTessel)) << "then the page's first control";
+}
+
+TEST_F(MainWindowTest, MaximisedStateIsKeptAndRestored) {
+  WindowManager manager;
+  if (!manager.running()) GTEST_SKIP() << "maximising needs a window manager (openbox)";
+  writeConfig("isMaximized=1\n");
+  MainFrame* frame = openFrame();
+  EXPECT_TRUE(pumpUntil([frame] { return frame->IsMaximized(); }, 5000));
+  pump(200);
+  const wxSize maximised = frame->GetSize();
+  EXPECT_GT(maximised.x, 620);
+  EXPECT_GT(maximised.y, 732);
+  screenshot(frame, "main-window-maximised");
+  frame->Close();
+  pumpUntil([] { return wxTopLevelWindows.empty(); });
+  EXPECT_EQ(configValue("isMaximized"), "1");
+  EXPECT_EQ(configValue("width"), std::to_string(maximised.x));
+  EXPECT_EQ(configValue("height"), std::to_string(maximised.y));
+
+  MainFrame* again = openFrame();
+  EXPECT_TRUE(pumpUntil([again] { return again->IsMaximized(); }, 5000)) << "the next start maximises again";
+}
+
+TEST_F(MainWindowTest, OutcomesReachStatusLineAndMessageBox) {
+  startPrinters();
+  writeConfig("[printer-groups]\nFloor_2=Tessel_1,Gone_Printer\n");
+  MainFrame* frame = openFrame();
+  OperationsPanel* panel = frame->operations();
+  ASSERT_EQ(krmInitialize(), 1001);
+
+  // A list job to a printer, from the panel's own context.
+  panel->destinationChoice()->SetStringSelection("Tessel_2");
+  OpResult sent = listPrinterFiles(panel->operationContext(), ListChoice{});
+  ASSERT_EQ(sent.kind, OpResult::Kind::Sent) << sent.message;
+  panel->reportResult(sent);
+  EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), "[List Files] completed successfully");
+  EXPECT_TRUE(user_.messages().empty());
+
+  // To a group with a member that is not installed: the failure message.
+  panel->destinationChoice()->SetStringSelection("\\\\\\Floor_2");
+  OpResult partly = listPrinterFiles(panel->operationContext(), ListChoice{});
+  ASSERT_EQ(partly.kind, OpResult::Kind::SendFailed);
+  panel->reportResult(partly);
+  EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), "");
+  ASSERT_EQ(user_.messages().size(), 1u);
+  EXPECT_EQ(user_.messages()[0].text, "Quaymaster cannot send the job to the printer(s).\n\nGone_Printer");
+  EXPECT_EQ(user_.messages()[0].caption, "Quaymaster");
+  EXPECT_EQ(user_.messages()[0].icon, MessageIcon::Error);
+
+  // A failed job: status cleared, the library's message.
+  panel->setStatusText("busy");
+  OpResult failed;
+  failed.kind = OpResult::Kind::JobFailed;
+  failed.message = "Quaymaster cannot open the project.";
+  panel->reportResult(failed);
+  EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), "");
+  EXPECT_EQ(user_.messages().back().text, "Quaymaster cannot open the project.");
 }
 
 }  // namespace

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# The desktop program on a private setup: a private CUPS scheduler with two
+# simulated Tessel printers (group Floor_2) and a raw capture queue, a
+# configuration file in a private folder that uses the built-in Tessel,
+# then quaymaster itself. Closing the window stops the scheduler; what the
+# printers received stays in the folder printed at the end.
+#
+#   scripts/desktop.sh [build-dir]        (default: build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+repo=$(pwd)
+build=${1:-build}
+app="$repo/$build/app/quaymaster"
+sim="$repo/$build/tools/qm-printer-sim"
+[ -x "$app" ] && [ -x "$sim" ] || { echo "desktop: build first (scripts/build.sh $build)" >&2; exit 1; }
+
+work=$(mktemp -d /tmp/quaymaster-desktop.XXXXXX)
+chmod 0755 "$work"
+eval "$(tools/cups/qm-private-cups.sh start "$work/cups" --demo --sim "$sim")"
+trap 'tools/cups/qm-private-cups.sh stop "$QM_CUPS_DIR" >/dev/null 2>&1 || true' EXIT
+
+# The configuration an installer would create. The root folder is the build
+# folder, whose docs/ holds the help book.
+export QUAYMASTER_CONFIG_DIR="$work/config"
+tree="$work/projects"
+cp -r "$repo/tests/data/sample-project" "$tree"
+stub="$work/tessel/tqfstub.ps"
+mkdir -p "$work/tessel"
+cat >"$stub" <<STUB
+%!PS
+% Tessel stub file: where project resources live on this computer
+TQFdict begin
+[ ($work/kpcpfd/\$\$FOLDER./\$\$PROJECT./)
+  ($tree/tqfc/\$\$FOLDER./\$\$PROJECT./)
+  ($tree/tqfc/\$\$FOLDER./fshared/)
+  ($tree/tqfc/gshared/)
+] SETPPATH
+end
+STUB
+scripts/install-config.sh --dir "$QUAYMASTER_CONFIG_DIR" --root "$repo/$build" \
+  --builtin "$stub" --lustrine --group Floor_2=Tessel_1,Tessel_2 >/dev/null
+
+echo "desktop: printers Tessel_1, Tessel_2 (group Floor_2) and Raw_Capture; sample project in $tree/tqfc/Demo/Invoice"
+status=0
+"$app" || status=$?
+echo "desktop: what the printers received is under $QM_CUPS_DIR/printers"
+exit $status
