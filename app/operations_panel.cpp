@@ -83,6 +83,7 @@ OperationsPanel::OperationsPanel(wxFrame* frame) : wxPanel(frame, wxID_ANY), fra
   });
   list_->SetItemState(0, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
                       wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+  list_->SetFocus();
 }
 
 void OperationsPanel::fillDestinations() {
