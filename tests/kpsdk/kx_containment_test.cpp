@@ -6,7 +6,9 @@
 // printer-side tree, the current folder and the temporary folder.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 #include <unistd.h>
 
 #include <chrono>
@@ -213,6 +215,7 @@ TEST_F(KxContainment, PrintAndForgetRemovesOnlyWhatItPlaced) {
   }
 }
 
+#ifndef _WIN32  // processes of their own: fork
 TEST_F(KxContainment, TwoProcessesPrintingOneContainerKeepTheirOwnFiles) {
   // Two processes open one container for print-and-forget at once; the
   // first removes its files while the second still needs its own.
@@ -256,6 +259,7 @@ TEST_F(KxContainment, TwoProcessesPrintingOneContainerKeepTheirOwnFiles) {
     expectSentinelIntact(c);
   }
 }
+#endif
 
 TEST_F(KxContainment, ProjectFileIsTheEntryEndingInKpf) {
   // A backup next to the project file, and notes that merely hold ".kpf".
