@@ -37,7 +37,8 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 # chosen after project() (see mingw-static.cmake).
 set(CMAKE_PROJECT_INCLUDE ${CMAKE_CURRENT_LIST_DIR}/mingw-static.cmake)
 
-set(wxWidgets_CONFIG_EXECUTABLE ${QM_WIN_DEPS}/bin/wx-config CACHE FILEPATH "wx-config of the wxMSW build")
+# Forced: a build folder configured again with another prefix follows it.
+set(wxWidgets_CONFIG_EXECUTABLE ${QM_WIN_DEPS}/bin/wx-config CACHE FILEPATH "wx-config of the wxMSW build" FORCE)
 set(ENV{PKG_CONFIG_LIBDIR} ${QM_WIN_DEPS}/lib/pkgconfig)
 set(ENV{PKG_CONFIG_PATH} "")
 

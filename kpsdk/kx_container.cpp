@@ -1,18 +1,21 @@
 // KxProject: opening projects from containers and extracted folders,
 // print-and-forget removal, and packing a project into a container.
 //
-// Containers are unpacked into a private temporary folder first and the
-// files are then moved to the directories of their scopes, so nothing is
-// written relative to the process's working directory and a container's
-// folder layout (zip entries are flat, tar entries keep their folders) does
-// not matter. A container split into volumes is read by joining its volumes
+// Containers are unpacked into a private temporary folder first, keeping
+// their folders, and each resource's own entry (kx_entries.h) is then moved
+// to the directory of its scope, so nothing is written relative to the
+// process's working directory and two entries of one name never land on
+// one file. A container split into volumes is read by joining its volumes
 // into one stream (kx_volumes.h).
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <map>
 #include <set>
 
 #include "archive/archive_handler.h"
+#include "archive/container_listing.h"
+#include "kpsdk/kx_entries.h"
+#include "kpsdk/kx_names.h"
 #include "kpsdk/kx_project.h"
 #include "kpsdk/kx_tree.h"
 #include "kpsdk/kx_volumes.h"
@@ -39,42 +42,74 @@ class TempTree {
   std::string path_;
 };
 
-// The longest folder that holds every file (compared level by level), or
-// empty when they share none.
-std::string commonFolder(const std::vector<std::string>& files) {
-  if (files.empty()) return std::string();
-  std::string common = sdkDirPart(files.front());
-  for (const std::string& f : files) {
-    while (!common.empty()) {
-      bool inside = f.size() > common.size() && f.compare(0, common.size(), common) == 0 &&
-                    (sdkIsSeparator(f[common.size()]) || sdkIsSeparator(common.back()));
-      if (inside) break;
-      std::string up = sdkDirPart(common);
-      common = up == common ? std::string() : up;
-    }
-  }
-  return common;
-}
-
 std::string fileNameWithoutExtension(const std::string& name) {
   std::size_t dot = name.rfind('.');
   return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-// Bare file name -> unpacked file (the first in listing order wins).
-std::map<std::string, std::string> filesByName(const std::string& dir) {
-  std::map<std::string, std::string> byName;
-  for (const std::string& f : kxListFiles(dir)) byName.emplace(sdkFileNamePart(f), f);
-  return byName;
+// Joining a big volume set takes a while: a progress hook hears of every
+// piece, with the volume as the current file.
+KxJoinProgress joinProgress(const std::string& kpcPath, const KxProgressHook& hook) {
+  if (!hook) return {};
+  const std::string status = sdkFormat("Joining archive volumes: %s", kpcPath.c_str());
+  return [status, &hook](const std::string& volumeFile, long index, long count, std::int64_t volumeSize,
+                         std::int64_t volumeDone, std::int64_t done, std::int64_t total) {
+    return hook(status.c_str(), count, total, index, done, volumeFile.c_str(), volumeSize, volumeDone) == 0;
+  };
 }
 
-// The project file directly inside dir ("*.kpf" in any case), or empty.
-std::string projectFileIn(const std::string& dir) {
-  for (const char* pattern : {"*.kpf", "*.KPF", "*.Kpf"}) {
-    SdkString found;
-    if (sdkFindFirst(found, sdkJoinPath(dir, pattern).c_str())) return sdkJoinPath(dir, found.view());
+bool endsWithKpf(std::string_view name) {
+  if (name.size() < 4) return false;
+  std::string ext(name.substr(name.size() - 4));
+  sdkLowerAscii(ext);
+  return ext == ".kpf";
+}
+
+// The project file of a container, unpacked.
+struct UnpackedProjectFile {
+  std::string path;   // the file written, empty when there is none
+  std::string entry;  // its entry name as stored
+};
+
+// Unpacks the project file of a container into dir: the first entry in
+// archive order whose name ends in ".kpf" in any case, zip and tar alike,
+// not one that merely holds it ("P.kpf.bak", "notes.kpf.txt"). The
+// archive's own match takes the first entry holding ".kpf" (tar: in two
+// spellings only); where that is not the one, the entries are looked up by
+// name. An archive error is left in the handler.
+UnpackedProjectFile unpackProjectFile(ArchiveHandler& handler, const std::string& container,
+                                      const std::string& dir) {
+  handler.ClearFoundProjectEntry();
+  if (!handler.ExtractProjectFile(container, dir).empty()) return {};
+  UnpackedProjectFile found{handler.GetFoundProjectFile(), handler.GetFoundProjectEntry()};
+  if (!sdkFileExists(found.path.c_str())) found = {};
+  const bool zip = kxIsZipFile(container);
+  // Zip: the first entry holding ".kpf" precedes every one ending in it.
+  if (zip && endsWithKpf(found.entry)) return found;
+  // A container damaged further on keeps the archive's own match; the
+  // damage is reported when the rest is unpacked.
+  std::vector<ContainerEntry> entries;
+  if (!ListContainerEntries(container, entries).empty())
+    return endsWithKpf(found.entry) ? found : UnpackedProjectFile{};
+  int n = 0;
+  for (const ContainerEntry& e : entries) {
+    if (!endsWithKpf(e.name)) continue;
+    if (e.name == found.entry && !found.path.empty()) return found;
+    // A folder or link of that name leaves no file: the next one is tried.
+    const std::string into = sdkJoinPath(dir, "n" + std::to_string(++n));
+    if (!handler.ExtractNamed(container, zip ? sdkFileNamePart(e.name) : e.name, into).empty()) return {};
+    if (std::string file = kxFindProjectFile(into); !file.empty()) return {file, e.name};
   }
-  return std::string();
+  return {};
+}
+
+// The files of a folder holding an unpacked container, named by their
+// paths below it as entries are. The folder may come from this program's
+// extraction, which keeps the entries' folders, or from an older flat one.
+std::vector<ArchiveExtracted> unpackedFiles(const std::string& dir) {
+  std::vector<ArchiveExtracted> files;
+  for (KxTreeFile& f : kxListTree(dir)) files.push_back({std::move(f.relative), std::move(f.path)});
+  return files;
 }
 
 }  // namespace
@@ -109,14 +144,53 @@ bool KxProject::mayOverwrite(const std::string& target) {
 }
 
 std::string KxProject::readableContainer(const std::string& kpcPath, const std::string& workDir) {
-  if (!kxIsVolumeFile(kpcPath) || kxIsZipFile(kpcPath)) return kpcPath;
-  std::string joined = sdkJoinPath(workDir, "volumes.tar");
   KxVolumeError error;
-  if (!kxJoinVolumeSet(kpcPath, joined, error, &cancelled_)) {
+  std::string container =
+      kxReadableContainer(kpcPath, workDir, error, &cancelled_, joinProgress(kpcPath, progressHook_));
+  if (container.empty())
     log_.Add(error.format == "Operation cancelled" ? kKxCancelled : kKxError, error.format, error.text);
-    return std::string();
+  return container;
+}
+
+int KxProject::makePrintAndForgetFolder() {
+  // The private folder goes between the root (the pattern up to the level
+  // that holds the first placeholder) and the rest of the pattern.
+  const std::string& pattern = printAndForgetPath_;
+  const std::size_t mark = pattern.find("$$");
+  const std::size_t cut = mark == std::string::npos ? pattern.size() : pattern.find_last_of("/\\", mark);
+  std::string root = cut == std::string::npos ? std::string() : pattern.substr(0, cut);
+  const std::string rest = cut == std::string::npos ? pattern : cut < pattern.size() ? pattern.substr(cut + 1) : "";
+  const char separator = cut != std::string::npos && cut < pattern.size() ? pattern[cut] : kSdkHostSeparator;
+  while (root.size() > 1 && sdkIsSeparator(root.back())) root.pop_back();
+  // Another opening may remove the root it made between two steps here:
+  // the root is made again and another name tried.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    if (!root.empty() && !kxMakeDirsRecorded(root, createdDirs_)) break;
+    SdkString unique;
+    if (!sdkTempName(unique, "_pf")) break;
+    const std::string name = sdkFileNamePart(unique.view());
+    const std::string dir = root.empty() ? name : sdkJoinPath(root, name);
+    if (!sdkMakeDir(dir.c_str())) continue;
+    createdDirs_.push_back(dir);
+    printAndForgetDir_ = dir + separator + rest;
+    // The project file was read before the folder existed.
+    for (auto& r : resources_) r->SetPath(ResolveInScope(r->GetScope(), r->GetName()));
+    return GetMessageFlags();
   }
-  return joined;
+  return log(kKxError, "Could not create directory: '%s'", root.c_str());
+}
+
+int KxProject::requireSafeInstall() {
+  // Without both names a project has no directory of its own, and its files
+  // would land in the process's current folder.
+  if (folderName_.empty()) log(kKxError, "Folder name not specified");
+  if (projectName_.empty()) log(kKxError, "Project name not specified");
+  // A container decides nothing about where it goes: its project paths
+  // could name any folder on this computer.
+  if (scopesFromKpf_ && !printAndForget_)
+    log(kKxError, "Project paths of a container are not used to install it: '%s'",
+        projectPaths_.empty() ? "" : projectPaths_[0].c_str());
+  return GetMessageFlags();
 }
 
 int KxProject::ExtractContainer(const std::string& kpcPath, int printAndForget, int inspect) {
@@ -129,6 +203,8 @@ int KxProject::ExtractContainer(const std::string& kpcPath, int printAndForget, 
   ClearMessages();
   printAndForget_ = printAndForget != 0;
   overwriteAll_ = false;
+  placedFiles_.clear();
+  createdDirs_.clear();
 
   TempTree work(kxMakeTempFolder("_x"));
   if (work.path().empty() || !sdkIsDirectory(work.path().c_str()))
@@ -140,62 +216,111 @@ int KxProject::ExtractContainer(const std::string& kpcPath, int printAndForget, 
   std::string kpfTemp;
   if (!(GetMessageFlags() & kKxError) && !container.empty()) {
     sdkMakeDir(kpfDir.c_str());
-    archive_->ClearFoundProjectEntry();
-    archive_->ExtractProjectFile(container, kpfDir);
+    const UnpackedProjectFile unpacked = unpackProjectFile(*archive_, container, kpfDir);
+    kpfTemp = unpacked.path;
+    kpfEntry_ = unpacked.entry;
     takeArchiveError();
   }
   if (!(GetMessageFlags() & (kKxError | kKxCancelled)) && !container.empty()) {
-    kpfTemp = archive_->GetFoundProjectFile();
-    if (kpfTemp.empty() || !sdkFileExists(kpfTemp.c_str())) kpfTemp = kxFindProjectFile(kpfDir);
     if (kpfTemp.empty()) {
       log(kKxError, "Could not find a file with .kpf extension in archive '%s'", kpcPath.c_str());
     } else {
       ReadKpf(kpfTemp);
     }
   }
+  if (!kpfTemp.empty() && !inspect && !(GetMessageFlags() & kKxError)) requireSafeInstall();
+  if (printAndForget_ && !inspect && !(GetMessageFlags() & kKxError) && !kpfTemp.empty()) makePrintAndForgetFolder();
   if (!(GetMessageFlags() & kKxError) && !kpfTemp.empty()) CreateProjectDirectories();
   if (!kpfTemp.empty()) {
     const std::string name = sdkFileNamePart(kpfTemp);
     kpfPath_ = ResolveLocalPath(name, 1);
     if (kpfPath_.empty()) kpfPath_ = ResolveLocalPath(name, 0);
     loaded_ = true;
-    if (!inspect && !kpfPath_.empty() && !sdkCopyFile(kpfTemp.c_str(), kpfPath_.c_str()))
-      log(kKxError, "Could not create file '%s' (%s)", kpfPath_.c_str(), std::strerror(errno));
+    if (!inspect && !(GetMessageFlags() & kKxError) && !kpfPath_.empty()) placeFile(kpfTemp, kpfPath_, name, false);
   }
   if (!inspect && !kpfTemp.empty() && !(GetMessageFlags() & kKxError)) {
     const std::string staging = sdkJoinPath(work.path(), "content");
     sdkMakeDir(staging.c_str());
     archive_->Extract(container, staging);
     takeArchiveError();
-    if (!(GetMessageFlags() & kKxCancelled)) placeExtractedFiles(staging, sdkDirPart(kpfPath_));
+    if (!(GetMessageFlags() & kKxCancelled))
+      placeExtractedFiles(archive_->GetExtractedEntries(), kpfEntry_, sdkDirPart(kpfPath_));
   }
   return GetMessageFlags();
 }
 
-void KxProject::placeExtractedFiles(const std::string& stagingDir, const std::string& localDir) {
-  std::map<std::string, std::string> unpacked = filesByName(stagingDir);
-  unpacked.erase(sdkFileNamePart(kpfPath_));
-  for (auto& r : resources_) {
-    auto found = unpacked.find(r->GetName());
-    if (found == unpacked.end()) continue;
-    const std::string staged = found->second;
-    unpacked.erase(found);
-    const std::string inLocal = sdkJoinPath(localDir, r->GetName());
-    std::string target = ResolveInScope(r->GetScope(), r->GetName());
-    if (r->GetScope() == kKxScopeLocal || target.empty()) target = inLocal;
-    if (sdkFileExists(target.c_str()) && !mayOverwrite(target)) continue;
-    sdkMakeDirs(target.c_str());
-    // A file that cannot reach its scope stays in the local directory.
-    if (!sdkMoveFile(staged.c_str(), target.c_str()) && target != inLocal)
-      sdkMoveFile(staged.c_str(), inLocal.c_str());
+std::vector<int> KxProject::entriesOfResources(const std::vector<ArchiveExtracted>& entries,
+                                               const std::string& kpfEntry, int& kpfIndex) const {
+  std::vector<KxEntryFile> files;
+  for (const auto& r : resources_) files.push_back({r->GetName(), r->GetScope()});
+  return kxMatchEntries(entries, kpfEntry, files, kpfIndex);
+}
+
+bool KxProject::placeFile(const std::string& from, const std::string& target, std::string_view name, bool move) {
+  const bool prepared = kxPrepareTarget(target, name, createdDirs_);
+  errno = 0;
+  if (prepared && (move ? sdkMoveFile(from.c_str(), target.c_str()) : sdkCopyFile(from.c_str(), target.c_str()))) {
+    placedFiles_.push_back(target);
+    return true;
+  }
+  const char* reason = !prepared ? "a folder on the way is missing, a file or a link" : errno ? std::strerror(errno)
+                                                                                               : "unknown reason";
+  log(kKxError, "Could not create file '%s' (%s)", target.c_str(), reason);
+  return false;
+}
+
+void KxProject::placeExtractedFiles(const std::vector<ArchiveExtracted>& entries, const std::string& kpfEntry,
+                                    const std::string& localDir) {
+  int kpfIndex = -1;
+  const std::vector<int> match = entriesOfResources(entries, kpfEntry, kpfIndex);
+  std::vector<bool> used(entries.size(), false);
+  if (kpfIndex >= 0) used[static_cast<std::size_t>(kpfIndex)] = true;
+  // Two entries never land on one file: a target this operation placed is
+  // not replaced by another entry. False only when the move failed; a
+  // local file that cannot be placed is an error (reportFailure).
+  std::set<std::string> placed;
+  if (!kpfPath_.empty()) placed.insert(kpfPath_);
+  auto place = [&](const std::string& staged, const std::string& target, const std::string& name,
+                   bool reportFailure) {
+    if (placed.count(target) || (sdkFileExists(target.c_str()) && !mayOverwrite(target))) return true;
+    if (reportFailure) {
+      if (!placeFile(staged, target, name, true)) return false;
+    } else if (!kxPrepareTarget(target, name, createdDirs_) || !sdkMoveFile(staged.c_str(), target.c_str())) {
+      return false;
+    }
+    placed.insert(target);
+    return true;
+  };
+  const std::string status = archive_->GetStatusText();
+  for (std::size_t i = 0; i < resources_.size(); ++i) {
+    if (match[i] < 0) continue;
+    const KxResource& r = *resources_[i];
+    // Placing many thousands of files takes a while: the progress hook
+    // hears of each, and may stop it (the caller removes what was placed).
+    if (CallProgressHook(status.c_str(), static_cast<long>(resources_.size()), 0, static_cast<long>(i) + 1, 0,
+                         r.GetName().c_str(), 0, 0) != 0) {
+      log(kKxCancelled, "Operation cancelled");
+      return;
+    }
+    const std::string& staged = entries[static_cast<std::size_t>(match[i])].path;
+    used[static_cast<std::size_t>(match[i])] = true;
+    const std::string inLocal = kxJoinContained(localDir, r.GetName());
+    std::string target = ResolveInScope(r.GetScope(), r.GetName());
+    if (r.GetScope() == kKxScopeLocal || target.empty()) target = inLocal;
+    if (target.empty()) continue;
+    // A shared file that cannot reach its scope stays in the local directory.
+    if (target != inLocal && place(staged, target, r.GetName(), false)) continue;
+    place(staged, inLocal, r.GetName(), true);
   }
   // Files the project does not list land in the local directory, except for
-  // print-and-forget, whose directory must be removable afterwards.
+  // print-and-forget, whose directory must be removable afterwards, and
+  // except other project files: the directory's project file is this one.
   if (printAndForget_) return;
-  for (const auto& [name, staged] : unpacked) {
-    std::string target = sdkJoinPath(localDir, name);
-    if (sdkFileExists(target.c_str()) && !mayOverwrite(target)) continue;
-    sdkMoveFile(staged.c_str(), target.c_str());
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (used[i] || endsWithKpf(entries[i].entryName)) continue;
+    const std::string name = sdkFileNamePart(entries[i].path);
+    const std::string target = kxJoinContained(localDir, name);
+    if (!target.empty()) place(entries[i].path, target, name, false);
   }
 }
 
@@ -218,41 +343,49 @@ int KxProject::ImportExtracted(const std::string& directory, int printAndForget,
   ClearMessages();
   printAndForget_ = printAndForget != 0;
   overwriteAll_ = false;
-  auto transfer = [move](const std::string& from, const std::string& to) {
-    return move ? sdkMoveFile(from.c_str(), to.c_str()) : sdkCopyFile(from.c_str(), to.c_str());
-  };
+  placedFiles_.clear();
+  createdDirs_.clear();
 
-  const std::string kpf = projectFileIn(directory);
-  if (kpf.empty())
+  // The project file: the shallowest file ending in ".kpf", then the first
+  // by name; each resource takes its own file as it would its own entry.
+  const std::vector<ArchiveExtracted> files = unpackedFiles(directory);
+  const auto project =
+      std::find_if(files.begin(), files.end(), [](const ArchiveExtracted& f) { return endsWithKpf(f.entryName); });
+  if (project == files.end())
     return log(kKxError, "Could not find a file with .kpf extension in archive '%s'", directory.c_str());
+  const std::string& kpf = project->path;
   if (ReadKpf(kpf) & kKxError) return GetMessageFlags();
+  if (requireSafeInstall() & kKxError) return GetMessageFlags();
+  if (printAndForget_ && (makePrintAndForgetFolder() & kKxError)) return GetMessageFlags();
   if (CreateProjectDirectories() & kKxError) return GetMessageFlags();
   const std::string name = sdkFileNamePart(kpf);
   kpfPath_ = ResolveLocalPath(name, 1);
   if (kpfPath_.empty()) kpfPath_ = ResolveLocalPath(name, 0);
   loaded_ = true;
-  if (kpfPath_ != kpf && !transfer(kpf, kpfPath_))
-    return log(kKxError, "Could not create file '%s' (%s)", kpfPath_.c_str(), std::strerror(errno));
+  if (kpfPath_ != kpf && !placeFile(kpf, kpfPath_, name, move != 0)) return GetMessageFlags();
 
+  int kpfIndex = -1;
+  const std::vector<int> match = entriesOfResources(files, project->entryName, kpfIndex);
   const std::string localDir = sdkDirPart(kpfPath_);
-  for (auto& r : resources_) {
+  // Two files never land on one: a target placed here is not replaced.
+  std::set<std::string> placed{kpfPath_};
+  for (std::size_t i = 0; i < resources_.size(); ++i) {
+    KxResource& r = *resources_[i];
     if (printAndForget_) {
-      r->SetScope(kKxScopeLocal);
-      r->SetPath(sdkJoinPath(localDir, r->GetName()));
+      r.SetScope(kKxScopeLocal);
+      r.SetPath(kxJoinContained(localDir, r.GetName()));
     }
-    const std::string source = sdkJoinPath(directory, r->GetName());
+    const std::string source =
+        match[i] >= 0 ? files[static_cast<std::size_t>(match[i])].path : kxJoinContained(directory, r.GetName());
     if (!sdkFileExists(source.c_str())) {
       log(kKxError, "Could not open file '%s'", source.c_str());
       break;
     }
-    const std::string& target = r->GetPath();
-    if (target.empty() || target == source) continue;
+    const std::string& target = r.GetPath();
+    if (target.empty() || target == source || placed.count(target)) continue;
     if (sdkFileExists(target.c_str()) && !mayOverwrite(target)) continue;
-    sdkMakeDirs(target.c_str());
-    if (!transfer(source, target)) {
-      log(kKxError, "Could not create file '%s' (%s)", target.c_str(), std::strerror(errno));
-      break;
-    }
+    if (!placeFile(source, target, r.GetName(), move != 0)) break;
+    placed.insert(target);
   }
   if (removeDirectory && !(GetMessageFlags() & kKxError) && !sdkRemoveDir(directory.c_str()))
     log(kKxError, "The directory '%s' could not be removed", directory.c_str());
@@ -265,50 +398,59 @@ int KxProject::RemovePrintAndForget() {
     log(kKxError, "Removal only a valid operation for archives extracted as 'Print-and-Forget'");
   if (printAndForgetPath_.empty()) log(kKxError, "Print-and-Forget path not specified in SETPPATH");
   if (GetMessageFlags() & kKxError) return GetMessageFlags();
-
-  std::string dir, parent;
-  auto fix = [&](const std::string& file) {
-    if (!dir.empty()) return;
-    dir = sdkDirPart(file);
-    parent = sdkDirPart(dir);
-  };
   for (auto& r : resources_) {
-    if (r->GetScope() != kKxScopeLocal) {
-      log(kKxError, "Resource '%s' was not at local scope, but should have been - removal operation halted",
-          r->GetName().c_str());
-      break;
-    }
-    const std::string& path = r->GetPath();
-    if (!sdkFileExists(path.c_str())) continue;
-    fix(path);
-    if (!sdkDeleteFile(path.c_str())) {
-      log(kKxError, "The file '%s' could not be removed - removal operation halted", path.c_str());
-      break;
-    }
+    if (r->GetScope() == kKxScopeLocal) continue;
+    return log(kKxError, "Resource '%s' was not at local scope, but should have been - removal operation halted",
+               r->GetName().c_str());
   }
-  if (GetMessageFlags() & kKxError) return GetMessageFlags();
-  if (sdkFileExists(kpfPath_.c_str())) {
-    fix(kpfPath_);
-    if (!sdkDeleteFile(kpfPath_.c_str()))
-      return log(kKxError, "The file '%s' could not be removed - removal operation halted", kpfPath_.c_str());
+
+  // Only what the opening placed goes: the files it wrote and the folders
+  // it made, innermost first. Whatever else shares those places (someone's
+  // files, folders that were there before) stays.
+  const std::string localDir = kpfPath_.empty() ? std::string() : sdkDirPart(kpfPath_);
+  const bool anything = !placedFiles_.empty() || !createdDirs_.empty();
+  while (!placedFiles_.empty()) {
+    const std::string file = placedFiles_.back();
+    if (sdkFileExists(file.c_str()) && !sdkDeleteFile(file.c_str()))
+      return log(kKxError, "The file '%s' could not be removed - removal operation halted", file.c_str());
+    placedFiles_.pop_back();
   }
-  if (dir.empty() || !sdkIsDirectory(dir.c_str()))
-    return log(kKxError, "The directory '%s' could not be located for removal", dir.c_str());
-  if (!sdkRemoveDir(dir.c_str())) return log(kKxError, "The directory '%s' could not be removed", dir.c_str());
-  sdkRemoveDir(parent.c_str());  // the folder level goes when it is empty
+  if (!anything) return log(kKxError, "The directory '%s' could not be located for removal", localDir.c_str());
+  for (auto it = createdDirs_.rbegin(); it != createdDirs_.rend(); ++it) {
+    if (!sdkIsDirectory(it->c_str()) || sdkRemoveDir(it->c_str())) continue;
+    // Folders above the project's own one stay when others still use them.
+    if (*it == localDir || localDir.compare(0, it->size(), *it) != 0)
+      log(kKxError, "The directory '%s' could not be removed", it->c_str());
+  }
+  createdDirs_.clear();
   return GetMessageFlags();
 }
 
 int KxProject::CreateContainer(const std::string& kpcPath) {
   ClearMessages();
   if (kpfPath_.empty() || temporaryExport_) DeriveKpfPath();
-  std::vector<std::string> files;
+  // Packing reads the project and writes only the container: the project
+  // file is written as it stands now into a private folder and packed from
+  // there, so the user's file (and its folder, which may be read-only) is
+  // left as it is.
+  TempTree work(kxMakeTempFolder("_k"));
+  const std::string kpfName = sdkFileNamePart(kpfPath_);
+  std::vector<ArchiveMember> members;
   if (!(GetMessageFlags() & kKxError)) {
-    WriteKpf(kpfPath_);
-    if (!sdkFileExists(kpfPath_.c_str())) {
-      log(kKxError, "Could not open file '%s'", kpfPath_.c_str());
+    const std::string completed = kpcPath.find('.') == std::string::npos ? kpcPath + ".kpc" : kpcPath;
+    if (sdkSameFile(completed.c_str(), kpfPath_.c_str())) {
+      log(kKxError, "Could not create file '%s' (%s)", completed.c_str(), "it is the project file being packed");
+    } else if (work.path().empty()) {
+      log(kKxError, "Could not create temporary directory '%s'", work.path().c_str());
+    }
+  }
+  if (!(GetMessageFlags() & kKxError)) {
+    const std::string written = sdkJoinPath(work.path(), kpfName);
+    WriteKpf(written);
+    if (!sdkFileExists(written.c_str())) {
+      log(kKxError, "Could not open file '%s'", written.c_str());
     } else {
-      files.push_back(kpfPath_);
+      members.push_back({kxEntryNameFor(kKxScopeLocal, folderName_, projectName_, kpfName), written});
     }
   }
   if (!(GetMessageFlags() & kKxError)) {
@@ -317,7 +459,7 @@ int KxProject::CreateContainer(const std::string& kpcPath) {
         log(kKxError, "Could not open file '%s'", r->GetPath().c_str());
         break;
       }
-      files.push_back(r->GetPath());
+      members.push_back({kxEntryNameFor(r->GetScope(), folderName_, projectName_, r->GetName()), r->GetPath()});
     }
   }
   if (!(GetMessageFlags() & kKxError)) {
@@ -326,13 +468,7 @@ int KxProject::CreateContainer(const std::string& kpcPath) {
     } else {
       SetVolumeNaming(kpcPath);
       sdkMakeDirs(kpcPath.c_str());
-      // Entries are named relative to the files' common folder: short names
-      // (tar names are limited to 99 characters) that say nothing about the
-      // machine they were packed on.
-      std::string base = commonFolder(files);
-      if (!base.empty())
-        for (std::string& f : files) f = f.substr(base.size() + (sdkIsSeparator(f[base.size()]) ? 1 : 0));
-      archive_->Create(kpcPath, files, base);
+      archive_->Create(kpcPath, members);
       takeArchiveError();
     }
   }
@@ -352,22 +488,22 @@ void KxProject::SetVolumeNaming(const std::string& kpcPath) {
   archive_->SetVolumeNameParts(sdkDirPart(kpcPath), base, "\\", ".kpv");
 }
 
-std::string KxProject::extractByName(const std::string& container, const std::string& name,
-                                     const std::string& targetDir) {
-  if (kxIsZipFile(container)) {
-    archive_->ExtractNamed(container, name, targetDir);
-    takeArchiveError();
-    return archive_->GetErrorText();
-  }
-  // Tar entries keep the folders they were stored with: unpack everything
-  // privately and take the file of that name.
+std::string KxProject::extractResource(const std::string& container, int index, const std::string& targetDir) {
+  // Unpacked privately in full, so that the resource takes its own entry
+  // even where another entry carries the same file name.
   TempTree staging(kxMakeTempFolder("_x"));
   archive_->Extract(container, staging.path());
   if (takeArchiveError()) return archive_->GetErrorText();
-  std::map<std::string, std::string> unpacked = filesByName(staging.path());
-  auto found = unpacked.find(name);
-  const std::string target = sdkJoinPath(targetDir, name);
-  if (found == unpacked.end() || !sdkMakeDirs(target.c_str()) || !sdkMoveFile(found->second.c_str(), target.c_str())) {
+  const std::vector<ArchiveExtracted> entries = archive_->GetExtractedEntries();
+  int kpfIndex = -1;
+  const std::vector<int> match =
+      entriesOfResources(entries, kpfEntry_.empty() ? sdkFileNamePart(kpfPath_) : kpfEntry_, kpfIndex);
+  const KxResource& r = *resources_[static_cast<std::size_t>(index)];
+  const std::string target = kxJoinContained(targetDir, r.GetName());
+  const int found = match[static_cast<std::size_t>(index)];
+  std::vector<std::string> created;
+  if (found < 0 || target.empty() || !kxPrepareTarget(target, r.GetName(), created) ||
+      !sdkMoveFile(entries[static_cast<std::size_t>(found)].path.c_str(), target.c_str())) {
     const char* templ = "ERROR (Minizip): No .kpf file found in archive %s";
     std::string text = sdkFormat(templ, container.c_str());
     log_.AddVerbatim(text, templ);
@@ -384,13 +520,31 @@ int KxProject::ExtractEntry(const std::string& kpcPath, int entry) {
   TempTree work(kxMakeTempFolder("_x"));
   std::string container = readableContainer(path, work.path());
   if (container.empty()) return GetMessageFlags();
-  if (entry == 0) {
-    archive_->ClearFoundProjectEntry();
-    archive_->ExtractProjectFile(container, sdkDirPart(kpfPath_));
-    takeArchiveError();
-  } else {
-    const KxResource& r = *resources_[entry - 1];
-    extractByName(container, r.GetName(), sdkDirPart(ResolveInScope(r.GetScope(), r.GetName())));
+  // An entry goes only into a directory of the project, never into the
+  // current folder.
+  const KxResource* r = entry == 0 ? nullptr : resources_[entry - 1].get();
+  const std::string where = r ? ResolveInScope(r->GetScope(), r->GetName()) : kpfPath_;
+  if (where.empty())
+    return log(kKxError, "Could not create file '%s' (%s)", r ? r->GetName().c_str() : "", "no project directory");
+  if (r) {
+    // The scope's folder: the resolved path without the name, which may
+    // hold folder levels of its own.
+    std::string dir = where.substr(0, where.size() - r->GetName().size());
+    if (!dir.empty() && sdkIsSeparator(dir.back())) dir.pop_back();
+    extractResource(container, entry - 1, dir);
+    return GetMessageFlags();
+  }
+  const std::string unpacked = sdkJoinPath(work.path(), "kpf");
+  sdkMakeDir(unpacked.c_str());
+  const std::string kpf = unpackProjectFile(*archive_, container, unpacked).path;
+  if (!takeArchiveError() && kpf.empty())
+    log(kKxError, "Could not find a file with .kpf extension in archive '%s'", kpcPath.c_str());
+  if (!kpf.empty()) {
+    const std::string name = sdkFileNamePart(kpf);
+    std::vector<std::string> created;
+    const std::string target = kxJoinContained(sdkDirPart(where), name);
+    if (!kxPrepareTarget(target, name, created) || !sdkCopyFile(kpf.c_str(), target.c_str()))
+      log(kKxError, "Could not create file '%s' (%s)", target.c_str(), std::strerror(errno));
   }
   return GetMessageFlags();
 }
@@ -411,7 +565,7 @@ int kpsdkPeekProjectType(std::string& error, const std::string& kpfPath) {
   return kxParseProjectType(std::string_view(*text).substr(from, end - from));
 }
 
-int kpsdkPeekContainerProjectType(std::string& error, const std::string& kpcPath) {
+int kpsdkPeekContainerProjectType(std::string& error, const std::string& kpcPath, const KxProgressHook& progress) {
   error.clear();
   TempTree work(kxMakeTempFolder("_y"));
   if (work.path().empty()) {
@@ -420,22 +574,24 @@ int kpsdkPeekContainerProjectType(std::string& error, const std::string& kpcPath
   }
   std::string container = existingContainer(kpcPath);
   if (container.empty()) container = kpcPath;  // the archive reports it
-  if (kxIsVolumeFile(container) && !kxIsZipFile(container)) {
-    std::string joined = sdkJoinPath(work.path(), "volumes.tar");
-    KxVolumeError volumeError;
-    if (!kxJoinVolumeSet(container, joined, volumeError)) {
-      error = volumeError.text;
-      return -1;
-    }
-    container = joined;
+  KxVolumeError volumeError;
+  const KxJoinProgress joining = joinProgress(container, progress);
+  container = kxReadableContainer(container, work.path(), volumeError, nullptr, joining);
+  if (container.empty()) {
+    error = volumeError.text;
+    return -1;
   }
   const std::string target = sdkJoinPath(work.path(), "kpf");
   sdkMakeDir(target.c_str());
   ArchiveHandler handler(nullptr);
-  error = handler.ExtractProjectFile(container, target);
-  if (!error.empty()) return -1;
-  std::string kpf = handler.GetFoundProjectFile();
-  if (kpf.empty() || !sdkFileExists(kpf.c_str())) kpf = kxFindProjectFile(target);
+  if (progress)
+    handler.SetProgressHook([&progress](ArchiveHandler&, const char* status, long files, std::int64_t total,
+                                        long current, std::int64_t done, const char* file, std::int64_t size,
+                                        std::int64_t fileDone) {
+      return progress(status, files, total, current, done, file, size, fileDone);
+    });
+  std::string kpf = unpackProjectFile(handler, container, target).path;
+  error = handler.GetErrorText();
   if (kpf.empty()) return -1;
   return kpsdkPeekProjectType(error, kpf);
 }

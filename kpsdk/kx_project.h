@@ -38,6 +38,7 @@
 #include "kpsdk/kx_types.h"
 
 class ArchiveHandler;
+struct ArchiveExtracted;
 class KpfTokenStream;
 
 // Hooks of a project. The progress hook receives a status text (such as
@@ -84,8 +85,10 @@ void kpsdkSetSubstitutionHook(KpsdkSubstitutionHook hook);
 // error receives "Could not open file '%s'").
 int kpsdkPeekProjectType(std::string& error, const std::string& kpfPath);
 // The same for the project file inside a container; -1 on any failure with
-// the archive's error text in error.
-int kpsdkPeekContainerProjectType(std::string& error, const std::string& kpcPath);
+// the archive's error text in error. progress, when given, hears of the
+// work as a project's progress hook does, and may stop it.
+int kpsdkPeekContainerProjectType(std::string& error, const std::string& kpcPath,
+                                  const KxProgressHook& progress = {});
 
 class KxProject {
  public:
@@ -271,6 +274,10 @@ class KxProject {
 
   // --- Validation and state -----------------------------------------------
   int ValidateInformation(int checkVersion);
+  // Logs, as errors, what loading the resources would meet: a name listed
+  // twice (in any scope), a file that is missing, not a file or unreadable,
+  // one over maxSize bytes (0: no limit). Adds to the log; returns the flags.
+  int CheckResourceFiles(std::int64_t maxSize);
   // Empties the content; keeps what came from the stub file.
   void Reset();
   int IsPrintAndForget() const { return printAndForget_ ? 1 : 0; }
@@ -350,21 +357,41 @@ class KxProject {
   int indexOfResource(const KxResource* resource) const;
   void rebuildIndex() const;
   void dropFromOrderedLists(KxResource* resource);
-  void usePaths(const std::array<std::string, 3>& paths);
+  void usePaths(const std::array<std::string, 3>& paths, bool fromKpf);
   void readKpfTokens(const std::string& path, KpfTokenStream& tokens);
   void readResourceTag(KpfTokenStream& tokens);
   std::string collectElementText(KpfTokenStream& tokens, int closeKind);
   // Makes the container readable as one file: a volume set is joined into
   // workDir. Empty (with the error logged) on failure.
   std::string readableContainer(const std::string& kpcPath, const std::string& workDir);
-  void placeExtractedFiles(const std::string& stagingDir, const std::string& localDir);
-  // Extracts the file of that bare name into targetDir; returns the
-  // archive's error text.
-  std::string extractByName(const std::string& container, const std::string& name, const std::string& targetDir);
+  // For each resource, the index of the unpacked entry that holds its file
+  // (kxMatchEntries), or -1; kpfIndex is the project file's entry, named
+  // kpfEntry (or only by its file name).
+  std::vector<int> entriesOfResources(const std::vector<ArchiveExtracted>& entries, const std::string& kpfEntry,
+                                      int& kpfIndex) const;
+  // Moves every resource's own entry to its place (entries unpacked by the
+  // archive handler; kpfEntry is the project file's entry).
+  void placeExtractedFiles(const std::vector<ArchiveExtracted>& entries, const std::string& kpfEntry,
+                           const std::string& localDir);
+  // Extracts the file of resource index into targetDir; returns the error
+  // text (logged as well).
+  std::string extractResource(const std::string& container, int index, const std::string& targetDir);
+  // Copies (or moves) a file to target, which is a folder of the project
+  // joined with name, and records it for print-and-forget removal; logs
+  // "Could not create file" on failure.
+  bool placeFile(const std::string& from, const std::string& target, std::string_view name, bool move);
+  // Before a container's files are placed: the project must have a folder
+  // and project name, and its own project paths must not be in use.
+  int requireSafeInstall();
   // Asks the overwrite hook about an existing target; 2 answers this and
   // every later question of the operation.
   bool mayOverwrite(const std::string& target);
+  // Makes the private print-and-forget folder of this opening (see
+  // printAndForgetDir_); returns the flags.
+  int makePrintAndForgetFolder();
 
+  // The project file's entry name in the container it was opened from.
+  std::string kpfEntry_;
   std::string kpfPath_, kpfVersion_, copyright_, folderName_, projectName_, projectVersion_, projectTitle_,
       projectDescription_, author_, keywords_, generator_, creationDate_, currentDate_, currentUser_;
 
@@ -386,6 +413,12 @@ class KxProject {
   int optionA_ = 1;
   int optionB_ = 1;
   std::string printAndForgetPath_;
+  // The print-and-forget pattern of the current opening: a folder of its
+  // own below the print-and-forget root, with the usual levels below it
+  // ("kpcpfd/_pfXXXXXX/$$FOLDER./$$PROJECT./"). Two processes opening the
+  // same container at once thus never share a file, since each one
+  // removes what it placed. Empty outside a print-and-forget opening.
+  std::string printAndForgetDir_;
   KxMessageLog log_;
   std::string rawSetppath_;
   double number_ = 0;
@@ -410,6 +443,14 @@ class KxProject {
   KxVolumeHook volumeHook_;
   KxOverwriteHook overwriteHook_;
   bool overwriteAll_ = false;  // an overwrite answer of 2 in this operation
+  // What the last container opening placed: the files and the folders it
+  // made, so that print-and-forget removal deletes these and nothing else.
+  std::vector<std::string> placedFiles_;
+  std::vector<std::string> createdDirs_;
+  // The scope patterns came from a KPF file's project paths (mismatch
+  // action 2), not from the stub file. Kept, like the raw SETPPATH value,
+  // across Reset.
+  bool scopesFromKpf_ = false;
 };
 
 // A project loaded with its stub file, or null when the stub file does not

@@ -9,6 +9,7 @@
 #include "krmsdk/krm_eps.h"
 #include "krmsdk/krm_framing.h"
 #include "krmsdk/krm_lifetime.h"
+#include "krmsdk/krm_progress.h"
 #include "krmsdk/krm_project.h"
 #include "krmsdk/krm_stream.h"
 #include "krmsdk/krmsdk.h"
@@ -74,6 +75,7 @@ bool forEachBlock(KrmFileSource& source, const KrmRanges& ranges, Sink&& sink) {
       done += static_cast<std::int64_t>(take);
       if (block.size() == kStringBytes || done == total) {
         if (!sink(block.data(), block.size(), done == total)) return sinkOk = false;
+        krmProgressBytes(static_cast<std::int64_t>(block.size()));
         block.clear();
       }
     }
@@ -91,6 +93,7 @@ struct ContentScan {
 
 // The mark that ends a file read from the job text by MAKEVMFILE.
 constexpr std::string_view kEndMark = "%%EOD_TQF";
+constexpr const char* kVmFileClosing = "\n%%EOD_TQF TQFRESDEF\n";
 
 // Reads the content once; with stopAtBinary, the first non-text byte ends
 // the scan too (binary content goes encoded anyway).
@@ -122,6 +125,9 @@ class Definitions {
     path_ = r.GetPath();
     switch (form) {
       case Form::kForm:
+        // A form's content leaves the procedure that FBIND takes; an empty
+        // file leaves none, and goes as an empty in-memory file instead.
+        if (source.fileSize() == 0) return raw("(" + name + ") MAKEVMFILE\n", source, all, kVmFileClosing);
         return raw("(" + name + ")\n", source, all, "\nFBIND TQFRESDEF\n");
       case Form::kProcedure:
         return raw("(" + name + ") {\n", source, all, "\n} TQFRESDEF\n");
@@ -131,7 +137,7 @@ class Definitions {
         ContentScan scan = scanContent(source, all, false);
         if (!scan.readOk) return stream_.fail(kKrmLoadError, path_);
         if (scan.endMark) return encodedFile(name, source, all);
-        return raw("(" + name + ") MAKEVMFILE\n", source, all, "\n%%EOD_TQF TQFRESDEF\n");
+        return raw("(" + name + ") MAKEVMFILE\n", source, all, kVmFileClosing);
       }
       case Form::kEncoded:
         return strings(name, source, all);
@@ -149,7 +155,10 @@ class Definitions {
     if (stream_.write(opening) != kKrmOk) return stream_.result();
     bool writeFailed = false;
     bool done = source.forEachPiece(ranges, kCopyPiece, [&](const unsigned char* data, std::size_t n) {
-      if (stream_.write(std::string_view(reinterpret_cast<const char*>(data), n)) == kKrmOk) return true;
+      if (stream_.write(std::string_view(reinterpret_cast<const char*>(data), n)) == kKrmOk) {
+        krmProgressBytes(static_cast<std::int64_t>(n));
+        return true;
+      }
       writeFailed = true;
       return false;
     });
@@ -195,7 +204,7 @@ class Definitions {
     if (!scan.readOk) return stream_.fail(kKrmLoadError, path_);
     // Text holding the end mark goes encoded, as binary content does.
     if (scan.text && !scan.endMark)
-      return raw("(" + name + ")\nMAKEVMFILE\n", source, kept, "\n%%EOD_TQF TQFRESDEF\n");
+      return raw("(" + name + ")\nMAKEVMFILE\n", source, kept, kVmFileClosing);
     return encodedFile(name, source, kept);
   }
 
@@ -241,16 +250,20 @@ int krmIncludeResources(const char* function, KxProject& project, int flags, Krm
   (void)function;
   (void)outputPath;
   Definitions definitions(stream, flags & kKrmPpsHex);
+  const long count = project.GetResourceCount();
   for (int i = 0; i < project.GetResourceCount() && stream.ok(); ++i) {
+    if (!krmProgressWalk(i + 1, count)) break;
     const KxResource& r = *project.GetResource(i);
     if (krmFilterResource(r.GetType(), r.GetScope(), flags)) continue;
     const std::string& path = r.GetPath();
     if (path.empty() || !sdkFileExists(path.c_str()) || sdkIsDirectory(path.c_str()))
       return stream.fail(kKrmSourceMissing, path);
+    if (stream.refusesInput(path.c_str())) return stream.result();
     KrmFileSource source;
     if (!source.open(path.c_str())) return stream.fail(kKrmLoadError, path);
-    if (source.fileSize() < 1 || source.fileSize() > kKrmMaxEmbeddedFileSize)
-      return stream.fail(kKrmFileSize, path);
+    // An empty file is a file: it travels as an empty definition.
+    if (source.fileSize() > kKrmMaxEmbeddedFileSize) return stream.fail(kKrmFileSize, path);
+    krmProgressFile(KrmProgressStep::kWriting, r.GetName(), source.fileSize(), i + 1, count);
     definitions.write(r, formOf(r), source);
   }
   return stream.result();

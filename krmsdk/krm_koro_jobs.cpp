@@ -17,7 +17,7 @@
 
 namespace {
 
-// A version file larger than this is not a version file; it is skipped.
+// A version file larger than this is not a version file; it is refused.
 constexpr std::int64_t kMaxVersionFile = 64 * 1024;
 
 const char* orEmpty(const char* text) { return text ? text : ""; }
@@ -96,6 +96,13 @@ int krmInstallKORO(const krmIOS* ios, const krmVOS* vos) {
   const bool hex = flags & kKrmIosHex;
   const bool imaging = flags & kKrmIosImagingModule;
   const std::string options = krmTransferOptions(ios->krmIOSGetPrinterName(), status, true);
+  // The job is renamed over its output when complete: an output that is
+  // one of the folder's files the job reads would replace it.
+  if (!builtIn) {
+    for (const std::string& input :
+         {koroPath + "VER", krmLocalTqfdosFile(koroPath.c_str()), krmLocalStartupFile(koroPath.c_str())})
+      if (int rc = krmCheckOutputApart(kFunction, vos, input)) return rc;
+  }
 
   KrmStream stream(kFunction, vos->krmVOSGetOutputPath());
   if (stream.open() != kKrmOk) return stream.close();
@@ -117,9 +124,15 @@ int krmInstallKORO(const krmIOS* ios, const krmVOS* vos) {
   std::string startupFile;
   if (!builtIn) {
     std::string ver = koroPath + "VER";
-    std::int64_t size = sdkFileSize(ver.c_str());
-    if (sdkFileExists(ver.c_str()) && size > 0 && size <= kMaxVersionFile) {
-      if (auto text = sdkReadWholeFile(ver.c_str())) sendText(stream, *text, "tqf/VER", options, hex);
+    // A version file that exists is sent; an empty or oversized one is
+    // refused rather than left out without a word.
+    if (sdkFileExists(ver.c_str())) {
+      std::int64_t size = sdkFileSize(ver.c_str());
+      if (size < 1 || size > kMaxVersionFile) {
+        stream.fail(kKrmFileSize, ver);
+      } else if (auto text = sdkReadWholeFile(ver.c_str())) {
+        sendText(stream, *text, "tqf/VER", options, hex);
+      }
     }
     startupFile = krmLocalStartupFile(koroPath.c_str());
     krmGetCommandStrings(startupFile.c_str(), "run", 1, 1, operands);

@@ -6,6 +6,7 @@
 
 #include "base/sdk_fs.h"
 #include "krmsdk/krm_lifetime.h"
+#include "krmsdk/krm_progress.h"
 #include "krmsdk/krmsdk.h"
 
 std::string krmPartPath(const std::string& outputPath) {
@@ -54,6 +55,7 @@ int KrmStream::open() {
 
 int KrmStream::write(std::string_view piece) {
   if (result_ != kKrmOk) return result_;
+  if (krmProgressCancelled()) return fail(kKrmCancelled, outputPath_);
   if (!file_) return fail(kKrmWriteError, outputPath_);
   if (std::fwrite(piece.data(), 1, piece.size(), file_.get()) != piece.size() ||
       std::fflush(file_.get()) != 0)
@@ -62,12 +64,20 @@ int KrmStream::write(std::string_view piece) {
 }
 
 std::FILE* KrmStream::flushedFile() {
+  if (result_ == kKrmOk && krmProgressCancelled()) fail(kKrmCancelled, outputPath_);
   if (result_ != kKrmOk) return nullptr;
   if (!file_ || std::fflush(file_.get()) != 0) {
     fail(kKrmWriteError, outputPath_);
     return nullptr;
   }
   return file_.get();
+}
+
+bool KrmStream::refusesInput(const char* path) {
+  if (path == nullptr || !sdkSameFile(path, outputPath_.c_str())) return false;
+  keepOutput_ = true;
+  fail(kKrmBadParameter, "krmVOS.outputPath");
+  return true;
 }
 
 int KrmStream::fail(int code, std::string_view argument) {
@@ -81,6 +91,9 @@ int KrmStream::fail(int code, std::string_view argument) {
 int KrmStream::close() {
   if (closed_) return result_;
   closed_ = true;
+  // A job cancelled after its last write is still cancelled: its output
+  // goes like that of any failed job.
+  if (krmProgressCancelled()) fail(kKrmCancelled, outputPath_);
   if (file_) {
     if (std::fclose(file_.release()) != 0) fail(kKrmWriteError, outputPath_);
   }
@@ -94,7 +107,8 @@ int KrmStream::close() {
     // Only a regular file is ours to delete: an output that is a device
     // or a pipe (written directly) stays.
     std::error_code ec;
-    if (lock_.valid() && std::filesystem::is_regular_file(outputPath_, ec)) sdkDeleteFile(outputPath_.c_str());
+    if (lock_.valid() && !keepOutput_ && std::filesystem::is_regular_file(outputPath_, ec))
+      sdkDeleteFile(outputPath_.c_str());
     krmUnlockFile(lock_);
     return krmReportResult(function_, result_, argument_);
   }

@@ -39,7 +39,7 @@ std::unique_ptr<krmFOS> fontLoadRecord(const OpContext& ctx, const std::vector<s
 OpResult loadLegacyFiles(const OpContext& ctx, const std::vector<std::pair<std::string, std::string>>& rows) {
   if (rows.empty()) return {};
   return runJob(ctx, tr("[Load Legacy Files]"), [&](const char* jobPath) {
-    return krmCreateFileLoader(legacyLoadRecord(ctx, rows).get(), jobOutputRecord(jobPath).get());
+    return krmCreateFileLoader(legacyLoadRecord(ctx, rows).get(), jobOutputRecord(jobPath, ctx.progress).get());
   });
 }
 
@@ -53,7 +53,8 @@ OpResult removeLegacyFiles(const OpContext& ctx, const std::vector<std::string>&
 OpResult loadFonts(const OpContext& ctx, const std::vector<std::string>& fontFiles) {
   if (fontFiles.empty()) return {};
   return runJob(ctx, tr("[Load PS Fonts]"), [&](const char* jobPath) {
-    return krmCreatePSFontLoader(fontLoadRecord(ctx, fontFiles).get(), jobOutputRecord(jobPath).get());
+    return krmCreatePSFontLoader(fontLoadRecord(ctx, fontFiles).get(),
+                                 jobOutputRecord(jobPath, ctx.progress).get());
   });
 }
 
@@ -69,7 +70,10 @@ OpResult sendSubmissionFile(const OpContext& ctx, const std::string& path) {
     OpResult r;
     r.title = title;
     r.jobFile = ctx.jobOutputPath;
-    r.kind = sdkCopyFile(path.c_str(), ctx.jobOutputPath.c_str()) ? OpResult::Kind::Written : OpResult::Kind::Refused;
+    // Copying a file onto itself would empty it.
+    const bool copied = !sdkSameFile(path.c_str(), ctx.jobOutputPath.c_str()) &&
+                        sdkCopyFile(path.c_str(), ctx.jobOutputPath.c_str());
+    r.kind = copied ? OpResult::Kind::Written : OpResult::Kind::Refused;
     if (r.kind == OpResult::Kind::Refused) r.message = tr("Quaymaster cannot write to the file.") + "\n\n" + ctx.jobOutputPath;
     return r;
   }

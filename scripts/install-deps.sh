@@ -10,6 +10,7 @@ packages=(
   libcups2-dev cups cups-client cups-bsd cups-filters
   libwxgtk3.2-dev
   ghostscript fonts-urw-base35 xvfb poppler-utils
+  openbox x11-utils
   python3 zip unzip tar time groff-base
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine64 nsis dpkg-dev
