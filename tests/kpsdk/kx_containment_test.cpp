@@ -311,7 +311,7 @@ TEST_F(KxContainment, OfSeveralProjectFilesTheFirstOpensWithItsOwnResources) {
   const std::string firstKpf = kxtest::readFile(world_ / "src/a.kpf");
   int n = 0;
   for (const auto& layout : layouts) {
-    const std::string kpfName = fs::path(layout[0].first).filename();
+    const std::string kpfName = fs::path(layout[0].first).filename().string();
     for (const char* ext : {".kpc", ".tar"}) {
       const std::string c = world_ / ("src/two" + std::to_string(++n) + ext);
       packContainer(c, layout);
