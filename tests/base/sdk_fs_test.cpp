@@ -136,7 +136,9 @@ TEST(SdkFs, CommitReplacesTheFileAndSameFileSeesThroughSpellings) {
   EXPECT_EQ(sdkCommitFile((dir / "gone.tmp").c_str(), (dir / "user.kpf").c_str()), 0);
   EXPECT_EQ(sdkReadWholeFile((dir / "user.kpf").c_str()).value_or(""), "new");
 
+#ifndef _WIN32  // Windows folds "sub/.." away before it looks for "sub"
   EXPECT_EQ(sdkSameFile((dir / "user.kpf").c_str(), (dir / "./sub/../user.kpf").c_str()), 0);  // no "sub"
+#endif
   fs::create_directories(dir / "sub");
   EXPECT_EQ(sdkSameFile((dir / "user.kpf").c_str(), (dir / "./sub/../user.kpf").c_str()), 1);
   fs::create_hard_link(dir / "user.kpf", dir / "link.kpf");

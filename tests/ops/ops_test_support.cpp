@@ -27,7 +27,7 @@ void OpsFixture::SetUp() {
   dir_ = d.str();
   fs::create_directories(dir_ + "/tmp");
   qmtest::setEnv(qmtest::kTempVariable, (dir_ + "/tmp").c_str());
-  writeConfig("qmRootDir=" + dir_ + "\nuseBuiltin=1\nkoroStub=" + dir_ + "/stub.ps\n");
+  writeConfig("qmRootDir=" + dir_ + "\nuseBuiltin=1\nkoroStub=" + path("stub.ps") + "\n");
   ctx_.configFile = path("quaymaster.ini");
   ctx_.destination = "P1";
   ctx_.send = [this](const std::string& title, const std::string& file, const std::string& dest) {
