@@ -7,7 +7,8 @@
 #
 # The Wine prefix is $QM_WINEPREFIX, default ~/.cache/quaymaster-win/wine
 # (created at first use, about ten seconds); Wine's own messages are off,
-# and the Mono and Gecko installers it would offer are never asked for.
+# the Mono and Gecko installers it would offer are never asked for, and its
+# server stays up between programs.
 set -euo pipefail
 export WINEPREFIX="${QM_WINEPREFIX:-${QM_WIN_CACHE:-$HOME/.cache/quaymaster-win}/wine}"
 export WINEDEBUG="${WINEDEBUG:--all}"
@@ -28,4 +29,13 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     [ -f "$WINEPREFIX/system.reg" ] || "$wine" wineboot --init >/dev/null 2>&1 || true
   ) 9>"$WINEPREFIX.lock"
 fi
+# Wine's server stops three seconds after its last program; a program that
+# starts while it is stopping can fail at once (seen now and then in
+# parallel test runs). One that waits half a minute closes that gap.
+for server in wineserver /usr/lib/wine/wineserver; do
+  if command -v "$server" >/dev/null 2>&1; then
+    "$server" -p30 >/dev/null 2>&1 || true  # fails when one runs already
+    break
+  fi
+done
 exec "$wine" "$@"
