@@ -44,6 +44,6 @@ if [ -n "$help" ]; then
 fi
 cp README.md docs/*.md "$stage/docs/"
 version=$(sed -n 's/^project(Quaymaster VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-makensis -V2 -DSTAGE="$stage" -DOUTFILE="$dir/quaymaster-setup.exe" -DVERSION="$version" \
+makensis -V2 -DSTAGE="$stage" -DOUTFILE="$dir/quaymaster-setup.exe" -DVERSION="$version" -DAPPICON="$PWD/app/quaymaster.ico" \
   "${defines[@]}" packaging/windows/quaymaster.nsi
 echo "build-windows: $dir/quaymaster-setup.exe"

@@ -1,7 +1,7 @@
 ; The Windows installer, quaymaster-setup.exe (NSIS 3, 64-bit).
 ;
 ; Built by scripts/build-windows.sh from a staging folder:
-;   makensis -DSTAGE=<folder> -DOUTFILE=<setup.exe> -DVERSION=<x.y.z> [-DHAVE_APP] [-DHAVE_HELP] quaymaster.nsi
+;   makensis -DSTAGE=<folder> -DOUTFILE=<setup.exe> -DVERSION=<x.y.z> [-DHAVE_APP] [-DHAVE_HELP] [-DAPPICON=<.ico>] quaymaster.nsi
 ; STAGE holds quaymaster-cli.exe, quaymaster.exe (HAVE_APP), docs\ and
 ; docs\qmhelp.htb (HAVE_HELP).
 ;
@@ -29,6 +29,10 @@ SetCompressor /SOLID lzma
 !define CONFIG_SUBDIR "Norvane\KORO\QMAN"
 
 Name "${FULLNAME}"
+!ifdef APPICON
+  Icon "${APPICON}"
+  UninstallIcon "${APPICON}"
+!endif
 OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES64\${VENDOR}\${PRODUCT}"
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
