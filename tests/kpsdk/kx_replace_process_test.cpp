@@ -10,22 +10,8 @@
 #include "tests/common/child_process.h"
 
 using kxtest::TempDir;
-using kxtest::writeFile;
 
 namespace {
-
-// About 1.5 MB of KPF, so that a save takes a while.
-std::string bigKpf() {
-  std::string resources;
-  for (int i = 0; i < 20000; ++i)
-    resources += " <RESOURCE Name='form" + std::to_string(i) + ".frm' Type='frm' Scope='0'/>\n";
-  return "<?xml version='1.0'?>\n<KPF Version='2.0'>\n<INFORMATION>\n <COPYRIGHT>c</COPYRIGHT>\n"
-         " <FOLDER_NAME>F</FOLDER_NAME>\n <PROJECT_NAME>P</PROJECT_NAME>\n <PROJECT_VERSION>1</PROJECT_VERSION>\n"
-         " <PROJECT_TITLE>T</PROJECT_TITLE>\n <PROJECT_DESCRIPTION>D</PROJECT_DESCRIPTION>\n <AUTHOR>A</AUTHOR>\n"
-         " <KEYWORDS>K</KEYWORDS>\n <GENERATOR>G</GENERATOR>\n <CREATION_DATE>2024</CREATION_DATE>\n"
-         "</INFORMATION>\n<RESOURCES>\n" +
-         resources + "</RESOURCES>\n</KPF>\n";
-}
 
 // args: the folder of the stub file, the project to open, the file to
 // rewrite over and over with alternating titles.
@@ -45,17 +31,12 @@ const qmtest::Role rewriteProject("rewrite-project", [](const qmtest::RoleArgs& 
 
 TEST(KxReplaceProcesses, ProjectFileIsAlwaysWholeWhenTheWriterIsKilled) {
   TempDir dir;
-  writeFile(dir / "big.kpf", bigKpf());
-  auto p = kxtest::projectIn(dir.path());
-  ASSERT_EQ(p->OpenProject(dir / "big.kpf") & kKxError, 0) << p->GetMessages();
-  const std::string target = dir / "saved.kpf";
-  p->SetProjectTitle("first");
-  ASSERT_EQ(p->WriteKpf(dir / "first.kpf") & kKxError, 0) << p->GetMessages();
-  p->SetProjectTitle("second");
-  ASSERT_EQ(p->WriteKpf(dir / "second.kpf") & kKxError, 0);
-  const std::string first = kxtest::readFile(dir / "first.kpf");
-  const std::string second = kxtest::readFile(dir / "second.kpf");
-  ASSERT_EQ(p->WriteKpf(target) & kKxError, 0);
+  kxtest::BigProjectSaves saves;
+  ASSERT_NO_FATAL_FAILURE(kxtest::saveBigProject(dir, saves));
+  KxProject* p = saves.project.get();
+  const std::string& target = saves.target;
+  const std::string& first = saves.first;
+  const std::string& second = saves.second;
 
   for (int round = 0; round < 6; ++round) {
     auto writer = qmtest::Child::start("rewrite-project", {dir.path(), dir / "big.kpf", target});

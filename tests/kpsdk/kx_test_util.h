@@ -1,7 +1,10 @@
 // Helpers of the project SDK tests: temporary trees, files, stub files.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "base/sdk_fs.h"
@@ -98,6 +101,38 @@ inline std::unique_ptr<KxResource> resource(const std::string& name, const std::
   r->SetScope(scope);
   r->SetPath(path);
   return r;
+}
+
+// For the tests that kill a process saving a project: a project of about
+// 1.5 MB (so that a save takes a while) written to big.kpf and opened, its
+// two versions saved as first.kpf (title "first") and second.kpf, and the
+// second saved to saved.kpf, the file the killed saves go to.
+struct BigProjectSaves {
+  std::unique_ptr<KxProject> project;
+  std::string target, first, second;
+};
+inline void saveBigProject(const TempDir& dir, BigProjectSaves& out) {
+  std::string resources;
+  for (int i = 0; i < 20000; ++i)
+    resources += " <RESOURCE Name='form" + std::to_string(i) + ".frm' Type='frm' Scope='0'/>\n";
+  writeFile(dir / "big.kpf",
+            "<?xml version='1.0'?>\n<KPF Version='2.0'>\n<INFORMATION>\n <COPYRIGHT>c</COPYRIGHT>\n"
+            " <FOLDER_NAME>F</FOLDER_NAME>\n <PROJECT_NAME>P</PROJECT_NAME>\n <PROJECT_VERSION>1</PROJECT_VERSION>\n"
+            " <PROJECT_TITLE>T</PROJECT_TITLE>\n <PROJECT_DESCRIPTION>D</PROJECT_DESCRIPTION>\n <AUTHOR>A</AUTHOR>\n"
+            " <KEYWORDS>K</KEYWORDS>\n <GENERATOR>G</GENERATOR>\n <CREATION_DATE>2024</CREATION_DATE>\n"
+            "</INFORMATION>\n<RESOURCES>\n" +
+                resources + "</RESOURCES>\n</KPF>\n");
+  out.project = projectIn(dir.path());
+  KxProject& p = *out.project;
+  ASSERT_EQ(p.OpenProject(dir / "big.kpf") & kKxError, 0) << p.GetMessages();
+  out.target = dir / "saved.kpf";
+  p.SetProjectTitle("first");
+  ASSERT_EQ(p.WriteKpf(dir / "first.kpf") & kKxError, 0) << p.GetMessages();
+  p.SetProjectTitle("second");
+  ASSERT_EQ(p.WriteKpf(dir / "second.kpf") & kKxError, 0);
+  out.first = readFile(dir / "first.kpf");
+  out.second = readFile(dir / "second.kpf");
+  ASSERT_EQ(p.WriteKpf(out.target) & kKxError, 0);
 }
 
 }  // namespace kxtest
