@@ -2,8 +2,10 @@
 # Byte-identical jobs: every job the command line can write, written once by
 # the Linux build and once by the Windows build under Wine from the same
 # inputs, must be the same bytes apart from the date and time that a job
-# records (the "%%CreationDate:" line and the "/DATE (...) def" line, both
-# masked). A difference is a bug on one side.
+# records (the "%%CreationDate:" line, the "/DATE (...) def" line and the
+# "/DefinedDate [...]" parameter, all masked, also in the files a job
+# carries ASCII85-encoded, one file a line). A difference is a bug on one
+# side.
 #
 #   scripts/compare-windows-jobs.sh LINUX-CLI WINDOWS-CLI.exe
 #
@@ -71,7 +73,24 @@ run_side() {
 
 # The recorded date and time, and nothing else, are masked.
 masked() {
-  sed -e 's/^%%CreationDate: .*$/%%CreationDate: <masked>/' -e 's|/DATE ([^)]*) def|/DATE (<masked>) def|g' "$1"
+  python3 - "$1" <<'PY'
+import base64, re, sys
+
+def mask(text):
+    text = re.sub(rb"(?m)^%%CreationDate: .*$", b"%%CreationDate: <masked>", text)
+    text = re.sub(rb"/DATE \([^)]*\) def", b"/DATE (<masked>) def", text)
+    return re.sub(rb"/DefinedDate \[[^\]]*\]", b"/DefinedDate [<masked>]", text)
+
+for line in open(sys.argv[1], "rb").read().split(b"\n"):
+    if len(line) > 40 and re.fullmatch(rb"[!-uz]+(~>)?", line):
+        try:
+            inner = base64.a85decode(line.removesuffix(b"~>"))
+            if b"%%CreationDate: " in inner:
+                line = b"<ASCII85> " + mask(inner).replace(b"\n", b"\\n")
+        except ValueError:
+            pass
+    sys.stdout.buffer.write(mask(line) + b"\n")
+PY
 }
 
 failed=0
@@ -94,8 +113,8 @@ for entry in "${jobs[@]}"; do
 done
 
 # A container made on each side from the same project.
-(cd "$work" && "$linux_cli" container create "$kpf" out-linux/Invoice.kpc >/dev/null)
-(cd "$work" && "$wine_run" "$windows_cli" container create "$kpf" 'out-windows\Invoice.kpc' >/dev/null)
+(cd "$work" && "$linux_cli" container create "$kpf" out-linux/Invoice.kpc --config quaymaster.ini >/dev/null)
+(cd "$work" && "$wine_run" "$windows_cli" container create "$kpf" 'out-windows\Invoice.kpc' --config quaymaster.ini >/dev/null)
 if cmp -s "$work/out-linux/Invoice.kpc" "$work/out-windows/Invoice.kpc"; then
   echo "same container Invoice.kpc ($(stat -c %s "$work/out-linux/Invoice.kpc") bytes)"
 else

@@ -64,6 +64,13 @@ inline std::string native(std::string path) {
   return path;
 }
 
+// A path with "/" between folders, whichever separator the host uses.
+inline std::string slashed(std::string path) {
+  for (char& c : path)
+    if (c == '\\') c = '/';
+  return path;
+}
+
 // Sets (or, with nullptr, removes) a variable for a scope and restores it.
 class ScopedEnvVar {
  public:

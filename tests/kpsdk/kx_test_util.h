@@ -65,13 +65,8 @@ inline std::unique_ptr<KxProject> projectIn(const std::string& root) {
 inline std::string printAndForgetDir(const KxProject& p, const std::string& root) {
   const std::string dir = sdkDirPart(p.GetKpfPath());
   // Compared with "/" for either separator: Windows paths carry "\".
-  auto slashed = [](std::string s) {
-    for (char& c : s)
-      if (c == '\\') c = '/';
-    return s;
-  };
-  const std::string d = slashed(dir);
-  const std::string base = slashed(root) + "/kpcpfd/_pf";
+  const std::string d = qmtest::slashed(dir);
+  const std::string base = qmtest::slashed(root) + "/kpcpfd/_pf";
   const bool below = d.compare(0, base.size(), base) == 0 && d.find('/', base.size()) != std::string::npos &&
                      d.substr(d.find('/', base.size())) == "/" + p.GetFolderName() + "/" + p.GetProjectName();
   return below ? dir : std::string();

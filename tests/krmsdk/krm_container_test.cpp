@@ -105,7 +105,7 @@ TEST_F(KrmContainer, SubmissionFileChoice) {
   // Two submission files: the second one.
   ASSERT_EQ(container(), 1001);
   EXPECT_TRUE(output().ends_with("\nRSAVE\n%SECOND" + std::string(kTrailer)));
-  EXPECT_NE(output().find("%%Title: " + scopeDir(1, "F", "P") + "second.ps\n"), std::string::npos);
+  EXPECT_NE(output().find("%%Title: " + qmtest::slashed(scopeDir(1, "F", "P") + "second.ps") + "\n"), std::string::npos);
   // A named resource of type "sub" or "frm".
   pps_->krmPPSSetSubmissionFile("a.frm");
   ASSERT_EQ(container(), 1001);
@@ -141,7 +141,7 @@ TEST_F(KrmContainer, DeployingContainerWithPageRange) {
   pps_->headerComments().set("%%For: tests\n");
   ASSERT_EQ(container(), 1001) << krmGetLastMessage();
   const std::string job = output();
-  EXPECT_TRUE(job.starts_with("%!\n%%Title: " + submission() + "\n"));
+  EXPECT_TRUE(job.starts_with("%!\n%%Title: " + qmtest::slashed(submission()) + "\n"));
   EXPECT_TRUE(inOrder(job, {"%%For: tests\n%%KORO_DEPLOY_JOB_RESOURCES \"true\"\n%%EndComments\n\n", kSave,
                             "\n%%Start deploying resources.\n", std::string(krmPrologText()),
                             "\n\n0 (tqfc/F/P/a.frm) () false true load_file\n",
