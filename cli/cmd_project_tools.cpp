@@ -152,8 +152,9 @@ std::vector<Command> projectToolCommands() {
                     "create, extract or list a KPC container",
                     "create PROJECT.kpf OUT.kpc | extract CONTAINER.kpc [DIR] | list CONTAINER.kpc",
                     "create packs a project and its resources into a container (zip, or tar with\n"
-                    "--tar, split into volumes with --volume-size); extract unpacks every entry into\n"
-                    "DIR (default: the current folder); list shows the entries.",
+                    "--tar, split into volumes with --volume-size); extract unpacks every entry, in\n"
+                    "the folders it was stored with, into DIR (default: the current folder); list\n"
+                    "shows the entries.",
                     withConfig({{"tar", 0, "", "create a tar container instead of zip"},
                                 {"volume-size", 0, "N", "split into volumes of N x 10240 bytes (tar)"}}),
                     false,
