@@ -23,7 +23,10 @@ InstallPage::InstallPage(wxWindow* parent, PageHost& host) : OperationPage(paren
 
   body()->Add(autoStart_, 0, wxALL, gap);
   // Indented: it belongs to the box above.
-  body()->Add(installKeep_, 0, wxLEFT | wxRIGHT | wxBOTTOM, gap * 4);
+  auto* indented = new wxBoxSizer(wxHORIZONTAL);
+  indented->AddSpacer(gap * 3);
+  indented->Add(installKeep_);
+  body()->Add(indented, 0, wxLEFT | wxRIGHT | wxBOTTOM, gap);
   body()->Add(errorHandler_, 0, wxLEFT | wxRIGHT | wxBOTTOM, gap);
   body()->Add(install_, 0, wxALL, gap);
   body()->AddSpacer(FromDIP(16));

@@ -8,6 +8,7 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 
+#include "app/pages/fit_text.h"
 #include "app/pages/load_project_page.h"
 #include "app/pages/operation_runner.h"
 #include "app/pages/submission_field.h"
@@ -24,7 +25,7 @@ bool askPrintWholeDocument(wxWindow* parent) {
 
 SendContainerPage::SendContainerPage(wxWindow* parent, PageHost& host) : OperationPage(parent, host, 2) {
   wxWindow* in = box();
-  const int gap = FromDIP(6);
+  const int gap = FromDIP(4);  // a tall page: close together
   project_ = newProjectField(in, kIdContainerProjectPath);
   submission_ = new SubmissionField(in, _("Choose a submission file (or enter full path if using external sub)"));
   pageRange_ = new wxCheckBox(in, kIdPageRange, _("Specify page range."));
@@ -32,13 +33,13 @@ SendContainerPage::SendContainerPage(wxWindow* parent, PageHost& host) : Operati
   firstPage_ = new wxSpinCtrl(in, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize, spinStyle, 1, 99999, 1);
   lastPage_ = new wxSpinCtrl(in, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize, spinStyle, 1, 99999, 1);
   embed_ = new wxCheckBox(in, kIdEmbedTessel, _("Embed Tessel in the data stream."));
-  const wxString resourceItems[] = {
+  resourceLabels_ = {
       _("Are already stored on the printer"),
       _("Should be included in the data stream"),
       _("Should be included in the data stream and then also stored on the printer"),
   };
   resources_ = new wxRadioBox(in, kIdContainerResources, _("The project resources:"), wxDefaultPosition,
-                              wxDefaultSize, 3, resourceItems, 1, wxRA_SPECIFY_COLS);
+                              wxDefaultSize, 3, resourceLabels_.data(), 1, wxRA_SPECIFY_COLS);
   noFolderShared_ = new wxCheckBox(in, wxID_ANY, _("Do not include folder-shared resources."));
   noGlobalShared_ = new wxCheckBox(in, wxID_ANY, _("Do not include global-shared resources."));
   noOverwrite_ = new wxCheckBox(in, wxID_ANY, _("Do not overwrite existing resources on the printer."));
@@ -48,13 +49,16 @@ SendContainerPage::SendContainerPage(wxWindow* parent, PageHost& host) : Operati
                                                       noOverwrite_, keep_})
     w->Disable();
 
+  // The spin controls below their box: beside it they would not fit a
+  // narrow page.
   auto* range = new wxBoxSizer(wxHORIZONTAL);
-  range->Add(pageRange_, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, gap * 2);
+  range->AddSpacer(gap * 3);
   range->Add(firstPage_, 0, wxALIGN_CENTER_VERTICAL);
   range->Add(new wxStaticText(in, wxID_ANY, "-"), 0, wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT, gap);
   range->Add(lastPage_, 0, wxALIGN_CENTER_VERTICAL);
   body()->Add(project_, 0, wxEXPAND | wxALL, gap);
   body()->Add(submission_, 0, wxEXPAND | wxALL, gap);
+  body()->Add(pageRange_, 0, wxLEFT | wxRIGHT | wxTOP, gap);
   body()->Add(range, 0, wxALL, gap);
   body()->Add(embed_, 0, wxALL, gap);
   body()->Add(resources_, 0, wxEXPAND | wxALL, gap);
@@ -71,6 +75,26 @@ SendContainerPage::SendContainerPage(wxWindow* parent, PageHost& host) : Operati
   embed_->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { updateKeepBox(); });
   resources_->Bind(wxEVT_RADIOBOX, [this](wxCommandEvent&) { onResourceChoice(); });
   send_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { send(); });
+  Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+    event.Skip();
+    fitLongLabels();
+  });
+}
+
+void SendContainerPage::fitLongLabels() {
+  // The radio button itself and the box's borders take some of the width.
+  const int width = box()->GetClientSize().x - FromDIP(60);
+  bool changed = false;
+  for (unsigned i = 0; i < resources_->GetCount(); ++i) {
+    const wxString wanted = breakToFit(resourceLabels_[i], *resources_, width);
+    if (resources_->GetString(i) == wanted) continue;
+    resources_->SetString(i, wanted);
+    changed = true;
+  }
+  changed = submission_->fitPrompt(box()->GetClientSize().x - FromDIP(24)) || changed;
+  if (!changed) return;
+  resources_->InvalidateBestSize();
+  CallAfter([this] { Layout(); });
 }
 
 void SendContainerPage::disableActions() { send_->Disable(); }

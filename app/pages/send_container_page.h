@@ -6,6 +6,8 @@
 // (print the whole document, or stop).
 #pragma once
 
+#include <array>
+
 #include "app/pages/operation_page.h"
 #include "ops/operations.h"
 
@@ -42,6 +44,7 @@ class SendContainerPage : public OperationPage {
  private:
   void onResourceChoice();
   void updateKeepBox();
+  void fitLongLabels();
 
   PathField* project_ = nullptr;
   SubmissionField* submission_ = nullptr;
@@ -55,6 +58,7 @@ class SendContainerPage : public OperationPage {
   wxCheckBox* noOverwrite_ = nullptr;
   wxCheckBox* keep_ = nullptr;
   wxButton* send_ = nullptr;
+  std::array<wxString, 3> resourceLabels_;
 };
 
 // The question asked when the page range is refused: true to print the

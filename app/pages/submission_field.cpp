@@ -7,6 +7,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "app/pages/fit_text.h"
 #include "app/remembered_choosers.h"
 #include "app/window_ids.h"
 #include "delivery/app_config.h"
@@ -17,7 +18,8 @@ wxString submissionFileFilter() {
       "(*.ps)|*.ps|Submission File (*.sub)|*.sub");
 }
 
-SubmissionField::SubmissionField(wxWindow* parent, const wxString& prompt) : wxPanel(parent, wxID_ANY) {
+SubmissionField::SubmissionField(wxWindow* parent, const wxString& prompt)
+    : wxPanel(parent, wxID_ANY), promptText_(prompt) {
   const int gap = FromDIP(4);
   choice_ = new wxChoice(this, wxID_ANY);
   path_ = new wxTextCtrl(this, kIdPathText);
@@ -29,7 +31,8 @@ SubmissionField::SubmissionField(wxWindow* parent, const wxString& prompt) : wxP
   row->Add(path_, 4, wxALIGN_CENTER_VERTICAL | wxRIGHT, gap);
   row->Add(browse_, 0, wxALIGN_CENTER_VERTICAL);
   auto* column = new wxBoxSizer(wxVERTICAL);
-  column->Add(new wxStaticText(this, wxID_ANY, prompt), 0, wxBOTTOM, FromDIP(3));
+  prompt_ = new wxStaticText(this, wxID_ANY, prompt);
+  column->Add(prompt_, 0, wxBOTTOM, FromDIP(3));
   column->Add(row, 0, wxEXPAND);
   column->Add(external_, 0, wxTOP, gap);
   SetSizer(column);
@@ -58,6 +61,15 @@ void SubmissionField::updateEnabling() {
   path_->Enable(external());
   browse_->Enable(external());
   choice_->Enable(!external());
+}
+
+bool SubmissionField::fitPrompt(int width) {
+  const wxString wanted = breakToFit(promptText_, *prompt_, width);
+  if (prompt_->GetLabel() == wanted) return false;
+  prompt_->SetLabel(wanted);
+  prompt_->InvalidateBestSize();
+  InvalidateBestSize();
+  return true;
 }
 
 void SubmissionField::browse() {

@@ -12,6 +12,7 @@
 class wxButton;
 class wxCheckBox;
 class wxChoice;
+class wxStaticText;
 class wxTextCtrl;
 
 class SubmissionField : public wxPanel {
@@ -30,10 +31,14 @@ class SubmissionField : public wxPanel {
   wxCheckBox* externalBox() const { return external_; }
 
   void browse();
+  // Breaks the prompt into lines that fit the width; true when it changed.
+  bool fitPrompt(int width);
 
  private:
   void updateEnabling();
 
+  wxStaticText* prompt_ = nullptr;
+  wxString promptText_;
   wxChoice* choice_ = nullptr;
   wxTextCtrl* path_ = nullptr;
   wxButton* browse_ = nullptr;
