@@ -60,7 +60,7 @@ wxBitmapBundle artBundle(Art art, const wxSize& size) {
 wxIconBundle programIcons() {
   const wxBitmapBundle bundle = artBundle(Art::App);
   wxIconBundle icons;
-  for (int side : {16, 24, 32, 48, 64, 128, 256}) {
+  for (int side : {16, 24, 32, 48, 64}) {
     wxIcon icon;
     icon.CopyFromBitmap(bundle.GetBitmap(wxSize(side, side)));
     icons.AddIcon(icon);

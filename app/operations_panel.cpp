@@ -1,7 +1,7 @@
 #include "app/operations_panel.h"
 
 #include <wx/checkbox.h>
-#include <wx/choice.h>
+#include <wx/odcombo.h>
 #include <wx/frame.h>
 #include <wx/imaglist.h>
 #include <wx/listctrl.h>
@@ -36,7 +36,8 @@ OperationsPanel::OperationsPanel(wxFrame* frame) : wxPanel(frame, wxID_ANY), fra
   list_->SetMinSize(wxSize(std::max(FromDIP(100), widest + FromDIP(16)), -1));
 
   // 2, 3. Destinations, selected as last time.
-  destination_ = new wxChoice(this, kIdDestination);
+  destination_ = new wxOwnerDrawnComboBox(this, kIdDestination, wxString(), wxDefaultPosition, wxDefaultSize, 0,
+                                          nullptr, wxCB_READONLY);
   fillDestinations();
   const MainWindowSettings settings = readMainWindowSettings();
   const wxString last = toWx(settings.lastPrinter);
@@ -82,6 +83,7 @@ OperationsPanel::OperationsPanel(wxFrame* frame) : wxPanel(frame, wxID_ANY), fra
   });
   list_->SetItemState(0, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
                       wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+  list_->SetFocus();
 }
 
 void OperationsPanel::fillDestinations() {
@@ -133,7 +135,10 @@ void OperationsPanel::updateColumnWidths() {
   for (OperationPage* page : pages_) page->updateColumnWidths();
 }
 
-wxString OperationsPanel::destinationText() const { return destination_->GetStringSelection(); }
+wxString OperationsPanel::destinationText() const {
+  const int selection = destination_->GetSelection();
+  return selection == wxNOT_FOUND ? wxString() : destination_->GetString(static_cast<unsigned>(selection));
+}
 
 bool OperationsPanel::statusPageTicked() const { return statusPage_->GetValue(); }
 

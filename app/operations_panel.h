@@ -15,7 +15,7 @@
 #include "app/pages/page_catalogue.h"
 
 class wxCheckBox;
-class wxChoice;
+class wxOwnerDrawnComboBox;
 class wxFrame;
 class wxListCtrl;
 class wxListEvent;
@@ -42,7 +42,9 @@ class OperationsPanel : public wxPanel, public PageHost {
   bool noPrinters() const { return noPrinters_; }
 
   wxListCtrl* operationList() const { return list_; }
-  wxChoice* destinationChoice() const { return destination_; }
+  // A read-only combo box drawn by the toolkit's generic code: the native
+  // choice control takes seconds to build and show with a thousand entries.
+  wxOwnerDrawnComboBox* destinationChoice() const { return destination_; }
   wxCheckBox* statusPageBox() const { return statusPage_; }
   OperationPage* page(int index) const { return pages_.at(static_cast<std::size_t>(index)); }
 
@@ -53,7 +55,7 @@ class OperationsPanel : public wxPanel, public PageHost {
 
   wxFrame* frame_;
   wxListCtrl* list_ = nullptr;
-  wxChoice* destination_ = nullptr;
+  wxOwnerDrawnComboBox* destination_ = nullptr;
   wxCheckBox* statusPage_ = nullptr;
   wxSizer* right_ = nullptr;
   std::array<OperationPage*, kPageCount> pages_{};

@@ -49,6 +49,16 @@ MessageAnswer cautiousAnswer(MessageButtons buttons) {
   return MessageAnswer::Ok;
 }
 
+ShownPrompt prompt(ShownPrompt::Kind kind, const wxString& caption, const wxString& text,
+                   const wxString& filter = wxString()) {
+  ShownPrompt p;
+  p.kind = kind;
+  p.caption = caption;
+  p.text = text;
+  p.filter = filter;
+  return p;
+}
+
 template <typename T>
 T takeFront(std::deque<T>& queue, T fallback) {
   if (queue.empty()) return fallback;
@@ -94,13 +104,10 @@ MessageAnswer showMessage(wxWindow* parent, const wxString& text, MessageIcon ic
                           const wxString& caption) {
   const wxString title = caption.empty() ? shortName() : caption;
   if (ScriptedUser* script = ScriptedUser::active()) {
-    ShownPrompt prompt;
-    prompt.kind = ShownPrompt::Kind::Message;
-    prompt.caption = title;
-    prompt.text = text;
-    prompt.icon = icon;
-    prompt.buttons = buttons;
-    return script->nextMessage(prompt);
+    ShownPrompt shown = prompt(ShownPrompt::Kind::Message, title, text);
+    shown.icon = icon;
+    shown.buttons = buttons;
+    return script->nextMessage(shown);
   }
   wxMessageDialog dialog(parent, text, title, buttonStyle(buttons) | iconStyle(icon) | wxCENTRE);
   switch (dialog.ShowModal()) {
@@ -118,26 +125,16 @@ MessageAnswer showMessage(wxWindow* parent, const wxString& text, MessageIcon ic
 
 std::optional<wxString> askText(wxWindow* parent, const wxString& message, const wxString& caption,
                                 const wxString& initial) {
-  if (ScriptedUser* script = ScriptedUser::active()) {
-    ShownPrompt prompt;
-    prompt.kind = ShownPrompt::Kind::Text;
-    prompt.caption = caption;
-    prompt.text = message;
-    return script->nextText(prompt);
-  }
+  if (ScriptedUser* script = ScriptedUser::active())
+    return script->nextText(prompt(ShownPrompt::Kind::Text, caption, message));
   wxTextEntryDialog dialog(parent, message, caption, initial, wxOK | wxCANCEL | wxCENTRE);
   if (dialog.ShowModal() != wxID_OK) return std::nullopt;
   return dialog.GetValue();
 }
 
 std::optional<wxString> chooseFolder(wxWindow* parent, const wxString& title, const wxString& startFolder) {
-  if (ScriptedUser* script = ScriptedUser::active()) {
-    ShownPrompt prompt;
-    prompt.kind = ShownPrompt::Kind::Folder;
-    prompt.caption = title;
-    prompt.text = startFolder;
-    return script->nextChooser(prompt);
-  }
+  if (ScriptedUser* script = ScriptedUser::active())
+    return script->nextChooser(prompt(ShownPrompt::Kind::Folder, title, startFolder));
   wxDirDialog dialog(parent, title, startFolder, wxDD_DEFAULT_STYLE);
   if (dialog.ShowModal() != wxID_OK) return std::nullopt;
   return dialog.GetPath();
@@ -145,14 +142,8 @@ std::optional<wxString> chooseFolder(wxWindow* parent, const wxString& title, co
 
 std::optional<wxString> chooseFile(wxWindow* parent, const wxString& title, const wxString& startFolder,
                                    const wxString& filter) {
-  if (ScriptedUser* script = ScriptedUser::active()) {
-    ShownPrompt prompt;
-    prompt.kind = ShownPrompt::Kind::File;
-    prompt.caption = title;
-    prompt.text = startFolder;
-    prompt.filter = filter;
-    return script->nextChooser(prompt);
-  }
+  if (ScriptedUser* script = ScriptedUser::active())
+    return script->nextChooser(prompt(ShownPrompt::Kind::File, title, startFolder, filter));
   wxFileDialog dialog(parent, title, startFolder, wxString(), filter, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
   if (dialog.ShowModal() != wxID_OK) return std::nullopt;
   return dialog.GetPath();
@@ -160,14 +151,8 @@ std::optional<wxString> chooseFile(wxWindow* parent, const wxString& title, cons
 
 std::optional<ChosenFiles> chooseFiles(wxWindow* parent, const wxString& title, const wxString& startFolder,
                                        const wxString& filter) {
-  if (ScriptedUser* script = ScriptedUser::active()) {
-    ShownPrompt prompt;
-    prompt.kind = ShownPrompt::Kind::Files;
-    prompt.caption = title;
-    prompt.text = startFolder;
-    prompt.filter = filter;
-    return script->nextFiles(prompt);
-  }
+  if (ScriptedUser* script = ScriptedUser::active())
+    return script->nextFiles(prompt(ShownPrompt::Kind::Files, title, startFolder, filter));
   wxFileDialog dialog(parent, title, startFolder, wxString(), filter,
                       wxFD_OPEN | wxFD_FILE_MUST_EXIST | wxFD_MULTIPLE);
   if (dialog.ShowModal() != wxID_OK) return std::nullopt;

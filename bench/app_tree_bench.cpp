@@ -6,7 +6,7 @@
 // after round; the best round of each is printed with their ratio.
 //
 // usage: app_tree_bench <dir> <count> [rounds]
-// Needs a display (bench/run_app.sh starts a private one).
+// Needs a display (bench/run_app_tree.sh starts a private one).
 #include <wx/app.h>
 #include <wx/frame.h>
 

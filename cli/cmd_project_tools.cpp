@@ -8,12 +8,43 @@
 #include "base/sdk_fs.h"
 #include "cli/cli_command.h"
 #include "kpsdk/kx_project.h"
+#include "kpsdk/kx_tree.h"
+#include "kpsdk/kx_volumes.h"
 #include "krmsdk/krm_koro_texts.h"
+#include "krmsdk/krm_lifetime.h"
 
 namespace {
 const char* kScopeNames[] = {"local", "folder-shared", "global-shared"};
 
-bool isContainerPath(const std::string& path) { return !path.empty() && path.back() == 'c'; }
+bool isContainerPath(const std::string& path) { return kxIsContainerPath(path) != 0; }
+
+// A volume size: a whole number of records from 1 up; false otherwise.
+bool parseVolumeSize(const std::string& text, int& records) {
+  if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  long long n = std::stoll(text);
+  if (n < 1 || n > 2147483647) return false;
+  records = static_cast<int>(n);
+  return true;
+}
+
+// The container as one readable file (a volume set joined into a private
+// folder that goes with this object).
+class ReadableContainer {
+ public:
+  explicit ReadableContainer(const std::string& path) : work_(kxIsVolumeFile(path) ? kxMakeTempFolder("_v") : "") {
+    KxVolumeError error;
+    path_ = kxReadableContainer(path, work_, error);
+    error_ = error.text;
+  }
+  ~ReadableContainer() { kxRemoveTree(work_); }
+  ReadableContainer(const ReadableContainer&) = delete;
+  ReadableContainer& operator=(const ReadableContainer&) = delete;
+  const std::string& path() const { return path_; }
+  const std::string& error() const { return error_; }
+
+ private:
+  std::string work_, path_, error_;
+};
 
 // The stub or start-up file that tells a project where its scopes live.
 std::string stubFor(const ParsedArgs& a, const OpContext& ctx) {
@@ -53,6 +84,8 @@ int projectTool(const ParsedArgs& a, OpContext& ctx) {
   auto project = newProject(a, ctx);
   if (!project) return kExitFailed;
   int flags = openProject(*project, pos[1]);
+  // check reports what loading the project would meet.
+  if (pos[0] == "check" && !(flags & kKxError)) flags = project->CheckResourceFiles(kKrmMaxEmbeddedFileSize);
   bool failed = (flags & kKxError) != 0;
   if (pos[0] == "info" && !failed) {
     std::cout << "Project:   " << project->GetFolderName() << "/" << project->GetProjectName() << "\n"
@@ -80,8 +113,9 @@ int containerTool(const ParsedArgs& a, OpContext& ctx) {
   const auto& pos = a.positionals();
   if (pos.empty()) return kExitUsage;
   if (pos[0] == "list" && pos.size() == 2) {
+    ReadableContainer container(pos[1]);
     std::vector<ContainerEntry> entries;
-    std::string error = ListContainerEntries(pos[1], entries);
+    std::string error = container.path().empty() ? container.error() : ListContainerEntries(container.path(), entries);
     if (!error.empty()) {
       sayError(error);
       return kExitFailed;
@@ -98,7 +132,8 @@ int containerTool(const ParsedArgs& a, OpContext& ctx) {
       });
     }
     std::string target = pos.size() == 3 ? pos[2] : ".";
-    std::string error = handler.Extract(pos[1], target);
+    ReadableContainer container(pos[1]);
+    std::string error = container.path().empty() ? container.error() : handler.Extract(container.path(), target);
     if (stderrIsTerminal()) std::cerr << "\n";
     if (!error.empty()) {
       sayError(error);
@@ -107,6 +142,11 @@ int containerTool(const ParsedArgs& a, OpContext& ctx) {
     return kExitOk;
   }
   if (pos[0] == "create" && pos.size() == 3) {
+    int volumeSize = 0;
+    if (a.has("volume-size") && !parseVolumeSize(a.value("volume-size"), volumeSize)) {
+      sayError("--volume-size takes a whole number of 10240-byte records, from 1 to 2147483647");
+      return kExitUsage;
+    }
     auto project = newProject(a, ctx);
     if (!project) return kExitFailed;
     if (project->OpenProject(pos[1]) & kKxError) {
@@ -114,7 +154,7 @@ int containerTool(const ParsedArgs& a, OpContext& ctx) {
       return kExitFailed;
     }
     if (a.has("tar") || a.has("volume-size")) project->SetArchiveFormat(kArchiveFormatTar);
-    if (a.has("volume-size")) project->SetArchiveVolumeSize(std::stoi(a.value("volume-size")));
+    if (volumeSize > 0) project->SetArchiveVolumeSize(volumeSize);
     if (auto hook = terminalProgress()) project->SetProjectProgressHook(hook);
     int flags = project->CreateContainer(pos[2]);
     if (stderrIsTerminal()) std::cerr << "\n";
@@ -122,10 +162,18 @@ int containerTool(const ParsedArgs& a, OpContext& ctx) {
       sayError(project->GetMessages());
       return kExitFailed;
     }
-    long volumes = project->GetVolumeCount();
-    std::cout << "Container written: " << pos[2];
-    if (volumes > 1) std::cout << " (" << volumes << " volumes)";
-    std::cout << "\n";
+    if (volumeSize == 0) {
+      std::cout << "Container written: " << pos[2] << "\n";
+      return kExitOk;
+    }
+    // A split container is its volume files; the name given is not written.
+    const long volumes = project->GetVolumeCount();
+    std::cout << "Container written in " << volumes << (volumes == 1 ? " volume:" : " volumes:") << "\n";
+    ArchiveHandler& handler = project->GetArchiveHandler();
+    for (long i = 0; i < volumes; ++i) {
+      handler.FormatVolumeNames(i);
+      std::cout << "  " << handler.GetVolumePath() << "\n";
+    }
     return kExitOk;
   }
   return kExitUsage;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/sdk_fs.h"
+#include "kpsdk/kx_tree.h"
 
 namespace {
 
@@ -45,6 +46,22 @@ int fail(KxVolumeError& error, const char* format, const std::string& a, const s
 }  // namespace
 
 int kxIsVolumeFile(std::string_view path) { return endsWithKpv(sdkFileNamePart(path)) ? 1 : 0; }
+
+int kxIsContainerPath(std::string_view path) {
+  if (path.empty()) return 0;
+  return path.back() == 'c' || kxIsVolumeFile(path) ? 1 : 0;
+}
+
+std::string kxReadableContainer(const std::string& path, const std::string& workDir, KxVolumeError& error,
+                                const std::atomic<bool>* cancelled) {
+  if (!kxIsVolumeFile(path) || kxIsZipFile(path)) return path;
+  if (workDir.empty()) {
+    fail(error, "Error writing archive volume '%s' - reason '%s'", "volumes.tar", "no temporary folder");
+    return std::string();
+  }
+  std::string joined = sdkJoinPath(workDir, "volumes.tar");
+  return kxJoinVolumeSet(path, joined, error, cancelled) ? joined : std::string();
+}
 
 int kxParseVolumeName(std::string_view fileName, std::string& base, long& index, long& count) {
   if (!endsWithKpv(fileName)) return 0;

@@ -20,6 +20,9 @@ struct KxVolumeError {
 
 // 1 when the file name ends in ".kpv" (any case): the path names a volume.
 int kxIsVolumeFile(std::string_view path);
+// 1 when the path names a container rather than a project file: its name
+// ends in a lower-case "c" (".kpc") or it names a volume (".kpv", any case).
+int kxIsContainerPath(std::string_view path);
 // Splits "<base>_<index>_<count>.kpv"; 0 when the name is malformed
 // (missing numbers, index 0 or above count).
 int kxParseVolumeName(std::string_view fileName, std::string& base, long& index, long& count);
@@ -30,3 +33,7 @@ int kxParseVolumeName(std::string_view fileName, std::string& base, long& index,
 // be written, or cancellation.
 int kxJoinVolumeSet(const std::string& volumePath, const std::string& outPath, KxVolumeError& error,
                     const std::atomic<bool>* cancelled = nullptr);
+// The container to read for path: path itself, or, for a volume of a tar
+// set, the whole set joined into workDir. Empty on failure (error says why).
+std::string kxReadableContainer(const std::string& path, const std::string& workDir, KxVolumeError& error,
+                                const std::atomic<bool>* cancelled = nullptr);

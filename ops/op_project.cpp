@@ -1,6 +1,7 @@
 // Load Project Resources page, and the project listing that both project
 // pages read.
 #include "base/sdk_fs.h"
+#include "kpsdk/kx_volumes.h"
 #include "krmsdk/krmsdk.h"
 #include "ops/op_records.h"
 #include "ops/result_message.h"
@@ -16,7 +17,7 @@ void chooseInterpreter(krmPPS& pps, const InterpreterChoice& ic) {
 }
 
 void chooseProjectKind(krmPPS& pps, const std::string& projectPath) {
-  if (!projectPath.empty() && projectPath.back() == 'c') {
+  if (kxIsContainerPath(projectPath)) {
     pps.krmPPSSetContainerFile(projectPath.c_str());
     pps.krmPPSSetProcessingMode(2003);
   } else {

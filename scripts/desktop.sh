@@ -15,30 +15,9 @@ sim="$repo/$build/tools/qm-printer-sim"
 [ -x "$app" ] && [ -x "$sim" ] || { echo "desktop: build first (scripts/build.sh $build)" >&2; exit 1; }
 
 work=$(mktemp -d /tmp/quaymaster-desktop.XXXXXX)
-chmod 0755 "$work"
-eval "$(tools/cups/qm-private-cups.sh start "$work/cups" --demo --sim "$sim")"
-trap 'tools/cups/qm-private-cups.sh stop "$QM_CUPS_DIR" >/dev/null 2>&1 || true' EXIT
-
-# The configuration an installer would create. The root folder is the build
-# folder, whose docs/ holds the help book.
-export QUAYMASTER_CONFIG_DIR="$work/config"
-tree="$work/projects"
-cp -r "$repo/tests/data/sample-project" "$tree"
-stub="$work/tessel/tqfstub.ps"
-mkdir -p "$work/tessel"
-cat >"$stub" <<STUB
-%!PS
-% Tessel stub file: where project resources live on this computer
-TQFdict begin
-[ ($work/kpcpfd/\$\$FOLDER./\$\$PROJECT./)
-  ($tree/tqfc/\$\$FOLDER./\$\$PROJECT./)
-  ($tree/tqfc/\$\$FOLDER./fshared/)
-  ($tree/tqfc/gshared/)
-] SETPPATH
-end
-STUB
-scripts/install-config.sh --dir "$QUAYMASTER_CONFIG_DIR" --root "$repo/$build" \
-  --builtin "$stub" --lustrine --group Floor_2=Tessel_1,Tessel_2 >/dev/null
+# The root folder is the build folder, whose docs/ holds the help book.
+. scripts/private-setup.sh
+private_setup "$work" "$sim" "$repo/$build"
 
 echo "desktop: printers Tessel_1, Tessel_2 (group Floor_2) and Raw_Capture; sample project in $tree/tqfc/Demo/Invoice"
 status=0

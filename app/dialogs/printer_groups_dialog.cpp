@@ -72,7 +72,7 @@ PrinterGroupsDialog::PrinterGroupsDialog(wxWindow* parent)
   if (groups_->IsEmpty()) {
     enableMembers(false);
   } else {
-    switchGroup(groups_->GetString(0));
+    SwitchGroup(groups_->GetString(0));
   }
   long width = 0;
   long height = 0;
@@ -83,12 +83,12 @@ PrinterGroupsDialog::PrinterGroupsDialog(wxWindow* parent)
 
   add_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { addGroup(); });
   delete_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { deleteGroup(); });
-  groups_->Bind(wxEVT_CHOICE, [this](wxCommandEvent& event) { switchGroup(event.GetString()); });
+  groups_->Bind(wxEVT_CHOICE, [this](wxCommandEvent& event) { SwitchGroup(event.GetString()); });
   printers_->Bind(wxEVT_CHECKLISTBOX, [this](wxCommandEvent&) { enableApplyWhenGrouped(); });
-  checkAll_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { setAllChecks(true); });
-  uncheckAll_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { setAllChecks(false); });
+  checkAll_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { SetAllChecks(true); });
+  uncheckAll_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { SetAllChecks(false); });
   apply_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
-    saveCurrentGroup();
+    SaveCurrentGroup();
     apply_->Disable();
   });
   ok->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { confirm(); });
@@ -111,7 +111,7 @@ void PrinterGroupsDialog::enableApplyWhenGrouped() {
   if (!groups_->IsEmpty()) apply_->Enable();
 }
 
-void PrinterGroupsDialog::switchGroup(const wxString& name) {
+void PrinterGroupsDialog::SwitchGroup(const wxString& name) {
   if (!current_.empty() && current_.IsSameAs(name, false)) return;
   if (!current_.empty()) {
     const std::string built = checkedMemberText();
@@ -134,12 +134,12 @@ void PrinterGroupsDialog::switchGroup(const wxString& name) {
   current_ = name;
 }
 
-void PrinterGroupsDialog::saveCurrentGroup() {
+void PrinterGroupsDialog::SaveCurrentGroup() {
   if (groups_->IsEmpty()) return;
   WriteGroup(fromWx(current_), checkedMemberText());
 }
 
-void PrinterGroupsDialog::setAllChecks(bool checked) {
+void PrinterGroupsDialog::SetAllChecks(bool checked) {
   for (unsigned i = 0; i < printers_->GetCount(); ++i) printers_->Check(i, checked);
   enableApplyWhenGrouped();
 }
@@ -159,8 +159,8 @@ void PrinterGroupsDialog::addGroup() {
   }
   const wxString name = toWx(check.name);
   groups_->Append(name);
-  switchGroup(name);
-  saveCurrentGroup();
+  SwitchGroup(name);
+  SaveCurrentGroup();
   enableMembers(true);
 }
 
@@ -178,11 +178,11 @@ void PrinterGroupsDialog::deleteGroup() {
   groups_->Delete(static_cast<unsigned>(groups_->GetSelection()));
   if (groups_->IsEmpty()) {
     groups_->Clear();
-    setAllChecks(false);
+    SetAllChecks(false);
     apply_->Disable();
     enableMembers(false);
   } else {
-    switchGroup(groups_->GetString(0));
+    SwitchGroup(groups_->GetString(0));
   }
 }
 
@@ -194,7 +194,7 @@ void PrinterGroupsDialog::confirm() {
     AppFileConfig config;
     WriteGroupsDialogState(config, names, size.x, size.y);
   }
-  saveCurrentGroup();
+  SaveCurrentGroup();
   if (IsModal()) {
     EndModal(wxID_OK);
   } else {

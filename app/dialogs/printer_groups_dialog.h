@@ -30,9 +30,9 @@ class PrinterGroupsDialog : public wxDialog {
   // The buttons' and the choice's actions.
   void addGroup();
   void deleteGroup();
-  void switchGroup(const wxString& name);
-  void saveCurrentGroup();
-  void setAllChecks(bool checked);
+  void SwitchGroup(const wxString& name);
+  void SaveCurrentGroup();
+  void SetAllChecks(bool checked);
   void confirm();
 
  private:

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <wx/defs.h>
 #include <wx/string.h>
 
 #include <functional>
@@ -39,6 +40,21 @@ void pressButton(wxWindow* button);
 // in the list of windows open now) is shown; the action gets that window.
 // The caller then starts whatever shows the dialog modally.
 void whenDialogShown(const std::function<void(wxTopLevelWindow*)>& action, int timeoutMs = 10000);
+
+// Builds a dialog of type Dialog (parent none), shows it modally and runs
+// drive() once it is on screen; whatever drive() leaves open is cancelled.
+// The dialog's result.
+template <typename Dialog>
+int runModal(const std::function<void(Dialog&)>& drive) {
+  Dialog* shown = nullptr;
+  whenDialogShown([&](wxTopLevelWindow*) {
+    drive(*shown);
+    if (shown->IsModal()) shown->EndModal(wxID_CANCEL);
+  });
+  Dialog dialog(nullptr);
+  shown = &dialog;
+  return dialog.ShowModal();
+}
 
 // The world of one test. The configuration file lives in its own folder
 // (QUAYMASTER_CONFIG_DIR), HOME is private, and the spooler is a private

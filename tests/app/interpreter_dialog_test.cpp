@@ -19,17 +19,8 @@ namespace {
 
 class InterpreterDialogTest : public AppTest {
  protected:
-  // Shows the dialog modally and runs drive() inside it; the result.
   int runModal(const std::function<void(InterpreterDialog&)>& drive) {
-    InterpreterDialog* shown = nullptr;
-    whenDialogShown([&](wxTopLevelWindow*) {
-      drive(*shown);
-      // Whatever drive() left open is cancelled.
-      if (shown->IsModal()) shown->EndModal(wxID_CANCEL);
-    });
-    InterpreterDialog dialog(nullptr);
-    shown = &dialog;
-    return dialog.ShowModal();
+    return ::runModal<InterpreterDialog>(drive);
   }
 };
 

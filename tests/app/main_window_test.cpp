@@ -3,7 +3,7 @@
 #include <wx/bmpbuttn.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
-#include <wx/choice.h>
+#include <wx/odcombo.h>
 #include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
@@ -99,19 +99,19 @@ TEST_F(MainWindowTest, GroupsFollowPrintersAndLastPrinterMaySelectAGroup) {
   // A group named like a printer (in another case) is not listed.
   writeConfig("lastPrinter=Floor_2\n[printer-groups]\nTESSEL_2=Tessel_1\nFloor_2=Tessel_1,Tessel_2\n");
   MainFrame* frame = openFrame();
-  wxChoice* choice = frame->operations()->destinationChoice();
+  auto* choice = frame->operations()->destinationChoice();
   EXPECT_EQ(choice->GetId(), kIdDestination);
   ASSERT_EQ(choice->GetCount(), 3u);
   EXPECT_EQ(choice->GetString(0), "Tessel_1");
   EXPECT_EQ(choice->GetString(1), "Tessel_2");
   EXPECT_EQ(choice->GetString(2), "\\\\\\Floor_2");
-  EXPECT_EQ(choice->GetStringSelection(), "\\\\\\Floor_2");
+  EXPECT_EQ(frame->operations()->destinationText(), "\\\\\\Floor_2");
   EXPECT_EQ(frame->operations()->operationContext().destination, "\\\\\\Floor_2");
 
   // The same after a rebuild, which keeps the selection.
   frame->operations()->rebuildDestinations();
   EXPECT_EQ(choice->GetCount(), 3u);
-  EXPECT_EQ(choice->GetStringSelection(), "\\\\\\Floor_2");
+  EXPECT_EQ(frame->operations()->destinationText(), "\\\\\\Floor_2");
 }
 
 TEST_F(MainWindowTest, ClosingKeepsDestinationBoxAndSize) {

@@ -1,7 +1,7 @@
 #include "page_fixture.h"
 
 #include <wx/checkbox.h>
-#include <wx/choice.h>
+#include <wx/odcombo.h>
 #include <wx/radiobox.h>
 #include <wx/statusbr.h>
 
@@ -66,7 +66,11 @@ void PageTest::open(int pageIndex) {
 }
 
 void PageTest::chooseDestination(const wxString& destination) {
-  ASSERT_TRUE(panel()->destinationChoice()->SetStringSelection(destination)) << destination;
+  wxOwnerDrawnComboBox* choice = panel()->destinationChoice();
+  const int index = choice->FindString(destination, true);
+  ASSERT_NE(index, wxNOT_FOUND) << destination;
+  choice->SetSelection(index);
+  ASSERT_EQ(panel()->destinationText(), destination);
 }
 
 void PageTest::setStatusPage(bool on) { panel()->statusPageBox()->SetValue(on); }

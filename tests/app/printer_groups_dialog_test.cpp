@@ -15,16 +15,8 @@ namespace {
 
 class PrinterGroupsTest : public AppTest {
  protected:
-  // Shows the dialog modally and runs drive() inside it; the result.
   int runModal(const std::function<void(PrinterGroupsDialog&)>& drive) {
-    PrinterGroupsDialog* shown = nullptr;
-    whenDialogShown([&](wxTopLevelWindow*) {
-      drive(*shown);
-      if (shown->IsModal()) shown->EndModal(wxID_CANCEL);
-    });
-    PrinterGroupsDialog dialog(nullptr);
-    shown = &dialog;
-    return dialog.ShowModal();
+    return ::runModal<PrinterGroupsDialog>(drive);
   }
   void addGroup(PrinterGroupsDialog& dialog, const wxString& name) {
     user_.answerText(name);

@@ -50,8 +50,9 @@ TEST(KrmLifetime, ResultTextsAndMessageFormat) {
 }
 
 // The log lives in the directory that is current at start-up; the test
-// runs in its build directory, so it works on a log file there.
+// makes a private directory current and works on a log file there.
 TEST(KrmLifetime, DebugLogOnlyWhenPresentAndBelowCap) {
+  PrivateWorkingDir privateDir;
   SdkString cwd;
   ASSERT_EQ(sdkGetCwd(cwd), 1);
   const std::string log = sdkJoinPath(cwd.view(), "krmdebug.log");

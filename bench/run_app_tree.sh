@@ -2,7 +2,7 @@
 # The desktop on big input: loading a project of many resources into the
 # Load Project Resources page's tree, as a ratio to the job library's
 # listing alone (target <= 1.5). Runs on $DISPLAY, or on a private Xvfb.
-#   bench/run_app.sh [build dir] [resources] [rounds]
+#   bench/run_app_tree.sh [build dir] [resources] [rounds]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build}"
