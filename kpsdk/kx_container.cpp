@@ -46,6 +46,17 @@ std::string fileNameWithoutExtension(const std::string& name) {
   return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
+// Joining a big volume set takes a while: a progress hook hears of every
+// piece, with the volume as the current file.
+KxJoinProgress joinProgress(const std::string& kpcPath, const KxProgressHook& hook) {
+  if (!hook) return {};
+  const std::string status = sdkFormat("Joining archive volumes: %s", kpcPath.c_str());
+  return [status, &hook](const std::string& volumeFile, long index, long count, std::int64_t volumeSize,
+                         std::int64_t volumeDone, std::int64_t done, std::int64_t total) {
+    return hook(status.c_str(), count, total, index, done, volumeFile.c_str(), volumeSize, volumeDone) == 0;
+  };
+}
+
 bool endsWithKpf(std::string_view name) {
   if (name.size() < 4) return false;
   std::string ext(name.substr(name.size() - 4));
@@ -118,7 +129,8 @@ bool KxProject::mayOverwrite(const std::string& target) {
 
 std::string KxProject::readableContainer(const std::string& kpcPath, const std::string& workDir) {
   KxVolumeError error;
-  std::string container = kxReadableContainer(kpcPath, workDir, error, &cancelled_);
+  std::string container =
+      kxReadableContainer(kpcPath, workDir, error, &cancelled_, joinProgress(kpcPath, progressHook_));
   if (container.empty())
     log_.Add(error.format == "Operation cancelled" ? kKxCancelled : kKxError, error.format, error.text);
   return container;
@@ -231,9 +243,17 @@ void KxProject::placeExtractedFiles(const std::vector<ArchiveExtracted>& entries
     placed.insert(target);
     return true;
   };
+  const std::string status = archive_->GetStatusText();
   for (std::size_t i = 0; i < resources_.size(); ++i) {
     if (match[i] < 0) continue;
     const KxResource& r = *resources_[i];
+    // Placing many thousands of files takes a while: the progress hook
+    // hears of each, and may stop it (the caller removes what was placed).
+    if (CallProgressHook(status.c_str(), static_cast<long>(resources_.size()), 0, static_cast<long>(i) + 1, 0,
+                         r.GetName().c_str(), 0, 0) != 0) {
+      log(kKxCancelled, "Operation cancelled");
+      return;
+    }
     const std::string& staged = entries[static_cast<std::size_t>(match[i])].path;
     used[static_cast<std::size_t>(match[i])] = true;
     const std::string inLocal = kxJoinContained(localDir, r.GetName());
@@ -482,7 +502,7 @@ int kpsdkPeekProjectType(std::string& error, const std::string& kpfPath) {
   return kxParseProjectType(std::string_view(*text).substr(from, end - from));
 }
 
-int kpsdkPeekContainerProjectType(std::string& error, const std::string& kpcPath) {
+int kpsdkPeekContainerProjectType(std::string& error, const std::string& kpcPath, const KxProgressHook& progress) {
   error.clear();
   TempTree work(kxMakeTempFolder("_y"));
   if (work.path().empty()) {
@@ -492,7 +512,8 @@ int kpsdkPeekContainerProjectType(std::string& error, const std::string& kpcPath
   std::string container = existingContainer(kpcPath);
   if (container.empty()) container = kpcPath;  // the archive reports it
   KxVolumeError volumeError;
-  container = kxReadableContainer(container, work.path(), volumeError);
+  const KxJoinProgress joining = joinProgress(container, progress);
+  container = kxReadableContainer(container, work.path(), volumeError, nullptr, joining);
   if (container.empty()) {
     error = volumeError.text;
     return -1;
@@ -500,6 +521,12 @@ int kpsdkPeekContainerProjectType(std::string& error, const std::string& kpcPath
   const std::string target = sdkJoinPath(work.path(), "kpf");
   sdkMakeDir(target.c_str());
   ArchiveHandler handler(nullptr);
+  if (progress)
+    handler.SetProgressHook([&progress](ArchiveHandler&, const char* status, long files, std::int64_t total,
+                                        long current, std::int64_t done, const char* file, std::int64_t size,
+                                        std::int64_t fileDone) {
+      return progress(status, files, total, current, done, file, size, fileDone);
+    });
   std::string kpf = unpackProjectFile(handler, container, target);
   error = handler.GetErrorText();
   if (kpf.empty()) return -1;

@@ -85,8 +85,10 @@ void kpsdkSetSubstitutionHook(KpsdkSubstitutionHook hook);
 // error receives "Could not open file '%s'").
 int kpsdkPeekProjectType(std::string& error, const std::string& kpfPath);
 // The same for the project file inside a container; -1 on any failure with
-// the archive's error text in error.
-int kpsdkPeekContainerProjectType(std::string& error, const std::string& kpcPath);
+// the archive's error text in error. progress, when given, hears of the
+// work as a project's progress hook does, and may stop it.
+int kpsdkPeekContainerProjectType(std::string& error, const std::string& kpcPath,
+                                  const KxProgressHook& progress = {});
 
 class KxProject {
  public:

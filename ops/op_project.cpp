@@ -92,8 +92,13 @@ ProjectListing listProjectResources(const OpContext& ctx, const std::string& pro
     return listing;
   }
   auto pps = listProjectRecord(projectPath, includeSubmission, ic);
-  int code = krmListProjectResources(pps.get(), jobOutputRecord(listFile.c_str()).get());
+  int code = krmListProjectResources(pps.get(), jobOutputRecord(listFile.c_str(), ctx.progress, true).get());
   listing.result.code = code;
+  if (code == kKrmCancelled) {
+    sdkDeleteFile(listFile.c_str());
+    listing.result.kind = OpResult::Kind::Cancelled;
+    return listing;
+  }
   if (code != kKrmOk) {
     const char* detail = krmGetLastArgument();
     listing.result.kind = OpResult::Kind::JobFailed;
@@ -121,6 +126,6 @@ OpResult loadProjectResources(const OpContext& ctx, const LoadProjectChoice& cho
   std::string title = tr("[Load Project Resources] ") + lastPathComponent(choice.projectPath);
   return runJob(ctx, title, [&](const char* jobPath) {
     auto pps = loadProjectRecord(ctx, choice, ic);
-    return krmCreateProjectResourceLoader(pps.get(), jobOutputRecord(jobPath).get());
+    return krmCreateProjectResourceLoader(pps.get(), jobOutputRecord(jobPath, ctx.progress).get());
   });
 }
