@@ -62,5 +62,5 @@ DeleteChoice DeletePage::choice() const {
 
 void DeletePage::deleteFiles() {
   const DeleteChoice chosen = choice();
-  runOperation(host(), [&](const OpContext& context) { return ::deleteFiles(context, chosen); });
+  runOperation(this, host(), [&](const OpContext& context) { return ::deleteFiles(context, chosen); });
 }

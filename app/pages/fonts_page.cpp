@@ -78,5 +78,5 @@ void FontsPage::deleteRows() {
 
 void FontsPage::loadFonts() {
   if (fonts_.rows().empty()) return;
-  runOperation(host(), [this](const OpContext& context) { return ::loadFonts(context, fonts_.files()); });
+  runOperation(this, host(), [this](const OpContext& context) { return ::loadFonts(context, fonts_.files()); });
 }

@@ -61,10 +61,10 @@ StartupChoice InstallPage::startupChoice() const {
 
 void InstallPage::install() {
   const InstallChoice choice = installChoice();
-  runOperation(host(), [&](const OpContext& context) { return installTessel(context, choice); });
+  runOperation(this, host(), [&](const OpContext& context) { return installTessel(context, choice); });
 }
 
 void InstallPage::startup() {
   const StartupChoice choice = startupChoice();
-  runOperation(host(), [&](const OpContext& context) { return startupTessel(context, choice); });
+  runOperation(this, host(), [&](const OpContext& context) { return startupTessel(context, choice); });
 }

@@ -241,15 +241,15 @@ void LegacyFilesPage::copyLoadNames() {
 
 void LegacyFilesPage::loadFiles() {
   if (load_.rows().empty()) return;
-  runOperation(host(), [this](const OpContext& context) { return loadLegacyFiles(context, load_.rows()); });
+  runOperation(this, host(), [this](const OpContext& context) { return loadLegacyFiles(context, load_.rows()); });
 }
 
 void LegacyFilesPage::sendSubmission() {
   const std::string path = fromWx(submission_->path());
-  runOperation(host(), [&](const OpContext& context) { return sendSubmissionFile(context, path); });
+  runOperation(this, host(), [&](const OpContext& context) { return sendSubmissionFile(context, path); });
 }
 
 void LegacyFilesPage::removeFiles() {
   if (removal_.rows().empty()) return;
-  runOperation(host(), [this](const OpContext& context) { return removeLegacyFiles(context, removal_.rows()); });
+  runOperation(this, host(), [this](const OpContext& context) { return removeLegacyFiles(context, removal_.rows()); });
 }

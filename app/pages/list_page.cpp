@@ -45,5 +45,5 @@ ListChoice ListPage::choice() const {
 
 void ListPage::listFiles() {
   const ListChoice chosen = choice();
-  runOperation(host(), [&](const OpContext& context) { return listPrinterFiles(context, chosen); });
+  runOperation(this, host(), [&](const OpContext& context) { return listPrinterFiles(context, chosen); });
 }

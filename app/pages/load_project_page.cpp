@@ -62,5 +62,5 @@ void LoadProjectPage::reloadTree() { tree_->load(host().operationContext(), from
 
 void LoadProjectPage::load() {
   const LoadProjectChoice chosen = choice();
-  runOperation(host(), [&](const OpContext& context) { return loadProjectResources(context, chosen); });
+  runOperation(this, host(), [&](const OpContext& context) { return loadProjectResources(context, chosen); });
 }

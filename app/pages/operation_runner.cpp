@@ -2,11 +2,16 @@
 
 #include <wx/utils.h>
 
-OpResult runOperation(PageHost& host, const std::function<OpResult(const OpContext&)>& operation) {
+#include "app/pages/operation_progress.h"
+
+OpResult runOperation(wxWindow* page, PageHost& host, const std::function<OpResult(const OpContext&)>& operation) {
   OpResult result;
   {
     wxBusyCursor busy;
-    result = operation(host.operationContext());
+    OperationProgress progress(page);
+    OpContext context = host.operationContext();
+    context.progress = progress.callback();
+    result = operation(context);
   }
   host.reportResult(result);
   return result;

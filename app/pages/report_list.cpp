@@ -30,7 +30,10 @@ ReportList::ReportList(wxWindow* parent, wxWindowID id, const std::vector<wxStri
     else event.Skip();
   });
   Bind(wxEVT_LIST_COL_CLICK, [this](wxListEvent& event) {
-    if (onColumnClick && event.GetColumn() >= 0) onColumnClick(event.GetColumn());
+    if (!onColumnClick || event.GetColumn() < 0) return;
+    // The rows move; a selection kept by position would pick others.
+    selectRows({});
+    onColumnClick(event.GetColumn());
   });
   Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent& event) {
     if (onDoubleClick && event.GetIndex() >= 0) onDoubleClick(static_cast<std::size_t>(event.GetIndex()));

@@ -3,44 +3,69 @@
 #include <wx/artprov.h>
 
 #include <algorithm>
+#include <cctype>
+#include <deque>
 #include <map>
-#include <memory>
 
+#include "app/pages/operation_progress.h"
 #include "app/user_prompts.h"
 #include "delivery/app_config.h"
-
-namespace {
-
-// Case-blind order of names; names equal but for case keep a fixed order.
-bool nameBefore(const std::string& a, const std::string& b) {
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const int x = std::tolower(static_cast<unsigned char>(a[i]));
-    const int y = std::tolower(static_cast<unsigned char>(b[i]));
-    if (x != y) return x < y;
-  }
-  if (a.size() != b.size()) return a.size() < b.size();
-  return a < b;
-}
-
-}  // namespace
 
 // The rows: folders own their files; top-level files have no folder.
 struct ResourceRow {
   std::string name;  // resource name, or the type for a folder
-  wxString text;     // as shown
+  std::string key;   // the name in lower case, for sorting
   ResourceRow* folder = nullptr;
   std::vector<ResourceRow*> files;  // a folder's files, sorted
   bool isFolder = false;
-  bool checked = false;             // files only
-  std::size_t checkedFiles = 0;     // folders only
+  bool checked = false;          // files only
+  std::size_t checkedFiles = 0;  // folders only
+  // As shown; made when the view first asks for it.
+  mutable wxString text;
 
   wxCheckBoxState state() const {
     if (!isFolder) return checked ? wxCHK_CHECKED : wxCHK_UNCHECKED;
     if (checkedFiles == 0) return wxCHK_UNCHECKED;
     return checkedFiles == files.size() ? wxCHK_CHECKED : wxCHK_UNDETERMINED;
   }
+  const wxString& shown() const {
+    if (text.empty()) text = toWx(name);
+    return text;
+  }
 };
+
+namespace {
+
+// Case-blind order of names; names equal but for case keep a fixed order.
+bool nameBefore(const ResourceRow* a, const ResourceRow* b) {
+  const int byKey = a->key.compare(b->key);
+  return byKey != 0 ? byKey < 0 : a->name < b->name;
+}
+
+// Sorts rows by name; a name listed twice keeps one row.
+void sortUnique(std::vector<ResourceRow*>& rows) {
+  std::sort(rows.begin(), rows.end(), nameBefore);
+  rows.erase(std::unique(rows.begin(), rows.end(),
+                         [](const ResourceRow* a, const ResourceRow* b) { return a->name == b->name; }),
+             rows.end());
+}
+
+// The check box renderer measures every row's text to learn its height,
+// which costs more than everything else on a big tree; all rows are one
+// line high, so the first measurement serves them all (the column's width
+// is set, not measured).
+class CheckRenderer : public wxDataViewCheckIconTextRenderer {
+ public:
+  wxSize GetSize() const override {
+    if (size_ == wxDefaultSize) size_ = wxDataViewCheckIconTextRenderer::GetSize();
+    return size_;
+  }
+
+ private:
+  mutable wxSize size_ = wxDefaultSize;
+};
+
+}  // namespace
 
 class ResourceTreeModel : public wxDataViewModel {
  public:
@@ -49,13 +74,15 @@ class ResourceTreeModel : public wxDataViewModel {
         fileIcon_(wxArtProvider::GetBitmapBundle(wxART_NORMAL_FILE, wxART_LIST)) {}
 
   void fill(const std::vector<ProjectResource>& resources) {
+    // The view may still ask about the old rows until it has been told
+    // that everything changed; they go only after that.
+    std::deque<ResourceRow> oldRows = std::move(rows_);
     rows_.clear();
     top_.clear();
+    if (view_ != nullptr) view_->UnselectAll();
     std::map<std::string, ResourceRow*> folders;  // by exact type
     std::vector<ResourceRow*> loose;
-    std::map<std::pair<std::string, std::string>, bool> seen;
     for (const ProjectResource& r : resources) {
-      if (!seen.emplace(std::make_pair(r.type, r.name), true).second) continue;
       ResourceRow* file = newRow(r.name, false);
       if (r.type == "none") {
         loose.push_back(file);
@@ -66,13 +93,12 @@ class ResourceTreeModel : public wxDataViewModel {
       file->folder = folder;
       folder->files.push_back(file);
     }
-    const auto byName = [](const ResourceRow* a, const ResourceRow* b) { return nameBefore(a->name, b->name); };
     for (auto& [type, folder] : folders) {
-      std::sort(folder->files.begin(), folder->files.end(), byName);
+      sortUnique(folder->files);
       top_.push_back(folder);
     }
-    std::sort(top_.begin(), top_.end(), byName);
-    std::sort(loose.begin(), loose.end(), byName);
+    std::sort(top_.begin(), top_.end(), nameBefore);
+    sortUnique(loose);
     top_.insert(top_.end(), loose.begin(), loose.end());
     Cleared();
   }
@@ -81,13 +107,13 @@ class ResourceTreeModel : public wxDataViewModel {
   static ResourceRow* row(const wxDataViewItem& item) { return static_cast<ResourceRow*>(item.GetID()); }
 
   // Ticks or clears a row; a folder passes it on to all its files.
-  void setChecked(ResourceRow* row, bool checked, wxDataViewCtrl* view) {
+  void setChecked(ResourceRow* row, bool checked) {
     wxDataViewItemArray changed;
     if (row->isFolder) {
       for (ResourceRow* file : row->files) file->checked = checked;
       row->checkedFiles = checked ? row->files.size() : 0;
       // Closed folders show their files afresh when opened.
-      if (view != nullptr && view->IsExpanded(wxDataViewItem(row)))
+      if (view_ != nullptr && view_->IsExpanded(wxDataViewItem(row)))
         for (ResourceRow* file : row->files) changed.Add(wxDataViewItem(file));
     } else if (row->checked != checked) {
       row->checked = checked;
@@ -105,7 +131,7 @@ class ResourceTreeModel : public wxDataViewModel {
   wxString GetColumnType(unsigned) const override { return wxDataViewCheckIconTextRenderer::GetDefaultType(); }
   void GetValue(wxVariant& value, const wxDataViewItem& item, unsigned) const override {
     const ResourceRow* r = row(item);
-    value << wxDataViewCheckIconText(r->text, r->isFolder ? folderIcon_ : fileIcon_, r->state());
+    value << wxDataViewCheckIconText(r->shown(), r->isFolder ? folderIcon_ : fileIcon_, r->state());
   }
   bool SetValue(const wxVariant& value, const wxDataViewItem& item, unsigned) override {
     wxDataViewCheckIconText checked;
@@ -114,7 +140,7 @@ class ResourceTreeModel : public wxDataViewModel {
     // A half-ticked folder that the user clicks becomes ticked.
     const bool tick = checked.GetCheckedState() == wxCHK_CHECKED ||
                       (checked.GetCheckedState() == wxCHK_UNDETERMINED && r->state() != wxCHK_CHECKED);
-    setChecked(r, tick, view_);
+    setChecked(r, tick);
     return true;
   }
   wxDataViewItem GetParent(const wxDataViewItem& item) const override {
@@ -131,15 +157,15 @@ class ResourceTreeModel : public wxDataViewModel {
 
  private:
   ResourceRow* newRow(const std::string& name, bool isFolder) {
-    rows_.push_back(std::make_unique<ResourceRow>());
-    ResourceRow* r = rows_.back().get();
-    r->name = name;
-    r->text = toWx(name);
-    r->isFolder = isFolder;
-    return r;
+    ResourceRow& r = rows_.emplace_back();
+    r.name = name;
+    r.key = name;
+    for (char& c : r.key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    r.isFolder = isFolder;
+    return &r;
   }
 
-  std::vector<std::unique_ptr<ResourceRow>> rows_;
+  std::deque<ResourceRow> rows_;  // stable addresses
   std::vector<ResourceRow*> top_;
   wxBitmapBundle folderIcon_, fileIcon_;
   wxDataViewCtrl* view_ = nullptr;
@@ -150,9 +176,9 @@ ResourceTree::ResourceTree(wxWindow* parent, wxWindowID id)
   AssociateModel(model_);
   model_->DecRef();
   model_->setView(this);
-  auto* renderer = new wxDataViewCheckIconTextRenderer();
+  auto* renderer = new CheckRenderer();
   renderer->Allow3rdStateForUser(false);
-  AppendColumn(new wxDataViewColumn("<" + wxString(_("Project Resources")) + ">", renderer, 0, wxCOL_WIDTH_AUTOSIZE,
+  AppendColumn(new wxDataViewColumn("<" + wxString(_("Project Resources")) + ">", renderer, 0, FromDIP(300),
                                     wxALIGN_LEFT, wxDATAVIEW_COL_RESIZABLE));
 
   Bind(wxEVT_DATAVIEW_ITEM_ACTIVATED, [this](wxDataViewEvent& event) {
@@ -174,8 +200,12 @@ bool ResourceTree::load(const OpContext& context, const std::string& projectPath
   ProjectListing listing;
   {
     wxBusyCursor busy;
-    listing = listProjectResources(context, projectPath, false);
+    OperationProgress progress(this);
+    OpContext withProgress = context;
+    withProgress.progress = progress.callback();
+    listing = listProjectResources(withProgress, projectPath, false);
   }
+  if (listing.result.kind == OpResult::Kind::Cancelled) return false;
   if (!listing.result.message.empty()) {
     showMessage(this, toWx(listing.result.message));
     return false;
@@ -234,7 +264,7 @@ std::vector<wxDataViewItem> ResourceTree::filesOf(const wxDataViewItem& folder) 
 }
 
 wxString ResourceTree::itemText(const wxDataViewItem& item) const {
-  return item.IsOk() ? ResourceTreeModel::row(item)->text : wxString();
+  return item.IsOk() ? ResourceTreeModel::row(item)->shown() : wxString();
 }
 
 wxCheckBoxState ResourceTree::itemState(const wxDataViewItem& item) const {
@@ -244,7 +274,7 @@ wxCheckBoxState ResourceTree::itemState(const wxDataViewItem& item) const {
 void ResourceTree::toggle(const wxDataViewItem& item) {
   if (!item.IsOk()) return;
   ResourceRow* row = ResourceTreeModel::row(item);
-  model_->setChecked(row, row->state() != wxCHK_CHECKED, this);
+  model_->setChecked(row, row->state() != wxCHK_CHECKED);
 }
 
 void ResourceTree::fitColumn(double fraction) {

@@ -27,7 +27,8 @@ class ResourceTree : public wxDataViewCtrl {
   ResourceTree(wxWindow* parent, wxWindowID id);
 
   // Lists the project's resources and shows them, all unticked; false
-  // (after the message) when the listing failed.
+  // (after the message) when the listing failed, and false without a
+  // message when the user cancelled it in the progress window.
   bool load(const OpContext& context, const std::string& projectPath);
   void showResources(const std::vector<ProjectResource>& resources);
   void clear();

@@ -10,6 +10,7 @@
 
 #include "app/pages/fit_text.h"
 #include "app/pages/load_project_page.h"
+#include "app/pages/operation_progress.h"
 #include "app/pages/operation_runner.h"
 #include "app/pages/submission_field.h"
 #include "app/path_field.h"
@@ -134,8 +135,12 @@ void SendContainerPage::fillSubmissions() {
   SubmissionChoices choices;
   {
     wxBusyCursor busy;
-    choices = submissionChoices(host().operationContext(), fromWx(project_->path()));
+    OperationProgress progress(this);
+    OpContext context = host().operationContext();
+    context.progress = progress.callback();
+    choices = submissionChoices(context, fromWx(project_->path()));
   }
+  if (choices.result.kind == OpResult::Kind::Cancelled) return;
   if (!choices.result.message.empty()) {
     showMessage(this, toWx(choices.result.message));
     return;
@@ -145,7 +150,7 @@ void SendContainerPage::fillSubmissions() {
 
 void SendContainerPage::send() {
   const SendContainerChoice chosen = choice();
-  runOperation(host(), [&](const OpContext& context) {
+  runOperation(this, host(), [&](const OpContext& context) {
     return sendContainer(context, chosen, [this] { return askPrintWholeDocument(this); });
   });
 }

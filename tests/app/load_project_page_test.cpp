@@ -22,15 +22,7 @@ namespace {
 class LoadProjectPageTest : public PageTest {
  protected:
   LoadProjectPage* loadPage() { return page<LoadProjectPage>(1); }
-  // The path typed in and Enter pressed.
-  void enterProject(const std::string& path) {
-    PathField* field = loadPage()->projectField();
-    field->setPath(path);
-    wxCommandEvent enter(wxEVT_TEXT_ENTER, kIdPathText);
-    enter.SetEventObject(field->textField());
-    field->textField()->ProcessWindowEvent(enter);
-    pump(50);
-  }
+  void enterProject(const std::string& path) { typePath(loadPage()->projectField(), path); }
   std::vector<wxString> texts(const std::vector<wxDataViewItem>& items) {
     std::vector<wxString> out;
     for (const wxDataViewItem& item : items) out.push_back(loadPage()->tree()->itemText(item));

@@ -4,12 +4,15 @@
 #include <wx/odcombo.h>
 #include <wx/radiobox.h>
 #include <wx/statusbr.h>
+#include <wx/textctrl.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <thread>
 
+#include "app/path_field.h"
+#include "app/window_ids.h"
 #include "base/sdk_fs.h"
 #include "kpsdk/kx_project.h"
 #include "krmsdk/krmsdk.h"
@@ -129,6 +132,14 @@ int PageTest::temporaryJobFiles() const {
 }
 
 void PageTest::shoot(const std::string& name) { EXPECT_FALSE(screenshot(frame_, name).empty()) << name; }
+
+void typePath(PathField* field, const std::string& path) {
+  field->setPath(path);
+  wxCommandEvent enter(wxEVT_TEXT_ENTER, kIdPathText);
+  enter.SetEventObject(field->textField());
+  field->textField()->ProcessWindowEvent(enter);
+  pump(50);
+}
 
 void clickCheckBox(wxWindow* box, bool value) {
   auto* check = dynamic_cast<wxCheckBox*>(box);

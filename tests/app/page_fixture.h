@@ -63,6 +63,9 @@ class PageTest : public AppTest {
   std::optional<std::string> savedTmp_;
 };
 
+class PathField;
+// The path typed into the field and Enter pressed.
+void typePath(PathField* field, const std::string& path);
 // A check box or radio box click as the toolkit reports it.
 void clickCheckBox(wxWindow* box, bool value);
 void chooseRadio(wxWindow* radioBox, int item);

@@ -22,14 +22,7 @@ namespace {
 class SendContainerPageTest : public PageTest {
  protected:
   SendContainerPage* sendPage() { return page<SendContainerPage>(2); }
-  void enterProject(const std::string& path) {
-    PathField* field = sendPage()->projectField();
-    field->setPath(path);
-    wxCommandEvent enter(wxEVT_TEXT_ENTER, kIdPathText);
-    enter.SetEventObject(field->textField());
-    field->textField()->ProcessWindowEvent(enter);
-    pump(50);
-  }
+  void enterProject(const std::string& path) { typePath(sendPage()->projectField(), path); }
   void setRange(int first, int last) {
     clickCheckBox(sendPage()->pageRangeBox(), true);
     sendPage()->firstPageSpin()->SetValue(first);
