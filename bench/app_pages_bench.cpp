@@ -97,6 +97,13 @@ bool setupBig(const std::string& dir, int mib, std::string& kpf, std::string& st
                                 projectFile("Big", " <RESOURCE Name='big.ps' Type='sub' Scope='0' SubmissionOrder='1'/>\n"));
 }
 
+InterpreterChoice builtinTessel(const std::string& stub) {
+  InterpreterChoice interpreter;
+  interpreter.useBuiltin = true;
+  interpreter.koroStub = stub;
+  return interpreter;
+}
+
 class BenchApp : public wxApp {
  public:
   bool OnInit() override {
@@ -119,20 +126,22 @@ class BenchApp : public wxApp {
   }
 
  private:
+  // False (after the message, with the loop ended) when the set-up failed.
+  bool begin(bool setupDone) {
+    if (setupDone && krmInitialize() == kKrmOk) return true;
+    std::fprintf(stderr, "app_pages_bench: setup failed\n");
+    ExitMainLoop();
+    return false;
+  }
+
   void runContainer() {
     std::string kpf, stub;
-    if (!setupBig(dir_, count_, kpf, stub) || krmInitialize() != kKrmOk) {
-      std::fprintf(stderr, "app_pages_bench: setup failed\n");
-      ExitMainLoop();
-      return;
-    }
+    if (!begin(setupBig(dir_, count_, kpf, stub))) return;
     auto* frame = new wxFrame(nullptr, wxID_ANY, "container bench", wxDefaultPosition, wxSize(620, 732));
     frame->Show();
     wxYield();
+    const InterpreterChoice interpreter = builtinTessel(stub);
     OpContext context;
-    InterpreterChoice interpreter;
-    interpreter.useBuiltin = true;
-    interpreter.koroStub = stub;
     context.interpreter = interpreter;
     context.jobOutputPath = dir_ + "/out.ps";
     SendContainerChoice choice;
@@ -170,19 +179,13 @@ class BenchApp : public wxApp {
 
   void runTree() {
     std::string kpf, stub;
-    if (!setup(dir_, count_, kpf, stub) || krmInitialize() != kKrmOk) {
-      std::fprintf(stderr, "app_pages_bench: setup failed\n");
-      ExitMainLoop();
-      return;
-    }
+    if (!begin(setup(dir_, count_, kpf, stub))) return;
     auto* frame = new wxFrame(nullptr, wxID_ANY, "tree bench", wxDefaultPosition, wxSize(620, 732));
     auto* tree = new ResourceTree(frame, wxID_ANY);
     frame->Show();
     wxYield();
+    const InterpreterChoice interpreter = builtinTessel(stub);
     OpContext context;
-    InterpreterChoice interpreter;
-    interpreter.useBuiltin = true;
-    interpreter.koroStub = stub;
     context.interpreter = interpreter;
     const std::string listFile = dir_ + "/list.txt";
 
