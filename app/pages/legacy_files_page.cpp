@@ -110,9 +110,9 @@ LegacyFilesPage::LegacyFilesPage(wxWindow* parent, PageHost& host) : OperationPa
     showLoadRows();
   };
   loadList_->onLabelEdited = [this](std::size_t row, const wxString& text) {
-    // A new local file for the row; its printer name stays.
-    if (row >= load_.rows().size()) return;
-    const std::string message = load_.edit(row, fromWx(text), load_.rows()[row].second, -1);
+    // Another local file for the row: its printer name is derived anew,
+    // as when the file is added.
+    const std::string message = load_.edit(row, fromWx(text), std::string(), -1);
     if (!message.empty()) showMessage(this, toWx(message));
     showLoadRows();
   };

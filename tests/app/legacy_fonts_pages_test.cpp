@@ -236,6 +236,11 @@ TEST_F(LegacyFontsPagesTest, ListsSortDeleteAndEditInPlace) {
   ASSERT_EQ(user_.messages().size(), 1u);
   EXPECT_EQ(user_.messages()[0].text, "The file does not exits.\n\n" + scratch_ + "/none.frm");
   EXPECT_EQ(column(load, 0)[1], b);
+  // An existing file edited in place gets its own printer name.
+  const std::string renamed = scratchFile("x/imglib/b2.frm", "b2");
+  editInPlace(load, 1, renamed);
+  EXPECT_EQ(column(load, 0)[1], renamed);
+  EXPECT_EQ(column(load, 1)[1], "tqfc/imglib/b2.frm");
   // Backspace removes the selected rows.
   load->selectRows({0, 1});
   pressKey(load, WXK_BACK);
