@@ -5,10 +5,10 @@
 // loading many legacy files or fonts) reports what it is doing through
 // OpContext::progress when the caller set it. The callback runs on the
 // caller's thread, from inside the operation function, never from another
-// thread; it must not start another operation. It is called when a phase
-// begins, when a file begins and while files are unpacked or streamed, but
-// at most about every kOpProgressInterval: a page can update a progress
-// dialog and pump its events from it. Returning false cancels: the
+// thread; it must not start another operation and must not throw. It is
+// called when a phase begins and then, while files are unpacked, placed or
+// streamed, at most about every kOpProgressInterval: a page can update a
+// progress dialog and pump its events from it. Returning false cancels: the
 // operation stops at its next piece, sends nothing, deletes its temporary
 // job or list file, its partial output and any files it unpacked, and
 // returns OpResult::Kind::Cancelled with no message. The last report
