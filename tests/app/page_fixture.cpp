@@ -131,6 +131,12 @@ int PageTest::temporaryJobFiles() const {
   return count;
 }
 
+bool PageTest::nothingUnpacked() const {
+  std::error_code ec;
+  const std::string root = scratch_ + "/kpcpfd";
+  return !fs::exists(root, ec) || fs::is_empty(root, ec);
+}
+
 void PageTest::shoot(const std::string& name) { EXPECT_FALSE(screenshot(frame_, name).empty()) << name; }
 
 void typePath(PathField* field, const std::string& path) {

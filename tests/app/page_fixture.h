@@ -50,6 +50,9 @@ class PageTest : public AppTest {
   std::string scratchFile(const std::string& name, const std::string& content) const;
   // Number of job library files ("krm*") in the temporary folder.
   int temporaryJobFiles() const;
+  // True when no unpacked container is left below the stub's
+  // print-and-forget folder.
+  bool nothingUnpacked() const;
 
   // A screenshot of the window into the build folder.
   void shoot(const std::string& name);

@@ -32,8 +32,7 @@ class ProgressTest : public PageTest {
   }
   bool leftovers() const {
     std::error_code ec;
-    return std::filesystem::exists(scratch_ + "/kpcpfd/Demo", ec) ||
-           !std::filesystem::is_empty(scratch_ + "/tmp", ec);
+    return !nothingUnpacked() || !std::filesystem::is_empty(scratch_ + "/tmp", ec);
   }
   int updates_ = 0;
 };
