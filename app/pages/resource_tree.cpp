@@ -50,15 +50,17 @@ void sortUnique(std::vector<ResourceRow*>& rows) {
              rows.end());
 }
 
-// The check box renderer measures every row's text to learn its height,
-// which costs more than everything else on a big tree; all rows are one
-// line high, so the first measurement serves them all (the column's width
-// is set, not measured).
+// The check box renderer measures every row's text to learn its size,
+// which costs more than everything else on a big tree. All rows are one
+// line high, so the first measurement gives the height of them all; the
+// width is the column's, as the view draws a row's text only within the
+// width given here (a measured width would clip longer names).
 class CheckRenderer : public wxDataViewCheckIconTextRenderer {
  public:
   wxSize GetSize() const override {
     if (size_ == wxDefaultSize) size_ = wxDataViewCheckIconTextRenderer::GetSize();
-    return size_;
+    const wxDataViewColumn* column = GetOwner();
+    return wxSize(column != nullptr ? std::max(size_.x, column->GetWidth()) : size_.x, size_.y);
   }
 
  private:

@@ -62,6 +62,10 @@ TEST_F(LoadProjectPageTest, TickedResourcesAloneReachThePrinter) {
   EXPECT_FALSE(tree->IsExpanded(tree->folderItem("img")));
   EXPECT_EQ(tree->checkedNames(), (std::vector<std::string>{"alpha.frm", "photo.jpg", "Notes.txt"}));
   page->updateColumnWidths();
+  // The view draws a row's text only as wide as its renderer says.
+  auto* renderer = dynamic_cast<wxDataViewCustomRenderer*>(tree->GetColumn(0)->GetRenderer());
+  ASSERT_NE(renderer, nullptr);
+  EXPECT_GE(renderer->GetSize().x, tree->GetColumn(0)->GetWidth()) << "names clipped";
   shoot("page-load-project");
 
   pressButton(page->FindWindow(kIdLoadProject));
