@@ -11,6 +11,11 @@
 // The tree is filled from the job library's own listing of the project
 // (ops listProjectResources); a listing that fails is reported in a message
 // box and leaves the tree empty.
+//
+// The view is a wxDataViewCtrl over a model of its own, with the check box
+// renderer that wxTreeListCtrl uses too: wxTreeListCtrl adds its rows one
+// at a time and took about five seconds for 20,000 resources, where this
+// model hands the view all rows at once.
 #pragma once
 
 #include <wx/dataview.h>
