@@ -105,11 +105,13 @@ std::string roffOptions(const std::vector<OptionSpec>& options) {
 
 // --- bash ------------------------------------------------------------------
 
-std::string words(const std::vector<std::string>& list) {
+std::string joinedBy(const std::vector<std::string>& list, const std::string& separator) {
   std::string out;
-  for (const std::string& w : list) out += (out.empty() ? "" : " ") + w;
+  for (const std::string& w : list) out += (out.empty() ? "" : separator) + w;
   return out;
 }
+
+std::string words(const std::vector<std::string>& list) { return joinedBy(list, " "); }
 
 std::string hintCompletion(ValueHint hint, const std::vector<std::string>& choices) {
   if (!choices.empty()) return "COMPREPLY=($(compgen -W '" + words(choices) + "' -- \"$cur\"))";
@@ -179,9 +181,8 @@ std::string manPage(const std::vector<Command>& commands) {
   out += ".SH SYNOPSIS\n.B quaymaster\\-cli\n[\\fB\\-\\-config\\fR \\fIFILE\\fR] \\fICOMMAND\\fR "
          "[\\fIoptions\\fR] [\\fIarguments\\fR]\n";
   out += ".SH DESCRIPTION\n" + roff(kAbout) + "\n.PP\n";
-  out += roff("Options given before COMMAND: --config FILE, --help, --version. 'quaymaster-cli help COMMAND' "
-              "describes one command.") +
-         "\n";
+  out += roff("'quaymaster-cli help COMMAND' describes one command; every command also takes --help.") + "\n";
+  out += ".SH OPTIONS\nGiven before \\fICOMMAND\\fR.\n" + roffOptions(globalOptions());
   out += ".SH COMMANDS\n";
   for (const Command& c : commands) {
     out += ".SS \"" + roff(c.name + " " + c.usage) + "\"\n";
@@ -237,7 +238,7 @@ _quaymaster_cli_names() {
   case "$1" in
     printers) list=$("$prog" printers 2>/dev/null | sed '/^\\/d') ;;
     groups) list=$("$prog" groups 2>/dev/null | sed 's/:.*//') ;;
-    commands) list=")" + words(names) + R"(" ;;
+    commands) list=$')" + joinedBy(names, "\\n") + R"(' ;;
   esac
   local IFS=$'\n'
   COMPREPLY=($(compgen -W "$list" -- "$cur"))

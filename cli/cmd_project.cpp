@@ -87,7 +87,7 @@ std::vector<Command> projectCommands() {
       .summary = "list a KX project's resources (type and local path)",
       .usage = "PROJECT.kpf|PROJECT.kpc [options]",
       .description = "Prints one line per resource: its type and its local file.",
-      .options = {{"submission", 0, "", "include the submission files"},
+      .options = {{"with-submissions", 0, "", "include the submission files"},
                   {"json", 0, "", "print JSON: project, resources (type, path, name)"}},
       .config = ConfigUse::Optional,
       .tessel = TesselUse::TesselWithStub,
@@ -97,7 +97,7 @@ std::vector<Command> projectCommands() {
       .run =
           [](const ParsedArgs& a, OpContext& ctx) {
             const std::string project = a.positionals()[0];
-            ProjectListing l = listProjectResources(ctx, project, a.has("submission"));
+            ProjectListing l = listProjectResources(ctx, project, a.has("with-submissions"));
             if (!l.result.message.empty()) return reportResult(a, l.result);
             if (a.has("json")) {
               JsonWriter json;
