@@ -95,8 +95,11 @@ std::vector<std::string> EnumeratePrinters();
 // True when the queue's device takes raw PostScript. CUPS: a raw queue
 // ("Local Raw Printer", no driver), or a driver whose filters take
 // PostScript through to the device (no filter at all, or PostScript in and
-// no foomatic-rip); raster and PCL drivers do not. Windows: the driver
-// answers the POSTSCRIPT_PASSTHROUGH escape query.
+// no foomatic-rip); raster and PCL drivers do not, unless the queue's
+// device is an IPP printer that itself lists application/postscript (asked
+// once per run, with a short time limit): driverless IPP Everywhere queues
+// pass raw jobs through unchanged. Windows: the driver answers the
+// POSTSCRIPT_PASSTHROUGH escape query.
 bool SupportsPostScriptPassthrough(const SpoolerQueue& queue);
 // True when EnumeratePrinters lists the name, compared without regard to
 // ASCII case.

@@ -30,19 +30,7 @@ tree="$demo/projects"
 cp -r "$repo/tests/data/sample-project" "$tree"
 sample="$tree/tqfc/Demo/Invoice/Invoice.kpf"
 stub="$demo/tessel/tqfstub.ps"
-mkdir -p "$demo/tessel"
-cat >"$stub" <<STUB
-%!PS
-% Tessel stub file: where project resources live on this computer (the
-% "kpcpfd" folder receives containers unpacked for printing)
-TQFdict begin
-[ ($demo/kpcpfd/\$\$FOLDER./\$\$PROJECT./)
-  ($tree/tqfc/\$\$FOLDER./\$\$PROJECT./)
-  ($tree/tqfc/\$\$FOLDER./fshared/)
-  ($tree/tqfc/gshared/)
-] SETPPATH
-end
-STUB
+scripts/sample-stub.sh "$stub" "$tree" "$demo/kpcpfd" >/dev/null
 scripts/install-config.sh --dir "$QUAYMASTER_CONFIG_DIR" --root "$repo" \
   --builtin "$stub" --lustrine --group Floor_2=Tessel_1,Tessel_2 >/dev/null
 
