@@ -30,6 +30,23 @@ bool prepareFolder(ArchiveState& state, const std::string& folder) {
   return false;
 }
 
+void runCreate(ArchiveState& state, const std::string& containerName, const std::vector<std::string>& files,
+               const std::string& baseFolder) {
+  state.wholeOrNothing = true;
+  std::vector<std::string> argv;
+  if (state.format != kArchiveFormatZip) {
+    argv = {"pdtar_main", "-f", containerName, "-cv"};
+    // A first file starting with "-" must not be read as options.
+    if (!files.empty() && !files.front().empty() && files.front()[0] == '-') argv.push_back("--");
+    argv.insert(argv.end(), files.begin(), files.end());
+    tarMain(state, argv, baseFolder);
+  } else {
+    argv = {"zip_main", "-o", containerName};
+    argv.insert(argv.end(), files.begin(), files.end());
+    zipMain(state, argv, baseFolder);
+  }
+}
+
 std::vector<std::string> tarExtractVector(const std::string& path) { return {"pdtar_main", "-f", path, "-xvi"}; }
 
 }  // namespace
@@ -41,18 +58,18 @@ ArchiveHandler::~ArchiveHandler() = default;
 std::string ArchiveHandler::Create(const std::string& containerName, const std::vector<std::string>& files,
                                    const std::string& baseFolder) {
   state_->begin();
-  std::vector<std::string> argv;
-  if (state_->format != kArchiveFormatZip) {
-    argv = {"pdtar_main", "-f", containerName, "-cv"};
-    // A first file starting with "-" must not be read as options.
-    if (!files.empty() && !files.front().empty() && files.front()[0] == '-') argv.push_back("--");
-    argv.insert(argv.end(), files.begin(), files.end());
-    tarMain(*state_, argv, baseFolder);
-  } else {
-    argv = {"zip_main", "-o", containerName};
-    argv.insert(argv.end(), files.begin(), files.end());
-    zipMain(*state_, argv, baseFolder);
+  runCreate(*state_, containerName, files, baseFolder);
+  return state_->errorText();
+}
+
+std::string ArchiveHandler::Create(const std::string& containerName, const std::vector<ArchiveMember>& members) {
+  state_->begin();
+  std::vector<std::string> names;
+  for (const ArchiveMember& m : members) {
+    names.push_back(m.entryName);
+    state_->sources[m.entryName] = m.sourcePath;
   }
+  runCreate(*state_, containerName, names, {});
   return state_->errorText();
 }
 
@@ -152,6 +169,8 @@ std::string ArchiveHandler::GetErrorText() const { return state_->errorText(); }
 std::string ArchiveHandler::GetErrorTemplate() const { return state_->errorTemplate(); }
 
 std::string ArchiveHandler::GetListing() const { return state_->listing; }
+
+std::vector<ArchiveExtracted> ArchiveHandler::GetExtractedEntries() const { return state_->extracted; }
 
 std::string ArchiveHandler::GetFoundProjectEntry() const { return state_->foundEntry; }
 

@@ -39,6 +39,20 @@ inline constexpr int kArchiveRecordSize = 10240;
 
 struct ArchiveState;
 
+// One entry of a container to create: its name inside the archive ("/"
+// separators, relative) and the file it is read from.
+struct ArchiveMember {
+  std::string entryName;
+  std::string sourcePath;
+};
+
+// One entry written by an extraction: its name as stored and the host path
+// of the file written for it.
+struct ArchiveExtracted {
+  std::string entryName;
+  std::string path;
+};
+
 // Bounds of zip extraction, against containers built to fill the disk (zip
 // bombs). An entry is refused before anything is written for it when its
 // stored size is over ratioFloor bytes and more than maxRatio times its
@@ -87,11 +101,24 @@ class ArchiveHandler {
   // named by the volume name parts (see FormatVolumeNames).
   std::string Create(const std::string& containerName, const std::vector<std::string>& files,
                      const std::string& baseFolder = {});
-  // Unpacks every entry into targetFolder (created when missing). Zip
-  // entries land under their bare file names; tar entries keep their
-  // folders. A file whose first two bytes are "PK" is read as zip, anything
-  // else as tar; a zip that cannot be opened is retried with ".kpc" added.
+  // The same with entry names chosen by the caller, each read from its own
+  // source file (which may live anywhere).
+  //
+  // Either form writes the container (each volume) beside its name first
+  // and commits it only when the whole archive was written: a failed
+  // creation leaves no container and the file that was at that name, if
+  // any, untouched. A cancelled one commits what it wrote (a closed, shorter
+  // archive). A container (or volume) that is one of the files to pack is
+  // refused with internal tag kTagOutputIsInput and nothing is written.
+  std::string Create(const std::string& containerName, const std::vector<ArchiveMember>& members);
+  // Unpacks every entry into targetFolder (created when missing), keeping
+  // the folders it was stored with, as unzip and tar do, so two entries
+  // never land on one file. A file whose first two bytes are "PK" is read as
+  // zip, anything else as tar; a zip that cannot be opened is retried with
+  // ".kpc" added. GetExtractedEntries lists what was written.
   std::string Extract(const std::string& containerPath, const std::string& targetFolder);
+  // The entries the last extraction wrote, in archive order.
+  std::vector<ArchiveExtracted> GetExtractedEntries() const;
   // Unpacks the project file: zip extracts every entry whose name contains
   // ".kpf" in any case, tar the first entry containing ".kpf" or ".KPF".
   // The found project entry is cleared first and names the entry afterwards.

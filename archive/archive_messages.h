@@ -69,6 +69,7 @@ enum ArchiveTag : int {
   kTagUnsafeName = 59,        // an entry would be written outside the target folder
   kTagInputShrank = 61,       // a file to add shrank while being added
   kTagTooLarge = 62,          // a file to add is too large for a header
+  kTagOutputIsInput = 60,     // a creation would write over a file it packs
   kTagRatioLimit = 63,        // a zip entry inflates past the ratio limit
   kTagSizeLimit = 64,         // an extraction would pass the size limit
   kTagNoSpace = 65,           // an entry is larger than the free space

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 
+#include "archive/archive_paths.h"
 #include "base/sdk_fs.h"
 #include "base/sdk_string.h"
 
@@ -35,6 +36,24 @@ void ArchiveState::begin() {
   cancelled = false;
   errorReported = false;
   extractedBytes = 0;
+  sources.clear();
+  wholeOrNothing = false;
+  extracted.clear();
+}
+
+std::string ArchiveState::sourceOf(const std::string& baseFolder, const std::string& file) const {
+  auto named = sources.find(file);
+  return named != sources.end() ? named->second : archiveSourcePath(baseFolder, file);
+}
+
+bool ArchiveState::refusesOutput(const std::string& output, const std::vector<std::string>& files,
+                                 const std::string& baseFolder) {
+  for (const std::string& file : files) {
+    if (!sdkSameFile(output.c_str(), sourceOf(baseFolder, file).c_str())) continue;
+    internal(kTagOutputIsInput, output, "the archive would replace " + file + ", which it packs");
+    return true;
+  }
+  return false;
 }
 
 void ArchiveState::error(const char* templ, ...) {

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -54,12 +55,32 @@ struct ArchiveState {
   std::string foundEntry;
   std::string foundFile;
 
+  // Creation: the file each entry name is read from, when the caller named
+  // entries itself (ArchiveHandler::Create with members).
+  std::map<std::string, std::string> sources;
+  // Set by ArchiveHandler::Create: a creation that fails leaves nothing
+  // (the tar command shape keeps what it wrote, as tar does).
+  bool wholeOrNothing = false;
+  // Extraction: every entry written, in archive order.
+  std::vector<ArchiveExtracted> extracted;
+
   std::atomic<bool> cancelled{false};
   std::atomic<bool> errorReported{false};
 
   // Starts an operation: clears texts, counters and the cancel flags.
   void begin();
   void reset();
+
+  // Where creation reads the file of an entry: the caller's source for a
+  // named member, else the path under baseFolder (archiveSourcePath).
+  std::string sourceOf(const std::string& baseFolder, const std::string& file) const;
+  // A creation that would write over one of the files it packs (named by
+  // output, which need not exist yet) records internal tag kTagOutputIsInput
+  // and returns true.
+  bool refusesOutput(const std::string& output, const std::vector<std::string>& files, const std::string& baseFolder);
+  // True when the operation failed (not when it was cancelled): a failed
+  // creation removes what it wrote.
+  bool failed() const { return hasError() && !cancelled; }
 
   // Records a formatted error and its template; later errors replace it.
   void error(const char* templ, ...) __attribute__((format(printf, 2, 3)));

@@ -44,10 +44,12 @@ std::FILE* TarWriter::createPart(const std::string& path) {
 }
 
 void TarWriter::commitParts() {
+  // A failed creation leaves nothing; a cancelled one keeps what it wrote.
+  const bool drop = writeFailed_ || (state_.wholeOrNothing && state_.failed());
   for (const std::string& path : parts_) {
-    if (writeFailed_) {
+    if (drop) {
       sdkDeleteFile(partOf(path).c_str());
-    } else if (!sdkMoveFile(partOf(path).c_str(), path.c_str())) {
+    } else if (!sdkCommitFile(partOf(path).c_str(), path.c_str())) {
       state_.internal(kTagWriteRecord, path, archiveErrorText());
     }
   }

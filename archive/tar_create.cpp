@@ -46,6 +46,9 @@ class TarCreation {
 
  private:
   void predict();
+  // True (error recorded) when the archive or a volume would be written
+  // over one of the files to pack.
+  bool refusesOutputs(const std::string& name);
   // False when creation must stop (cancelled, archive not writable).
   bool addOne(const std::string& file);
   bool writeHeader(const TarHeader& header);
@@ -66,7 +69,7 @@ void TarCreation::predict() {
   std::int64_t total = 0;
   for (const std::string& file : options_.names) {
     ArchiveFileInfo info;
-    if (!archiveStat(archiveSourcePath(baseFolder_, file), info)) continue;
+    if (!archiveStat(state_.sourceOf(baseFolder_, file), info)) continue;
     if (info.kind == ArchivePathKind::kFile) {
       predicted += kTarBlock + roundToBlocks(info.size);
       total += info.size;
@@ -79,6 +82,25 @@ void TarCreation::predict() {
   state_.predictedSize = predicted;
   std::int64_t volumeBytes = static_cast<std::int64_t>(state_.volumeSize) * options_.blocking * kTarBlock;
   state_.volumeCount = state_.volumeSize > 0 ? static_cast<long>((predicted + volumeBytes - 1) / volumeBytes) : 0;
+}
+
+bool TarCreation::refusesOutputs(const std::string& name) {
+  std::vector<std::string> outputs;
+  if (state_.volumeSize > 0) {
+    for (long i = 0; i < state_.volumeCount; ++i) {
+      std::string fileName, path;
+      state_.volumeNamesFor(i, fileName, path);
+      outputs.push_back(path);
+    }
+  } else {
+    outputs.push_back(name);
+  }
+  for (const std::string& output : outputs) {
+    if (state_.refusesOutput(output, options_.names, baseFolder_) ||
+        state_.refusesOutput(output + ".part", options_.names, baseFolder_))
+      return true;
+  }
+  return false;
 }
 
 void TarCreation::run() {
@@ -94,6 +116,7 @@ void TarCreation::run() {
     name = state_.currentVolumePath();
   }
   state_.status = sdkFormat("Creating archive: %s", name.c_str());
+  if (refusesOutputs(name)) return;
   if (!writer_.open(name)) return;
   for (const std::string& file : options_.names) {
     if (state_.cancelled || !addOne(file)) break;
@@ -115,7 +138,7 @@ bool TarCreation::writeHeader(const TarHeader& header) {
 }
 
 bool TarCreation::addOne(const std::string& file) {
-  std::string source = archiveSourcePath(baseFolder_, file);
+  std::string source = state_.sourceOf(baseFolder_, file);
   ArchiveFileInfo info;
   if (!archiveStat(source, info)) {
     state_.internal(kTagOpenInput, file, archiveErrorText());

@@ -389,6 +389,7 @@ bool TarExtraction::extractFile(const std::string& path, const TarHeader& header
     return left == 0;
   }
   archiveSetFileTime(path, header.mtime);
+  state_.extracted.push_back({header.name, path});
   if (options_.projectMode) {
     state_.foundEntry = header.name;
     state_.foundFile = path;
@@ -411,6 +412,8 @@ bool TarExtraction::extractLink(const std::string& path, const TarHeader& header
   if (!mayReplace(path, archivePathKind(path))) return true;
   if (!archiveHardLink(existing, path) && !sdkCopyFile(existing.c_str(), path.c_str())) {
     state_.internal(kTagCreateTarget, path, archiveErrorText());
+  } else {
+    state_.extracted.push_back({header.name, path});
   }
   if (options_.verbose) state_.appendListing(header.name + " link to " + header.linkName);
   return true;

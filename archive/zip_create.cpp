@@ -6,9 +6,11 @@
 #include <zip.h>
 #include <zlib.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <new>
+#include <string_view>
 
 #include "archive/archive_fs.h"
 #include "archive/archive_paths.h"
@@ -39,6 +41,45 @@ void fillZipTime(std::int64_t mtime, tm_zip& out) {
   out.tm_year = static_cast<uInt>(local.tm_year + 1900);
 }
 
+// General-purpose flag bit 11: the entry name is UTF-8.
+constexpr uLong kZipFlagUtf8 = 0x800;
+
+bool isAscii(std::string_view text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+// Well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
+bool isUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    std::size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+    if (length == 0 || i + length > text.size()) return false;
+    std::uint32_t value = length == 1 ? c : c & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      value = (value << 6) | (next & 0x3F);
+    }
+    static constexpr std::uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (value < kLeast[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return false;
+    i += length;
+  }
+  return true;
+}
+
+// A non-ASCII name that is UTF-8 is marked as such, so that readers do not
+// take it for the old DOS code page; other names are stored unmarked.
+bool markedUtf8(std::string_view entry) { return !isAscii(entry) && isUtf8(entry); }
+
+// "Version made by" of a marked entry: Unix, zip 2.0. unzip converts the
+// names of entries made on DOS from the DOS code page whatever the flag
+// says; a Unix entry carries its permission bits (as a regular file) in the
+// upper half of the external attributes. Other entries keep the DOS host
+// and no attributes.
+constexpr uLong kMadeByUnix = (3u << 8) | 20u;
+
 enum class AddResult { kAdded, kFailed, kCancelled };
 
 AddResult addFile(ArchiveState& state, zipFile zf, const std::string& file, const std::string& source,
@@ -54,9 +95,12 @@ AddResult addFile(ArchiveState& state, zipFile zf, const std::string& file, cons
   zip_fileinfo zi{};
   fillZipTime(known ? info.mtime : static_cast<std::int64_t>(std::time(nullptr)), zi.tmz_date);
   std::string entry = archiveEntryName(file);
+  const bool utf8 = markedUtf8(entry);
+  if (utf8) zi.external_fa = (0100000u | ((known ? info.mode : 0644u) & 0777u)) << 16;
   int zip64 = known && info.size >= 0xffffffffLL ? 1 : 0;
-  if (zipOpenNewFileInZip64(zf, entry.c_str(), &zi, nullptr, 0, nullptr, 0, nullptr, method, level, zip64) !=
-      ZIP_OK) {
+  if (zipOpenNewFileInZip4_64(zf, entry.c_str(), &zi, nullptr, 0, nullptr, 0, nullptr, method, level, 0, -MAX_WBITS,
+                              DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0, utf8 ? kMadeByUnix : 0,
+                              utf8 ? kZipFlagUtf8 : 0, zip64) != ZIP_OK) {
     state.error(kArchiveMsgOpenInZip, file.c_str());
     return AddResult::kFailed;
   }
@@ -136,9 +180,11 @@ void zipMain(ArchiveState& state, const std::vector<std::string>& argv, const st
 
   container = archiveCompleteName(container);
   state.status = sdkFormat("Creating archive: %s", container.c_str());
-  // Written beside the container and renamed over it at the end, so a
-  // process killed while writing leaves an older container whole.
+  // Written beside the container and committed over it at the end, so a
+  // process killed while writing, or a failure, leaves an older container
+  // whole.
   const std::string part = container + ".part";
+  if (state.refusesOutput(container, files, baseFolder) || state.refusesOutput(part, files, baseFolder)) return;
   zipFile zf = zipOpen64(part.c_str(), APPEND_STATUS_CREATE);
   if (!zf) {
     state.error(kArchiveMsgCannotCreate, container.c_str());
@@ -147,17 +193,19 @@ void zipMain(ArchiveState& state, const std::vector<std::string>& argv, const st
   state.fileCount = static_cast<long>(files.size());
   for (const std::string& file : files) {
     ArchiveFileInfo info;
-    if (archiveStat(archiveSourcePath(baseFolder, file), info)) state.totalBytes += info.size;
+    if (archiveStat(state.sourceOf(baseFolder, file), info)) state.totalBytes += info.size;
   }
 
   for (const std::string& file : files) {
     if (state.cancelled) break;
-    if (addFile(state, zf, file, archiveSourcePath(baseFolder, file), method, level, buffer) != AddResult::kAdded) break;
+    if (addFile(state, zf, file, state.sourceOf(baseFolder, file), method, level, buffer) != AddResult::kAdded) break;
   }
   if (zipClose(zf, nullptr) != ZIP_OK) {
     state.error(kArchiveMsgCloseZip, container.c_str());
     sdkDeleteFile(part.c_str());
-  } else if (!sdkMoveFile(part.c_str(), container.c_str())) {
+  } else if (state.failed()) {
+    sdkDeleteFile(part.c_str());
+  } else if (!sdkCommitFile(part.c_str(), container.c_str())) {
     state.error(kArchiveMsgCloseZip, container.c_str());
     sdkDeleteFile(part.c_str());
   }

@@ -2,10 +2,10 @@
 //
 // Option letters (any case): "e" all entries, "v" project-file entries,
 // "a" the entry of one bare name, "o" replace existing files without
-// asking. Every mode writes entries under their bare file names into the
-// target folder, so stored folder parts (even absolute ones) never decide
-// where a file lands; a bare name that is itself unsafe ("..", a drive) is
-// refused.
+// asking. "e" keeps the folders an entry was stored with, as unzip and tar
+// do, so two entries never land on one file; a name that would leave the
+// target folder (absolute, a drive, a ".." level, a level that is a link)
+// is refused. "v" and "a" write their one entry under its bare file name.
 #include <unzip.h>
 
 #include <cstdio>
@@ -29,6 +29,7 @@ struct UnzipRun {
   unzFile zip;
   std::string targetFolder;
   bool overwrite;
+  bool keepFolders;
   std::vector<char> buffer;
   std::string writtenPath;  // of the last entry extracted
 };
@@ -113,19 +114,58 @@ bool currentEntry(UnzipRun& run, unz_file_info64& info, std::string& name) {
   return true;
 }
 
+// The host path an entry is written to, in path: its bare name in the
+// target folder, or with folders kept, its stored levels under it (missing
+// folders made, a folder entry made itself). False, for the entry to be
+// skipped, for an unsafe name, a folder entry, or a folder that cannot be
+// made (error recorded).
+bool targetOf(UnzipRun& run, const std::string& name, std::string& path) {
+  ArchiveState& state = run.state;
+  const std::string root = run.targetFolder.empty() ? std::string(".") : run.targetFolder;
+  std::vector<std::string> levels;
+  if (!run.keepFolders) {
+    std::string shortName = archiveBaseName(name);
+    if (shortName.empty()) return false;
+    if (!archiveSplitEntryName(shortName, levels)) {
+      state.internal(kTagUnsafeName, name, "entry name leaves the target folder");
+      return false;
+    }
+    path = sdkJoinPath(root, shortName);
+    return true;
+  }
+  if (!archiveSplitEntryName(name, levels)) {
+    state.internal(kTagUnsafeName, name, "entry name leaves the target folder");
+    return false;
+  }
+  std::string failed;
+  switch (archivePrepareTarget(root, levels, path, failed)) {
+    case ArchiveTargetResult::kUnsafe:
+      state.internal(kTagUnsafeName, name, "entry path runs through a symbolic link");
+      return false;
+    case ArchiveTargetResult::kMakeFailed:
+      state.error(kArchiveMsgMakeDir, failed.c_str());
+      return false;
+    case ArchiveTargetResult::kOk:
+      break;
+  }
+  if (!archiveIsSeparator(name.back())) return true;
+  ArchivePathKind kind = archivePathKind(path);
+  if (kind == ArchivePathKind::kLink) {
+    state.internal(kTagUnsafeName, name, "folder is a symbolic link");
+  } else if (kind == ArchivePathKind::kMissing && !archiveMakeDir(path)) {
+    state.error(kArchiveMsgMakeDir, path.c_str());
+  }
+  return false;
+}
+
 EntryResult extractCurrent(UnzipRun& run) {
   ArchiveState& state = run.state;
   unz_file_info64 info;
   std::string name;
   if (!currentEntry(run, info, name)) return EntryResult::kFailed;
   std::string shortName = archiveBaseName(name);
-  if (shortName.empty()) return EntryResult::kSkipped;  // a folder entry
-  std::vector<std::string> levels;
-  if (!archiveSplitEntryName(shortName, levels)) {
-    state.internal(kTagUnsafeName, name, "entry name leaves the target folder");
-    return EntryResult::kSkipped;
-  }
-  std::string path = sdkJoinPath(run.targetFolder.empty() ? std::string(".") : run.targetFolder, shortName);
+  std::string path;
+  if (!targetOf(run, name, path)) return EntryResult::kSkipped;
   const auto declared = static_cast<std::int64_t>(info.uncompressed_size);
   const auto compressed = static_cast<std::int64_t>(info.compressed_size);
   if (declared < 0 || !withinLimits(run, name, declared, compressed)) {
@@ -211,6 +251,7 @@ EntryResult extractCurrent(UnzipRun& run) {
   }
   archiveSetFileTime(path, entryTime(info.tmu_date));
   run.writtenPath = path;
+  state.extracted.push_back({name, path});
   return EntryResult::kDone;
 }
 
@@ -338,7 +379,7 @@ void unzipMain(ArchiveState& state, const std::vector<std::string>& argv, const 
     state.error(kArchiveMsgCannotOpen, path.c_str(), path.c_str());
     return;
   }
-  UnzipRun run{state, zip, targetFolder, overwrite || project || named, {}, {}};
+  UnzipRun run{state, zip, targetFolder, overwrite || project || named, all && !project && !named, {}, {}};
   try {
     run.buffer.resize(kExtractPiece);
   } catch (const std::bad_alloc&) {

@@ -21,8 +21,13 @@
 
 #ifdef _WIN32
 inline constexpr char kSdkHostSeparator = '\\';
+// Whether "\" separates the levels of a local file's path. Off Windows it is
+// an ordinary character of a file name ("back\slash.frm" is one name), and
+// functions that derive names from local files take it as one.
+inline constexpr bool kSdkHostBackslashSeparates = true;
 #else
 inline constexpr char kSdkHostSeparator = '/';
+inline constexpr bool kSdkHostBackslashSeparates = false;
 #endif
 
 // Current directory, or empty when the query fails.
@@ -55,6 +60,16 @@ int sdkCopyFile(const char* source, const char* destination);
 // writing through to the disk.
 int sdkMoveFile(const char* source, const char* destination);
 int sdkDeleteFile(const char* path);
+// Makes a finished temporary file the file at path, for good: flushes the
+// temporary file's data to the disk, renames it over path (both in one
+// folder) and, on POSIX, flushes that folder so that the rename survives a
+// power cut as well. Without the flushes a power cut soon after can leave
+// an empty file where the user's file was. 0 on failure, temporary file
+// left in place for the caller to delete.
+int sdkCommitFile(const char* temporary, const char* path);
+// 1 when both paths exist and name one file (through links or other
+// spellings too).
+int sdkSameFile(const char* a, const char* b);
 // 1 for an existing file or directory.
 int sdkFileExists(const char* path);
 int sdkIsDirectory(const char* path);

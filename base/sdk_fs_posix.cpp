@@ -130,6 +130,34 @@ int sdkMoveFile(const char* source, const char* destination) {
 
 int sdkDeleteFile(const char* path) { return path && unlink(path) == 0 ? 1 : 0; }
 
+namespace {
+
+// fsync of a file or folder by path.
+bool syncPath(const char* path, int flags) {
+  int fd = open(path, flags | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = fsync(fd) == 0;
+  if (close(fd) != 0) ok = false;
+  return ok;
+}
+
+}  // namespace
+
+int sdkCommitFile(const char* temporary, const char* path) {
+  if (!temporary || !path) return 0;
+  if (!syncPath(temporary, O_RDONLY) || rename(temporary, path) != 0) return 0;
+  std::string folder = sdkDirPart(path);
+  // Some file systems cannot sync a folder; the rename itself has happened.
+  syncPath(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+  return 1;
+}
+
+int sdkSameFile(const char* a, const char* b) {
+  struct stat sa, sb;
+  if (!a || !b || stat(a, &sa) != 0 || stat(b, &sb) != 0) return 0;
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino ? 1 : 0;
+}
+
 int sdkFileExists(const char* path) {
   struct stat st;
   return path && stat(path, &st) == 0 ? 1 : 0;

@@ -75,6 +75,35 @@ int sdkMoveFile(const char* source, const char* destination) {
 
 int sdkDeleteFile(const char* path) { return path && DeleteFileA(path) ? 1 : 0; }
 
+int sdkCommitFile(const char* temporary, const char* path) {
+  if (!temporary || !path) return 0;
+  HANDLE h = CreateFileA(temporary, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+  if (h == INVALID_HANDLE_VALUE) return 0;
+  bool ok = FlushFileBuffers(h) != 0;
+  if (!CloseHandle(h)) ok = false;
+  // Write-through: the rename is on the disk when the call returns.
+  return ok && MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 1 : 0;
+}
+
+int sdkSameFile(const char* a, const char* b) {
+  if (!a || !b) return 0;
+  auto identify = [](const char* path, BY_HANDLE_FILE_INFORMATION& info) {
+    HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    bool ok = GetFileInformationByHandle(h, &info) != 0;
+    CloseHandle(h);
+    return ok;
+  };
+  BY_HANDLE_FILE_INFORMATION ia, ib;
+  if (!identify(a, ia) || !identify(b, ib)) return 0;
+  return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh &&
+                 ia.nFileIndexLow == ib.nFileIndexLow
+             ? 1
+             : 0;
+}
+
 int sdkFileExists(const char* path) {
   struct _stat64 st;
   return path && _stat64(path, &st) == 0 ? 1 : 0;

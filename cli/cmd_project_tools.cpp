@@ -299,9 +299,9 @@ std::vector<Command> projectToolCommands() {
       .summary = "create, extract or list a KPC container",
       .usage = "create PROJECT.kpf OUT.kpc | extract CONTAINER.kpc [DIR] | list CONTAINER.kpc",
       .description = "create packs a project and its resources into a container (zip, or tar with --tar, split "
-                     "into volumes with --volume-size); extract unpacks every entry into DIR (default: the current "
-                     "folder) and replaces no file that is already there unless --force is given; list shows the "
-                     "entries.",
+                     "into volumes with --volume-size); extract unpacks every entry, in the folders it was stored "
+                     "with, into DIR (default: the current folder) and replaces no file that is already there "
+                     "unless --force is given; list shows the entries.",
       .options = {{"tar", 0, "", "create a tar container instead of zip"},
                   {"volume-size", 0, "N", "split into volumes of N x 10240 bytes (tar)"},
                   {"force", 'f', "", "extract: replace files that are already there"},

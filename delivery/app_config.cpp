@@ -83,9 +83,10 @@ wxString absoluteFor(const std::string& path) {
 }
 
 // Replaces the file's bytes in one step: the new text goes to a file beside
-// it, which is renamed over the old one, so the file is whole (old or new)
-// at every moment, even when the process is killed; the old file's
-// permissions are kept. Unchanged text is not written at all.
+// it, which is flushed to the disk and renamed over the old one, so the file
+// is whole (old or new) at every moment, even when the process is killed or
+// the power fails; the old file's permissions are kept. Unchanged text is
+// not written at all.
 bool replaceFileText(const std::string& path, const std::string& bytes) {
   if (std::optional<std::string> old = sdkReadWholeFile(path.c_str()); old && *old == bytes) return true;
   // Unique beside the file, also against another process saving at once.
@@ -97,7 +98,7 @@ bool replaceFileText(const std::string& path, const std::string& bytes) {
   if (ok) {
     std::filesystem::perms mode = std::filesystem::status(path, ec).permissions();
     if (!ec) std::filesystem::permissions(temp, mode, ec);
-    ok = sdkMoveFile(temp.c_str(), path.c_str()) != 0;
+    ok = sdkCommitFile(temp.c_str(), path.c_str()) != 0;
   }
   if (!ok) sdkDeleteFile(temp.c_str());
   return ok;

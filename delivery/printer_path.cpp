@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "base/ps_font_name.h"
 #include "base/sdk_fs.h"
 
 namespace {
@@ -45,12 +46,12 @@ std::string replaceAll(std::string text, std::string_view search, std::string_vi
   return out;
 }
 
-// The text after the last slash or backslash; without either, the text
-// after a leading drive ("C:"); otherwise the whole path.
-std::string fileNameOf(std::string_view path) {
-  std::size_t cut = path.find_last_of("/\\");
+// The text after the last separator; without one, the text after a leading
+// drive ("C:", where backslashes separate); otherwise the whole path.
+std::string fileNameOf(std::string_view path, bool backslashSeparates) {
+  std::size_t cut = path.find_last_of(backslashSeparates ? "/\\" : "/");
   if (cut != std::string_view::npos) return std::string(path.substr(cut + 1));
-  if (path.size() >= 2 && path[1] == ':' &&
+  if (backslashSeparates && path.size() >= 2 && path[1] == ':' &&
       ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')))
     return std::string(path.substr(2));
   return std::string(path);
@@ -70,9 +71,12 @@ bool equalsNoCaseAscii(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-PrinterPath ToPrinterPath(std::string_view localPath, int typeIndex, bool useFolderMarkers) {
-  const std::string working = replaceAll(replaceAll(std::string(localPath), "\\", "/"), "//", "/");
-  const std::string fileName = fileNameOf(localPath);
+PrinterPath ToPrinterPath(std::string_view localPath, int typeIndex, bool useFolderMarkers,
+                          bool backslashSeparates) {
+  std::string working(localPath);
+  if (backslashSeparates) working = replaceAll(working, "\\", "/");
+  working = replaceAll(working, "//", "/");
+  const std::string fileName = fileNameOf(localPath, backslashSeparates);
 
   if (typeIndex >= 0 && typeIndex < static_cast<int>(kPrinterResourceTypes.size()))
     return {kPrinterResourceTypes[static_cast<std::size_t>(typeIndex)].folder + fileName, true};
@@ -105,30 +109,20 @@ bool ReadPostScriptFontName(const std::string& path, std::string& fontName) {
   if (!ReadWholeFile(path, content)) return false;
   // The first six bytes are a PFB segment header or the start of a PFA's
   // "%!" line; neither holds the name. The clear text ends at the first
-  // zero byte (in a PFB, the header of the next segment).
+  // zero byte (in a PFB, the header of the next segment). The rest of a
+  // "%" line is a comment, as it is for the job library.
   std::string_view text(content);
+  const bool comment = !text.empty() && text[0] == '%';
   text.remove_prefix(std::min<std::size_t>(6, text.size()));
   text = text.substr(0, text.find('\0'));
-
-  static constexpr std::string_view kDelimiters = "/() \n\t\r";
-  bool wantName = false;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    pos = text.find_first_not_of(kDelimiters, pos);
-    if (pos == std::string_view::npos) break;
-    std::size_t end = text.find_first_of(kDelimiters, pos);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view token = text.substr(pos, end - pos);
-    if (wantName) {
-      fontName = std::string(token);
-      return true;
-    }
-    wantName = token == "FontName";
-    pos = end;
-  }
-  if (wantName) {
-    fontName.clear();
-    return true;
-  }
-  return false;
+  if (comment) text.remove_prefix(std::min(text.size(), text.find_first_of("\r\n")));
+  // The job library reads the name with the same scanner, so the name shown
+  // is the name the font is stored under.
+  SdkFontNameScanner scanner;
+  scanner.feed(text.data(), text.size());
+  scanner.finish();
+  std::optional<std::string> name = scanner.name();
+  if (!name) return false;
+  fontName = *name;
+  return true;
 }

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/sdk_fs.h"
+
 struct PrinterResourceType {
   const char* label;
   const char* folder;
@@ -38,15 +40,18 @@ struct PrinterPath {
 // "/mislib/", "/decomp/", "/demo/", "/fontlib/" found in the local path
 // (case-sensitive; the order of the list decides) keeps the local sub-tree
 // from that marker under "tqfc" ("tqf" for "/demo/"); otherwise the
-// extension (without regard to case) picks the folder.
-PrinterPath ToPrinterPath(std::string_view localPath, int typeIndex, bool useFolderMarkers);
+// extension (without regard to case) picks the folder. backslashSeparates
+// says whether "\" separates folders of the local path (the host's rule:
+// off Windows "back\slash.frm" is one file name and keeps it).
+PrinterPath ToPrinterPath(std::string_view localPath, int typeIndex, bool useFolderMarkers,
+                          bool backslashSeparates = kSdkHostBackslashSeparates);
 
 // The whole file, zero bytes included. False for an empty path, a missing
 // file, or a file that cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& content);
 
-// The PostScript name of a Type 1 font (PFA or PFB): the token after the
-// first "FontName" token of the file's clear text. False when the file
-// cannot be read or holds no "FontName" token; a "FontName" at the very end
-// gives an empty name and true.
+// The PostScript name of a Type 1 font (PFA or PFB): the literal name after
+// the first "FontName" token of the file's clear text, read as the job
+// library reads it (SdkFontNameScanner). False when the file cannot be read
+// or holds no "FontName" token followed by one PostScript name.
 bool ReadPostScriptFontName(const std::string& path, std::string& fontName);

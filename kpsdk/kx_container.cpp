@@ -1,18 +1,18 @@
 // KxProject: opening projects from containers and extracted folders,
 // print-and-forget removal, and packing a project into a container.
 //
-// Containers are unpacked into a private temporary folder first and the
-// files are then moved to the directories of their scopes, so nothing is
-// written relative to the process's working directory and a container's
-// folder layout (zip entries are flat, tar entries keep their folders) does
-// not matter. A container split into volumes is read by joining its volumes
+// Containers are unpacked into a private temporary folder first, keeping
+// their folders, and each resource's own entry (kx_entries.h) is then moved
+// to the directory of its scope, so nothing is written relative to the
+// process's working directory and two entries of one name never land on
+// one file. A container split into volumes is read by joining its volumes
 // into one stream (kx_volumes.h).
 #include <cerrno>
 #include <cstring>
-#include <map>
 #include <set>
 
 #include "archive/archive_handler.h"
+#include "kpsdk/kx_entries.h"
 #include "kpsdk/kx_project.h"
 #include "kpsdk/kx_tree.h"
 #include "kpsdk/kx_volumes.h"
@@ -39,33 +39,9 @@ class TempTree {
   std::string path_;
 };
 
-// The longest folder that holds every file (compared level by level), or
-// empty when they share none.
-std::string commonFolder(const std::vector<std::string>& files) {
-  if (files.empty()) return std::string();
-  std::string common = sdkDirPart(files.front());
-  for (const std::string& f : files) {
-    while (!common.empty()) {
-      bool inside = f.size() > common.size() && f.compare(0, common.size(), common) == 0 &&
-                    (sdkIsSeparator(f[common.size()]) || sdkIsSeparator(common.back()));
-      if (inside) break;
-      std::string up = sdkDirPart(common);
-      common = up == common ? std::string() : up;
-    }
-  }
-  return common;
-}
-
 std::string fileNameWithoutExtension(const std::string& name) {
   std::size_t dot = name.rfind('.');
   return dot == std::string::npos ? name : name.substr(0, dot);
-}
-
-// Bare file name -> unpacked file (the first in listing order wins).
-std::map<std::string, std::string> filesByName(const std::string& dir) {
-  std::map<std::string, std::string> byName;
-  for (const std::string& f : kxListFiles(dir)) byName.emplace(sdkFileNamePart(f), f);
-  return byName;
 }
 
 // The project file directly inside dir ("*.kpf" in any case), or empty.
@@ -167,35 +143,53 @@ int KxProject::ExtractContainer(const std::string& kpcPath, int printAndForget, 
     sdkMakeDir(staging.c_str());
     archive_->Extract(container, staging);
     takeArchiveError();
-    if (!(GetMessageFlags() & kKxCancelled)) placeExtractedFiles(staging, sdkDirPart(kpfPath_));
+    if (!(GetMessageFlags() & kKxCancelled))
+      placeExtractedFiles(archive_->GetExtractedEntries(), sdkFileNamePart(kpfTemp), sdkDirPart(kpfPath_));
   }
   return GetMessageFlags();
 }
 
-void KxProject::placeExtractedFiles(const std::string& stagingDir, const std::string& localDir) {
-  std::map<std::string, std::string> unpacked = filesByName(stagingDir);
-  unpacked.erase(sdkFileNamePart(kpfPath_));
-  for (auto& r : resources_) {
-    auto found = unpacked.find(r->GetName());
-    if (found == unpacked.end()) continue;
-    const std::string staged = found->second;
-    unpacked.erase(found);
-    const std::string inLocal = sdkJoinPath(localDir, r->GetName());
-    std::string target = ResolveInScope(r->GetScope(), r->GetName());
-    if (r->GetScope() == kKxScopeLocal || target.empty()) target = inLocal;
-    if (sdkFileExists(target.c_str()) && !mayOverwrite(target)) continue;
+std::vector<int> KxProject::entriesOfResources(const std::vector<ArchiveExtracted>& entries,
+                                               const std::string& kpfName, int& kpfIndex) const {
+  std::vector<KxEntryFile> files;
+  for (const auto& r : resources_) files.push_back({r->GetName(), r->GetScope()});
+  return kxMatchEntries(entries, kpfName, files, kpfIndex);
+}
+
+void KxProject::placeExtractedFiles(const std::vector<ArchiveExtracted>& entries, const std::string& kpfName,
+                                    const std::string& localDir) {
+  int kpfIndex = -1;
+  const std::vector<int> match = entriesOfResources(entries, kpfName, kpfIndex);
+  std::vector<bool> used(entries.size(), false);
+  if (kpfIndex >= 0) used[static_cast<std::size_t>(kpfIndex)] = true;
+  // Two entries never land on one file: a target this operation placed is
+  // not replaced by another entry. False only when the move failed.
+  std::set<std::string> placed;
+  auto place = [&](const std::string& staged, const std::string& target) {
+    if (placed.count(target) || (sdkFileExists(target.c_str()) && !mayOverwrite(target))) return true;
     sdkMakeDirs(target.c_str());
+    if (!sdkMoveFile(staged.c_str(), target.c_str())) return false;
+    placed.insert(target);
+    return true;
+  };
+  for (std::size_t i = 0; i < resources_.size(); ++i) {
+    if (match[i] < 0) continue;
+    const KxResource& r = *resources_[i];
+    const std::string& staged = entries[static_cast<std::size_t>(match[i])].path;
+    used[static_cast<std::size_t>(match[i])] = true;
+    const std::string inLocal = sdkJoinPath(localDir, r.GetName());
+    std::string target = ResolveInScope(r.GetScope(), r.GetName());
+    if (r.GetScope() == kKxScopeLocal || target.empty()) target = inLocal;
     // A file that cannot reach its scope stays in the local directory.
-    if (!sdkMoveFile(staged.c_str(), target.c_str()) && target != inLocal)
-      sdkMoveFile(staged.c_str(), inLocal.c_str());
+    if (!place(staged, target) && target != inLocal) place(staged, inLocal);
   }
   // Files the project does not list land in the local directory, except for
   // print-and-forget, whose directory must be removable afterwards.
   if (printAndForget_) return;
-  for (const auto& [name, staged] : unpacked) {
-    std::string target = sdkJoinPath(localDir, name);
-    if (sdkFileExists(target.c_str()) && !mayOverwrite(target)) continue;
-    sdkMoveFile(staged.c_str(), target.c_str());
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (used[i]) continue;
+    const std::string target = sdkJoinPath(localDir, sdkFileNamePart(entries[i].path));
+    place(entries[i].path, target);
   }
 }
 
@@ -302,13 +296,28 @@ int KxProject::RemovePrintAndForget() {
 int KxProject::CreateContainer(const std::string& kpcPath) {
   ClearMessages();
   if (kpfPath_.empty() || temporaryExport_) DeriveKpfPath();
-  std::vector<std::string> files;
+  // Packing reads the project and writes only the container: the project
+  // file is written as it stands now into a private folder and packed from
+  // there, so the user's file (and its folder, which may be read-only) is
+  // left as it is.
+  TempTree work(kxMakeTempFolder("_k"));
+  const std::string kpfName = sdkFileNamePart(kpfPath_);
+  std::vector<ArchiveMember> members;
   if (!(GetMessageFlags() & kKxError)) {
-    WriteKpf(kpfPath_);
-    if (!sdkFileExists(kpfPath_.c_str())) {
-      log(kKxError, "Could not open file '%s'", kpfPath_.c_str());
+    const std::string completed = kpcPath.find('.') == std::string::npos ? kpcPath + ".kpc" : kpcPath;
+    if (sdkSameFile(completed.c_str(), kpfPath_.c_str())) {
+      log(kKxError, "Could not create file '%s' (%s)", completed.c_str(), "it is the project file being packed");
+    } else if (work.path().empty()) {
+      log(kKxError, "Could not create temporary directory '%s'", work.path().c_str());
+    }
+  }
+  if (!(GetMessageFlags() & kKxError)) {
+    const std::string written = sdkJoinPath(work.path(), kpfName);
+    WriteKpf(written);
+    if (!sdkFileExists(written.c_str())) {
+      log(kKxError, "Could not open file '%s'", written.c_str());
     } else {
-      files.push_back(kpfPath_);
+      members.push_back({kxEntryNameFor(kKxScopeLocal, folderName_, projectName_, kpfName), written});
     }
   }
   if (!(GetMessageFlags() & kKxError)) {
@@ -317,7 +326,7 @@ int KxProject::CreateContainer(const std::string& kpcPath) {
         log(kKxError, "Could not open file '%s'", r->GetPath().c_str());
         break;
       }
-      files.push_back(r->GetPath());
+      members.push_back({kxEntryNameFor(r->GetScope(), folderName_, projectName_, r->GetName()), r->GetPath()});
     }
   }
   if (!(GetMessageFlags() & kKxError)) {
@@ -326,13 +335,7 @@ int KxProject::CreateContainer(const std::string& kpcPath) {
     } else {
       SetVolumeNaming(kpcPath);
       sdkMakeDirs(kpcPath.c_str());
-      // Entries are named relative to the files' common folder: short names
-      // (tar names are limited to 99 characters) that say nothing about the
-      // machine they were packed on.
-      std::string base = commonFolder(files);
-      if (!base.empty())
-        for (std::string& f : files) f = f.substr(base.size() + (sdkIsSeparator(f[base.size()]) ? 1 : 0));
-      archive_->Create(kpcPath, files, base);
+      archive_->Create(kpcPath, members);
       takeArchiveError();
     }
   }
@@ -352,22 +355,20 @@ void KxProject::SetVolumeNaming(const std::string& kpcPath) {
   archive_->SetVolumeNameParts(sdkDirPart(kpcPath), base, "\\", ".kpv");
 }
 
-std::string KxProject::extractByName(const std::string& container, const std::string& name,
-                                     const std::string& targetDir) {
-  if (kxIsZipFile(container)) {
-    archive_->ExtractNamed(container, name, targetDir);
-    takeArchiveError();
-    return archive_->GetErrorText();
-  }
-  // Tar entries keep the folders they were stored with: unpack everything
-  // privately and take the file of that name.
+std::string KxProject::extractResource(const std::string& container, int index, const std::string& targetDir) {
+  // Unpacked privately in full, so that the resource takes its own entry
+  // even where another entry carries the same file name.
   TempTree staging(kxMakeTempFolder("_x"));
   archive_->Extract(container, staging.path());
   if (takeArchiveError()) return archive_->GetErrorText();
-  std::map<std::string, std::string> unpacked = filesByName(staging.path());
-  auto found = unpacked.find(name);
-  const std::string target = sdkJoinPath(targetDir, name);
-  if (found == unpacked.end() || !sdkMakeDirs(target.c_str()) || !sdkMoveFile(found->second.c_str(), target.c_str())) {
+  const std::vector<ArchiveExtracted> entries = archive_->GetExtractedEntries();
+  int kpfIndex = -1;
+  const std::vector<int> match = entriesOfResources(entries, sdkFileNamePart(kpfPath_), kpfIndex);
+  const KxResource& r = *resources_[static_cast<std::size_t>(index)];
+  const std::string target = sdkJoinPath(targetDir, r.GetName());
+  const int found = match[static_cast<std::size_t>(index)];
+  if (found < 0 || !sdkMakeDirs(target.c_str()) ||
+      !sdkMoveFile(entries[static_cast<std::size_t>(found)].path.c_str(), target.c_str())) {
     const char* templ = "ERROR (Minizip): No .kpf file found in archive %s";
     std::string text = sdkFormat(templ, container.c_str());
     log_.AddVerbatim(text, templ);
@@ -390,7 +391,7 @@ int KxProject::ExtractEntry(const std::string& kpcPath, int entry) {
     takeArchiveError();
   } else {
     const KxResource& r = *resources_[entry - 1];
-    extractByName(container, r.GetName(), sdkDirPart(ResolveInScope(r.GetScope(), r.GetName())));
+    extractResource(container, entry - 1, sdkDirPart(ResolveInScope(r.GetScope(), r.GetName())));
   }
   return GetMessageFlags();
 }

@@ -1,10 +1,10 @@
 // Replacing a file's contents safely.
 //
-// The new contents are written to a temporary file in the same folder,
-// flushed to the disk and then renamed over the old file, so a failed or
-// interrupted write never leaves a truncated file behind: the old file stays
-// whole until the new one is complete. An existing file keeps its
-// permissions.
+// The new contents are written to a temporary file in the same folder and
+// committed over the old file (sdkCommitFile: flushed to the disk, renamed,
+// the rename flushed), so a failed or interrupted write, or a power cut,
+// never leaves a truncated file behind: the old file stays whole until the
+// new one is complete. An existing file keeps its permissions.
 #pragma once
 
 #include <string>

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/sdk_fs.h"
 #include "kpsdk/kx_file_replace.h"
 
 namespace {
@@ -45,9 +46,11 @@ int kxReplaceFile(const std::string& path, std::string_view bytes, std::string& 
     }
     done += static_cast<std::size_t>(n);
   }
-  if (!error && fsync(fd) != 0) error = errno;
   if (close(fd) != 0 && !error) error = errno;
-  if (!error && rename(tempPath.c_str(), path.c_str()) != 0) error = errno;
+  if (!error) {
+    errno = 0;
+    if (!sdkCommitFile(tempPath.c_str(), path.c_str())) error = errno ? errno : EIO;
+  }
   if (error) {
     unlink(tempPath.c_str());
     reason = std::strerror(error);

@@ -45,10 +45,12 @@ int kxReplaceFile(const std::string& path, std::string_view bytes, std::string& 
     }
     done += written;
   }
-  if (!error && !FlushFileBuffers(h)) error = GetLastError();
   if (!CloseHandle(h) && !error) error = GetLastError();
-  if (!error && !MoveFileExA(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+  if (!error) SetLastError(0);
+  if (!error && !sdkCommitFile(temp, path.c_str())) {
     error = GetLastError();
+    if (!error) error = ERROR_WRITE_FAULT;
+  }
   if (error) {
     DeleteFileA(temp);
     reason = systemText(error);

@@ -38,6 +38,7 @@
 #include "kpsdk/kx_types.h"
 
 class ArchiveHandler;
+struct ArchiveExtracted;
 class KpfTokenStream;
 
 // Hooks of a project. The progress hook receives a status text (such as
@@ -357,10 +358,17 @@ class KxProject {
   // Makes the container readable as one file: a volume set is joined into
   // workDir. Empty (with the error logged) on failure.
   std::string readableContainer(const std::string& kpcPath, const std::string& workDir);
-  void placeExtractedFiles(const std::string& stagingDir, const std::string& localDir);
-  // Extracts the file of that bare name into targetDir; returns the
-  // archive's error text.
-  std::string extractByName(const std::string& container, const std::string& name, const std::string& targetDir);
+  // For each resource, the index of the unpacked entry that holds its file
+  // (kxMatchEntries), or -1; kpfIndex is the project file's entry.
+  std::vector<int> entriesOfResources(const std::vector<ArchiveExtracted>& entries, const std::string& kpfName,
+                                      int& kpfIndex) const;
+  // Moves every resource's own entry to its place (entries unpacked by the
+  // archive handler; kpfName is the project file's name).
+  void placeExtractedFiles(const std::vector<ArchiveExtracted>& entries, const std::string& kpfName,
+                           const std::string& localDir);
+  // Extracts the file of resource index into targetDir; returns the error
+  // text (logged as well).
+  std::string extractResource(const std::string& container, int index, const std::string& targetDir);
   // Asks the overwrite hook about an existing target; 2 answers this and
   // every later question of the operation.
   bool mayOverwrite(const std::string& target);

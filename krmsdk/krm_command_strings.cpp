@@ -166,7 +166,7 @@ class OperandScanner {
       found_ = true;
       for (const std::string& candidate : candidates_) {
         std::string operand = convert_ ? convertOsPath(candidate) : candidate;
-        if (krmFindInList(&out_, operand.c_str(), 0) < 0) out_.add(operand);
+        if (krmFindSameName(&out_, operand.c_str()) < 0) out_.add(operand);
       }
       if (!all_) stopped_ = true;
     }

@@ -87,7 +87,7 @@ bool headReadable(const std::string& path) {
 
 int krmCopyFileInChunks(KrmStream& stream, const char* path, std::size_t chunk,
                         const std::function<void(std::int64_t, std::size_t)>& onRead) {
-  if (!stream.ok()) return stream.result();
+  if (!stream.ok() || stream.refusesInput(path)) return stream.result();
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> source(path ? std::fopen(path, "rb") : nullptr, std::fclose);
   if (!source) return stream.fail(kKrmLoadError, path ? path : "");
   std::FILE* output = stream.flushedFile();

@@ -247,6 +247,7 @@ int krmIncludeResources(const char* function, KxProject& project, int flags, Krm
     const std::string& path = r.GetPath();
     if (path.empty() || !sdkFileExists(path.c_str()) || sdkIsDirectory(path.c_str()))
       return stream.fail(kKrmSourceMissing, path);
+    if (stream.refusesInput(path.c_str())) return stream.result();
     KrmFileSource source;
     if (!source.open(path.c_str())) return stream.fail(kKrmLoadError, path);
     if (source.fileSize() < 1 || source.fileSize() > kKrmMaxEmbeddedFileSize)

@@ -52,6 +52,7 @@ int KrmContainerTessel::prepare() {
 
 int KrmContainerTessel::copyLocal(const std::string& path, bool& encrypted) {
   encrypted = false;
+  if (stream_.refusesInput(path.c_str())) return stream_.result();
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
   if (!file || sdkIsDirectory(path.c_str())) return stream_.fail(kKrmLoadError, path);
   std::string piece(kCopyPiece, '\0');
@@ -112,7 +113,7 @@ int KrmContainerTessel::writeEncodings(const KxProject& project) {
   exclusions.add("*.afk");
   exclusions.add("*.AFK");
   for (int i = 0; i < project.GetResourceCount(); ++i)
-    if (project.GetResource(i)->GetType() == "enc") exclusions.add(project.GetResource(i)->GetName());
+    if (project.GetResource(i)->GetType() == "enc") exclusions.add(krmLiteralPattern(project.GetResource(i)->GetName()));
   const std::string dir = koroPath_ + "encoding";
   SdkList names;
   krmGetFileList(names, dir.c_str(), &exclusions);

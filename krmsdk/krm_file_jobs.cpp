@@ -30,6 +30,7 @@ void sendFont(KrmStream& stream, const char* path, const std::string& options, b
     stream.fail(kKrmSourceMissing, path);
     return;
   }
+  if (stream.refusesInput(path)) return;
   KrmFileSource source;
   if (!source.open(path)) {
     stream.fail(kKrmLoadError, path);

@@ -6,10 +6,6 @@
 
 namespace {
 
-// A name longer than this is no usable font name; the scanner keeps no
-// more of any token.
-constexpr std::size_t kMaxToken = 1024;
-
 std::uint32_t le32(const unsigned char* p) {
   return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
          (std::uint32_t{p[3]} << 24);
@@ -70,58 +66,10 @@ KrmPfbStatus krmUnwrapPFBRanges(KrmFileSource& source, KrmRanges& out) {
       out);
 }
 
-void KrmFontNameScanner::endToken() {
-  if (token_.empty()) return;
-  if (token_[0] == '%') {
-    // A comment ends the line; "FontName" was then its last token.
-    inComment_ = true;
-    if (afterFontName_) done_ = true;
-  } else if (afterFontName_) {
-    // The token after "FontName" on the same line is the name.
-    if (!tokenTooLong_) {
-      name_ = token_;
-      found_ = true;
-    }
-    done_ = true;
-  } else if (!tokenTooLong_ && token_ == "FontName") {
-    afterFontName_ = true;
-  }
-  token_.clear();
-  tokenTooLong_ = false;
-}
-
-void KrmFontNameScanner::endLine() {
-  endToken();
-  // "FontName" as the last token of its line ends the search unsuccessfully.
-  if (afterFontName_) done_ = true;
-  inComment_ = false;
-}
-
-void KrmFontNameScanner::feed(const char* data, std::size_t size) {
-  for (std::size_t i = 0; i < size && !done_; ++i) {
-    char c = data[i];
-    if (c == '\r' || c == '\n') {
-      endLine();
-    } else if (inComment_) {
-      continue;
-    } else if (c == ' ' || c == '\t' || c == '/') {
-      endToken();
-    } else if (token_.size() < kMaxToken) {
-      token_ += c;
-    } else {
-      tokenTooLong_ = true;
-    }
-  }
-}
-
-void KrmFontNameScanner::finish() {
-  if (!done_) endLine();
-  done_ = true;
-}
-
 std::optional<std::string> KrmFontNameScanner::result() const {
-  if (!found_) return std::nullopt;
-  return "fonts/" + name_;
+  std::optional<std::string> name = scanner_.name();
+  if (!name) return std::nullopt;
+  return "fonts/" + *name;
 }
 
 std::optional<std::string> krmGetFontName(std::string_view text) {

@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/ps_font_name.h"
 #include "krmsdk/krm_source.h"
 
 enum class KrmPfbStatus {
@@ -28,30 +29,21 @@ KrmPfbStatus krmUnwrapPFB(const void* content, std::size_t size, std::string& ou
 // Reads only segment headers. A read failure counts as kMalformed.
 KrmPfbStatus krmUnwrapPFBRanges(KrmFileSource& source, KrmRanges& out);
 
-// "fonts/" + the font name of a font program's text, or nothing when no
-// line holds "FontName" followed by a name (lines split at CR and LF,
-// tokens at blank, tab and "/", a token starting with "%" ends its line).
+// "fonts/" + the font name of a font program's text (SdkFontNameScanner:
+// the literal name after the first "FontName" token, on its line), or
+// nothing when there is no such name.
 std::optional<std::string> krmGetFontName(std::string_view text);
 
 // The same search fed in pieces; it stops reading once the name is known.
 class KrmFontNameScanner {
  public:
-  void feed(const char* data, std::size_t size);
+  void feed(const char* data, std::size_t size) { scanner_.feed(data, size); }
   // Ends the last line.
-  void finish();
-  bool done() const { return done_; }
+  void finish() { scanner_.finish(); }
+  bool done() const { return scanner_.done(); }
   // "fonts/" + name, once found.
   std::optional<std::string> result() const;
 
  private:
-  void endToken();
-  void endLine();
-
-  std::string token_;
-  bool tokenTooLong_ = false;
-  bool inComment_ = false;
-  bool afterFontName_ = false;
-  bool done_ = false;
-  bool found_ = false;
-  std::string name_;
+  SdkFontNameScanner scanner_;
 };

@@ -203,6 +203,12 @@ int krmMissingField(const char* function, const char* field) {
   return krmReportResult(function, kKrmBadParameter, field);
 }
 
+int krmCheckOutputApart(const char* function, const krmVOS* vos, const std::string& path) {
+  const char* out = vos ? vos->krmVOSGetOutputPath() : nullptr;
+  if (out == nullptr || path.empty() || !sdkSameFile(out, path.c_str())) return 0;
+  return krmMissingField(function, "krmVOS.outputPath");
+}
+
 int krmCheckOutput(const char* function, const krmVOS* vos) {
   const char* out = vos ? vos->krmVOSGetOutputPath() : nullptr;
   if (out == nullptr || *out == '\0') return krmMissingField(function, "krmVOS.outputPath");

@@ -18,7 +18,9 @@ class krmVOS;
 
 inline constexpr const char* kKrmVersionText = "KRMSDK 1.8.7";
 inline constexpr const char* kKrmBuiltInKoroVersion = "11.0";
-// Largest local file a job embeds; larger or empty files give 1023.
+// Largest local file a job embeds; larger files give 1023. Empty files are
+// stored as empty files, except where a job needs content (a font, a
+// resource embedded in a printable container).
 inline constexpr std::int64_t kKrmMaxEmbeddedFileSize = 134217727;
 // Size at and above which the debug log takes no more lines.
 inline constexpr std::int64_t kKrmLogLimit = 1048577;
@@ -53,4 +55,8 @@ int krmMissingField(const char* function, const char* field);
 // outputPath set and non-empty (1017), logs the START line, then refuses an
 // existing output without overwrite flag 0x8000 (1002).
 int krmCheckOutput(const char* function, const krmVOS* vos);
+// A job never writes its output over a file it reads: 1017 with
+// "krmVOS.outputPath" (recorded) when the output path names the file at
+// path, else 0. KrmStream::refusesInput is the same check during the job.
+int krmCheckOutputApart(const char* function, const krmVOS* vos, const std::string& path);
 

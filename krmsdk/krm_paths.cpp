@@ -40,10 +40,11 @@ const char* directoryForExtension(const std::string& ext) {
 
 }  // namespace
 
-int krmLocalToPrinterPath(const char* localPath, SdkString& printerName) {
+int krmLocalToPrinterPath(const char* localPath, SdkString& printerName, bool backslashSeparates) {
   std::string path(localPath ? localPath : "");
-  for (char& c : path)
-    if (c == '\\') c = '/';
+  if (backslashSeparates)
+    for (char& c : path)
+      if (c == '\\') c = '/';
   std::string::size_type at;
   while ((at = path.find("//")) != std::string::npos) path.erase(at, 1);
   for (const char* marker : kMarkers) {
@@ -54,7 +55,11 @@ int krmLocalToPrinterPath(const char* localPath, SdkString& printerName) {
     printerName.set(name);
     return 1;
   }
-  std::string file = sdkFileNamePart(path);
+  // Separators are all "/" by now; a drive ("C:") only means one on Windows.
+  std::string file = path.substr(path.rfind('/') + 1);
+  if (backslashSeparates && file == path && file.size() >= 2 && file[1] == ':' &&
+      ((file[0] >= 'A' && file[0] <= 'Z') || (file[0] >= 'a' && file[0] <= 'z')))
+    file.erase(0, 2);
   std::string::size_type dot = file.rfind('.');
   std::string ext = dot == std::string::npos ? std::string() : file.substr(dot + 1);
   printerName.set(std::string(ext.empty() ? "tqfc/mislib/" : directoryForExtension(ext)) + file);

@@ -22,7 +22,7 @@ std::string listText(const SdkList& chosenList, const KxProject& project, int fl
       const KxResource& r = *project.GetResource(i);
       if (krmFilterResource(r.GetType(), r.GetScope(), flags)) continue;
       if (!everything && !krmMatchName(wanted, r.GetName(), true)) continue;
-      if (krmFindInList(&listed, r.GetName().c_str(), 0) >= 0) continue;
+      if (krmFindSameName(&listed, r.GetName().c_str()) >= 0) continue;
       listed.add(r.GetName());
       text += r.GetType() + " " + r.GetPath() + "\n";
     }

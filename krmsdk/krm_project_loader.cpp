@@ -27,10 +27,11 @@ int sendResource(const char* function, KrmStream& stream, const KxResource& reso
   const char* path = resource.GetPath().c_str();
   if (resource.GetPath().empty() || !sdkFileExists(path) || sdkIsDirectory(path))
     return stream.fail(kKrmSourceMissing, resource.GetPath());
+  if (stream.refusesInput(path)) return stream.result();
   KrmFileSource source;
   if (!source.open(path)) return stream.fail(kKrmLoadError, resource.GetPath());
   const std::int64_t size = source.fileSize();
-  if (size < 1 || size > kKrmMaxEmbeddedFileSize) return stream.fail(kKrmFileSize, resource.GetPath());
+  if (size > kKrmMaxEmbeddedFileSize) return stream.fail(kKrmFileSize, resource.GetPath());
   krmReportResult(function, kKrmLoadingResource, resource.GetPath());
   return krmDiskLoadRanges(stream, source, {{0, size}}, target, options, hex, path);
 }
@@ -67,7 +68,7 @@ int krmLoadProjRes(const SdkList& chosenList, KxProject& project, int flags, con
         continue;
       }
       if (!everything && !krmMatchName(wanted, r.GetName(), true)) continue;
-      if (krmFindInList(&loaded, r.GetName().c_str(), 0) >= 0) continue;
+      if (krmFindSameName(&loaded, r.GetName().c_str()) >= 0) continue;
       loaded.add(r.GetName());
       std::string options;
       if (r.GetType() == "fnt") {

@@ -199,6 +199,8 @@ int krmOpenProjectJob(const char* function, const krmPPS* pps, const krmVOS* vos
   if (int rc = krmCheckOutput(function, vos)) return rc;
 
   job.startupFile_ = !(flags & kKrmPpsUseStub) && !isEmpty(koroPath) ? krmLocalStartupFile(koroPath) : stubPath;
+  for (const char* input : {job.startupFile_.c_str(), pps->krmPPSGetProjectFile(), pps->krmPPSGetContainerFile()})
+    if (int rc = krmCheckOutputApart(function, vos, input ? input : "")) return rc;
   job.project_ = kxProjectNew(job.startupFile_);
   if (!job.project_) return krmReportResult(function, kKrmAccessError, job.startupFile_);
   int rc = krmGetProject(function, *pps, job.startupFile_, *job.project_);

@@ -39,7 +39,7 @@ int krmPPS::krmPPSSetKOROPath(const char* path) {
 
 int krmPPS::krmPPSAddResource(const char* name) {
   if (name == nullptr) return 0;
-  if (krmFindInList(&resourceList_, name, 0) >= 0) return 0;
+  if (krmFindSameName(&resourceList_, name) >= 0) return 0;
   resourceList_.add(name);
   return 1;
 }
@@ -62,7 +62,7 @@ int krmFOS::krmFOSAddLoadFile(const char* localPath, const char* printerName) {
     krmLocalToPrinterPath(localPath, derived);
     name = derived.str();
   }
-  int at = krmFindInList(&loadFilesList_, localPath, 0);
+  int at = krmFindSameLocalFile(&loadFilesList_, localPath);
   if (at >= 0) {
     printerFilesList_.setAt(at, name.c_str());
   } else {
@@ -74,14 +74,14 @@ int krmFOS::krmFOSAddLoadFile(const char* localPath, const char* printerName) {
 
 int krmFOS::krmFOSAddRemoveFile(const char* name) {
   if (name == nullptr) return 0;
-  if (krmFindInList(&removeFilesList_, name, 0) >= 0) return 0;
+  if (krmFindSameName(&removeFilesList_, name) >= 0) return 0;
   removeFilesList_.add(name);
   return 1;
 }
 
 int krmFOS::krmFOSAddFontFile(const char* path) {
   if (path == nullptr || *path == '\0' || !sdkFileExists(path)) return 0;
-  if (krmFindInList(&loadFontsList_, path, 0) < 0) loadFontsList_.add(path);
+  if (krmFindSameLocalFile(&loadFontsList_, path) < 0) loadFontsList_.add(path);
   return 1;
 }
 

@@ -98,8 +98,8 @@ class krmPPS {
   int krmPPSSetKOROPath(const char* path);
   int krmPPSSetStubPath(const char* path) { return stubPath_.set(path); }
   int krmPPSSetSubmissionFile(const char* path) { return submissionFile_.set(path); }
-  // Adds the name unless a listed name already matches it (wildcard, case
-  // ignored); 0 for a duplicate or a null name.
+  // Adds the name unless the same name is listed (case ignored; wildcard
+  // characters are plain characters here); 0 for a duplicate or a null name.
   int krmPPSAddResource(const char* name);
   int krmPPSSetPrinterName(const char* name) { return printerName_.set(name); }
   // Mode 0..2, first > 0, last > 0, last >= first.
@@ -153,12 +153,14 @@ class krmVOS {
 class krmFOS {
  public:
   // Local file plus its printer name (null or empty: derived from the
-  // local path). 0 when the local path is null, empty or missing. A local
-  // path that matches a listed one replaces that entry's printer name.
+  // local path). 0 when the local path is null, empty or missing. The same
+  // local path again (letter case by the host's rule) replaces that entry's
+  // printer name.
   int krmFOSAddLoadFile(const char* localPath, const char* printerName);
-  // 0 for a null name or a name that a listed entry already matches.
+  // 0 for a null name or a name already listed (case ignored).
   int krmFOSAddRemoveFile(const char* name);
-  // 0 when the path is null, empty or missing; a duplicate is ignored (1).
+  // 0 when the path is null, empty or missing; the same path again is
+  // ignored (1).
   int krmFOSAddFontFile(const char* path);
   int krmFOSSetFilePattern(const char* pattern) { return filePattern_.set(pattern); }
   int krmFOSSetFlags(int flags) {

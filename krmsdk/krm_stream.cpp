@@ -70,6 +70,13 @@ std::FILE* KrmStream::flushedFile() {
   return file_.get();
 }
 
+bool KrmStream::refusesInput(const char* path) {
+  if (path == nullptr || !sdkSameFile(path, outputPath_.c_str())) return false;
+  keepOutput_ = true;
+  fail(kKrmBadParameter, "krmVOS.outputPath");
+  return true;
+}
+
 int KrmStream::fail(int code, std::string_view argument) {
   if (result_ == kKrmOk && code != kKrmOk) {
     result_ = code;
@@ -94,7 +101,8 @@ int KrmStream::close() {
     // Only a regular file is ours to delete: an output that is a device
     // or a pipe (written directly) stays.
     std::error_code ec;
-    if (lock_.valid() && std::filesystem::is_regular_file(outputPath_, ec)) sdkDeleteFile(outputPath_.c_str());
+    if (lock_.valid() && !keepOutput_ && std::filesystem::is_regular_file(outputPath_, ec))
+      sdkDeleteFile(outputPath_.c_str());
     krmUnlockFile(lock_);
     return krmReportResult(function_, result_, argument_);
   }

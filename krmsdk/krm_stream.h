@@ -40,6 +40,10 @@ class KrmStream {
   int write(std::string_view piece);
   // Records a failure of the job (the first one wins); returns result().
   int fail(int code, std::string_view argument);
+  // A job never writes its output over a file it reads: true, with the job
+  // failed (1017, "krmVOS.outputPath"), when path names the output file,
+  // which is then left as it is.
+  bool refusesInput(const char* path);
   // The job's result so far (1001 while everything worked).
   int result() const { return result_; }
   bool ok() const { return result_ == 1001; }
@@ -66,6 +70,7 @@ class KrmStream {
   KrmLockHandle lock_;
   int result_ = 1001;
   bool closed_ = false;
+  bool keepOutput_ = false;  // the output is one of the job's inputs
 };
 
 // Where a writer of outputPath writes before the rename: outputPath +

@@ -64,6 +64,7 @@ int krmDiskLoadFile(const char* function, const void* content, std::size_t size,
     bytes = reinterpret_cast<const unsigned char*>(shortened->data());
     size = shortened->size();
   }
+  hex = hex && size > 0;  // no data in hexadecimal reads as a count of 0: ASCII85
   if (stream.write(krmTransferCommand(hex ? size : 0, target, options)) != kKrmOk) return stream.result();
   EncodedWriter writer(stream, hex);
   for (std::size_t at = 0; at < size; at += kKrmTransferPiece)
@@ -87,6 +88,9 @@ int krmDiskLoadRanges(KrmStream& stream, KrmFileSource& source, const KrmRanges&
     if (headerSize == kKrmEpsHeaderSize) break;
   }
   KrmRanges kept = krmProcessEPSRanges(ranges, header, headerSize);
+  // A count of 0 announces ASCII85 data, so an empty file always goes as an
+  // empty ASCII85 text ("~>") and lands as an empty file.
+  hex = hex && krmRangesSize(kept) > 0;
   std::uint64_t count = hex ? static_cast<std::uint64_t>(krmRangesSize(kept)) : 0;
   if (stream.write(krmTransferCommand(count, target, options)) != kKrmOk) return stream.result();
   EncodedWriter writer(stream, hex);
@@ -107,9 +111,10 @@ int krmSendLocalFile(KrmStream& stream, const char* localPath, std::string_view 
   if (!stream.ok()) return stream.result();
   if (localPath == nullptr || !sdkFileExists(localPath) || sdkIsDirectory(localPath))
     return stream.fail(kKrmSourceMissing, localPath ? localPath : "");
+  if (stream.refusesInput(localPath)) return stream.result();
   KrmFileSource source;
   if (!source.open(localPath)) return stream.fail(kKrmLoadError, localPath);
   std::int64_t size = source.fileSize();
-  if (size < 1 || size > kKrmMaxEmbeddedFileSize) return stream.fail(kKrmFileSize, localPath);
+  if (size > kKrmMaxEmbeddedFileSize) return stream.fail(kKrmFileSize, localPath);
   return krmDiskLoadRanges(stream, source, {{0, size}}, target, options, hex, localPath);
 }

@@ -30,7 +30,8 @@ int krmDiskLoadFile(const char* function, const void* content, std::size_t size,
 int krmDiskLoadRanges(KrmStream& stream, KrmFileSource& source, const KrmRanges& ranges,
                       std::string_view target, std::string_view options, bool hex, const char* localPath);
 
-// Checks and sends one local file: missing 1003, empty or larger than the
-// embedding limit 1023, unreadable 1012 (argument: the local path).
+// Checks and sends one local file: missing 1003, larger than the embedding
+// limit 1023, unreadable 1012 (argument: the local path). An empty file is
+// sent and stored as an empty file.
 int krmSendLocalFile(KrmStream& stream, const char* localPath, std::string_view target,
                      std::string_view options, bool hex);

@@ -111,6 +111,36 @@ int krmFindInList(const SdkList* list, const char* text, int exact) {
   return -1;
 }
 
+int krmFindSameName(const SdkList* list, const char* text) {
+  if (list == nullptr || text == nullptr) return -1;
+  const std::string wanted = folded(text);
+  for (int i = 0; i < list->count(); ++i)
+    if (folded(list->get(i)) == wanted) return i;
+  return -1;
+}
+
+int krmFindSameLocalFile(const SdkList* list, const char* path) {
+#ifdef _WIN32
+  return krmFindSameName(list, path);
+#else
+  if (list == nullptr || path == nullptr) return -1;
+  for (int i = 0; i < list->count(); ++i)
+    if (std::string_view(list->get(i)) == path) return i;
+  return -1;
+#endif
+}
+
+std::string krmLiteralPattern(std::string_view name) {
+  // Without a wildcard character the text is compared as it is.
+  if (!hasWildcard(name)) return std::string(name);
+  std::string out;
+  for (char c : name) {
+    if (c == '*' || c == '?' || c == '[' || c == ']' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out;
+}
+
 bool krmMeansEverything(std::string_view pattern) {
   return pattern.find_first_not_of("*./\\") == std::string_view::npos;
 }

@@ -69,7 +69,10 @@ OpResult sendSubmissionFile(const OpContext& ctx, const std::string& path) {
     OpResult r;
     r.title = title;
     r.jobFile = ctx.jobOutputPath;
-    r.kind = sdkCopyFile(path.c_str(), ctx.jobOutputPath.c_str()) ? OpResult::Kind::Written : OpResult::Kind::Refused;
+    // Copying a file onto itself would empty it.
+    const bool copied = !sdkSameFile(path.c_str(), ctx.jobOutputPath.c_str()) &&
+                        sdkCopyFile(path.c_str(), ctx.jobOutputPath.c_str());
+    r.kind = copied ? OpResult::Kind::Written : OpResult::Kind::Refused;
     if (r.kind == OpResult::Kind::Refused) r.message = tr("Quaymaster cannot write to the file.") + "\n\n" + ctx.jobOutputPath;
     return r;
   }

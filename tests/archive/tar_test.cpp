@@ -154,10 +154,14 @@ TEST_F(TarTest, LinksDevicesFoldersAndNameLengths) {
   auto names = makeSources({{"a.bin", 3000}, {std::string(99, 'n'), 10}, {std::string(100, 'm'), 10}});
   ASSERT_EQ(0, ::link(path("src/a.bin").c_str(), path("src/b.bin").c_str()));
   fs::create_directories(path("src/folder"));
+  // A name of 100 characters fails the creation: no archive is left.
   std::string error = create({"a.bin", "folder", "b.bin", "/dev/null", std::string(100, 'm'), std::string(99, 'n')});
   EXPECT_EQ("ERROR (Minizip): Internal - tag: 70, file: " + std::string(100, 'm') +
                 ", reason: name of 100 characters or more",
             error);
+  EXPECT_FALSE(fs::exists(path("pack.tar")));
+  EXPECT_FALSE(fs::exists(path("pack.tar.part")));
+  ASSERT_EQ("", create({"a.bin", "folder", "b.bin", "/dev/null", std::string(99, 'n')}));
   handler.RunTar({"pdtar_main", "-tf", path("pack.tar").string()}, "");
   EXPECT_EQ("a.bin\nb.bin link to a.bin\ndev/null\n" + std::string(99, 'n') + "\n", handler.GetListing());
   std::string tar = readFile(path("pack.tar"));
@@ -472,4 +476,36 @@ TEST_F(TarTest, ProjectModePassesOverFoldersNamedLikeProjectFiles) {
   EXPECT_EQ("ERROR (Minizip): No .kpf file found in archive " + path("only.tar").string(),
             handler.ExtractProjectFile(path("only.tar").string(), path("q").string()));
   EXPECT_EQ("", handler.GetFoundProjectEntry());
+}
+
+TEST_F(TarTest, FailedCreationLeavesThePreviousContainerAlone) {
+  makeSources({{"a.bin", 3000}, {std::string(100, 'm'), 10}});
+  writeFile(path("pack.kpc"), "the container that was there");
+  std::string error = create({"a.bin", std::string(100, 'm')}, "pack.kpc");
+  EXPECT_NE(std::string::npos, error.find("tag: 70")) << error;
+  EXPECT_EQ("the container that was there", readFile(path("pack.kpc")));
+  create({"a.bin", "missing.bin"}, "new.kpc");
+  EXPECT_FALSE(fs::exists(path("new.kpc")));
+
+  // Volumes: none of them is left, and no part file either.
+  handler.SetVolumeSize(1);
+  fs::create_directories(path("vol"));
+  error = create({"a.bin", std::string(100, 'm')}, "vol/set.kpc");
+  EXPECT_NE(std::string::npos, error.find("tag: 70")) << error;
+  EXPECT_TRUE(listTree(path("vol")).empty());
+}
+
+TEST_F(TarTest, AContainerNeverReplacesAFileItPacks) {
+  makeSources({{"a.bin", 3000}, {"p.kpf", 10}});
+  const std::string original = readFile(path("src/p.kpf"));
+  std::string error = handler.Create(path("src/p.kpf").string(), {"a.bin", "p.kpf"}, path("src").string());
+  EXPECT_NE(std::string::npos, error.find("tag: 60")) << error;
+  EXPECT_EQ(original, readFile(path("src/p.kpf")));
+  // A volume named like a file to pack.
+  handler.SetVolumeSize(1);
+  handler.SetVolumeNameParts(path("src").string(), "p", "/", ".kpf");
+  writeFile(path("src/p_000001_000001.kpf"), "a volume's name");
+  error = handler.Create(path("ignored.kpc").string(), {"p_000001_000001.kpf"}, path("src").string());
+  EXPECT_NE(std::string::npos, error.find("tag: 60")) << error;
+  EXPECT_EQ("a volume's name", readFile(path("src/p_000001_000001.kpf")));
 }

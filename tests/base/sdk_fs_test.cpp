@@ -123,6 +123,27 @@ TEST(SdkFs, CopyMoveDeleteAndFind) {
   EXPECT_EQ(sdkCanEnterDir(a.c_str()), 0);
 }
 
+TEST(SdkFs, CommitReplacesTheFileAndSameFileSeesThroughSpellings) {
+  TempDir dir;
+  sdkWriteTextFile((dir / "user.kpf").c_str(), "old");
+  sdkWriteTextFile((dir / "user.kpf.tmp").c_str(), "new");
+  ASSERT_EQ(sdkCommitFile((dir / "user.kpf.tmp").c_str(), (dir / "user.kpf").c_str()), 1);
+  EXPECT_EQ(sdkReadWholeFile((dir / "user.kpf").c_str()).value_or(""), "new");
+  EXPECT_FALSE(fs::exists(dir / "user.kpf.tmp"));
+  // A missing temporary file changes nothing.
+  EXPECT_EQ(sdkCommitFile((dir / "gone.tmp").c_str(), (dir / "user.kpf").c_str()), 0);
+  EXPECT_EQ(sdkReadWholeFile((dir / "user.kpf").c_str()).value_or(""), "new");
+
+  EXPECT_EQ(sdkSameFile((dir / "user.kpf").c_str(), (dir / "./sub/../user.kpf").c_str()), 0);  // no "sub"
+  fs::create_directories(dir / "sub");
+  EXPECT_EQ(sdkSameFile((dir / "user.kpf").c_str(), (dir / "./sub/../user.kpf").c_str()), 1);
+  fs::create_hard_link(dir / "user.kpf", dir / "link.kpf");
+  EXPECT_EQ(sdkSameFile((dir / "user.kpf").c_str(), (dir / "link.kpf").c_str()), 1);
+  sdkWriteTextFile((dir / "other.kpf").c_str(), "new");
+  EXPECT_EQ(sdkSameFile((dir / "user.kpf").c_str(), (dir / "other.kpf").c_str()), 0);
+  EXPECT_EQ(sdkSameFile((dir / "user.kpf").c_str(), (dir / "missing").c_str()), 0);
+}
+
 TEST(SdkFs, TempNameIsUniqueUsesThePrefixAndLeavesNoFile) {
   TempDir dir;
   std::string old = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";

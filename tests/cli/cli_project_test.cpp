@@ -54,7 +54,8 @@ TEST_F(CliFixture, ContainersAreBuiltListedAndPrinted) {
   EXPECT_EQ(check.status, 0) << check.output;
   CliRun extract = cli({"container", "extract", kpc, scratch_ + "/unpacked"});
   ASSERT_EQ(extract.status, 0) << extract.output;
-  EXPECT_TRUE(std::filesystem::exists(scratch_ + "/unpacked/Invoice.kpf"));
+  EXPECT_TRUE(std::filesystem::exists(scratch_ + "/unpacked/Demo/Invoice/Invoice.kpf"));
+  EXPECT_TRUE(std::filesystem::exists(scratch_ + "/unpacked/gshared/photo.jpg"));
 
   // Tessel embedded, resources included, pages 2 to 3 of 3.
   CliRun send = cli({"send-container", kpc, "-d", "Tessel_1", "--resources", "included", "--embed-tessel",

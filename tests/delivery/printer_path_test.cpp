@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "tests/delivery/test_env.h"
+#ifdef QM_HAVE_KRMSDK
+#include "krmsdk/krm_font.h"
+#endif
 
 namespace {
 
@@ -36,11 +41,25 @@ TEST(PrinterPath, ConvertsByTypeMarkerOrExtension) {
       {"job.xjt", -1, false, "tqfc/jdtlib/job.xjt", true},
       {"s.seg", -1, false, "tqfc/formlib/s.seg", true},
   };
+  // Windows paths: "\" separates folders.
   for (const PathCase& c : cases) {
-    PrinterPath result = ToPrinterPath(c.local, c.type, c.markers);
+    PrinterPath result = ToPrinterPath(c.local, c.type, c.markers, true);
     EXPECT_EQ(result.path, c.printer) << c.local;
     EXPECT_EQ(result.recognised, c.recognised) << c.local;
   }
+}
+
+TEST(PrinterPath, BackslashIsPartOfTheNameOffWindows) {
+  // Two local files must not end up under one printer name: off Windows
+  // "back\slash.frm" is a file name, not the file "slash.frm" in "back".
+  EXPECT_EQ(ToPrinterPath("/home/u/back\\slash.frm", -1, true, false).path, "tqfc/formlib/back\\slash.frm");
+  EXPECT_EQ(ToPrinterPath("back\\slash.frm", 2, true, false).path, "tqfc/formlib/back\\slash.frm");
+  EXPECT_EQ(ToPrinterPath("/r/formlib/a\\b.frm", -1, true, false).path, "tqfc/formlib/a\\b.frm");
+  EXPECT_EQ(ToPrinterPath("C:x.frm", -1, true, false).path, "tqfc/formlib/C:x.frm");
+  EXPECT_EQ(ToPrinterPath("back\\slash.frm", -1, true, true).path, "tqfc/formlib/slash.frm");
+#ifndef _WIN32
+  EXPECT_EQ(ToPrinterPath("back\\slash.frm", -1, true).path, "tqfc/formlib/back\\slash.frm");
+#endif
 }
 
 TEST(PrinterPath, ModifyingAPrinterPathKeepsItsFileName) {
@@ -92,9 +111,8 @@ TEST(FontName, TokensAndTheirBoundaries) {
   // A PFA without a blank between key and name.
   ASSERT_TRUE(ReadPostScriptFontName(dir.write("s.pfa", "%!PS-AdobeFont-1.0: X\n/FontName/Tight def\n"), name));
   EXPECT_EQ(name, "Tight");
-  // The key as the last token: an empty name that still counts.
-  ASSERT_TRUE(ReadPostScriptFontName(dir.write("end.pfa", "%!PS-AdobeFont-1.0\n/FontName"), name));
-  EXPECT_EQ(name, "");
+  // The key as the last token: no name (an empty name cannot be stored).
+  EXPECT_FALSE(ReadPostScriptFontName(dir.write("end.pfa", "%!PS-AdobeFont-1.0\n/FontName"), name));
   // Only inside a longer token, only after a zero byte, or in the dropped
   // first six bytes: no name.
   EXPECT_FALSE(ReadPostScriptFontName(dir.write("long.pfa", "%!PS-AdobeFont\n/MyFontName /X def\n"), name));
@@ -120,10 +138,51 @@ TEST(FontName, TruncatedFontsNeverReadPastTheirEnd) {
     }
   }
   // Garbage with the segment marker and a huge declared length.
-  dir.write("cut.pfb", std::string("\x80\x01\xff\xff\xff\x7f", 6) + "/FontName");
+  dir.write("cut.pfb", std::string("\x80\x01\xff\xff\xff\x7f", 6) + "/FontName /Cut");
   std::string name;
   EXPECT_TRUE(ReadPostScriptFontName(path, name));
-  EXPECT_EQ(name, "");
+  EXPECT_EQ(name, "Cut");
+}
+
+TEST(FontName, OnlyOnePostScriptNameIsAName) {
+  // The font page shows the name the job stores the font under, and a font
+  // without one usable name is refused by both.
+  ScratchDir dir;
+  const std::pair<const char*, const char*> cases[] = {
+      {"/FontName /Courier def\n", "Courier"},
+      {"/FontName/Tight def\n", "Tight"},
+      {"\t/FontName   /Spaced\tdef\r\n", "Spaced"},
+      {"% /FontName /Commented def\n/FontName /Real def\n", "Real"},
+      {"/FontName /Utf\xc3\xa9-8 def\n", "Utf\xc3\xa9-8"},
+      {"/FontName /AtEnd", "AtEnd"},
+      {"/FontName / def\n", nullptr},
+      {"/FontName (Str Font) def\n", nullptr},
+      {"/FontName /A(B)C def\n", nullptr},
+      {"/FontName /A/B def\n", nullptr},
+      {"/FontName /A%c\n", nullptr},
+      {"/FontName Courier def\n", nullptr},
+      {"/FontName\n/Courier def\n", nullptr},
+      {"/FontName % none\n/FontName /Later def\n", nullptr},
+  };
+  for (const auto& [body, expected] : cases) {
+    const std::string text = std::string("%!PS-AdobeFont-1.0: T\n") + body;
+    std::string name = "unset";
+    const bool read = ReadPostScriptFontName(dir.write("t.pfa", text), name);
+    if (expected == nullptr) {
+      EXPECT_FALSE(read) << body << " -> " << name;
+    } else {
+      EXPECT_TRUE(read) << body;
+      EXPECT_EQ(name, expected) << body;
+    }
+#ifdef QM_HAVE_KRMSDK
+    std::optional<std::string> stored = krmGetFontName(text);
+    if (expected == nullptr) {
+      EXPECT_FALSE(stored) << body;
+    } else {
+      EXPECT_EQ(stored, "fonts/" + std::string(expected)) << body;
+    }
+#endif
+  }
 }
 
 }  // namespace

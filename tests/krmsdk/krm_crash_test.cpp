@@ -67,10 +67,12 @@ TEST_F(KrmCrash, KilledStreamingJobLeavesThePreviousJobAndNoLock) {
 }
 
 TEST_F(KrmCrash, FailedJobsStillLeaveNothing) {
-  // A failure inside the job (an empty second file, after the first was
-  // written) removes the part file and, as before, the output path.
+  // A failure inside the job (a second file over the embedding limit, after
+  // the first was written) removes the part file and, as before, the output
+  // path.
   writeFile(dir_ / "a.frm", "A");
   writeFile(dir_ / "empty.frm", "");
+  fs::resize_file(dir_ / "empty.frm", 134217728);
   writeFile(out_, "old job");
   auto fos = krmNewFOS();
   fos->krmFOSAddLoadFile((dir_ / "a.frm").c_str(), "tqfc/formlib/a.frm");

@@ -73,13 +73,16 @@ TEST_F(KrmFileJobs, FileLoaderRefusals) {
   EXPECT_EQ(krmCreateFileLoader(none.get(), vos_.get()), 1017);
   EXPECT_EQ(krmCreateFileLoader(nullptr, vos_.get()), 1017);
 
-  // An empty file stops the job and leaves no output.
+  // An empty file is sent as an empty ASCII85 text, also when hexadecimal
+  // is asked for (a count of 0 would announce ASCII85 data anyway).
   auto fos = krmNewFOS();
   fos->krmFOSAddLoadFile((dir_ / "a.frm").c_str(), "x");
   fos->krmFOSAddLoadFile((dir_ / "empty.frm").c_str(), "y");
-  EXPECT_EQ(krmCreateFileLoader(fos.get(), vos_.get()), 1023);
-  EXPECT_EQ(std::string(krmGetLastArgument()), dir_ / "empty.frm");
-  EXPECT_FALSE(fs::exists(out_));
+  for (int hex : {0, 0x20000}) {
+    fos->krmFOSSetFlags(hex);
+    EXPECT_EQ(krmCreateFileLoader(fos.get(), vos_.get()), 1001);
+    EXPECT_NE(commands().find("\n\n0 (y) () false false load_file\n~>\n"), std::string::npos) << commands();
+  }
   // One byte over the embedding limit (a sparse file): 1023 as well.
   writeFile(dir_ / "huge.bin", "");
   fs::resize_file(dir_ / "huge.bin", 134217728);
@@ -146,7 +149,7 @@ TEST_F(KrmFileJobs, FontLoader) {
   std::string ascii = "%!PS-AdobeFont-1.0: Courier\n/FontName /Courier def\n";
   std::string binary = std::string("\x00\x01\xFF", 3);
   writeFile(dir_ / "cour.pfb", pfbSegment(1, ascii) + pfbSegment(2, binary) + "\x80\x03");
-  writeFile(dir_ / "sym.pfa", "%!FontType1\n/FontName /Sym(x) def\n");
+  writeFile(dir_ / "sym.pfa", "%!FontType1\n/FontName /Sym\\x def\n");
   fos_->krmFOSAddFontFile((dir_ / "cour.pfb").c_str());
   fos_->krmFOSAddFontFile((dir_ / "sym.pfa").c_str());
   fos_->krmFOSSetPrinterName("P1");
@@ -157,7 +160,7 @@ TEST_F(KrmFileJobs, FontLoader) {
   // Fonts never overwrite; the segment headers are gone.
   EXPECT_EQ(commands(), "\n\n" + std::to_string(unwrapped.size()) + " (fonts/Courier) (P1) true false load_file\n" +
                             krmConvertToHex(unwrapped.data(), unwrapped.size(), 0, 512) + "\n\n" +
-                            std::to_string(pfa.size()) + " (fonts/Sym\\(x\\)) (P1) true false load_file\n" +
+                            std::to_string(pfa.size()) + " (fonts/Sym\\\\x) (P1) true false load_file\n" +
                             krmConvertToHex(pfa.data(), pfa.size(), 0, 512) + "\nend_list\n%EOF");
   EXPECT_NE(readFile(out_).find("%%Title: krmCreatePSFontLoader\n"), std::string::npos);
 }
@@ -172,8 +175,16 @@ TEST_F(KrmFileJobs, FontLoaderRefusals) {
   writeFile(dir_ / "noname.pfa", "%!FontType1\n/FamilyName (X) def\n");
   writeFile(dir_ / "empty.pfa", "");
   writeFile(dir_ / "ok.pfa", "/FontName /Ok def\n");
-  for (auto [file, code] : std::vector<std::pair<std::string, int>>{
-           {"bad.pfb", 1019}, {"noname.pfa", 1019}, {"empty.pfa", 1023}}) {
+  // Names that are not one PostScript name are not stored under a guess.
+  writeFile(dir_ / "slash.pfa", "/FontName / def\n");
+  writeFile(dir_ / "string.pfa", "/FontName (Str Font) def\n");
+  writeFile(dir_ / "mixed.pfa", "/FontName /A(B)C def\n");
+  for (auto [file, code] : std::vector<std::pair<std::string, int>>{{"bad.pfb", 1019},
+                                                                    {"noname.pfa", 1019},
+                                                                    {"slash.pfa", 1019},
+                                                                    {"string.pfa", 1019},
+                                                                    {"mixed.pfa", 1019},
+                                                                    {"empty.pfa", 1023}}) {
     auto fos = krmNewFOS();
     fos->krmFOSAddFontFile((dir_ / "ok.pfa").c_str());
     ASSERT_EQ(fos->krmFOSAddFontFile((dir_ / file).c_str()), 1);
@@ -186,6 +197,24 @@ TEST_F(KrmFileJobs, FontLoaderRefusals) {
   fos->krmFOSAddFontFile((dir_ / "gone.pfa").c_str());
   fs::remove(dir_ / "gone.pfa");
   EXPECT_EQ(krmCreatePSFontLoader(fos.get(), vos_.get()), 1003);
+}
+
+TEST_F(KrmFileJobs, TheJobNeverReplacesAFileItReads) {
+  writeFile(dir_ / "a.frm", "A");
+  writeFile(dir_ / "f.pfa", "/FontName /F def\n");
+  auto files = krmNewFOS();
+  files->krmFOSAddLoadFile((dir_ / "a.frm").c_str(), "tqfc/formlib/a.frm");
+  vos_->krmVOSSetOutputPath((dir_ / "a.frm").c_str());
+  EXPECT_EQ(krmCreateFileLoader(files.get(), vos_.get()), 1017);
+  EXPECT_STREQ(krmGetLastArgument(), "krmVOS.outputPath");
+  EXPECT_EQ(readFile(dir_ / "a.frm"), "A");
+  auto fonts = krmNewFOS();
+  fonts->krmFOSAddFontFile((dir_ / "f.pfa").c_str());
+  vos_->krmVOSSetOutputPath((dir_ / "sub/../f.pfa").c_str());
+  fs::create_directories(dir_ / "sub");
+  EXPECT_EQ(krmCreatePSFontLoader(fonts.get(), vos_.get()), 1017);
+  EXPECT_EQ(readFile(dir_ / "f.pfa"), "/FontName /F def\n");
+  EXPECT_FALSE(fs::exists(dir_ / "f.pfa.part"));
 }
 
 TEST_F(KrmFileJobs, FileRemover) {
@@ -202,11 +231,9 @@ TEST_F(KrmFileJobs, FileRemover) {
 
   // "*" among other entries: only the full removal.
   auto fos = krmNewFOS();
-  // (The setter would refuse "*" after "a.frm" as a duplicate.)
   EXPECT_EQ(fos->krmFOSAddRemoveFile("a.frm"), 1);
-  EXPECT_EQ(fos->krmFOSAddRemoveFile("*"), 0);
-  fos->removeFilesList().add("*");
-  fos->removeFilesList().add("b.frm");
+  EXPECT_EQ(fos->krmFOSAddRemoveFile("*"), 1);
+  EXPECT_EQ(fos->krmFOSAddRemoveFile("b.frm"), 1);
   fos->krmFOSSetPrinterName("P1");
   ASSERT_EQ(krmCreateFileRemover(fos.get(), vos_.get()), 1001);
   job = readFile(out_);

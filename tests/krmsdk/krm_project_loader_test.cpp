@@ -124,6 +124,16 @@ TEST_F(KrmProjectLoader, NothingToSendGives1013) {
 
 TEST_F(KrmProjectLoader, ResourceFileProblemsStopTheJob) {
   makeProject({{"a.frm", "frm", 0, "A"}, {"b.frm", "frm", 0, ""}});
+  // An empty file is sent as one, in ASCII85 also when hexadecimal is asked
+  // for (a count of 0 announces ASCII85 data).
+  for (int hex : {0, 0x20000}) {
+    pps_->krmPPSSetFlags(hex);
+    ASSERT_EQ(load(), 1001) << krmGetLastMessage();
+    EXPECT_NE(output().find("\n\n0 (tqfc/F/P/b.frm) () false false load_file\n~>\n"), std::string::npos);
+  }
+  pps_->krmPPSSetFlags(0);
+  // One byte over the embedding limit (a sparse file) stops the job.
+  fs::resize_file(scopeDir(0, "F", "P") + "b.frm", 134217728);
   EXPECT_EQ(load(), 1023);
   EXPECT_EQ(krmGetLastArgument(), scopeDir(0, "F", "P") + "b.frm");
   EXPECT_FALSE(outputExists());
@@ -252,4 +262,17 @@ TEST_F(KrmProjectLoader, ListNamesTypeAndLocalPath) {
   pps_->krmPPSAddResource("*.FRM");
   ASSERT_EQ(krmListProjectResources(pps_.get(), vos_.get()), 1001);
   EXPECT_EQ(output(), "sub " + scopeDir(0, "F", "P") + "job.ps\n" + "frm " + scopeDir(0, "F", "P") + "Z.FRM\n");
+}
+
+TEST_F(KrmProjectLoader, TheJobNeverReplacesAFileItReads) {
+  makeProject({{"a.frm", "frm", 0, "A"}, {"b.frm", "frm", 2, "B"}});
+  const std::string resource = scopeDir(2, "F", "P") + "b.frm";
+  for (const std::string& input : {kpf_, resource, startupFile()}) {
+    const std::string before = readFile(input);
+    vos_->krmVOSSetOutputPath(input.c_str());
+    EXPECT_EQ(load(), 1017) << input;
+    EXPECT_STREQ(krmGetLastArgument(), "krmVOS.outputPath");
+    EXPECT_EQ(readFile(input), before) << input;
+    EXPECT_FALSE(fs::exists(input + ".part"));
+  }
 }

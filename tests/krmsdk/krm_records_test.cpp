@@ -39,11 +39,17 @@ TEST(KrmRecords, PpsDefaultsAndRefusals) {
   EXPECT_EQ(pps->krmPPSAddFlags(0x8000), 1);
   EXPECT_EQ(pps->krmPPSGetFlags(), 0xC000);
 
+  // A duplicate is the same name in any case; a name a listed one matches
+  // as a pattern is another name.
   EXPECT_EQ(pps->krmPPSAddResource("a.frm"), 1);
   EXPECT_EQ(pps->krmPPSAddResource("A.FRM"), 0);
   EXPECT_EQ(pps->krmPPSAddResource("*.jpg"), 1);
-  EXPECT_EQ(pps->krmPPSAddResource("logo.jpg"), 0);
-  EXPECT_EQ(pps->krmPPSGetResourceList().count(), 2);
+  EXPECT_EQ(pps->krmPPSAddResource("logo.jpg"), 1);
+  EXPECT_EQ(pps->krmPPSAddResource("a[1].frm"), 1);
+  EXPECT_EQ(pps->krmPPSAddResource("a1.frm"), 1);
+  EXPECT_EQ(pps->krmPPSAddResource("*"), 1);
+  EXPECT_EQ(pps->krmPPSAddResource("*"), 0);
+  EXPECT_EQ(pps->krmPPSGetResourceList().count(), 6);
   EXPECT_EQ(krmFreePPS(pps), 1);
   EXPECT_EQ(pps, nullptr);
 }
@@ -85,20 +91,38 @@ TEST(KrmRecords, FosLists) {
   EXPECT_EQ(fos->krmFOSGetLoadFilesList().count(), 3);
   EXPECT_STREQ(fos->krmFOSGetPrinterFilesList().get(2), "tqfc/formlib/two.frm");
 
+  // A local name that a listed one matches as a pattern is another file.
+  writeFile(dir / "a1.frm", "x");
+  EXPECT_EQ(fos->krmFOSAddLoadFile((dir / "a1.frm").c_str(), "tqfc/formlib/three.frm"), 1);
+  EXPECT_EQ(fos->krmFOSGetLoadFilesList().count(), 4);
+  EXPECT_STREQ(fos->krmFOSGetPrinterFilesList().get(2), "tqfc/formlib/two.frm");
+
+  EXPECT_EQ(fos->krmFOSAddRemoveFile("tqfc/formlib/a.frm"), 1);
   EXPECT_EQ(fos->krmFOSAddRemoveFile("tqfc/formlib/*"), 1);
-  EXPECT_EQ(fos->krmFOSAddRemoveFile("tqfc/formlib/a.frm"), 0);
+  EXPECT_EQ(fos->krmFOSAddRemoveFile("TQFC/FORMLIB/A.FRM"), 0);
+  EXPECT_EQ(fos->krmFOSAddRemoveFile("tqfc/formlib/*"), 0);
   EXPECT_EQ(fos->krmFOSAddRemoveFile(nullptr), 0);
+  EXPECT_EQ(fos->krmFOSGetRemoveFilesList().count(), 2);
   EXPECT_EQ(fos->krmFOSAddFontFile((dir / "logo.JPG").c_str()), 1);
   EXPECT_EQ(fos->krmFOSAddFontFile((dir / "logo.JPG").c_str()), 1);
-  EXPECT_EQ(fos->krmFOSGetLoadFontsList().count(), 1);
+  EXPECT_EQ(fos->krmFOSAddFontFile((dir / "a1.frm").c_str()), 1);
+  EXPECT_EQ(fos->krmFOSAddFontFile((dir / "a[1].frm").c_str()), 1);
+  EXPECT_EQ(fos->krmFOSGetLoadFontsList().count(), 3);
+#ifndef _WIN32
+  // Off Windows, letter case tells two local files apart.
+  writeFile(dir / "LOGO.jpg", "x");
+  EXPECT_EQ(fos->krmFOSAddFontFile((dir / "LOGO.jpg").c_str()), 1);
+  EXPECT_EQ(fos->krmFOSGetLoadFontsList().count(), 4);
+#endif
   EXPECT_EQ(fos->krmFOSAddFontFile((dir / "none.pfb").c_str()), 0);
   EXPECT_EQ(fos->krmFOSAddFontFile(""), 0);
 }
 
 TEST(KrmRecords, LocalToPrinterPath) {
+  // Windows paths: "\" separates folders.
   auto name = [](const char* local) {
     SdkString out;
-    EXPECT_EQ(krmLocalToPrinterPath(local, out), 1);
+    EXPECT_EQ(krmLocalToPrinterPath(local, out, true), 1);
     return out.str();
   };
   EXPECT_EQ(name("C:\\res\\formlib\\sub\\a.frm"), "tqfc/formlib/sub/a.frm");
@@ -111,4 +135,16 @@ TEST(KrmRecords, LocalToPrinterPath) {
   EXPECT_EQ(name("/home/u/a.enc"), "tqfc/encoding/a.enc");
   // The first marker of the list wins, wherever it stands.
   EXPECT_EQ(name("/x/imglib/formlib/a.seg"), "tqfc/formlib/a.seg");
+  EXPECT_EQ(name("C:a.frm"), "tqfc/formlib/a.frm");
+
+  // Off Windows "\" is a character of the file name, which the printer name
+  // keeps whole.
+  auto posix = [](const char* local) {
+    SdkString out;
+    krmLocalToPrinterPath(local, out, false);
+    return out.str();
+  };
+  EXPECT_EQ(posix("/home/u/back\\slash.frm"), "tqfc/formlib/back\\slash.frm");
+  EXPECT_EQ(posix("/home/u/formlib/a\\b.frm"), "tqfc/formlib/a\\b.frm");
+  EXPECT_EQ(posix("C:a.frm"), "tqfc/formlib/C:a.frm");
 }

@@ -126,7 +126,16 @@ TEST_F(KrmStreamTest, LocalFileChecks) {
   {
     KrmStream stream("krmTest", out);
     stream.open();
-    EXPECT_EQ(krmSendLocalFile(stream, (dir_ / "empty").c_str(), "t", "() false false", false), 1023);
+    EXPECT_EQ(krmSendLocalFile(stream, (dir_ / "empty").c_str(), "t", "() false false", false), 1001);
+    EXPECT_EQ(stream.close(), 1001);
+  }
+  EXPECT_EQ(readFile(out), "\n\n0 (t) () false false load_file\n~>\n");
+  writeFile(dir_ / "huge", "");
+  fs::resize_file(dir_ / "huge", 134217728);
+  {
+    KrmStream stream("krmTest", out);
+    stream.open();
+    EXPECT_EQ(krmSendLocalFile(stream, (dir_ / "huge").c_str(), "t", "() false false", false), 1023);
     EXPECT_EQ(stream.close(), 1023);
   }
   EXPECT_FALSE(fs::exists(out));

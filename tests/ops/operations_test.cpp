@@ -85,6 +85,17 @@ TEST_F(OpsFixture, SubmissionFileIsSentAsItIs) {
   EXPECT_EQ(spooler_.jobs[0].title, "[Send Submission File] main.sub");
   EXPECT_EQ(spooler_.jobs[0].content, "%!\nshowpage\n");
   EXPECT_EQ(sdkFileExists(sub.c_str()), 1) << "the submission file is the user's";
+
+  // Written instead of sent: never onto the submission file itself.
+  OpContext toFile = ctx_;
+  toFile.jobOutputPath = sub;
+  OpResult onto = sendSubmissionFile(toFile, sub);
+  EXPECT_EQ(onto.kind, Kind::Refused);
+  EXPECT_EQ(onto.message, "Quaymaster cannot write to the file.\n\n" + sub);
+  EXPECT_EQ(sdkReadWholeFile(sub.c_str()).value_or(""), "%!\nshowpage\n");
+  toFile.jobOutputPath = path("copy.ps");
+  EXPECT_EQ(sendSubmissionFile(toFile, sub).kind, Kind::Written);
+  EXPECT_EQ(sdkReadWholeFile(path("copy.ps").c_str()).value_or(""), "%!\nshowpage\n");
 }
 
 TEST_F(OpsFixture, CancelledPageRangeSendsNothing) {

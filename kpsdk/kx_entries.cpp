@@ -1,0 +1,81 @@
+#include "kpsdk/kx_entries.h"
+
+#include "archive/archive_paths.h"
+#include "kpsdk/kx_types.h"
+
+namespace {
+
+// The levels of a name, "/" and "\" both separating; empty levels dropped.
+std::vector<std::string> levelsOf(const std::string& name) {
+  std::vector<std::string> levels;
+  std::string level;
+  for (char c : name + '/') {
+    if (!archiveIsSeparator(c)) {
+      level += c;
+    } else if (!level.empty()) {
+      levels.push_back(std::move(level));
+      level.clear();
+    }
+  }
+  return levels;
+}
+
+// True when the entry's last levels are the file's levels; inFolder tells
+// whether the levels before them are exactly folder.
+bool endsWith(const std::vector<std::string>& entry, const std::vector<std::string>& file,
+              const std::vector<std::string>& folder, bool& inFolder) {
+  if (file.empty() || entry.size() < file.size()) return false;
+  const std::size_t start = entry.size() - file.size();
+  for (std::size_t i = 0; i < file.size(); ++i)
+    if (entry[start + i] != file[i]) return false;
+  inFolder = start == folder.size();
+  for (std::size_t i = 0; inFolder && i < start; ++i) inFolder = entry[i] == folder[i];
+  return true;
+}
+
+}  // namespace
+
+std::string kxEntryNameFor(int scope, const std::string& folder, const std::string& project, const std::string& name) {
+  switch (scope) {
+    case kKxScopeFolder: return archiveEntryName(folder + "/fshared/" + name);
+    case kKxScopeGlobal: return archiveEntryName("gshared/" + name);
+    default: return archiveEntryName(folder + "/" + project + "/" + name);
+  }
+}
+
+std::vector<int> kxMatchEntries(const std::vector<ArchiveExtracted>& entries, const std::string& projectFile,
+                                const std::vector<KxEntryFile>& files, int& projectIndex) {
+  std::vector<std::vector<std::string>> levels;
+  for (const ArchiveExtracted& e : entries) levels.push_back(levelsOf(e.entryName));
+  std::vector<bool> taken(entries.size(), false);
+  const std::vector<std::string> none;
+
+  projectIndex = -1;
+  std::vector<std::string> projectFolder;
+  const std::vector<std::string> projectLevels = levelsOf(projectFile);
+  for (std::size_t i = 0; i < entries.size() && projectIndex < 0; ++i) {
+    bool ignored = false;
+    if (projectLevels.size() == 1 && endsWith(levels[i], projectLevels, none, ignored)) {
+      projectIndex = static_cast<int>(i);
+      taken[i] = true;
+      projectFolder.assign(levels[i].begin(), levels[i].end() - 1);
+    }
+  }
+
+  std::vector<int> match;
+  for (const KxEntryFile& f : files) {
+    const std::vector<std::string> fileLevels = levelsOf(f.name);
+    int first = -1, preferred = -1;
+    for (std::size_t i = 0; i < entries.size() && preferred < 0; ++i) {
+      bool inProjectFolder = false;
+      if (taken[i] || !endsWith(levels[i], fileLevels, projectFolder, inProjectFolder)) continue;
+      if (first < 0) first = static_cast<int>(i);
+      // Without a project entry there is no folder to tell the scopes apart.
+      if (projectIndex < 0 || inProjectFolder == (f.scope == kKxScopeLocal)) preferred = static_cast<int>(i);
+    }
+    int chosen = preferred >= 0 ? preferred : first;
+    if (chosen >= 0) taken[static_cast<std::size_t>(chosen)] = true;
+    match.push_back(chosen);
+  }
+  return match;
+}

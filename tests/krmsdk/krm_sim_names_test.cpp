@@ -1,0 +1,173 @@
+// Names and bytes on the printer disk: names that only look like patterns
+// are names, two files of one name in two scopes keep their own bytes
+// through a container, and empty files land as empty files.
+#ifdef QM_HAVE_PRINTER_SIM
+
+#include <gtest/gtest.h>
+
+#include "kpsdk/kx_project.h"
+#include "krm_sim_test_util.h"
+
+using namespace krmtest;
+
+namespace {
+
+struct Resource {
+  std::string name;
+  int scope;
+  std::string content;
+};
+
+}  // namespace
+
+class KrmSimNames : public SimulatedPrinter {
+ protected:
+  void SetUp() override {
+    SimulatedPrinter::SetUp();
+    startup_ = dir_ / "tessel/tqfdos.run";
+    writeFile(startup_, "%!PS\nTQFdict begin\n"
+                        "[ (" + dir_.path() + "/kpcpfd/$$FOLDER./$$PROJECT./)\n"
+                        "  (" + dir_.path() + "/tqfc/$$FOLDER./$$PROJECT./)\n"
+                        "  (" + dir_.path() + "/tqfc/$$FOLDER./fshared/)\n"
+                        "  (" + dir_.path() + "/tqfc/gshared/)\n"
+                        "] SETPPATH\nend\n");
+  }
+
+  std::string scopeDir(int scope) const {
+    if (scope == 1) return dir_ / "tqfc/F/fshared/";
+    if (scope == 2) return dir_ / "tqfc/gshared/";
+    return dir_ / "tqfc/F/P/";
+  }
+
+  // Writes project F/P with the resources (type "frm") and returns its KPF.
+  std::string project(const std::vector<Resource>& resources) {
+    std::string text =
+        "<?xml version='1.0'?>\n<KPF Version='2.0'>\n<INFORMATION>\n <PROJECT_TYPE>KORO</PROJECT_TYPE>\n"
+        " <FOLDER_NAME>F</FOLDER_NAME>\n <PROJECT_NAME>P</PROJECT_NAME>\n</INFORMATION>\n<RESOURCES>\n";
+    for (const Resource& r : resources) {
+      text += " <RESOURCE Name='" + r.name + "' Type='frm' Scope='" + std::to_string(r.scope) + "'/>\n";
+      writeFile(scopeDir(r.scope) + r.name, r.content);
+    }
+    std::string kpf = scopeDir(0) + "P.kpf";
+    writeFile(kpf, text + "</RESOURCES>\n</KPF>\n");
+    return kpf;
+  }
+
+  // Loads the project (a KPF, or a container: mode 2003) with the chosen
+  // resource names and runs the job.
+  PrinterSimResult load(const std::string& source, const std::vector<std::string>& chosen = {}, int flags = 0) {
+    auto pps = krmNewPPS();
+    pps->krmPPSSetStubPath(startup_.c_str());
+    pps->krmPPSSetFlags(0x8 | flags);
+    const bool container = source.ends_with(".kpc");
+    pps->krmPPSSetProcessingMode(container ? 2003 : 2002);
+    if (container) {
+      pps->krmPPSSetContainerFile(source.c_str());
+    } else {
+      pps->krmPPSSetProjectFile(source.c_str());
+    }
+    for (const std::string& name : chosen) EXPECT_EQ(pps->krmPPSAddResource(name.c_str()), 1) << name;
+    EXPECT_EQ(krmCreateProjectResourceLoader(pps.get(), output("load")), 1001) << krmGetLastMessage();
+    return runJob();
+  }
+
+  // A printer with an empty disk of its own.
+  void freshDisk(int n) {
+    options_.diskDir = dir_ / ("disk-" + std::to_string(n));
+    options_.pagesDir = dir_ / ("pages-" + std::to_string(n));
+  }
+
+  std::string startup_;
+};
+
+TEST_F(KrmSimNames, NamesWithPatternCharactersAreNamesOfTheirOwn) {
+  // Loose files: a[1].frm and a1.frm are two files under two names.
+  writeFile(dir_ / "a[1].frm", "bracket");
+  writeFile(dir_ / "a1.frm", "plain");
+  auto fos = krmNewFOS();
+  ASSERT_EQ(fos->krmFOSAddLoadFile((dir_ / "a[1].frm").c_str(), nullptr), 1);
+  ASSERT_EQ(fos->krmFOSAddLoadFile((dir_ / "a1.frm").c_str(), nullptr), 1);
+  ASSERT_EQ(krmCreateFileLoader(fos.get(), output("files")), 1001) << krmGetLastMessage();
+  PrinterSimResult r = runJob();
+  ASSERT_TRUE(r.ok()) << r.errorText << r.log;
+  EXPECT_EQ(printer().readFile("tqfc/formlib/a[1].frm"), "bracket");
+  EXPECT_EQ(printer().readFile("tqfc/formlib/a1.frm"), "plain");
+
+  // Two fonts whose files differ only by the brackets: both are sent.
+  writeFile(dir_ / "f1.pfa", "%!PS-AdobeFont-1.0: One\n/FontName /QmOne def\n");
+  writeFile(dir_ / "f[1].pfa", "%!PS-AdobeFont-1.0: Two\n/FontName /QmTwo def\n");
+  fos = krmNewFOS();
+  fos->krmFOSAddFontFile((dir_ / "f1.pfa").c_str());
+  fos->krmFOSAddFontFile((dir_ / "f[1].pfa").c_str());
+  ASSERT_EQ(krmCreatePSFontLoader(fos.get(), output("fonts")), 1001) << krmGetLastMessage();
+  r = runJob();
+  ASSERT_TRUE(r.ok()) << r.errorText << r.log;
+  EXPECT_TRUE(onDisk("fonts/QmOne"));
+  EXPECT_TRUE(onDisk("fonts/QmTwo"));
+
+  // A project with both names: both stored with their own bytes, also when
+  // a resource is chosen first and then everything.
+  const std::string kpf = project({{"a[1].frm", 0, "project bracket"}, {"a1.frm", 0, "project plain"}});
+  for (const auto& chosen : std::vector<std::vector<std::string>>{{}, {"a1.frm", "*"}}) {
+    r = load(kpf, chosen);
+    ASSERT_TRUE(r.ok()) << r.errorText << r.log;
+    EXPECT_EQ(printer().readFile("tqfc/F/P/a[1].frm"), "project bracket");
+    EXPECT_EQ(printer().readFile("tqfc/F/P/a1.frm"), "project plain");
+  }
+
+  // Removing one name and then everything removes everything.
+  fos = krmNewFOS();
+  ASSERT_EQ(fos->krmFOSAddRemoveFile("tqfc/formlib/a1.frm"), 1);
+  ASSERT_EQ(fos->krmFOSAddRemoveFile("*"), 1);
+  ASSERT_EQ(krmCreateFileRemover(fos.get(), output("remove")), 1001) << krmGetLastMessage();
+  r = runJob();
+  ASSERT_TRUE(r.ok()) << r.errorText << r.log;
+  for (const std::string& name : diskNames()) EXPECT_EQ(name.rfind("tqfc/", 0), std::string::npos) << name;
+}
+
+TEST_F(KrmSimNames, AContainerDeliversEachFileOfOneNameWithItsOwnBytes) {
+  const std::string kpf =
+      project({{"dup.frm", 0, "LOCAL dup"}, {"dup.frm", 2, "GLOBAL dup"}, {"other.frm", 1, "other"}});
+  for (int format : {0, 1}) {
+    auto pack = kxProjectNew(startup_);
+    ASSERT_TRUE(pack);
+    ASSERT_EQ(pack->OpenProject(kpf) & kKxError, 0) << pack->GetMessages();
+    pack->SetArchiveFormat(format);
+    const std::string kpc = dir_ / (format == 0 ? "dup-zip.kpc" : "dup-tar.kpc");
+    ASSERT_EQ(pack->CreateContainer(kpc) & kKxError, 0) << pack->GetMessages();
+
+    PrinterSimResult r = load(kpc);
+    ASSERT_TRUE(r.ok()) << r.errorText << r.log;
+    EXPECT_EQ(printer().readFile("tqfc/F/P/dup.frm"), "LOCAL dup") << kpc;
+    EXPECT_EQ(printer().readFile("tqfc/F/P/other.frm"), "other") << kpc;
+  }
+  // From the project file: the same bytes under the local name.
+  PrinterSimResult r = load(kpf);
+  ASSERT_TRUE(r.ok()) << r.errorText << r.log;
+  EXPECT_EQ(printer().readFile("tqfc/F/P/dup.frm"), "LOCAL dup");
+}
+
+TEST_F(KrmSimNames, EmptyFilesLandAsEmptyFiles) {
+  writeFile(dir_ / "empty.frm", "");
+  writeFile(dir_ / "after.frm", "after");
+  for (int hex : {0, 0x20000}) {
+    freshDisk(hex);
+    auto fos = krmNewFOS();
+    fos->krmFOSAddLoadFile((dir_ / "empty.frm").c_str(), "tqfc/formlib/empty.frm");
+    fos->krmFOSAddLoadFile((dir_ / "after.frm").c_str(), "tqfc/formlib/after.frm");
+    fos->krmFOSSetFlags(hex | 0x4000);
+    ASSERT_EQ(krmCreateFileLoader(fos.get(), output("files")), 1001) << krmGetLastMessage();
+    PrinterSimResult r = runJob();
+    ASSERT_TRUE(r.ok()) << r.errorText << r.log;
+    EXPECT_EQ(printer().readFile("tqfc/formlib/empty.frm"), "") << hex;
+    EXPECT_EQ(printer().readFile("tqfc/formlib/after.frm"), "after") << hex;
+
+    const std::string kpf = project({{"void.frm", 0, ""}, {"full.frm", 2, "full"}});
+    r = load(kpf, {}, hex);
+    ASSERT_TRUE(r.ok()) << r.errorText << r.log;
+    EXPECT_EQ(printer().readFile("tqfc/F/P/void.frm"), "") << hex;
+    EXPECT_EQ(printer().readFile("tqfc/gshared/full.frm"), "full") << hex;
+  }
+}
+
+#endif
