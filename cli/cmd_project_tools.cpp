@@ -132,15 +132,18 @@ int projectTool(const ParsedArgs& a, OpContext& ctx) {
   return failed ? kExitFailed : kExitOk;
 }
 
-// The folders between base and path (path itself excluded) that are
-// symbolic links: writing there would land outside base.
-std::string linkOnTheWay(const fs::path& base, const fs::path& relative) {
+// What stands in the way of writing base/relative, looking at the folders
+// between them: a symbolic link (writing there would land outside base) or
+// a file where a folder is needed. Empty when nothing does.
+std::string obstacleOnTheWay(const fs::path& base, const fs::path& relative) {
   fs::path at = base;
   std::error_code ec;
   for (auto it = relative.begin(); it != relative.end(); ++it) {
     if (std::next(it) == relative.end()) break;
     at /= *it;
-    if (fs::is_symlink(at, ec)) return at.string();
+    fs::file_status status = fs::symlink_status(at, ec);
+    if (fs::is_symlink(status)) return "would be written through the symbolic link '" + at.string() + "'";
+    if (fs::exists(status) && !fs::is_directory(status)) return "needs a folder where '" + at.string() + "' is a file";
   }
   return {};
 }
@@ -181,14 +184,24 @@ int extractContainer(const std::string& container, const std::string& target, bo
     sayError(oneLine(error));
     return kExitFailed;
   }
+  // Everything is checked before the first file moves.
   std::vector<fs::path> files;
   std::vector<fs::path> existing;
   for (auto it = fs::recursive_directory_iterator(staging, ec); it != fs::recursive_directory_iterator();
        it.increment(ec)) {
     if (it->is_directory(ec)) continue;
     fs::path relative = fs::relative(it->path(), staging, ec);
+    const fs::path destination = fs::path(target) / relative;
+    if (std::string obstacle = obstacleOnTheWay(target, relative); !obstacle.empty()) {
+      sayError("'" + destination.string() + "' " + obstacle + "; nothing extracted");
+      return kExitFailed;
+    }
+    if (fs::is_directory(fs::symlink_status(destination, ec))) {
+      sayError("'" + destination.string() + "' is a folder, where the container has a file; nothing extracted");
+      return kExitFailed;
+    }
     files.push_back(relative);
-    if (fs::exists(fs::symlink_status(fs::path(target) / relative, ec))) existing.push_back(relative);
+    if (fs::exists(fs::symlink_status(destination, ec))) existing.push_back(relative);
   }
   if (!existing.empty() && !force) {
     std::string more = existing.size() > 1 ? " and " + std::to_string(existing.size() - 1) + " more" : "";
@@ -198,15 +211,7 @@ int extractContainer(const std::string& container, const std::string& target, bo
   }
   for (const fs::path& relative : files) {
     const fs::path destination = fs::path(target) / relative;
-    if (std::string link = linkOnTheWay(target, relative); !link.empty()) {
-      sayError("'" + destination.string() + "' would be written through the symbolic link '" + link + "'");
-      return kExitFailed;
-    }
     fs::create_directories(destination.parent_path(), ec);
-    if (fs::is_directory(fs::symlink_status(destination, ec))) {
-      sayError("'" + destination.string() + "' is a folder; the file of that name was not extracted");
-      return kExitFailed;
-    }
     fs::rename(staging / relative, destination, ec);
     if (ec) {
       sayError("cannot write '" + destination.string() + "': " + ec.message());

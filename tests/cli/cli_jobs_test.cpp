@@ -240,23 +240,34 @@ TEST_F(CliFixture, ContainerExtractReplacesNothingWithoutForce) {
   ASSERT_EQ(cli({"container", "create", sampleKpf(), kpc}).status, 0);
   std::string out = scratch_ + "/unpacked";
   ASSERT_EQ(cli({"container", "extract", kpc, out}).status, 0);
-  const std::string kpf = out + "/Invoice.kpf";
+  const std::string kpf = out + "/Demo/Invoice/Invoice.kpf";
   std::string original = sdkReadWholeFile(kpf.c_str()).value_or("");
   ASSERT_FALSE(original.empty());
   std::ofstream(kpf, std::ios::binary) << "changed by hand";
-  fs::remove(out + "/invoice.frm");
+  fs::remove(out + "/Demo/Invoice/invoice.frm");
 
   CliRun again = cli({"container", "extract", kpc, out});
   EXPECT_EQ(again.status, 1);
   EXPECT_TRUE(contains(again.output, "already there; nothing extracted (--force replaces them)")) << again.output;
   EXPECT_EQ(sdkReadWholeFile(kpf.c_str()).value_or(""), "changed by hand");
-  EXPECT_FALSE(fs::exists(out + "/invoice.frm")) << "all or nothing";
+  EXPECT_FALSE(fs::exists(out + "/Demo/Invoice/invoice.frm")) << "all or nothing";
 
   ASSERT_EQ(cli({"container", "extract", kpc, out, "--force"}).status, 0);
   EXPECT_EQ(sdkReadWholeFile(kpf.c_str()).value_or(""), original);
-  EXPECT_TRUE(fs::exists(out + "/invoice.frm"));
+  EXPECT_TRUE(fs::exists(out + "/Demo/Invoice/invoice.frm"));
   for (const auto& e : fs::directory_iterator(out))
     EXPECT_EQ(e.path().filename().string().rfind(".qm-extract", 0), std::string::npos) << "no staging left";
+
+  // A folder of the target that is a link elsewhere is not written through.
+  const std::string elsewhere = scratch_ + "/elsewhere";
+  const std::string linked = scratch_ + "/linked";
+  fs::create_directories(elsewhere);
+  fs::create_directories(linked);
+  fs::create_directory_symlink(elsewhere, linked + "/Demo");
+  CliRun through = cli({"container", "extract", kpc, linked, "--force"});
+  EXPECT_EQ(through.status, 1);
+  EXPECT_TRUE(contains(through.output, "symbolic link")) << through.output;
+  EXPECT_TRUE(fs::is_empty(elsewhere));
 }
 
 TEST(CliInstall, ManualPageAndCompletionAreInstalled) {
