@@ -89,6 +89,10 @@ void finishContext();
 // The temporary file that holds a job meant for standard output, or empty.
 const std::string& stdoutJob();
 
+// The printers that take Tessel jobs (none: an empty list); false, after
+// saying what to check, when the spooler cannot be reached.
+bool offeredPrinters(std::vector<std::string>& printers);
+
 // Prints the outcome and returns the exit status: job numbers for a sent
 // job (followed to their end with --wait), the job bytes for --output -.
 int reportResult(const ParsedArgs& args, const OpResult& result);

@@ -128,14 +128,8 @@ std::vector<std::string> groupNames(const ConfigFacts& config) {
   return ListPrinterGroups(file);
 }
 
-// The offered printers; fails when the spooler cannot be reached.
-Failure offeredPrinters(std::vector<std::string>& printers) {
-  printers = EnumeratePrinters();
-  if (printers.size() == 1 && printers[0] == noPrintersSentinel()) {
-    printers.clear();
-    if (std::string reason = SpoolerUnreachableReason(); !reason.empty()) return fail(reason);
-  }
-  return {};
+Failure listPrinters(std::vector<std::string>& printers) {
+  return offeredPrinters(printers) ? Failure{} : Failure{kExitFailed};
 }
 
 std::string lastPrinterOf(const ConfigFacts& config) {
@@ -152,7 +146,7 @@ std::string lastPrinterOf(const ConfigFacts& config) {
 Failure defaultDestination(const Command& cmd, const ConfigFacts& config, std::string& text, std::string& source) {
   if (std::string last = lastPrinterOf(config); !last.empty() && last != noPrintersSentinel()) {
     std::vector<std::string> printers;
-    if (Failure f = offeredPrinters(printers); f.failed()) return f;
+    if (Failure f = listPrinters(printers); f.failed()) return f;
     text = FindSavedDestination(BuildDestinationList(printers, groupNames(config)), last);
     if (!text.empty()) {
       source = "lastPrinter in '" + config.path + "'";
@@ -191,7 +185,7 @@ Failure checkGroup(const ConfigFacts& config, std::string& group) {
 
 Failure checkPrinter(const ConfigFacts& config, std::string& printer, const std::string& source) {
   std::vector<std::string> printers;
-  if (Failure f = offeredPrinters(printers); f.failed()) return f;
+  if (Failure f = listPrinters(printers); f.failed()) return f;
   for (const std::string& p : printers)
     if (equalsNoCase(p, printer)) {
       printer = p;
@@ -254,6 +248,18 @@ Failure chooseDestination(const Command& cmd, const ParsedArgs& a, const ConfigF
 }
 
 }  // namespace
+
+bool offeredPrinters(std::vector<std::string>& printers) {
+  printers = EnumeratePrinters();
+  if (printers.size() == 1 && printers[0] == noPrintersSentinel()) {
+    printers.clear();
+    if (std::string reason = SpoolerUnreachableReason(); !reason.empty()) {
+      sayError(reason);
+      return false;
+    }
+  }
+  return true;
+}
 
 int buildContext(const Command& cmd, const ParsedArgs& a, OpContext& ctx) {
   ConfigFacts config;

@@ -10,7 +10,6 @@
 #include "delivery/printer_groups.h"
 #include "delivery/send_job.h"
 #include "delivery/spooler.h"
-#include "delivery/spooler_jobs.h"
 
 namespace {
 const std::vector<std::string> kActions{"list", "create", "set", "delete"};
@@ -52,14 +51,8 @@ std::string existingGroup(const AppFileConfig& config, const std::string& name) 
 // The member text for the named printers: each must be a printer that takes
 // Tessel jobs (its name as the spooler spells it), each once.
 bool memberText(const std::vector<std::string>& names, std::string& text) {
-  std::vector<std::string> printers = EnumeratePrinters();
-  if (printers.size() == 1 && printers[0] == noPrintersSentinel()) {
-    printers.clear();
-    if (std::string reason = SpoolerUnreachableReason(); !reason.empty()) {
-      sayError(reason);
-      return false;
-    }
-  }
+  std::vector<std::string> printers;
+  if (!offeredPrinters(printers)) return false;
   std::vector<std::string> members;
   for (const std::string& name : names) {
     std::string found;

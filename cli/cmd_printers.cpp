@@ -5,8 +5,6 @@
 #include "cli/cli_json.h"
 #include "delivery/app_config.h"
 #include "delivery/printer_groups.h"
-#include "delivery/spooler.h"
-#include "delivery/spooler_jobs.h"
 
 std::vector<Command> printerCommands() {
   Command printers{
@@ -19,14 +17,8 @@ std::vector<Command> printerCommands() {
       .options = {{"json", 0, "", "print JSON: printers (names), groups (name, members)"}},
       .config = ConfigUse::Optional,
       .run = [](const ParsedArgs& a, OpContext& ctx) {
-        std::vector<std::string> printers = EnumeratePrinters();
-        if (printers.size() == 1 && printers[0] == noPrintersSentinel()) {
-          printers.clear();
-          if (std::string reason = SpoolerUnreachableReason(); !reason.empty()) {
-            sayError(reason);
-            return kExitFailed;
-          }
-        }
+        std::vector<std::string> printers;
+        if (!offeredPrinters(printers)) return kExitFailed;
         std::vector<std::string> groups;
         if (!ctx.configFile.empty()) {
           AppFileConfig config(kAppName, "", ctx.configFile);

@@ -6,6 +6,9 @@
 #include "ops/operations.h"
 
 namespace {
+const OptionSpec kNoFolderShared{"no-folder-shared", 0, "", "leave out folder-shared resources"};
+const OptionSpec kNoGlobalShared{"no-global-shared", 0, "", "leave out global-shared resources"};
+
 bool checkSendContainer(const ParsedArgs& a) {
   auto refuse = [](const std::string& message) {
     usageError("send-container", message);
@@ -63,8 +66,8 @@ std::vector<Command> projectCommands() {
       .description = "Loads the resources of a KX project (project file or container) to their places on the "
                      "printer disk. Without --resource every resource is loaded.",
       .options = {{"resource", 'r', "NAME", "load only this resource (repeatable; wildcards allowed)"},
-                  {"no-folder-shared", 0, "", "leave out folder-shared resources"},
-                  {"no-global-shared", 0, "", "leave out global-shared resources"},
+                  kNoFolderShared,
+                  kNoGlobalShared,
                   {"no-overwrite", 'n', "", "keep resources that already exist on the printer"}},
       .sendsJob = true,
       .config = ConfigUse::Optional,
@@ -127,8 +130,8 @@ std::vector<Command> projectCommands() {
                    "stored: the project resources are already on the printer (default); included: in the stream; "
                    "deploy: in the stream and stored on the printer",
                    {"stored", "included", "deploy"}},
-                  {"no-folder-shared", 0, "", "leave out folder-shared resources"},
-                  {"no-global-shared", 0, "", "leave out global-shared resources"},
+                  kNoFolderShared,
+                  kNoGlobalShared,
                   {"no-overwrite", 'n', "", "deploy: keep resources that already exist on the printer"},
                   {"keep", 'k', "", "keep the included Tessel and resources in the printer's memory"}},
       .sendsJob = true,

@@ -10,6 +10,7 @@
 #include "cli/cli_help.h"
 #include "cli/cli_json.h"
 #include "cli/cli_suggest.h"
+#include "tests/delivery/test_env.h"
 #include "tools/cups/private_cups.h"
 
 namespace {
@@ -27,24 +28,6 @@ std::string longestLine(const std::string& text) {
   return longest;
 }
 
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    SdkString dir;
-    sdkMakeTempDir(dir);
-    path = dir.str();
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path, ec);
-  }
-  std::string write(const std::string& name, const std::string& content) const {
-    std::string file = path + "/" + name;
-    std::ofstream(file, std::ios::binary) << content;
-    return file;
-  }
-  std::string path;
-};
 }  // namespace
 
 TEST(CliTable, EveryHelpTextFitsEightyColumns) {
@@ -104,7 +87,7 @@ TEST(CliTable, ManualPageNamesEveryCommandAndOptionAndRendersCleanly) {
     for (const OptionSpec& o : optionsOf(c))
       EXPECT_TRUE(contains(man, "\\fB\\-\\-" + roffName(o.longName) + "\\fR")) << c.name << " --" << o.longName;
   }
-  ScratchFolder dir;
+  ScratchDir dir;
   std::string file = dir.write("quaymaster-cli.1", man);
   std::string warnings;
   ASSERT_EQ(runProgram({"groff", "-man", "-Tutf8", "-ww", "-z", file}, warnings), 0) << warnings;
@@ -112,7 +95,7 @@ TEST(CliTable, ManualPageNamesEveryCommandAndOptionAndRendersCleanly) {
 }
 
 TEST(CliTable, BashCompletionOffersCommandsOptionsAndChoices) {
-  ScratchFolder dir;
+  ScratchDir dir;
   std::string script = dir.write("completion.bash", bashCompletion(allCommands()));
   auto complete = [&](const std::string& words, int index) {
     std::string out;

@@ -315,7 +315,7 @@ stop_recorded() {
   now=$(pid_start_time "$pid" || true)
   if [ -n "$now" ] && [ "$now" = "$start" ]; then
     kill -TERM "$pid" 2>/dev/null || true
-    for ((i = 0; i < 100; i++)); do
+    for ((i = 0; i < 250; i++)); do
       now=$(pid_start_time "$pid" || true)
       [ "$now" = "$start" ] || break
       sleep 0.02
@@ -373,32 +373,19 @@ cmd_add_eve() {
 }
 
 cmd_stop() {
-  local dir=$1 pid start now i eve
+  local dir=$1 pid start now eve children=
   for eve in "$dir"/eve/*.pid; do
     [ -e "$eve" ] && stop_recorded "$eve"
   done
   [ -f "$dir/cupsd.pid" ] || return 0
   read -r pid start <"$dir/cupsd.pid"
   now=$(pid_start_time "$pid" || true)
-  if [ -n "$now" ] && [ "$now" = "$start" ]; then
-    # Children (backends, filters) it may leave behind.
-    local children
-    children=$(children_of "$pid")
+  # Children (backends, filters) it may leave behind.
+  if [ -n "$now" ] && [ "$now" = "$start" ]; then children=$(children_of "$pid"); fi
+  stop_recorded "$dir/cupsd.pid"
+  for pid in $children; do
     kill -TERM "$pid" 2>/dev/null || true
-    for ((i = 0; i < 250; i++)); do
-      now=$(pid_start_time "$pid" || true)
-      [ "$now" = "$start" ] || break
-      sleep 0.02
-    done
-    now=$(pid_start_time "$pid" || true)
-    if [ "$now" = "$start" ]; then
-      kill -KILL "$pid" 2>/dev/null || true
-    fi
-    for pid in $children; do
-      kill -TERM "$pid" 2>/dev/null || true
-    done
-  fi
-  rm -f "$dir/cupsd.pid"
+  done
 }
 
 cmd_destroy() {
