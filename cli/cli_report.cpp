@@ -2,6 +2,7 @@
 // output, one line per error on standard error, exit status 0 only on
 // success; and following sent jobs with --wait.
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <fstream>

@@ -3,8 +3,10 @@
 // helpers of the command line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "base/sdk_fs.h"
 #include "cli/cli_help.h"
