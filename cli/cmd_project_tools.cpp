@@ -14,7 +14,10 @@
 #include "cli/cli_suggest.h"
 #include "cli/console.h"
 #include "kpsdk/kx_project.h"
+#include "kpsdk/kx_tree.h"
+#include "kpsdk/kx_volumes.h"
 #include "krmsdk/krm_koro_texts.h"
+#include "krmsdk/krm_lifetime.h"
 
 namespace fs = std::filesystem;
 
@@ -23,7 +26,35 @@ const char* kScopeNames[] = {"local", "folder-shared", "global-shared"};
 const std::vector<std::string> kProjectActions{"info", "check"};
 const std::vector<std::string> kContainerActions{"create", "extract", "list"};
 
-bool isContainerPath(const std::string& path) { return !path.empty() && path.back() == 'c'; }
+bool isContainerPath(const std::string& path) { return kxIsContainerPath(path) != 0; }
+
+// A volume size: a whole number of records from 1 up; false otherwise.
+bool parseVolumeSize(const std::string& text, int& records) {
+  if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  long long n = std::stoll(text);
+  if (n < 1 || n > 2147483647) return false;
+  records = static_cast<int>(n);
+  return true;
+}
+
+// The container as one readable file (a volume set joined into a private
+// folder that goes with this object).
+class ReadableContainer {
+ public:
+  explicit ReadableContainer(const std::string& path) : work_(kxIsVolumeFile(path) ? kxMakeTempFolder("_v") : "") {
+    KxVolumeError error;
+    path_ = kxReadableContainer(path, work_, error);
+    error_ = error.text;
+  }
+  ~ReadableContainer() { kxRemoveTree(work_); }
+  ReadableContainer(const ReadableContainer&) = delete;
+  ReadableContainer& operator=(const ReadableContainer&) = delete;
+  const std::string& path() const { return path_; }
+  const std::string& error() const { return error_; }
+
+ private:
+  std::string work_, path_, error_;
+};
 
 std::string scopeName(int scope) { return scope >= 0 && scope <= 2 ? kScopeNames[scope] : "?"; }
 
@@ -118,6 +149,8 @@ int projectTool(const ParsedArgs& a, OpContext& ctx) {
   auto project = newProject(ctx);
   if (!project) return kExitFailed;
   int flags = openProject(*project, pos[1]);
+  // check reports what loading the project would meet.
+  if (pos[0] == "check" && !(flags & kKxError)) flags = project->CheckResourceFiles(kKrmMaxEmbeddedFileSize);
   bool failed = (flags & kKxError) != 0;
   const bool json = pos[0] == "info" && a.has("json");
   if (pos[0] == "info" && !failed) printProjectInfo(*project, a);
@@ -179,7 +212,8 @@ int extractContainer(const std::string& container, const std::string& target, bo
       return hook(status, files, total, index, done, file, size, fileDone);
     });
   }
-  std::string error = handler.Extract(container, staging.string());
+  ReadableContainer readable(container);
+  std::string error = readable.path().empty() ? readable.error() : handler.Extract(readable.path(), staging.string());
   if (stderrIsTerminal()) std::cerr << "\n";
   if (!error.empty()) {
     sayError(oneLine(error));
@@ -223,8 +257,9 @@ int extractContainer(const std::string& container, const std::string& target, bo
 }
 
 int listContainer(const ParsedArgs& a, const std::string& container) {
+  ReadableContainer readable(container);
   std::vector<ContainerEntry> entries;
-  std::string error = ListContainerEntries(container, entries);
+  std::string error = readable.path().empty() ? readable.error() : ListContainerEntries(readable.path(), entries);
   if (!error.empty()) {
     sayError(oneLine(error));
     return kExitFailed;
@@ -252,8 +287,10 @@ int containerTool(const ParsedArgs& a, OpContext& ctx) {
     for (const std::string& line : messageLines(project->GetMessages())) sayError(line);
     return kExitFailed;
   }
-  if (a.has("tar") || a.has("volume-size")) project->SetArchiveFormat(kArchiveFormatTar);
-  if (a.has("volume-size")) project->SetArchiveVolumeSize(std::stoi(a.value("volume-size")));
+  int volumeSize = 0;
+  if (a.has("volume-size")) parseVolumeSize(a.value("volume-size"), volumeSize);
+  if (a.has("tar") || volumeSize > 0) project->SetArchiveFormat(kArchiveFormatTar);
+  if (volumeSize > 0) project->SetArchiveVolumeSize(volumeSize);
   if (auto hook = terminalProgress()) project->SetProjectProgressHook(hook);
   int flags = project->CreateContainer(pos[2]);
   if (stderrIsTerminal()) std::cerr << "\n";
@@ -261,10 +298,18 @@ int containerTool(const ParsedArgs& a, OpContext& ctx) {
     for (const std::string& line : messageLines(project->GetMessages())) sayError(line);
     return kExitFailed;
   }
-  long volumes = project->GetVolumeCount();
-  std::cout << "Container written: " << pos[2];
-  if (volumes > 1) std::cout << " (" << volumes << " volumes)";
-  std::cout << "\n";
+  if (volumeSize == 0) {
+    std::cout << "Container written: " << pos[2] << "\n";
+    return kExitOk;
+  }
+  // A split container is its volume files; the name given is not written.
+  const long volumes = project->GetVolumeCount();
+  std::cout << "Container written in " << volumes << (volumes == 1 ? " volume:" : " volumes:") << "\n";
+  ArchiveHandler& handler = project->GetArchiveHandler();
+  for (long i = 0; i < volumes; ++i) {
+    handler.FormatVolumeNames(i);
+    std::cout << "  " << handler.GetVolumePath() << "\n";
+  }
   return kExitOk;
 }
 
@@ -321,7 +366,15 @@ std::vector<Command> projectToolCommands() {
       .validate =
           [](const ParsedArgs& a) {
             const std::string& action = a.positionals()[0];
-            if (action == "create") return checkAction("container", a, kContainerActions, 3, 3);
+            if (action == "create") {
+              int records = 0;
+              if (a.has("volume-size") && !parseVolumeSize(a.value("volume-size"), records)) {
+                usageError("container", "--volume-size takes a whole number of 10240-byte records, from 1 to "
+                                        "2147483647, not '" + a.value("volume-size") + "'");
+                return false;
+              }
+              return checkAction("container", a, kContainerActions, 3, 3);
+            }
             if (action == "extract") return checkAction("container", a, kContainerActions, 2, 3);
             return checkAction("container", a, kContainerActions, 2, 2);
           },

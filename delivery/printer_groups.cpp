@@ -46,6 +46,17 @@ std::vector<std::string> ReadPrinterGroup(const std::string& groupName) {
   return ReadPrinterGroup(config, groupName);
 }
 
+std::optional<std::string> ReadGroupValue(const wxConfigBase& config, const std::string& groupName) {
+  wxString value;
+  if (!config.Read(groupKey(groupName), &value)) return std::nullopt;
+  return fromWx(value);
+}
+
+std::optional<std::string> ReadGroupValue(const std::string& groupName) {
+  AppFileConfig config;
+  return ReadGroupValue(config, groupName);
+}
+
 bool WriteGroup(wxConfigBase& config, const std::string& groupName, const std::string& memberText) {
   // Stored verbatim: a line break would start a key of its own.
   if ((groupName + memberText).find_first_of("\r\n") != std::string::npos) return false;

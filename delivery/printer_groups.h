@@ -9,6 +9,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,11 @@ inline constexpr char kGroupDeleteFailedMessage[] = "Problem removing the selete
 // pieces skipped, pieces not trimmed. Empty when the group does not exist.
 std::vector<std::string> ReadPrinterGroup(const wxConfigBase& config, const std::string& groupName);
 std::vector<std::string> ReadPrinterGroup(const std::string& groupName);
+
+// The stored member text of a group as it is; nothing when the group is not
+// stored.
+std::optional<std::string> ReadGroupValue(const wxConfigBase& config, const std::string& groupName);
+std::optional<std::string> ReadGroupValue(const std::string& groupName);
 
 // Stores the member text of a group (creating the group). False when the
 // configuration file is missing or cannot be written, or when the name or

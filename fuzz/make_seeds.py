@@ -167,6 +167,31 @@ put("zip_extract", "stored.kpc", zip_bytes([("a/Proj.KPF", b"<?xml?>"), ("../up.
                                            zipfile.ZIP_STORED))
 
 
+
+def project(folder, project_name, names):
+    information = INFORMATION.replace("<FOLDER_NAME>F<", "<FOLDER_NAME>" + folder + "<").replace(
+        "<PROJECT_NAME>P<", "<PROJECT_NAME>" + project_name + "<")
+    return kpf("".join(" <RESOURCE Name='%s' Type='frm' Scope='0'/>\n" % n for n in names),
+               information=information).encode("latin-1")
+
+
+# Whole containers for the opening target: a plain project, and projects
+# whose folder, project or resource names aim at the sentinel folder that
+# lies beside the stub file's tree (stage/kpcpfd/F/P is four levels below
+# the throw-away root).
+OPENING = {
+    "plain": project("F", "P", ["a.frm", "b.tif"]),
+    "folder-up": project("../..", "sentinel", ["a.frm"]),
+    "project-up": project("F", "../../../sentinel", ["a.frm"]),
+    "resource-up": project("F", "P", ["../../../../sentinel/a.frm", "b.tif"]),
+    "empty-names": project("", "", ["x"]),
+}
+for name, text in OPENING.items():
+    files = [("Proj.kpf", text), ("a.frm", b"%!PS form\n"), ("b.tif", b"II*\0" + b"\1" * 40)]
+    put("container_open", name + ".tar", v7_tar(files))
+    put("container_open", name + ".kpc", zip_bytes(files, zipfile.ZIP_STORED))
+
+
 def pfb(segments):
     out = b""
     for kind, body in segments:

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "kpsdk/kpf_token.h"
+#include "kpsdk/kx_names.h"
 #include "kpsdk/kx_project.h"
 
 namespace {
@@ -150,12 +151,21 @@ void KxProject::readKpfTokens(const std::string& path, KpfTokenStream& tokens) {
       case kKpfGenerator: generator_ = decodedText(kKpfGeneratorEnd); break;
       case kKpfCreationDate: creationDate_ = decodedText(kKpfCreationDateEnd); break;
       case kKpfFolderName:
-      case kKpfProjectName:
-        (kind == kKpfFolderName ? folderName_ : projectName_) =
-            decodedText(kind == kKpfFolderName ? kKpfFolderNameEnd : kKpfProjectNameEnd);
+      case kKpfProjectName: {
+        std::string& name = kind == kKpfFolderName ? folderName_ : projectName_;
+        name = decodedText(kind == kKpfFolderName ? kKpfFolderNameEnd : kKpfProjectNameEnd);
         ++inputs;
+        // Each name becomes one folder level below the stub file's folders.
+        if (!name.empty() && !kxIsSafeFolderName(name)) {
+          const std::string shown = kxPrintableName(name);
+          name.clear();
+          if (kind == kKpfFolderName) log(kKxError, "Folder name '%s' is not a plain folder name", shown.c_str());
+          else log(kKxError, "Project name '%s' is not a plain folder name", shown.c_str());
+          break;
+        }
         if (!folderName_.empty() && !projectName_.empty()) DeriveScopePatterns(0);
         break;
+      }
       case kKpfModifications:
         if (reader_.modificationsOpen) atPosition(t, "Nested <MODIFICATIONS> sections not allowed");
         reader_.modificationsOpen = true;
@@ -265,6 +275,13 @@ void KxProject::readKpfTokens(const std::string& path, KpfTokenStream& tokens) {
 void KxProject::readResourceTag(KpfTokenStream& tokens) {
   std::string missing;
   std::unique_ptr<KxResource> r = ParseResource(tokens, missing, printAndForget_ ? 1 : 0);
+  // A resource name is a name inside the project's folders, here and on
+  // the printer.
+  if (!r->GetName().empty() && !kxIsSafeRelativeName(r->GetName())) {
+    log(kKxError, "Resource name '%s' is not a plain name inside the project's folders",
+        kxPrintableName(r->GetName()).c_str());
+    return;
+  }
   // The log may already hold an ERROR from the path checks above, so a
   // refusal shows in the ordered list, not in the flags: a refused resource
   // is dropped, a listed one must stay alive.

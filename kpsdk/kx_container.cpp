@@ -12,7 +12,9 @@
 #include <set>
 
 #include "archive/archive_handler.h"
+#include "archive/container_listing.h"
 #include "kpsdk/kx_entries.h"
+#include "kpsdk/kx_names.h"
 #include "kpsdk/kx_project.h"
 #include "kpsdk/kx_tree.h"
 #include "kpsdk/kx_volumes.h"
@@ -42,6 +44,47 @@ class TempTree {
 std::string fileNameWithoutExtension(const std::string& name) {
   std::size_t dot = name.rfind('.');
   return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+// Joining a big volume set takes a while: a progress hook hears of every
+// piece, with the volume as the current file.
+KxJoinProgress joinProgress(const std::string& kpcPath, const KxProgressHook& hook) {
+  if (!hook) return {};
+  const std::string status = sdkFormat("Joining archive volumes: %s", kpcPath.c_str());
+  return [status, &hook](const std::string& volumeFile, long index, long count, std::int64_t volumeSize,
+                         std::int64_t volumeDone, std::int64_t done, std::int64_t total) {
+    return hook(status.c_str(), count, total, index, done, volumeFile.c_str(), volumeSize, volumeDone) == 0;
+  };
+}
+
+bool endsWithKpf(std::string_view name) {
+  if (name.size() < 4) return false;
+  std::string ext(name.substr(name.size() - 4));
+  sdkLowerAscii(ext);
+  return ext == ".kpf";
+}
+
+// Unpacks the project file of a container into dir and returns its path:
+// the entry whose name ends in ".kpf" in any case, not one that merely
+// holds it ("P.kpf.bak", "notes.kpf.txt"). The archive takes every zip
+// entry holding ".kpf" but only the first such tar entry, so when that was
+// not a project file the entry is looked up by name. Empty when there is
+// none; an archive error is left in the handler.
+std::string unpackProjectFile(ArchiveHandler& handler, const std::string& container, const std::string& dir) {
+  handler.ClearFoundProjectEntry();
+  if (!handler.ExtractProjectFile(container, dir).empty()) return std::string();
+  const std::string found = handler.GetFoundProjectFile();
+  if (endsWithKpf(found) && sdkFileExists(found.c_str())) return found;
+  if (std::string any = kxFindProjectFile(dir); !any.empty()) return any;
+  std::vector<ContainerEntry> entries;
+  if (!ListContainerEntries(container, entries).empty()) return std::string();
+  for (const ContainerEntry& e : entries) {
+    if (!endsWithKpf(e.name)) continue;
+    const bool zip = kxIsZipFile(container);
+    if (!handler.ExtractNamed(container, zip ? sdkFileNamePart(e.name) : e.name, dir).empty()) return std::string();
+    return kxFindProjectFile(dir);
+  }
+  return std::string();
 }
 
 // The project file directly inside dir ("*.kpf" in any case), or empty.
@@ -85,14 +128,25 @@ bool KxProject::mayOverwrite(const std::string& target) {
 }
 
 std::string KxProject::readableContainer(const std::string& kpcPath, const std::string& workDir) {
-  if (!kxIsVolumeFile(kpcPath) || kxIsZipFile(kpcPath)) return kpcPath;
-  std::string joined = sdkJoinPath(workDir, "volumes.tar");
   KxVolumeError error;
-  if (!kxJoinVolumeSet(kpcPath, joined, error, &cancelled_)) {
+  std::string container =
+      kxReadableContainer(kpcPath, workDir, error, &cancelled_, joinProgress(kpcPath, progressHook_));
+  if (container.empty())
     log_.Add(error.format == "Operation cancelled" ? kKxCancelled : kKxError, error.format, error.text);
-    return std::string();
-  }
-  return joined;
+  return container;
+}
+
+int KxProject::requireSafeInstall() {
+  // Without both names a project has no directory of its own, and its files
+  // would land in the process's current folder.
+  if (folderName_.empty()) log(kKxError, "Folder name not specified");
+  if (projectName_.empty()) log(kKxError, "Project name not specified");
+  // A container decides nothing about where it goes: its project paths
+  // could name any folder on this computer.
+  if (scopesFromKpf_ && !printAndForget_)
+    log(kKxError, "Project paths of a container are not used to install it: '%s'",
+        projectPaths_.empty() ? "" : projectPaths_[0].c_str());
+  return GetMessageFlags();
 }
 
 int KxProject::ExtractContainer(const std::string& kpcPath, int printAndForget, int inspect) {
@@ -105,6 +159,8 @@ int KxProject::ExtractContainer(const std::string& kpcPath, int printAndForget, 
   ClearMessages();
   printAndForget_ = printAndForget != 0;
   overwriteAll_ = false;
+  placedFiles_.clear();
+  createdDirs_.clear();
 
   TempTree work(kxMakeTempFolder("_x"));
   if (work.path().empty() || !sdkIsDirectory(work.path().c_str()))
@@ -116,27 +172,24 @@ int KxProject::ExtractContainer(const std::string& kpcPath, int printAndForget, 
   std::string kpfTemp;
   if (!(GetMessageFlags() & kKxError) && !container.empty()) {
     sdkMakeDir(kpfDir.c_str());
-    archive_->ClearFoundProjectEntry();
-    archive_->ExtractProjectFile(container, kpfDir);
+    kpfTemp = unpackProjectFile(*archive_, container, kpfDir);
     takeArchiveError();
   }
   if (!(GetMessageFlags() & (kKxError | kKxCancelled)) && !container.empty()) {
-    kpfTemp = archive_->GetFoundProjectFile();
-    if (kpfTemp.empty() || !sdkFileExists(kpfTemp.c_str())) kpfTemp = kxFindProjectFile(kpfDir);
     if (kpfTemp.empty()) {
       log(kKxError, "Could not find a file with .kpf extension in archive '%s'", kpcPath.c_str());
     } else {
       ReadKpf(kpfTemp);
     }
   }
+  if (!kpfTemp.empty() && !inspect && !(GetMessageFlags() & kKxError)) requireSafeInstall();
   if (!(GetMessageFlags() & kKxError) && !kpfTemp.empty()) CreateProjectDirectories();
   if (!kpfTemp.empty()) {
     const std::string name = sdkFileNamePart(kpfTemp);
     kpfPath_ = ResolveLocalPath(name, 1);
     if (kpfPath_.empty()) kpfPath_ = ResolveLocalPath(name, 0);
     loaded_ = true;
-    if (!inspect && !kpfPath_.empty() && !sdkCopyFile(kpfTemp.c_str(), kpfPath_.c_str()))
-      log(kKxError, "Could not create file '%s' (%s)", kpfPath_.c_str(), std::strerror(errno));
+    if (!inspect && !(GetMessageFlags() & kKxError) && !kpfPath_.empty()) placeFile(kpfTemp, kpfPath_, name, false);
   }
   if (!inspect && !kpfTemp.empty() && !(GetMessageFlags() & kKxError)) {
     const std::string staging = sdkJoinPath(work.path(), "content");
@@ -156,6 +209,19 @@ std::vector<int> KxProject::entriesOfResources(const std::vector<ArchiveExtracte
   return kxMatchEntries(entries, kpfName, files, kpfIndex);
 }
 
+bool KxProject::placeFile(const std::string& from, const std::string& target, std::string_view name, bool move) {
+  const bool prepared = kxPrepareTarget(target, name, createdDirs_);
+  errno = 0;
+  if (prepared && (move ? sdkMoveFile(from.c_str(), target.c_str()) : sdkCopyFile(from.c_str(), target.c_str()))) {
+    placedFiles_.push_back(target);
+    return true;
+  }
+  const char* reason = !prepared ? "a folder on the way is missing, a file or a link" : errno ? std::strerror(errno)
+                                                                                               : "unknown reason";
+  log(kKxError, "Could not create file '%s' (%s)", target.c_str(), reason);
+  return false;
+}
+
 void KxProject::placeExtractedFiles(const std::vector<ArchiveExtracted>& entries, const std::string& kpfName,
                                     const std::string& localDir) {
   int kpfIndex = -1;
@@ -163,33 +229,49 @@ void KxProject::placeExtractedFiles(const std::vector<ArchiveExtracted>& entries
   std::vector<bool> used(entries.size(), false);
   if (kpfIndex >= 0) used[static_cast<std::size_t>(kpfIndex)] = true;
   // Two entries never land on one file: a target this operation placed is
-  // not replaced by another entry. False only when the move failed.
+  // not replaced by another entry. False only when the move failed; a
+  // local file that cannot be placed is an error (reportFailure).
   std::set<std::string> placed;
-  auto place = [&](const std::string& staged, const std::string& target) {
+  auto place = [&](const std::string& staged, const std::string& target, const std::string& name,
+                   bool reportFailure) {
     if (placed.count(target) || (sdkFileExists(target.c_str()) && !mayOverwrite(target))) return true;
-    sdkMakeDirs(target.c_str());
-    if (!sdkMoveFile(staged.c_str(), target.c_str())) return false;
+    if (reportFailure) {
+      if (!placeFile(staged, target, name, true)) return false;
+    } else if (!kxPrepareTarget(target, name, createdDirs_) || !sdkMoveFile(staged.c_str(), target.c_str())) {
+      return false;
+    }
     placed.insert(target);
     return true;
   };
+  const std::string status = archive_->GetStatusText();
   for (std::size_t i = 0; i < resources_.size(); ++i) {
     if (match[i] < 0) continue;
     const KxResource& r = *resources_[i];
+    // Placing many thousands of files takes a while: the progress hook
+    // hears of each, and may stop it (the caller removes what was placed).
+    if (CallProgressHook(status.c_str(), static_cast<long>(resources_.size()), 0, static_cast<long>(i) + 1, 0,
+                         r.GetName().c_str(), 0, 0) != 0) {
+      log(kKxCancelled, "Operation cancelled");
+      return;
+    }
     const std::string& staged = entries[static_cast<std::size_t>(match[i])].path;
     used[static_cast<std::size_t>(match[i])] = true;
-    const std::string inLocal = sdkJoinPath(localDir, r.GetName());
+    const std::string inLocal = kxJoinContained(localDir, r.GetName());
     std::string target = ResolveInScope(r.GetScope(), r.GetName());
     if (r.GetScope() == kKxScopeLocal || target.empty()) target = inLocal;
-    // A file that cannot reach its scope stays in the local directory.
-    if (!place(staged, target) && target != inLocal) place(staged, inLocal);
+    if (target.empty()) continue;
+    // A shared file that cannot reach its scope stays in the local directory.
+    if (target != inLocal && place(staged, target, r.GetName(), false)) continue;
+    place(staged, inLocal, r.GetName(), true);
   }
   // Files the project does not list land in the local directory, except for
   // print-and-forget, whose directory must be removable afterwards.
   if (printAndForget_) return;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     if (used[i]) continue;
-    const std::string target = sdkJoinPath(localDir, sdkFileNamePart(entries[i].path));
-    place(entries[i].path, target);
+    const std::string name = sdkFileNamePart(entries[i].path);
+    const std::string target = kxJoinContained(localDir, name);
+    if (!target.empty()) place(entries[i].path, target, name, false);
   }
 }
 
@@ -212,29 +294,28 @@ int KxProject::ImportExtracted(const std::string& directory, int printAndForget,
   ClearMessages();
   printAndForget_ = printAndForget != 0;
   overwriteAll_ = false;
-  auto transfer = [move](const std::string& from, const std::string& to) {
-    return move ? sdkMoveFile(from.c_str(), to.c_str()) : sdkCopyFile(from.c_str(), to.c_str());
-  };
+  placedFiles_.clear();
+  createdDirs_.clear();
 
   const std::string kpf = projectFileIn(directory);
   if (kpf.empty())
     return log(kKxError, "Could not find a file with .kpf extension in archive '%s'", directory.c_str());
   if (ReadKpf(kpf) & kKxError) return GetMessageFlags();
+  if (requireSafeInstall() & kKxError) return GetMessageFlags();
   if (CreateProjectDirectories() & kKxError) return GetMessageFlags();
   const std::string name = sdkFileNamePart(kpf);
   kpfPath_ = ResolveLocalPath(name, 1);
   if (kpfPath_.empty()) kpfPath_ = ResolveLocalPath(name, 0);
   loaded_ = true;
-  if (kpfPath_ != kpf && !transfer(kpf, kpfPath_))
-    return log(kKxError, "Could not create file '%s' (%s)", kpfPath_.c_str(), std::strerror(errno));
+  if (kpfPath_ != kpf && !placeFile(kpf, kpfPath_, name, move != 0)) return GetMessageFlags();
 
   const std::string localDir = sdkDirPart(kpfPath_);
   for (auto& r : resources_) {
     if (printAndForget_) {
       r->SetScope(kKxScopeLocal);
-      r->SetPath(sdkJoinPath(localDir, r->GetName()));
+      r->SetPath(kxJoinContained(localDir, r->GetName()));
     }
-    const std::string source = sdkJoinPath(directory, r->GetName());
+    const std::string source = kxJoinContained(directory, r->GetName());
     if (!sdkFileExists(source.c_str())) {
       log(kKxError, "Could not open file '%s'", source.c_str());
       break;
@@ -242,11 +323,7 @@ int KxProject::ImportExtracted(const std::string& directory, int printAndForget,
     const std::string& target = r->GetPath();
     if (target.empty() || target == source) continue;
     if (sdkFileExists(target.c_str()) && !mayOverwrite(target)) continue;
-    sdkMakeDirs(target.c_str());
-    if (!transfer(source, target)) {
-      log(kKxError, "Could not create file '%s' (%s)", target.c_str(), std::strerror(errno));
-      break;
-    }
+    if (!placeFile(source, target, r->GetName(), move != 0)) break;
   }
   if (removeDirectory && !(GetMessageFlags() & kKxError) && !sdkRemoveDir(directory.c_str()))
     log(kKxError, "The directory '%s' could not be removed", directory.c_str());
@@ -259,37 +336,31 @@ int KxProject::RemovePrintAndForget() {
     log(kKxError, "Removal only a valid operation for archives extracted as 'Print-and-Forget'");
   if (printAndForgetPath_.empty()) log(kKxError, "Print-and-Forget path not specified in SETPPATH");
   if (GetMessageFlags() & kKxError) return GetMessageFlags();
-
-  std::string dir, parent;
-  auto fix = [&](const std::string& file) {
-    if (!dir.empty()) return;
-    dir = sdkDirPart(file);
-    parent = sdkDirPart(dir);
-  };
   for (auto& r : resources_) {
-    if (r->GetScope() != kKxScopeLocal) {
-      log(kKxError, "Resource '%s' was not at local scope, but should have been - removal operation halted",
-          r->GetName().c_str());
-      break;
-    }
-    const std::string& path = r->GetPath();
-    if (!sdkFileExists(path.c_str())) continue;
-    fix(path);
-    if (!sdkDeleteFile(path.c_str())) {
-      log(kKxError, "The file '%s' could not be removed - removal operation halted", path.c_str());
-      break;
-    }
+    if (r->GetScope() == kKxScopeLocal) continue;
+    return log(kKxError, "Resource '%s' was not at local scope, but should have been - removal operation halted",
+               r->GetName().c_str());
   }
-  if (GetMessageFlags() & kKxError) return GetMessageFlags();
-  if (sdkFileExists(kpfPath_.c_str())) {
-    fix(kpfPath_);
-    if (!sdkDeleteFile(kpfPath_.c_str()))
-      return log(kKxError, "The file '%s' could not be removed - removal operation halted", kpfPath_.c_str());
+
+  // Only what the opening placed goes: the files it wrote and the folders
+  // it made, innermost first. Whatever else shares those places (someone's
+  // files, folders that were there before) stays.
+  const std::string localDir = kpfPath_.empty() ? std::string() : sdkDirPart(kpfPath_);
+  const bool anything = !placedFiles_.empty() || !createdDirs_.empty();
+  while (!placedFiles_.empty()) {
+    const std::string file = placedFiles_.back();
+    if (sdkFileExists(file.c_str()) && !sdkDeleteFile(file.c_str()))
+      return log(kKxError, "The file '%s' could not be removed - removal operation halted", file.c_str());
+    placedFiles_.pop_back();
   }
-  if (dir.empty() || !sdkIsDirectory(dir.c_str()))
-    return log(kKxError, "The directory '%s' could not be located for removal", dir.c_str());
-  if (!sdkRemoveDir(dir.c_str())) return log(kKxError, "The directory '%s' could not be removed", dir.c_str());
-  sdkRemoveDir(parent.c_str());  // the folder level goes when it is empty
+  if (!anything) return log(kKxError, "The directory '%s' could not be located for removal", localDir.c_str());
+  for (auto it = createdDirs_.rbegin(); it != createdDirs_.rend(); ++it) {
+    if (!sdkIsDirectory(it->c_str()) || sdkRemoveDir(it->c_str())) continue;
+    // Folders above the project's own one stay when others still use them.
+    if (*it == localDir || localDir.compare(0, it->size(), *it) != 0)
+      log(kKxError, "The directory '%s' could not be removed", it->c_str());
+  }
+  createdDirs_.clear();
   return GetMessageFlags();
 }
 
@@ -365,9 +436,10 @@ std::string KxProject::extractResource(const std::string& container, int index, 
   int kpfIndex = -1;
   const std::vector<int> match = entriesOfResources(entries, sdkFileNamePart(kpfPath_), kpfIndex);
   const KxResource& r = *resources_[static_cast<std::size_t>(index)];
-  const std::string target = sdkJoinPath(targetDir, r.GetName());
+  const std::string target = kxJoinContained(targetDir, r.GetName());
   const int found = match[static_cast<std::size_t>(index)];
-  if (found < 0 || !sdkMakeDirs(target.c_str()) ||
+  std::vector<std::string> created;
+  if (found < 0 || target.empty() || !kxPrepareTarget(target, r.GetName(), created) ||
       !sdkMoveFile(entries[static_cast<std::size_t>(found)].path.c_str(), target.c_str())) {
     const char* templ = "ERROR (Minizip): No .kpf file found in archive %s";
     std::string text = sdkFormat(templ, container.c_str());
@@ -385,13 +457,31 @@ int KxProject::ExtractEntry(const std::string& kpcPath, int entry) {
   TempTree work(kxMakeTempFolder("_x"));
   std::string container = readableContainer(path, work.path());
   if (container.empty()) return GetMessageFlags();
-  if (entry == 0) {
-    archive_->ClearFoundProjectEntry();
-    archive_->ExtractProjectFile(container, sdkDirPart(kpfPath_));
-    takeArchiveError();
-  } else {
-    const KxResource& r = *resources_[entry - 1];
-    extractResource(container, entry - 1, sdkDirPart(ResolveInScope(r.GetScope(), r.GetName())));
+  // An entry goes only into a directory of the project, never into the
+  // current folder.
+  const KxResource* r = entry == 0 ? nullptr : resources_[entry - 1].get();
+  const std::string where = r ? ResolveInScope(r->GetScope(), r->GetName()) : kpfPath_;
+  if (where.empty())
+    return log(kKxError, "Could not create file '%s' (%s)", r ? r->GetName().c_str() : "", "no project directory");
+  if (r) {
+    // The scope's folder: the resolved path without the name, which may
+    // hold folder levels of its own.
+    std::string dir = where.substr(0, where.size() - r->GetName().size());
+    if (!dir.empty() && sdkIsSeparator(dir.back())) dir.pop_back();
+    extractResource(container, entry - 1, dir);
+    return GetMessageFlags();
+  }
+  const std::string unpacked = sdkJoinPath(work.path(), "kpf");
+  sdkMakeDir(unpacked.c_str());
+  const std::string kpf = unpackProjectFile(*archive_, container, unpacked);
+  if (!takeArchiveError() && kpf.empty())
+    log(kKxError, "Could not find a file with .kpf extension in archive '%s'", kpcPath.c_str());
+  if (!kpf.empty()) {
+    const std::string name = sdkFileNamePart(kpf);
+    std::vector<std::string> created;
+    const std::string target = kxJoinContained(sdkDirPart(where), name);
+    if (!kxPrepareTarget(target, name, created) || !sdkCopyFile(kpf.c_str(), target.c_str()))
+      log(kKxError, "Could not create file '%s' (%s)", target.c_str(), std::strerror(errno));
   }
   return GetMessageFlags();
 }
@@ -412,7 +502,7 @@ int kpsdkPeekProjectType(std::string& error, const std::string& kpfPath) {
   return kxParseProjectType(std::string_view(*text).substr(from, end - from));
 }
 
-int kpsdkPeekContainerProjectType(std::string& error, const std::string& kpcPath) {
+int kpsdkPeekContainerProjectType(std::string& error, const std::string& kpcPath, const KxProgressHook& progress) {
   error.clear();
   TempTree work(kxMakeTempFolder("_y"));
   if (work.path().empty()) {
@@ -421,22 +511,24 @@ int kpsdkPeekContainerProjectType(std::string& error, const std::string& kpcPath
   }
   std::string container = existingContainer(kpcPath);
   if (container.empty()) container = kpcPath;  // the archive reports it
-  if (kxIsVolumeFile(container) && !kxIsZipFile(container)) {
-    std::string joined = sdkJoinPath(work.path(), "volumes.tar");
-    KxVolumeError volumeError;
-    if (!kxJoinVolumeSet(container, joined, volumeError)) {
-      error = volumeError.text;
-      return -1;
-    }
-    container = joined;
+  KxVolumeError volumeError;
+  const KxJoinProgress joining = joinProgress(container, progress);
+  container = kxReadableContainer(container, work.path(), volumeError, nullptr, joining);
+  if (container.empty()) {
+    error = volumeError.text;
+    return -1;
   }
   const std::string target = sdkJoinPath(work.path(), "kpf");
   sdkMakeDir(target.c_str());
   ArchiveHandler handler(nullptr);
-  error = handler.ExtractProjectFile(container, target);
-  if (!error.empty()) return -1;
-  std::string kpf = handler.GetFoundProjectFile();
-  if (kpf.empty() || !sdkFileExists(kpf.c_str())) kpf = kxFindProjectFile(target);
+  if (progress)
+    handler.SetProgressHook([&progress](ArchiveHandler&, const char* status, long files, std::int64_t total,
+                                        long current, std::int64_t done, const char* file, std::int64_t size,
+                                        std::int64_t fileDone) {
+      return progress(status, files, total, current, done, file, size, fileDone);
+    });
+  std::string kpf = unpackProjectFile(handler, container, target);
+  error = handler.GetErrorText();
   if (kpf.empty()) return -1;
   return kpsdkPeekProjectType(error, kpf);
 }

@@ -1,5 +1,7 @@
 #include "kpsdk/kx_entries.h"
 
+#include <unordered_map>
+
 #include "archive/archive_paths.h"
 #include "kpsdk/kx_types.h"
 
@@ -62,11 +64,21 @@ std::vector<int> kxMatchEntries(const std::vector<ArchiveExtracted>& entries, co
     }
   }
 
+  // Only entries whose last level is the file's own can match it: looked
+  // up by that level, in archive order, so that a container of many
+  // thousands of entries is matched in one pass.
+  std::unordered_map<std::string, std::vector<std::size_t>> byLastLevel;
+  for (std::size_t i = 0; i < entries.size(); ++i)
+    if (!levels[i].empty()) byLastLevel[levels[i].back()].push_back(i);
+  const std::vector<std::size_t> noEntries;
   std::vector<int> match;
   for (const KxEntryFile& f : files) {
     const std::vector<std::string> fileLevels = levelsOf(f.name);
+    auto found = fileLevels.empty() ? byLastLevel.end() : byLastLevel.find(fileLevels.back());
+    const std::vector<std::size_t>& candidates = found == byLastLevel.end() ? noEntries : found->second;
     int first = -1, preferred = -1;
-    for (std::size_t i = 0; i < entries.size() && preferred < 0; ++i) {
+    for (std::size_t c = 0; c < candidates.size() && preferred < 0; ++c) {
+      const std::size_t i = candidates[c];
       bool inProjectFolder = false;
       if (taken[i] || !endsWith(levels[i], fileLevels, projectFolder, inProjectFolder)) continue;
       if (first < 0) first = static_cast<int>(i);

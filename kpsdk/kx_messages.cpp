@@ -69,11 +69,11 @@ constexpr const char* kCatalogue[] = {
     "ERROR (Minizip): Could not create directory %s",  // 54
     "ERROR (Minizip): Error# %d in unzGetCurrentFileInfo",  // 55
     "ERROR (Minizip): Error# %d in unzOpenCurrentFile",  // 56
-    "</KPF>",  // 57
+    "ERROR (Minizip): Could not open file %s",  // 57
     "ERROR (Minizip): Error# %d in unzReadCurrentFile",  // 58
     "ERROR (Minizip): Unexpected problem writing file (disk full?)",  // 59
     "ERROR (Minizip): Error# %d in unzCloseCurrentFile",  // 60
-    "</PROJECT_PATH>",  // 61
+    "ERROR (Minizip): Error# %d in unzGetGlobalInfo",  // 61
     "ERROR (Minizip): Error# %d unzGoToNextFile",  // 62
     "ERROR (Minizip): Could not allocate memory",  // 63
     "ERROR (Minizip): File %s not found in archive",  // 64

@@ -85,8 +85,10 @@ void kpsdkSetSubstitutionHook(KpsdkSubstitutionHook hook);
 // error receives "Could not open file '%s'").
 int kpsdkPeekProjectType(std::string& error, const std::string& kpfPath);
 // The same for the project file inside a container; -1 on any failure with
-// the archive's error text in error.
-int kpsdkPeekContainerProjectType(std::string& error, const std::string& kpcPath);
+// the archive's error text in error. progress, when given, hears of the
+// work as a project's progress hook does, and may stop it.
+int kpsdkPeekContainerProjectType(std::string& error, const std::string& kpcPath,
+                                  const KxProgressHook& progress = {});
 
 class KxProject {
  public:
@@ -272,6 +274,10 @@ class KxProject {
 
   // --- Validation and state -----------------------------------------------
   int ValidateInformation(int checkVersion);
+  // Logs, as errors, what loading the resources would meet: a name listed
+  // twice (in any scope), a file that is missing, not a file or unreadable,
+  // one over maxSize bytes (0: no limit). Adds to the log; returns the flags.
+  int CheckResourceFiles(std::int64_t maxSize);
   // Empties the content; keeps what came from the stub file.
   void Reset();
   int IsPrintAndForget() const { return printAndForget_ ? 1 : 0; }
@@ -351,7 +357,7 @@ class KxProject {
   int indexOfResource(const KxResource* resource) const;
   void rebuildIndex() const;
   void dropFromOrderedLists(KxResource* resource);
-  void usePaths(const std::array<std::string, 3>& paths);
+  void usePaths(const std::array<std::string, 3>& paths, bool fromKpf);
   void readKpfTokens(const std::string& path, KpfTokenStream& tokens);
   void readResourceTag(KpfTokenStream& tokens);
   std::string collectElementText(KpfTokenStream& tokens, int closeKind);
@@ -369,6 +375,13 @@ class KxProject {
   // Extracts the file of resource index into targetDir; returns the error
   // text (logged as well).
   std::string extractResource(const std::string& container, int index, const std::string& targetDir);
+  // Copies (or moves) a file to target, which is a folder of the project
+  // joined with name, and records it for print-and-forget removal; logs
+  // "Could not create file" on failure.
+  bool placeFile(const std::string& from, const std::string& target, std::string_view name, bool move);
+  // Before a container's files are placed: the project must have a folder
+  // and project name, and its own project paths must not be in use.
+  int requireSafeInstall();
   // Asks the overwrite hook about an existing target; 2 answers this and
   // every later question of the operation.
   bool mayOverwrite(const std::string& target);
@@ -418,6 +431,14 @@ class KxProject {
   KxVolumeHook volumeHook_;
   KxOverwriteHook overwriteHook_;
   bool overwriteAll_ = false;  // an overwrite answer of 2 in this operation
+  // What the last container opening placed: the files and the folders it
+  // made, so that print-and-forget removal deletes these and nothing else.
+  std::vector<std::string> placedFiles_;
+  std::vector<std::string> createdDirs_;
+  // The scope patterns came from a KPF file's project paths (mismatch
+  // action 2), not from the stub file. Kept, like the raw SETPPATH value,
+  // across Reset.
+  bool scopesFromKpf_ = false;
 };
 
 // A project loaded with its stub file, or null when the stub file does not

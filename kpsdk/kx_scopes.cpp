@@ -4,7 +4,9 @@
 // A scope's candidates come from its directory patterns with "$$FOLDER." and
 // "$$PROJECT." replaced by the project's names. A file resolves to the first
 // candidate directory that holds it; when none does and the file need not
-// exist, to the first candidate.
+// exist, to the first candidate. Names that could lead out of a candidate
+// (kx_names.h) resolve to nothing and give no candidates.
+#include "kpsdk/kx_names.h"
 #include "kpsdk/kx_project.h"
 
 namespace {
@@ -37,6 +39,7 @@ std::string kxSubstitutePlaceholders(std::string pattern, std::string_view folde
 std::vector<std::string> KxProject::GetLocalDirectories(std::string_view folder, std::string_view project,
                                                         int mustExist) const {
   std::vector<std::string> out;
+  if (!kxIsSafeFolderName(folder) || !kxIsSafeFolderName(project)) return out;
   if (printAndForget_) {
     keepCandidate(out, kxSubstitutePlaceholders(printAndForgetPath_, folder, project), mustExist);
     return out;
@@ -48,6 +51,7 @@ std::vector<std::string> KxProject::GetLocalDirectories(std::string_view folder,
 
 std::vector<std::string> KxProject::GetFolderDirectories(std::string_view folder, int mustExist) const {
   std::vector<std::string> out;
+  if (!kxIsSafeFolderName(folder)) return out;
   for (std::string p : scopePatterns_[kKxScopeFolder]) {
     replaceAll(p, kFolderMark, folder);
     keepCandidate(out, std::move(p), mustExist);
@@ -63,11 +67,12 @@ std::vector<std::string> KxProject::GetGlobalDirectories(int mustExist) const {
 
 std::string KxProject::resolveIn(const std::vector<std::string>& candidates, std::string_view name,
                                  int mustExist) const {
+  if (!kxIsSafeRelativeName(name)) return std::string();
   for (const std::string& dir : candidates) {
-    std::string path = sdkJoinPath(dir, name);
+    std::string path = kxJoinContained(dir, name);
     if (sdkFileExists(path.c_str())) return path;
   }
-  if (!mustExist && !candidates.empty()) return sdkJoinPath(candidates.front(), name);
+  if (!mustExist && !candidates.empty()) return kxJoinContained(candidates.front(), name);
   return std::string();
 }
 
@@ -137,7 +142,9 @@ int KxProject::CreateProjectDirectories() {
   }
   for (const std::string& location : locations) {
     if (location.empty()) continue;
-    if (!sdkMakeDirs(location.c_str()))
+    // What is created here is recorded, so that print-and-forget removal
+    // takes away these folders and no others.
+    if (!kxMakeDirsRecorded(sdkDirPart(location), createdDirs_))
       return log(kKxError, "Could not create directory: '%s'", sdkDirPart(location).c_str());
   }
   return GetMessageFlags();

@@ -197,8 +197,14 @@ void KxProject::NormalisePath(std::string& path) {
   }
   if (has(path, ":")) std::replace(path.begin(), path.end(), '/', '\\');
   replaceAll(path, "\\\\", "\\");
-  // POSIX paths lose doubled separators too.
+  // POSIX paths lose doubled separators too, except the two that open a
+  // network path ("//server/share").
+  const bool network = path.rfind("//", 0) == 0;
   replaceAll(path, "//", "/");
+  if (network) {
+    path.erase(0, path.find_first_not_of('/'));
+    path.insert(0, "//");
+  }
   if (path.size() > 1 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
 }
 
@@ -246,7 +252,8 @@ int KxProject::ValidateProjectPaths() {
   return 0;
 }
 
-void KxProject::usePaths(const std::array<std::string, 3>& paths) {
+void KxProject::usePaths(const std::array<std::string, 3>& paths, bool fromKpf) {
+  scopesFromKpf_ = fromKpf;
   rawSetppath_ = paths[0] + "|" + paths[1] + "|" + paths[2] + "|";
   DeriveScopePatterns(1);
 }
@@ -290,15 +297,15 @@ int KxProject::ReconcileProjectPaths(int /*type*/, int mismatchAction) {
       if (k == 2) log(level, "Stubfile and KPF project path mismatch for global shared scope: '%s' vs '%s'", e, f);
     }
     if (!differs || mismatchAction == 1) {
-      usePaths(stub);
+      usePaths(stub, false);
     } else if (mismatchAction == 2) {
-      usePaths(kpf);
+      usePaths(kpf, true);
     }
     if (differs) result = level;
   } else if (stubComplete) {
-    usePaths(stub);
+    usePaths(stub, false);
   } else if (mismatchAction == 2 && kpfComplete) {
-    usePaths(kpf);
+    usePaths(kpf, true);
   }
   return result;
 }

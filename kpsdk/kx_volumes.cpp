@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/sdk_fs.h"
+#include "kpsdk/kx_tree.h"
 
 namespace {
 
@@ -46,6 +47,22 @@ int fail(KxVolumeError& error, const char* format, const std::string& a, const s
 
 int kxIsVolumeFile(std::string_view path) { return endsWithKpv(sdkFileNamePart(path)) ? 1 : 0; }
 
+int kxIsContainerPath(std::string_view path) {
+  if (path.empty()) return 0;
+  return path.back() == 'c' || kxIsVolumeFile(path) ? 1 : 0;
+}
+
+std::string kxReadableContainer(const std::string& path, const std::string& workDir, KxVolumeError& error,
+                                const std::atomic<bool>* cancelled, const KxJoinProgress& progress) {
+  if (!kxIsVolumeFile(path) || kxIsZipFile(path)) return path;
+  if (workDir.empty()) {
+    fail(error, "Error writing archive volume '%s' - reason '%s'", "volumes.tar", "no temporary folder");
+    return std::string();
+  }
+  std::string joined = sdkJoinPath(workDir, "volumes.tar");
+  return kxJoinVolumeSet(path, joined, error, cancelled, progress) ? joined : std::string();
+}
+
 int kxParseVolumeName(std::string_view fileName, std::string& base, long& index, long& count) {
   if (!endsWithKpv(fileName)) return 0;
   std::size_t end = fileName.size() - 4;
@@ -59,7 +76,7 @@ int kxParseVolumeName(std::string_view fileName, std::string& base, long& index,
 }
 
 int kxJoinVolumeSet(const std::string& volumePath, const std::string& outPath, KxVolumeError& error,
-                    const std::atomic<bool>* cancelled) {
+                    const std::atomic<bool>* cancelled, const KxJoinProgress& progress) {
   std::string fileName = sdkFileNamePart(volumePath);
   std::string base;
   long index = 0, count = 0;
@@ -70,7 +87,8 @@ int kxJoinVolumeSet(const std::string& volumePath, const std::string& outPath, K
 
   // Every volume present, all but the last of one size in whole records.
   std::vector<std::string> paths;
-  std::int64_t firstSize = 0;
+  std::vector<std::int64_t> sizes;
+  std::int64_t firstSize = 0, total = 0;
   for (long i = 1; i <= count; ++i) {
     std::string name = sdkFormat("%s_%06ld_%06ld%s", base.c_str(), i, count, ext.c_str());
     std::string path = folder.empty() ? name : sdkJoinPath(folder, name);
@@ -81,6 +99,8 @@ int kxJoinVolumeSet(const std::string& volumePath, const std::string& outPath, K
     if (i == 1) firstSize = size;
     if (!fits) return fail(error, "Error reading archive volume '%s' - reason '%s'", path, "unexpected volume size");
     paths.push_back(std::move(path));
+    sizes.push_back(size);
+    total += size;
   }
 
   FilePtr out(std::fopen(outPath.c_str(), "wb"));
@@ -91,11 +111,19 @@ int kxJoinVolumeSet(const std::string& volumePath, const std::string& outPath, K
     sdkDeleteFile(outPath.c_str());
     return 0;
   };
-  for (const std::string& path : paths) {
-    if (cancelled && cancelled->load()) {
-      error.format = error.text = "Operation cancelled";
-      return abandon();
-    }
+  auto stop = [&] {
+    error.format = error.text = "Operation cancelled";
+    return abandon();
+  };
+  std::int64_t done = 0;
+  for (std::size_t v = 0; v < paths.size(); ++v) {
+    const std::string& path = paths[v];
+    const std::string volumeFile = sdkFileNamePart(path);
+    std::int64_t volumeDone = 0;
+    auto tell = [&] {
+      return !progress || progress(volumeFile, static_cast<long>(v) + 1, count, sizes[v], volumeDone, done, total);
+    };
+    if ((cancelled && cancelled->load()) || !tell()) return stop();
     FilePtr in(std::fopen(path.c_str(), "rb"));
     if (!in) {
       fail(error, "Could not open archive file '%s' - reason '%s'", path, std::strerror(errno));
@@ -107,6 +135,9 @@ int kxJoinVolumeSet(const std::string& volumePath, const std::string& outPath, K
         fail(error, "Error writing archive volume '%s' - reason '%s'", outPath, std::strerror(errno));
         return abandon();
       }
+      volumeDone += static_cast<std::int64_t>(n);
+      done += static_cast<std::int64_t>(n);
+      if (!tell()) return stop();
     }
     if (std::ferror(in.get())) {
       fail(error, "Error reading archive volume '%s' - reason '%s'", path, std::strerror(errno));

@@ -11,6 +11,7 @@
 #include "krmsdk/krm_framing.h"
 #include "krmsdk/krm_koro_texts.h"
 #include "krmsdk/krm_lifetime.h"
+#include "krmsdk/krm_progress.h"
 #include "krmsdk/krm_project.h"
 #include "krmsdk/krm_source.h"
 #include "krmsdk/krm_stream.h"
@@ -54,6 +55,13 @@ std::string pageRangeText(int mode, int first, int last) {
 }
 
 // The submission file to print, or nothing (1015).
+// Copies the submission file into the container, telling the caller.
+int copySubmission(KrmStream& out, const std::string& path) {
+  krmProgressFile(KrmProgressStep::kWriting, sdkFileNamePart(path), sdkFileSize(path.c_str()));
+  return krmCopyFileInChunks(out, path.c_str(), kKrmSubmissionChunk,
+                             [](std::int64_t, std::size_t got) { krmProgressBytes(static_cast<std::int64_t>(got)); });
+}
+
 std::optional<std::string> submissionPath(const krmPPS& pps, const KxProject& project) {
   const char* named = pps.krmPPSGetSubmissionFile();
   std::string path;
@@ -132,7 +140,7 @@ int krmPrintableContainer(const char* function, const krmPPS& pps, KrmProjectJob
   }
   if (flags == 0 || flags == kKrmPpsExternalSubmission) {
     // Nothing to add: the container is the submission file itself.
-    krmCopyFileInChunks(out, submission->c_str(), kKrmSubmissionChunk);
+    copySubmission(out, *submission);
     return krmCloseStream(stream);
   }
   if (!headReadable(*submission)) {
@@ -183,13 +191,14 @@ int krmPrintableContainer(const char* function, const krmPPS& pps, KrmProjectJob
     beforeData += pageRangeText(pps.krmPPSGetPageRangeMode(), pps.krmPPSGetFirstPage(), pps.krmPPSGetLastPage());
   beforeData += kBeforeData;
   out.write(beforeData);
-  krmCopyFileInChunks(out, submission->c_str(), kKrmSubmissionChunk);
+  copySubmission(out, *submission);
   out.write(resident ? kTrailerResident : kTrailer);
   return krmCloseStream(stream);
 }
 
 int krmCreatePrintableContainer(const krmPPS* pps, const krmVOS* vos) {
   static const char* const kFunction = "krmCreatePrintableContainer";
+  KrmProgressScope progress(vos);
   KrmProjectJob job;
   int rc = krmOpenProjectJob(kFunction, pps, vos, job);
   if (rc != kKrmOk) return rc;

@@ -9,6 +9,7 @@
 #include "krmsdk/krm_eps.h"
 #include "krmsdk/krm_framing.h"
 #include "krmsdk/krm_lifetime.h"
+#include "krmsdk/krm_progress.h"
 #include "krmsdk/krm_project.h"
 #include "krmsdk/krm_stream.h"
 #include "krmsdk/krmsdk.h"
@@ -74,6 +75,7 @@ bool forEachBlock(KrmFileSource& source, const KrmRanges& ranges, Sink&& sink) {
       done += static_cast<std::int64_t>(take);
       if (block.size() == kStringBytes || done == total) {
         if (!sink(block.data(), block.size(), done == total)) return sinkOk = false;
+        krmProgressBytes(static_cast<std::int64_t>(block.size()));
         block.clear();
       }
     }
@@ -149,7 +151,10 @@ class Definitions {
     if (stream_.write(opening) != kKrmOk) return stream_.result();
     bool writeFailed = false;
     bool done = source.forEachPiece(ranges, kCopyPiece, [&](const unsigned char* data, std::size_t n) {
-      if (stream_.write(std::string_view(reinterpret_cast<const char*>(data), n)) == kKrmOk) return true;
+      if (stream_.write(std::string_view(reinterpret_cast<const char*>(data), n)) == kKrmOk) {
+        krmProgressBytes(static_cast<std::int64_t>(n));
+        return true;
+      }
       writeFailed = true;
       return false;
     });
@@ -241,7 +246,9 @@ int krmIncludeResources(const char* function, KxProject& project, int flags, Krm
   (void)function;
   (void)outputPath;
   Definitions definitions(stream, flags & kKrmPpsHex);
+  const long count = project.GetResourceCount();
   for (int i = 0; i < project.GetResourceCount() && stream.ok(); ++i) {
+    if (!krmProgressWalk(i + 1, count)) break;
     const KxResource& r = *project.GetResource(i);
     if (krmFilterResource(r.GetType(), r.GetScope(), flags)) continue;
     const std::string& path = r.GetPath();
@@ -252,6 +259,7 @@ int krmIncludeResources(const char* function, KxProject& project, int flags, Krm
     if (!source.open(path.c_str())) return stream.fail(kKrmLoadError, path);
     if (source.fileSize() < 1 || source.fileSize() > kKrmMaxEmbeddedFileSize)
       return stream.fail(kKrmFileSize, path);
+    krmProgressFile(KrmProgressStep::kWriting, r.GetName(), source.fileSize(), i + 1, count);
     definitions.write(r, formOf(r), source);
   }
   return stream.result();

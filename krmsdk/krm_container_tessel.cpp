@@ -11,6 +11,7 @@
 #include "krmsdk/krm_command_file.h"
 #include "krmsdk/krm_framing.h"
 #include "krmsdk/krm_koro_texts.h"
+#include "krmsdk/krm_progress.h"
 #include "krmsdk/krm_stream.h"
 #include "krmsdk/krm_wildcard.h"
 #include "krmsdk/krmsdk.h"
@@ -55,6 +56,7 @@ int KrmContainerTessel::copyLocal(const std::string& path, bool& encrypted) {
   if (stream_.refusesInput(path.c_str())) return stream_.result();
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
   if (!file || sdkIsDirectory(path.c_str())) return stream_.fail(kKrmLoadError, path);
+  krmProgressFile(KrmProgressStep::kWriting, sdkFileNamePart(path), sdkFileSize(path.c_str()));
   std::string piece(kCopyPiece, '\0');
   std::string tail;  // the end of the previous piece, for a mark across pieces
   std::size_t got;
@@ -66,6 +68,7 @@ int KrmContainerTessel::copyLocal(const std::string& path, bool& encrypted) {
       tail = std::string(data.substr(got > kEncrypted.size() ? got - kEncrypted.size() : 0));
     }
     if (stream_.write(data) != kKrmOk) return stream_.result();
+    krmProgressBytes(static_cast<std::int64_t>(got));
   }
   if (std::ferror(file.get())) return stream_.fail(kKrmLoadError, path);
   return stream_.result();

@@ -4,6 +4,7 @@
 #include "krmsdk/krm_framing.h"
 #include "krmsdk/krm_koro_texts.h"
 #include "krmsdk/krm_lifetime.h"
+#include "krmsdk/krm_progress.h"
 #include "krmsdk/krm_stream.h"
 #include "krmsdk/krm_transfer.h"
 #include "krmsdk/krm_wildcard.h"
@@ -70,6 +71,12 @@ void sendFont(KrmStream& stream, const char* path, const std::string& options, b
   krmDiskLoadRanges(stream, source, ranges, *name, options, hex, path);
 }
 
+// Tells the caller which of the job's files comes next.
+void reportFile(const char* path, int index, int count) {
+  if (!krmProgressWanted() || path == nullptr) return;
+  krmProgressFile(KrmProgressStep::kWriting, sdkFileNamePart(path), sdkFileSize(path), index + 1, count);
+}
+
 // Removal line: "(" entry ") (" printer ") " status " true list&remove\n".
 std::string removalLine(const std::string& entry, const std::string& printer, bool status) {
   return "(" + krmPsString(entry) + ") (" + printer + ") " + krmPsBool(status) + " true list&remove\n";
@@ -79,6 +86,7 @@ std::string removalLine(const std::string& entry, const std::string& printer, bo
 
 int krmCreateFileLoader(const krmFOS* fos, const krmVOS* vos) {
   static const char* const kFunction = "krmCreateFileLoader";
+  KrmProgressScope progress(vos);
   if (int rc = krmCheckStarted()) return rc;
   if (fos == nullptr || fos->krmFOSGetLoadFilesList().count() == 0 ||
       fos->krmFOSGetLoadFilesList().count() != fos->krmFOSGetPrinterFilesList().count())
@@ -94,8 +102,10 @@ int krmCreateFileLoader(const krmFOS* fos, const krmVOS* vos) {
     writeFraming(stream, kFunction, fos->krmFOSGetHeaderComments());
     const SdkList& locals = fos->krmFOSGetLoadFilesList();
     const SdkList& targets = fos->krmFOSGetPrinterFilesList();
-    for (int i = 0; i < locals.count() && stream.ok(); ++i)
+    for (int i = 0; i < locals.count() && stream.ok(); ++i) {
+      reportFile(locals.get(i), i, locals.count());
       krmSendLocalFile(stream, locals.get(i), targets.get(i), options, flags & kKrmFlagHex);
+    }
     stream.write(status ? kKrmListTrailer : kKrmTrailer);
   }
   return stream.close();
@@ -103,6 +113,7 @@ int krmCreateFileLoader(const krmFOS* fos, const krmVOS* vos) {
 
 int krmCreatePSFontLoader(const krmFOS* fos, const krmVOS* vos) {
   static const char* const kFunction = "krmCreatePSFontLoader";
+  KrmProgressScope progress(vos);
   if (int rc = krmCheckStarted()) return rc;
   if (fos == nullptr || fos->krmFOSGetLoadFontsList().count() == 0)
     return krmMissingField(kFunction, "krmFOS.loadFontsList");
@@ -116,7 +127,10 @@ int krmCreatePSFontLoader(const krmFOS* fos, const krmVOS* vos) {
   if (stream.open() == kKrmOk) {
     writeFraming(stream, kFunction, fos->krmFOSGetHeaderComments());
     const SdkList& fonts = fos->krmFOSGetLoadFontsList();
-    for (int i = 0; i < fonts.count() && stream.ok(); ++i) sendFont(stream, fonts.get(i), options, flags & kKrmFlagHex);
+    for (int i = 0; i < fonts.count() && stream.ok(); ++i) {
+      reportFile(fonts.get(i), i, fonts.count());
+      sendFont(stream, fonts.get(i), options, flags & kKrmFlagHex);
+    }
     stream.write(status ? kKrmListTrailer : kKrmTrailer);
   }
   return stream.close();

@@ -15,7 +15,7 @@
 
 namespace {
 
-// A version file larger than this is not a version file; it is skipped.
+// A version file larger than this is not a version file; it is refused.
 constexpr std::int64_t kMaxVersionFile = 64 * 1024;
 
 const char* orEmpty(const char* text) { return text ? text : ""; }
@@ -105,9 +105,15 @@ int krmInstallKORO(const krmIOS* ios, const krmVOS* vos) {
   std::string startupFile;
   if (!builtIn) {
     std::string ver = koroPath + "VER";
-    std::int64_t size = sdkFileSize(ver.c_str());
-    if (sdkFileExists(ver.c_str()) && size > 0 && size <= kMaxVersionFile) {
-      if (auto text = sdkReadWholeFile(ver.c_str())) sendText(stream, *text, "tqf/VER", options, hex);
+    // A version file that exists is sent; an empty or oversized one is
+    // refused rather than left out without a word.
+    if (sdkFileExists(ver.c_str())) {
+      std::int64_t size = sdkFileSize(ver.c_str());
+      if (size < 1 || size > kMaxVersionFile) {
+        stream.fail(kKrmFileSize, ver);
+      } else if (auto text = sdkReadWholeFile(ver.c_str())) {
+        sendText(stream, *text, "tqf/VER", options, hex);
+      }
     }
     startupFile = krmLocalStartupFile(koroPath.c_str());
     krmGetCommandStrings(startupFile.c_str(), "run", 1, 1, operands);

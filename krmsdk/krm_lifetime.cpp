@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr std::array<const char*, 23> kResultTexts = {
+constexpr std::array<const char*, 24> kResultTexts = {
     "Task completes successfully.",
     "Flag not set to overwrite existing file.",
     "Cannot locate source file.",
@@ -35,6 +35,7 @@ constexpr std::array<const char*, 23> kResultTexts = {
     "A printable container cannot be generated because this project contains PDF files as "
     "resources of type \"seg\".",
     "Operation cannot be completed because a resource file is too large, or empty.",
+    "Task cancelled by the caller.",
 };
 
 constexpr const char* kNotice = "Job written by the Quaymaster job library for Tessel printers";
@@ -58,7 +59,7 @@ LibraryState& state() {
 }  // namespace
 
 const char* krmResultText(int code) {
-  if (code < 1001 || code > 1023) return "";
+  if (code < 1001 || code > kKrmCancelled) return "";
   return kResultTexts[static_cast<std::size_t>(code - 1001)];
 }
 

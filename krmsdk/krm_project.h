@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "kpsdk/kx_project.h"
 
@@ -79,6 +80,10 @@ class KrmProjectJob {
 // path), 1002, 1004 (start-up file), then krmGetProject. 1001 when the job
 // can run; every other result is recorded (except 1006).
 int krmOpenProjectJob(const char* function, const krmPPS* pps, const krmVOS* vos, KrmProjectJob& job);
+
+// Walks over the project's resources that a selection of chosen names
+// makes: one per name, up to the first that means everything.
+long krmSelectionPasses(const std::vector<std::string>& chosen);
 
 // Writes the deployment section (start line, prolog, date line, transfer
 // and reference commands, end line) for the chosen resource names (empty:

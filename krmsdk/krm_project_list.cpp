@@ -2,6 +2,7 @@
 // resources ("type path" a line) that the desktop reads to show them.
 #include "base/sdk_list.h"
 #include "krmsdk/krm_lifetime.h"
+#include "krmsdk/krm_progress.h"
 #include "krmsdk/krm_project.h"
 #include "krmsdk/krm_stream.h"
 #include "krmsdk/krm_wildcard.h"
@@ -14,16 +15,18 @@ namespace {
 std::string listText(const SdkList& chosenList, const KxProject& project, int flags) {
   std::vector<std::string> chosen = chosenList.toVector();
   if (chosen.empty()) chosen.emplace_back("*");
-  SdkList listed;
+  KrmNameSet listed;
   std::string text;
+  const long positions = krmSelectionPasses(chosen) * project.GetResourceCount();
+  long position = 0;
   for (const std::string& wanted : chosen) {
     const bool everything = krmMeansEverything(wanted);
     for (int i = 0; i < project.GetResourceCount(); ++i) {
+      if (!krmProgressWalk(++position, positions)) return text;
       const KxResource& r = *project.GetResource(i);
       if (krmFilterResource(r.GetType(), r.GetScope(), flags)) continue;
       if (!everything && !krmMatchName(wanted, r.GetName(), true)) continue;
-      if (krmFindSameName(&listed, r.GetName().c_str()) >= 0) continue;
-      listed.add(r.GetName());
+      if (!listed.insert(r.GetName())) continue;
       text += r.GetType() + " " + r.GetPath() + "\n";
     }
     if (everything) break;
@@ -35,11 +38,14 @@ std::string listText(const SdkList& chosenList, const KxProject& project, int fl
 
 int krmListProjectResources(const krmPPS* pps, const krmVOS* vos) {
   static const char* const kFunction = "krmListProjectResources";
+  KrmProgressScope progress(vos);
   KrmProjectJob job;
   int rc = krmOpenProjectJob(kFunction, pps, vos, job);
   if (rc != kKrmOk) return rc;
   const std::string text = listText(pps->krmPPSGetResourceList(), job.project(), pps->krmPPSGetFlags());
   const char* out = vos->krmVOSGetOutputPath();
+  // A cancelled list is not written.
+  if (krmProgressCancelled()) return krmReportResult(kFunction, kKrmCancelled, out ? out : "");
   rc = krmWriteWholeText(out, text) ? kKrmOk : kKrmWriteError;
   return krmReportResult(kFunction, rc, out);
 }

@@ -5,6 +5,7 @@
 #include "base/sdk_list.h"
 #include "krmsdk/krm_framing.h"
 #include "krmsdk/krm_lifetime.h"
+#include "krmsdk/krm_progress.h"
 #include "krmsdk/krm_project.h"
 #include "krmsdk/krm_stream.h"
 #include "krmsdk/krm_transfer.h"
@@ -22,8 +23,9 @@ std::string projectOptions(int scope, const KxProject& project, const char* prin
 }
 
 // Checks and sends one resource file; records progress (1021) first.
+// position and positions place it in the walk, for the caller's progress.
 int sendResource(const char* function, KrmStream& stream, const KxResource& resource, const std::string& target,
-                 const std::string& options, bool hex) {
+                 const std::string& options, bool hex, long position, long positions) {
   const char* path = resource.GetPath().c_str();
   if (resource.GetPath().empty() || !sdkFileExists(path) || sdkIsDirectory(path))
     return stream.fail(kKrmSourceMissing, resource.GetPath());
@@ -33,10 +35,20 @@ int sendResource(const char* function, KrmStream& stream, const KxResource& reso
   const std::int64_t size = source.fileSize();
   if (size > kKrmMaxEmbeddedFileSize) return stream.fail(kKrmFileSize, resource.GetPath());
   krmReportResult(function, kKrmLoadingResource, resource.GetPath());
+  krmProgressFile(KrmProgressStep::kWriting, resource.GetName(), size, position, positions);
   return krmDiskLoadRanges(stream, source, {{0, size}}, target, options, hex, path);
 }
 
 }  // namespace
+
+long krmSelectionPasses(const std::vector<std::string>& chosen) {
+  long passes = 0;
+  for (const std::string& wanted : chosen) {
+    ++passes;
+    if (krmMeansEverything(wanted)) break;
+  }
+  return passes;
+}
 
 int krmLoadProjRes(const SdkList& chosenList, KxProject& project, int flags, const char* printerName,
                    const char* function, KrmStream& stream, const char* outputPath) {
@@ -53,11 +65,16 @@ int krmLoadProjRes(const SdkList& chosenList, KxProject& project, int flags, con
   const std::string& folder = project.GetFolderName();
   const std::string& name = project.GetProjectName();
 
-  SdkList loaded;
+  KrmNameSet loaded;
   int sent = 0;
+  // Progress counts the positions of the walk.
+  const long positions = krmSelectionPasses(chosen) * project.GetResourceCount();
+  long position = 0;
   for (const std::string& wanted : chosen) {
     const bool everything = krmMeansEverything(wanted);
     for (int i = 0; i < project.GetResourceCount() && stream.ok(); ++i) {
+      ++position;
+      if (!krmProgressWalk(position, positions)) break;
       const KxResource& r = *project.GetResource(i);
       const std::string target = krmResourceTarget(r, folder, name);
       if (krmFilterResource(r.GetType(), r.GetScope(), flags)) {
@@ -68,8 +85,7 @@ int krmLoadProjRes(const SdkList& chosenList, KxProject& project, int flags, con
         continue;
       }
       if (!everything && !krmMatchName(wanted, r.GetName(), true)) continue;
-      if (krmFindSameName(&loaded, r.GetName().c_str()) >= 0) continue;
-      loaded.add(r.GetName());
+      if (!loaded.insert(r.GetName())) continue;
       std::string options;
       if (r.GetType() == "fnt") {
         options = projectOptions(kKxScopeGlobal, project, printerName, status, overwrite);
@@ -78,7 +94,7 @@ int krmLoadProjRes(const SdkList& chosenList, KxProject& project, int flags, con
       } else {
         options = krmTransferOptions(printerName, status, overwrite);
       }
-      if (sendResource(function, stream, r, target, options, hex) == kKrmOk) ++sent;
+      if (sendResource(function, stream, r, target, options, hex, position, positions) == kKrmOk) ++sent;
     }
     if (everything || !stream.ok()) break;
   }
@@ -105,6 +121,7 @@ int krmProjResLoader(const char* function, const SdkList& chosen, KxProject& pro
 
 int krmCreateProjectResourceLoader(const krmPPS* pps, const krmVOS* vos) {
   static const char* const kFunction = "krmCreateProjectResourceLoader";
+  KrmProgressScope progress(vos);
   KrmProjectJob job;
   int rc = krmOpenProjectJob(kFunction, pps, vos, job);
   if (rc != kKrmOk) return rc;

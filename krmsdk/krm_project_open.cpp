@@ -7,6 +7,7 @@
 #include "base/sdk_fs.h"
 #include "krmsdk/krm_koro_texts.h"
 #include "krmsdk/krm_lifetime.h"
+#include "krmsdk/krm_progress.h"
 #include "krmsdk/krm_project.h"
 #include "krmsdk/krmsdk.h"
 
@@ -91,13 +92,28 @@ void logMessages(std::string_view heading, const KxProject& project) {
   }
 }
 
+// The project library's progress, passed on to the job's caller.
+KxProgressHook archiveProgress() {
+  if (!krmProgressWanted()) return {};
+  return [](const char*, long files, std::int64_t total, long current, std::int64_t done, const char* file,
+            std::int64_t size, std::int64_t fileDone) {
+    return krmProgressArchive(file, current, files, done, total, size, fileDone) ? 0 : 1;
+  };
+}
+
 // Type check and opening of a located project file or container.
 int openLocated(const char* function, KxProject& project, const std::string& path, const std::string& argument,
                 bool container) {
   std::string error;
-  int type = container ? kpsdkPeekContainerProjectType(error, path) : kpsdkPeekProjectType(error, path);
+  // Reading a big project or its container takes a while before the
+  // archive reports anything.
+  krmProgressFile(KrmProgressStep::kOpening, sdkFileNamePart(path), 0);
+  int type = container ? kpsdkPeekContainerProjectType(error, path, archiveProgress())
+                       : kpsdkPeekProjectType(error, path);
+  if (krmProgressCancelled()) return krmReportResult(function, kKrmCancelled, argument);
   if (type != 0) return krmReportResult(function, kKrmNotKoroProject, argument);
   int status = container ? project.OpenContainerPrintAndForget(path) : project.OpenProject(path);
+  if (krmProgressCancelled()) return krmReportResult(function, kKrmCancelled, argument);
   if (status & kKxError) {
     logMessages("KPSDK - OpenProject messages:", project);
     return krmReportResult(function, kKrmProjectOpenError, argument);
@@ -203,6 +219,7 @@ int krmOpenProjectJob(const char* function, const krmPPS* pps, const krmVOS* vos
     if (int rc = krmCheckOutputApart(function, vos, input ? input : "")) return rc;
   job.project_ = kxProjectNew(job.startupFile_);
   if (!job.project_) return krmReportResult(function, kKrmAccessError, job.startupFile_);
+  job.project_->SetProjectProgressHook(archiveProgress());
   int rc = krmGetProject(function, *pps, job.startupFile_, *job.project_);
   if (rc != kKrmOk) job.finish();
   return rc;

@@ -17,6 +17,7 @@
 
 #include "base/sdk_list.h"
 #include "base/sdk_string.h"
+#include "krmsdk/krm_progress.h"
 
 // Bits of krmPPS::flags (the same bit means the same thing in every job).
 enum KrmPpsFlag : int {
@@ -144,10 +145,18 @@ class krmVOS {
   }
   const char* krmVOSGetOutputPath() const { return outputPath_.get(); }
   int krmVOSGetFlags() const { return flags_; }
+  // Progress of the job and its cancellation (krm_progress.h); an empty
+  // hook, the default, reports nothing. Returns 1.
+  int krmVOSSetProgressHook(KrmProgressHook hook) {
+    progressHook_ = std::move(hook);
+    return 1;
+  }
+  const KrmProgressHook& krmVOSGetProgressHook() const { return progressHook_; }
 
  private:
   krm_detail::OptText outputPath_;
   int flags_ = 0;
+  KrmProgressHook progressHook_;
 };
 
 class krmFOS {

@@ -6,6 +6,7 @@
 
 #include "base/sdk_fs.h"
 #include "krmsdk/krm_lifetime.h"
+#include "krmsdk/krm_progress.h"
 #include "krmsdk/krmsdk.h"
 
 std::string krmPartPath(const std::string& outputPath) {
@@ -54,6 +55,7 @@ int KrmStream::open() {
 
 int KrmStream::write(std::string_view piece) {
   if (result_ != kKrmOk) return result_;
+  if (krmProgressCancelled()) return fail(kKrmCancelled, outputPath_);
   if (!file_) return fail(kKrmWriteError, outputPath_);
   if (std::fwrite(piece.data(), 1, piece.size(), file_.get()) != piece.size() ||
       std::fflush(file_.get()) != 0)
@@ -62,6 +64,7 @@ int KrmStream::write(std::string_view piece) {
 }
 
 std::FILE* KrmStream::flushedFile() {
+  if (result_ == kKrmOk && krmProgressCancelled()) fail(kKrmCancelled, outputPath_);
   if (result_ != kKrmOk) return nullptr;
   if (!file_ || std::fflush(file_.get()) != 0) {
     fail(kKrmWriteError, outputPath_);
@@ -88,6 +91,9 @@ int KrmStream::fail(int code, std::string_view argument) {
 int KrmStream::close() {
   if (closed_) return result_;
   closed_ = true;
+  // A job cancelled after its last write is still cancelled: its output
+  // goes like that of any failed job.
+  if (krmProgressCancelled()) fail(kKrmCancelled, outputPath_);
   if (file_) {
     if (std::fclose(file_.release()) != 0) fail(kKrmWriteError, outputPath_);
   }

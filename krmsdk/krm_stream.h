@@ -14,6 +14,9 @@
 // of the file that was there; its ".part" file is replaced by the next
 // writer of the same output (which holds the same lock). An output that
 // exists and is not a regular file (a device, a pipe) is written directly.
+//
+// Once the caller of the running job has cancelled it (krm_progress.h), a
+// stream writes nothing more and fails with kKrmCancelled.
 #pragma once
 
 #include <cstdio>

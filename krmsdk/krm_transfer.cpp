@@ -8,6 +8,7 @@
 #include "krmsdk/krm_eps.h"
 #include "krmsdk/krm_framing.h"
 #include "krmsdk/krm_lifetime.h"
+#include "krmsdk/krm_progress.h"
 #include "krmsdk/krmsdk.h"
 
 namespace {
@@ -25,7 +26,9 @@ class EncodedWriter {
     } else {
       a85Encoder_.encode(data, size, buffer_);
     }
-    return stream_.write(buffer_) == kKrmOk;
+    if (stream_.write(buffer_) != kKrmOk) return false;
+    krmProgressBytes(static_cast<std::int64_t>(size));
+    return true;
   }
   bool finish() {
     buffer_.clear();

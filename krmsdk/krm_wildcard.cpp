@@ -119,6 +119,8 @@ int krmFindSameName(const SdkList* list, const char* text) {
   return -1;
 }
 
+bool KrmNameSet::insert(std::string_view name) { return folded_.insert(folded(name)).second; }
+
 int krmFindSameLocalFile(const SdkList* list, const char* path) {
 #ifdef _WIN32
   return krmFindSameName(list, path);

@@ -10,7 +10,8 @@
 // output file behind. The library may be called from several threads and
 // processes: each output file is guarded by a lock shared across processes.
 // The debug log "krmdebug.log" is written only when that file already exists
-// in the directory that is current at krmInitialize.
+// in the directory that is current at krmInitialize. A caller may follow a
+// long job and stop it through krmVOS's progress hook (krm_progress.h).
 #pragma once
 
 #include "krmsdk/krm_records.h"
@@ -40,9 +41,12 @@ enum KrmResultCode : int {
   kKrmLoadingResource = 1021,
   kKrmPdfSegment = 1022,
   kKrmFileSize = 1023,
+  // The caller's progress hook stopped the job (krm_progress.h): nothing
+  // was written, the output is gone.
+  kKrmCancelled = 1024,
 };
 
-// Text of a result code, "" for a number outside 1001..1023.
+// Text of a result code, "" for a number outside 1001..1024.
 const char* krmResultText(int code);
 
 // Lifetime. krmInitialize: 1001, or 1007 when already started.

@@ -64,6 +64,6 @@ OpResult sendContainer(const OpContext& ctx, const SendContainerChoice& choice, 
   }
   std::string title = tr("[Send Container] ") + lastPathComponent(choice.projectPath);
   return runJob(ctx, title, [&](const char* jobPath) {
-    return krmCreatePrintableContainer(pps.get(), jobOutputRecord(jobPath).get());
+    return krmCreatePrintableContainer(pps.get(), jobOutputRecord(jobPath, ctx.progress).get());
   });
 }

@@ -39,7 +39,7 @@ std::unique_ptr<krmFOS> fontLoadRecord(const OpContext& ctx, const std::vector<s
 OpResult loadLegacyFiles(const OpContext& ctx, const std::vector<std::pair<std::string, std::string>>& rows) {
   if (rows.empty()) return {};
   return runJob(ctx, tr("[Load Legacy Files]"), [&](const char* jobPath) {
-    return krmCreateFileLoader(legacyLoadRecord(ctx, rows).get(), jobOutputRecord(jobPath).get());
+    return krmCreateFileLoader(legacyLoadRecord(ctx, rows).get(), jobOutputRecord(jobPath, ctx.progress).get());
   });
 }
 
@@ -53,7 +53,8 @@ OpResult removeLegacyFiles(const OpContext& ctx, const std::vector<std::string>&
 OpResult loadFonts(const OpContext& ctx, const std::vector<std::string>& fontFiles) {
   if (fontFiles.empty()) return {};
   return runJob(ctx, tr("[Load PS Fonts]"), [&](const char* jobPath) {
-    return krmCreatePSFontLoader(fontLoadRecord(ctx, fontFiles).get(), jobOutputRecord(jobPath).get());
+    return krmCreatePSFontLoader(fontLoadRecord(ctx, fontFiles).get(),
+                                 jobOutputRecord(jobPath, ctx.progress).get());
   });
 }
 

@@ -1,6 +1,7 @@
 // Load Project Resources page, and the project listing that both project
 // pages read.
 #include "base/sdk_fs.h"
+#include "kpsdk/kx_volumes.h"
 #include "krmsdk/krmsdk.h"
 #include "ops/op_records.h"
 #include "ops/result_message.h"
@@ -16,7 +17,7 @@ void chooseInterpreter(krmPPS& pps, const InterpreterChoice& ic) {
 }
 
 void chooseProjectKind(krmPPS& pps, const std::string& projectPath) {
-  if (!projectPath.empty() && projectPath.back() == 'c') {
+  if (kxIsContainerPath(projectPath)) {
     pps.krmPPSSetContainerFile(projectPath.c_str());
     pps.krmPPSSetProcessingMode(2003);
   } else {
@@ -91,8 +92,13 @@ ProjectListing listProjectResources(const OpContext& ctx, const std::string& pro
     return listing;
   }
   auto pps = listProjectRecord(projectPath, includeSubmission, ic);
-  int code = krmListProjectResources(pps.get(), jobOutputRecord(listFile.c_str()).get());
+  int code = krmListProjectResources(pps.get(), jobOutputRecord(listFile.c_str(), ctx.progress, true).get());
   listing.result.code = code;
+  if (code == kKrmCancelled) {
+    sdkDeleteFile(listFile.c_str());
+    listing.result.kind = OpResult::Kind::Cancelled;
+    return listing;
+  }
   if (code != kKrmOk) {
     const char* detail = krmGetLastArgument();
     listing.result.kind = OpResult::Kind::JobFailed;
@@ -120,6 +126,6 @@ OpResult loadProjectResources(const OpContext& ctx, const LoadProjectChoice& cho
   std::string title = tr("[Load Project Resources] ") + lastPathComponent(choice.projectPath);
   return runJob(ctx, title, [&](const char* jobPath) {
     auto pps = loadProjectRecord(ctx, choice, ic);
-    return krmCreateProjectResourceLoader(pps.get(), jobOutputRecord(jobPath).get());
+    return krmCreateProjectResourceLoader(pps.get(), jobOutputRecord(jobPath, ctx.progress).get());
   });
 }

@@ -7,11 +7,15 @@
 #include "krmsdk/krmsdk.h"
 #include "ops/operations.h"
 
-// Output settings of every page: the job file, overwriting allowed.
-inline std::unique_ptr<krmVOS> jobOutputRecord(const char* jobPath) {
+// Output settings of every page: the job file, overwriting allowed, and
+// the caller's progress when it follows the job (listing: the job writes
+// the resource list).
+inline std::unique_ptr<krmVOS> jobOutputRecord(const char* jobPath, const OpProgress& progress = {},
+                                               bool listing = false) {
   auto vos = krmNewVOS();
   vos->krmVOSSetOutputPath(jobPath);
   vos->krmVOSSetFlags(kKrmFlagOverwrite);
+  if (progress) vos->krmVOSSetProgressHook(opJobProgressHook(progress, listing));
   return vos;
 }
 

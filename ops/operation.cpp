@@ -36,6 +36,14 @@ OpResult deliver(const OpContext& ctx, const std::string& title, const std::stri
   OpResult r;
   r.title = title;
   r.jobFile = file;
+  if (ctx.progress) {
+    OpProgressStep sending;
+    sending.phase = OpProgressStep::Phase::Sending;
+    if (!ctx.progress(sending)) {
+      r.kind = OpResult::Kind::Cancelled;
+      return r;
+    }
+  }
   if (ctx.send) {
     r.outcome = ctx.send(title, file, ctx.destination);
   } else {
@@ -72,6 +80,14 @@ OpResult runJob(const OpContext& ctx, const std::string& title, const std::funct
   }
   r.code = job(jobPath.c_str());
   r.jobFile = jobPath;
+  if (r.code == kKrmCancelled) {
+    // The job removed its own output; the empty file taken for its name
+    // goes too.
+    if (temporary) sdkDeleteFile(jobPath.c_str());
+    r.kind = OpResult::Kind::Cancelled;
+    r.jobFile.clear();
+    return r;
+  }
   if (r.code != kKrmOk) {
     const char* detail = krmGetLastArgument();
     r.kind = OpResult::Kind::JobFailed;

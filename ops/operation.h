@@ -8,7 +8,8 @@
 // (krmInitialize) by the front end. On success the temporary job file is
 // deleted after delivery; on a failed job it is left in place and named in
 // the result. Nothing here asks the user anything: where a page asks a
-// question, the caller passes the answer in.
+// question, the caller passes the answer in. Long operations report their
+// progress through the context and can be cancelled (op_progress.h).
 #pragma once
 
 #include <functional>
@@ -16,6 +17,7 @@
 #include <string>
 
 #include "delivery/send_job.h"
+#include "ops/op_progress.h"
 
 // Delivery of a finished job: SendJob on the system spooler unless a test
 // or the command line puts something else in.
@@ -45,6 +47,9 @@ struct OpContext {
   JobSender send;
   // When set, used instead of the interpreter settings of the configuration.
   std::optional<InterpreterChoice> interpreter;
+  // When set, long work reports its progress here and stops when it
+  // answers false (op_progress.h).
+  OpProgress progress;
 };
 
 struct OpResult {
@@ -56,7 +61,9 @@ struct OpResult {
     TempFileFailed,  // no temporary file could be created (message)
     Refused,         // the operation did not start (message), e.g. a missing file
     NothingToDo,     // nothing was chosen: no job, no message
-    Cancelled,       // the caller answered a question with Cancel
+    Cancelled,       // the caller answered a question with Cancel, or stopped
+                     // the work through its progress callback (no message,
+                     // nothing sent, no job file left)
   };
   Kind kind = Kind::NothingToDo;
   int code = 0;         // job-library result code, 0 when no job ran

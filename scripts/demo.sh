@@ -18,21 +18,8 @@ sim="$repo/$build/tools/qm-printer-sim"
 [ -x "$cli" ] && [ -x "$sim" ] || { echo "demo: build first (scripts/build.sh $build)" >&2; exit 1; }
 
 demo=$(mktemp -d /tmp/quaymaster-demo.XXXXXX)
-chmod 0755 "$demo"
-eval "$(tools/cups/qm-private-cups.sh start "$demo/cups" --demo --sim "$sim")"
-trap 'tools/cups/qm-private-cups.sh stop "$QM_CUPS_DIR" >/dev/null 2>&1 || true' EXIT
-
-# The configuration an installer would create, in a private folder.
-export QUAYMASTER_CONFIG_DIR="$demo/config"
-# The sample project Demo/Invoice, and the stub file of the built-in Tessel
-# that tells where its three scopes live on this computer.
-tree="$demo/projects"
-cp -r "$repo/tests/data/sample-project" "$tree"
-sample="$tree/tqfc/Demo/Invoice/Invoice.kpf"
-stub="$demo/tessel/tqfstub.ps"
-scripts/sample-stub.sh "$stub" "$tree" "$demo/kpcpfd" >/dev/null
-scripts/install-config.sh --dir "$QUAYMASTER_CONFIG_DIR" --root "$repo" \
-  --builtin "$stub" --lustrine --group Floor_2=Tessel_1,Tessel_2 >/dev/null
+. scripts/private-setup.sh
+private_setup "$demo" "$sim" "$repo"
 
 step() { printf '\n== %s\n' "$*"; }
 run() {

@@ -6,7 +6,8 @@
 #
 #   --root DIR     the Quaymaster root folder written as qmRootDir (working
 #                  folder of the program; its docs/ holds the help);
-#                  default: this source tree
+#                  default: the installed share/quaymaster folder, or
+#                  this source tree
 #   --dir FOLDER   where to create quaymaster.ini; default:
 #                  $QUAYMASTER_CONFIG_DIR when set, else the system
 #                  configuration folder (first of $XDG_CONFIG_DIRS, or
@@ -22,7 +23,10 @@
 set -euo pipefail
 umask 022
 
-root="$(cd "$(dirname "$0")/.." && pwd)"
+here="$(cd "$(dirname "$0")" && pwd)"
+# Installed (cmake --install), this script sits in the root folder beside
+# docs/qmhelp.htb; in the source tree the root is the tree itself.
+if [ -f "$here/docs/qmhelp.htb" ]; then root="$here"; else root="$(cd "$here/.." && pwd)"; fi
 dir=""
 force=0
 use_builtin=0

@@ -11,6 +11,7 @@ packages=(
   cups-ipp-utils avahi-daemon dbus
   libwxgtk3.2-dev
   ghostscript fonts-urw-base35 xvfb poppler-utils
+  openbox x11-utils
   python3 zip unzip tar time groff-base
   clang libclang-rt-14-dev
 )

@@ -83,6 +83,14 @@ TEST_F(GroupStore, MembersAreSplitAtCommasInStoredOrder) {
   EXPECT_NE(std::find(names.begin(), names.end(), "Empty"), names.end());
 }
 
+TEST_F(GroupStore, RawValueTellsAnEmptyGroupFromAnAbsentOne) {
+  ASSERT_TRUE(WriteGroup("Floor", ",Tessel_1"));
+  ASSERT_TRUE(WriteGroup("Empty", ""));
+  EXPECT_EQ(ReadGroupValue("Floor").value_or("?"), ",Tessel_1") << "stored as it is, not split";
+  EXPECT_EQ(ReadGroupValue("Empty").value_or("?"), "");
+  EXPECT_FALSE(ReadGroupValue("Absent"));
+}
+
 TEST_F(GroupStore, DeletionRemovesOneGroupAndTheEmptySection) {
   ASSERT_TRUE(WriteGroup("A", "p1"));
   ASSERT_TRUE(WriteGroup("B", "p2"));

@@ -8,9 +8,12 @@
 #include <filesystem>
 
 #include "kx_test_util.h"
+#include "tests/common/containers.h"
 
 using kxtest::TempDir;
 using kxtest::writeFile;
+using qmtest::TempDirVariable;
+using qmtest::treeBelow;
 
 namespace {
 
@@ -69,33 +72,6 @@ open(os.path.join(src, 'crc.kpc'), 'wb').write(good[:at] + bytes(b ^ 0x55 for b 
 open(os.path.join(src, 'truncated.kpc'), 'wb').write(good[:len(good) // 2])
 )PY";
 
-// Restores TMPDIR at the end of a test.
-class TempDirVariable {
- public:
-  explicit TempDirVariable(const std::string& value) {
-    if (const char* old = std::getenv("TMPDIR")) old_ = old;
-    setenv("TMPDIR", value.c_str(), 1);
-  }
-  ~TempDirVariable() {
-    if (old_.empty()) unsetenv("TMPDIR");
-    else setenv("TMPDIR", old_.c_str(), 1);
-  }
-
- private:
-  std::string old_;
-};
-
-// Every entry below root (relative, sorted).
-std::vector<std::string> tree(const std::string& root) {
-  std::vector<std::string> names;
-  std::error_code ec;
-  for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
-       it.increment(ec))
-    names.push_back(fs::path(it->path()).lexically_relative(root).generic_string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 }  // namespace
 
 class KxHostileContainers : public ::testing::Test {
@@ -128,16 +104,16 @@ class KxHostileContainers : public ::testing::Test {
     return log;
   }
   void expectNothingAstray(const std::string& name) {
-    for (const std::string& top : tree(world_.path())) {
+    for (const std::string& top : treeBelow(world_.path())) {
       if (top.find('/') != std::string::npos) continue;
       EXPECT_TRUE(top == "src" || top == "stage" || top == "tmp") << name << " left " << top;
     }
-    EXPECT_TRUE(tree(world_ / "tmp").empty()) << name << " left an extraction folder";
-    for (const std::string& f : tree(world_ / "stage")) {
+    EXPECT_TRUE(treeBelow(world_ / "tmp").empty()) << name << " left an extraction folder";
+    for (const std::string& f : treeBelow(world_ / "stage")) {
       EXPECT_TRUE(f.rfind("tqfc", 0) == 0 || f.rfind("kpcpfd", 0) == 0 || f == "stub.run") << name << ": " << f;
       EXPECT_EQ(f.find("through"), std::string::npos) << name << ": " << f;
     }
-    EXPECT_TRUE(tree(world_ / "stage/kpcpfd/Fold/Proj").empty()) << name << ": print-and-forget files remain";
+    EXPECT_TRUE(treeBelow(world_ / "stage/kpcpfd/Fold/Proj").empty()) << name << ": print-and-forget files remain";
   }
 
   TempDir world_;

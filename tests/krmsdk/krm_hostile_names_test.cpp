@@ -113,13 +113,18 @@ TEST_F(KrmHostileNames, ProjectNamesAndResourceNamesStayInTheirProject) {
   // Folder and project names with string breakers; resource names that try
   // to climb out of the project or to forge lines of the record of shared
   // files that project removal deletes.
+  // A project name is one folder level, so the injection has no "/".
   folder_ = "F(1) %\xe9";
-  project_ = kInject;
+  project_ = "x) (tqf*) true true list&remove (";
   const std::string forged = "s.frm\n2 tqf/src/koro.lus";
-  makeProject({{"a(1).frm", "frm", 0, "FORM A"},
-               {"../../../tqf/src/tqfdep", "frm", 0, "CLIMB"},
-               {"g.frm", "frm", 2, "GLOBAL"},
-               {forged, "frm", 2, "FORGED"}});
+  // A project that lists a climbing or a forged name is refused whole.
+  const std::vector<TestResource> bad = {{"../../../tqf/src/tqfdep", "frm", 0, "CLIMB"}, {forged, "frm", 2, "FORGED"}};
+  for (const TestResource& r : bad) {
+    makeProject({{"a(1).frm", "frm", 0, "FORM A"}, r, {"g.frm", "frm", 2, "GLOBAL"}});
+    EXPECT_EQ(krmCreateProjectResourceLoader(pps_.get(), vos_.get()), 1010) << r.name;
+    EXPECT_FALSE(outputExists()) << r.name;
+  }
+  makeProject({{"a(1).frm", "frm", 0, "FORM A"}, {"g.frm", "frm", 2, "GLOBAL"}});
   pps_->krmPPSSetPrinterName(kInject.c_str());
   pps_->krmPPSSetFlags(0x4000);
   ASSERT_EQ(krmCreateProjectResourceLoader(pps_.get(), vos_.get()), 1001) << krmGetLastMessage();

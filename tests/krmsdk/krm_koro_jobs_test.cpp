@@ -239,6 +239,23 @@ TEST_F(KrmLocalTessel, InstallRefusals) {
   EXPECT_FALSE(fs::exists(out_));
 }
 
+TEST_F(KrmLocalTessel, VersionFileIsSentOrRefusedNeverDropped) {
+  // 64 KiB is still a version file; one byte more, or nothing, is not.
+  writeFile(koro_ + "/VER", std::string(64 * 1024, 'v'));
+  ASSERT_EQ(krmInstallKORO(ios_.get(), vos_.get()), 1001);
+  V targets = transferTargets(job());
+  EXPECT_NE(std::find(targets.begin(), targets.end(), "tqf/VER"), targets.end());
+  for (std::size_t size : {std::size_t{0}, std::size_t{64 * 1024 + 1}}) {
+    writeFile(koro_ + "/VER", std::string(size, 'v'));
+    EXPECT_EQ(krmInstallKORO(ios_.get(), vos_.get()), 1023) << size;
+    EXPECT_EQ(std::string(krmGetLastArgument()), koro_ + "/VER");
+    EXPECT_FALSE(fs::exists(out_));
+  }
+  // A missing one is not an error.
+  fs::remove(koro_ + "/VER");
+  EXPECT_EQ(krmInstallKORO(ios_.get(), vos_.get()), 1001);
+}
+
 #ifndef _WIN32
 TEST_F(KrmLocalTessel, UnixStartupFileStandsIn) {
   fs::remove(koro_ + "/src/tqfdos.run");

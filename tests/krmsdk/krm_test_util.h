@@ -36,6 +36,25 @@ class ScratchDir {
   std::string path_;
 };
 
+// Makes a scratch directory the current one for the life of the object.
+// Tests that work on files in the current directory (the debug log) use
+// it: ctest runs other test processes of this program side by side in the
+// build directory, and they start the library there too.
+class PrivateWorkingDir {
+ public:
+  PrivateWorkingDir() : previous_(fs::current_path()) { fs::current_path(dir_.path()); }
+  ~PrivateWorkingDir() {
+    std::error_code ec;
+    fs::current_path(previous_, ec);
+  }
+  PrivateWorkingDir(const PrivateWorkingDir&) = delete;
+  PrivateWorkingDir& operator=(const PrivateWorkingDir&) = delete;
+
+ private:
+  ScratchDir dir_;
+  fs::path previous_;
+};
+
 inline std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream s;

@@ -1,0 +1,4 @@
+// quaymaster: the desktop program.
+#include "app/quaymaster_app.h"
+
+wxIMPLEMENT_APP(QuaymasterApp);

@@ -1,0 +1,97 @@
+#include "app/main_frame.h"
+
+#include <wx/menu.h>
+
+#include "app/about_box.h"
+#include "app/art.h"
+#include "app/dialogs/interpreter_dialog.h"
+#include "app/dialogs/printer_groups_dialog.h"
+#include "app/help_viewer.h"
+#include "app/operations_panel.h"
+#include "app/program_texts.h"
+#include "app/window_ids.h"
+#include "delivery/app_config.h"
+#include "krmsdk/krmsdk.h"
+#include "ops/desktop_settings.h"
+
+MainFrame::MainFrame(const wxString& title)
+    : wxFrame(nullptr, wxID_ANY, title, wxDefaultPosition, wxSize(kMainFrameWidth, kMainFrameHeight)) {
+  SetIcons(programIcons());
+  buildMenus();
+  CreateStatusBar(1);
+  panel_ = new OperationsPanel(this);
+
+  const MainWindowSettings settings = readMainWindowSettings();
+  if (settings.isMaximized) {
+    Maximize(true);
+  } else if (settings.size) {
+    SetSize(wxSize(static_cast<int>(settings.size->first), static_cast<int>(settings.size->second)));
+  }
+  Centre(wxBOTH);
+  SetMinSize(wxSize(kMainFrameWidth, kMainFrameHeight));
+
+  Bind(wxEVT_MENU, &MainFrame::onExit, this, kIdExit);
+  Bind(wxEVT_MENU, &MainFrame::onTessel, this, kIdTesselSettings);
+  Bind(wxEVT_MENU, &MainFrame::onPrinterGroups, this, kIdPrinterGroups);
+  Bind(wxEVT_MENU, &MainFrame::onHelp, this, kIdHelp);
+  Bind(wxEVT_MENU, &MainFrame::onAbout, this, kIdAbout);
+  Bind(wxEVT_CLOSE_WINDOW, &MainFrame::onClose, this);
+}
+
+void MainFrame::buildMenus() {
+  auto* file = new wxMenu;
+  file->Append(kIdExit, _("E&xit\tAlt-X"), _("Quit"));
+  auto* options = new wxMenu;
+  options->Append(kIdTesselSettings, _("Tessel..."), _("Choose the Tessel you would like to use"));
+  options->Append(kIdPrinterGroups, _("Printer Groups..."),
+                  _("Create printer groups to work with multiple printers"));
+  auto* help = new wxMenu;
+  help->Append(kIdHelp, _("&Help\tF1"));
+  help->AppendSeparator();
+  help->Append(kIdAbout, wxString::Format(_("&About %s"), fullName()));
+  auto* bar = new wxMenuBar;
+  bar->Append(file, _("&File"));
+  bar->Append(options, _("&Options"));
+  bar->Append(help, _("&Help"));
+  SetMenuBar(bar);
+}
+
+void MainFrame::onExit(wxCommandEvent&) {
+  krmFinished();
+  Close();
+}
+
+void MainFrame::onTessel(wxCommandEvent&) {
+  InterpreterDialog dialog(this);
+  dialog.ShowModal();
+}
+
+void MainFrame::onPrinterGroups(wxCommandEvent&) {
+  {
+    PrinterGroupsDialog dialog(this);
+    dialog.ShowModal();
+  }
+  panel_->rebuildDestinations();
+}
+
+void MainFrame::onHelp(wxCommandEvent&) {
+  if (HelpViewer* viewer = HelpViewer::instance()) viewer->showKeyword(wxString());
+}
+
+void MainFrame::onAbout(wxCommandEvent&) {
+  AboutBox box(this);
+  box.ShowModal();
+}
+
+void MainFrame::onClose(wxCloseEvent&) {
+  ClosingWindowState state;
+  state.destination = fromWx(panel_->destinationText());
+  state.statusPage = panel_->statusPageTicked();
+  state.isMaximized = IsMaximized();
+  const wxSize size = GetSize();
+  state.width = size.x;
+  state.height = size.y;
+  saveMainWindowSettings(state);
+  krmFinished();
+  Destroy();
+}

@@ -1,0 +1,64 @@
+// OperationsPanel: the main window's content. The operation list on the
+// left picks one of the seven pages; on the right the destination choice
+// (printers, then printer groups behind the group marker) and the
+// status-page box that every operation shares, and below them the page.
+//
+// The panel is the pages' host: it gives them the destination and the
+// status-page box as an OpContext and shows their outcomes.
+#pragma once
+
+#include <wx/panel.h>
+
+#include <array>
+
+#include "app/pages/operation_page.h"
+#include "app/pages/page_catalogue.h"
+
+class wxCheckBox;
+class wxOwnerDrawnComboBox;
+class wxFrame;
+class wxListCtrl;
+class wxListEvent;
+class wxSizer;
+
+class OperationsPanel : public wxPanel, public PageHost {
+ public:
+  explicit OperationsPanel(wxFrame* frame);
+
+  OpContext operationContext() const override;
+  void reportResult(const OpResult& result) override;
+  void setStatusText(const wxString& text) override;
+
+  // Refills the destination choice (after the printer-groups dialog) and
+  // selects the previous entry again when it is still there.
+  void rebuildDestinations();
+  // Shows page index (outside 1..6: page 0) and selects its list item.
+  void selectPage(int index);
+
+  int currentPage() const { return current_; }
+  wxString destinationText() const;
+  bool statusPageTicked() const;
+  // True when the spooler offered no printer (all actions are disabled).
+  bool noPrinters() const { return noPrinters_; }
+
+  wxListCtrl* operationList() const { return list_; }
+  // A read-only combo box drawn by the toolkit's generic code: the native
+  // choice control takes seconds to build and show with a thousand entries.
+  wxOwnerDrawnComboBox* destinationChoice() const { return destination_; }
+  wxCheckBox* statusPageBox() const { return statusPage_; }
+  OperationPage* page(int index) const { return pages_.at(static_cast<std::size_t>(index)); }
+
+ private:
+  void fillDestinations();
+  void showPage(int index);
+  void updateColumnWidths();
+
+  wxFrame* frame_;
+  wxListCtrl* list_ = nullptr;
+  wxOwnerDrawnComboBox* destination_ = nullptr;
+  wxCheckBox* statusPage_ = nullptr;
+  wxSizer* right_ = nullptr;
+  std::array<OperationPage*, kPageCount> pages_{};
+  int current_ = 0;
+  bool noPrinters_ = false;
+};

@@ -1,0 +1,266 @@
+// The main window: its operation list and pages, the destination choice
+// with printers and groups, the status-page box, and what closing it keeps.
+#include <wx/bmpbuttn.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/odcombo.h>
+#include <wx/listctrl.h>
+#include <wx/menu.h>
+#include <wx/statusbr.h>
+#include <wx/toplevel.h>
+#include <wx/uiaction.h>
+
+#include "app/main_frame.h"
+#include "app/operations_panel.h"
+#include "app/pages/page_catalogue.h"
+#include "app/window_ids.h"
+#include "delivery/spooler.h"
+#include "gui_harness.h"
+#include "krmsdk/krmsdk.h"
+#include "ops/operations.h"
+
+namespace {
+
+class MainWindowTest : public AppTest {
+ protected:
+  MainFrame* openFrame() {
+    auto* frame = new MainFrame("Brightway Quaymaster");
+    frame->Show();
+    pumpUntil([frame] { return frame->IsShownOnScreen(); });
+    pump(100);
+    return frame;
+  }
+  static wxButton* findButton(wxWindow* root, int id) {
+    return dynamic_cast<wxButton*>(root->FindWindow(id));
+  }
+};
+
+TEST_F(MainWindowTest, OperationListSwitchesBetweenTheSevenPages) {
+  startPrinters();
+  writeConfig();
+  MainFrame* frame = openFrame();
+  OperationsPanel* panel = frame->operations();
+  wxListCtrl* list = panel->operationList();
+  ASSERT_EQ(list->GetItemCount(), kPageCount);
+  EXPECT_EQ(list->GetId(), kIdOperationList);
+  EXPECT_TRUE(list->HasFlag(wxLC_ICON));
+  EXPECT_EQ(panel->currentPage(), 0);
+  for (int i = 0; i < kPageCount; ++i) EXPECT_EQ(list->GetItemText(i), pageDescription(i).label);
+
+  for (int i = 0; i < kPageCount; ++i) {
+    // The user picks the item; the list reports the selection.
+    list->SetItemState(i, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    pump(50);
+    EXPECT_EQ(panel->currentPage(), i);
+    for (int j = 0; j < kPageCount; ++j) EXPECT_EQ(panel->page(j)->IsShown(), i == j) << "page " << j;
+    EXPECT_EQ(panel->page(i)->informationButton()->GetId(), pageDescription(i).infoButtonId);
+    EXPECT_EQ(panel->page(i)->informationButton()->GetToolTipText(), pageDescription(i).infoToolTip);
+    EXPECT_FALSE(screenshot(frame, "main-window-page-" + std::to_string(i)).empty());
+  }
+  // Out-of-range selections show the first page.
+  panel->selectPage(9);
+  EXPECT_EQ(panel->currentPage(), 0);
+  EXPECT_TRUE(panel->page(0)->IsShown());
+}
+
+TEST_F(MainWindowTest, NoPrinterDisablesEveryActionButtonForTheRun) {
+  writeConfig("[printer-groups]\nFloor_2=Tessel_1\n");
+  MainFrame* frame = openFrame();
+  OperationsPanel* panel = frame->operations();
+  EXPECT_TRUE(panel->noPrinters());
+  EXPECT_EQ(panel->destinationChoice()->GetString(0), kNoPrintersAvailable);
+  std::size_t found = 0;
+  for (const ActionButton& action : actionButtons()) {
+    wxButton* button = findButton(panel->page(action.page), action.id);
+    ASSERT_NE(button, nullptr) << action.label;
+    EXPECT_EQ(button->GetLabel(), action.label);
+    EXPECT_FALSE(button->IsEnabled()) << action.label;
+    ++found;
+  }
+  EXPECT_EQ(found, 10u);
+  // Rebuilding the list does not bring them back.
+  panel->rebuildDestinations();
+  for (const ActionButton& action : actionButtons())
+    EXPECT_FALSE(findButton(panel->page(action.page), action.id)->IsEnabled()) << action.label;
+}
+
+TEST_F(MainWindowTest, PrintersLeaveActionButtonsEnabled) {
+  startPrinters();
+  writeConfig();
+  MainFrame* frame = openFrame();
+  OperationsPanel* panel = frame->operations();
+  EXPECT_FALSE(panel->noPrinters());
+  for (const ActionButton& action : actionButtons())
+    EXPECT_TRUE(findButton(panel->page(action.page), action.id)->IsEnabled()) << action.label;
+}
+
+TEST_F(MainWindowTest, GroupsFollowPrintersAndLastPrinterMaySelectAGroup) {
+  startPrinters();
+  // A group named like a printer (in another case) is not listed.
+  writeConfig("lastPrinter=Floor_2\n[printer-groups]\nTESSEL_2=Tessel_1\nFloor_2=Tessel_1,Tessel_2\n");
+  MainFrame* frame = openFrame();
+  auto* choice = frame->operations()->destinationChoice();
+  EXPECT_EQ(choice->GetId(), kIdDestination);
+  ASSERT_EQ(choice->GetCount(), 3u);
+  EXPECT_EQ(choice->GetString(0), "Tessel_1");
+  EXPECT_EQ(choice->GetString(1), "Tessel_2");
+  EXPECT_EQ(choice->GetString(2), "\\\\\\Floor_2");
+  EXPECT_EQ(frame->operations()->destinationText(), "\\\\\\Floor_2");
+  EXPECT_EQ(frame->operations()->operationContext().destination, "\\\\\\Floor_2");
+
+  // The same after a rebuild, which keeps the selection.
+  frame->operations()->rebuildDestinations();
+  EXPECT_EQ(choice->GetCount(), 3u);
+  EXPECT_EQ(frame->operations()->destinationText(), "\\\\\\Floor_2");
+}
+
+TEST_F(MainWindowTest, ClosingKeepsDestinationBoxAndSize) {
+  startPrinters();
+  writeConfig("lastPrinter=tessel_2\nstatusPage=1\nwidth=700\nheight=800\n[printer-groups]\nFloor_2=Tessel_1\n");
+  MainFrame* frame = openFrame();
+  OperationsPanel* panel = frame->operations();
+  EXPECT_EQ(panel->destinationText(), "Tessel_2") << "lastPrinter is found without regard to case";
+  EXPECT_TRUE(panel->statusPageTicked());
+  EXPECT_EQ(frame->GetSize(), wxSize(700, 800));
+  EXPECT_EQ(frame->GetMinSize(), wxSize(620, 732));
+  EXPECT_EQ(panel->statusPageBox()->GetLabel(), "Print status page.");
+
+  panel->destinationChoice()->SetStringSelection("\\\\\\Floor_2");
+  panel->statusPageBox()->SetValue(false);
+  frame->Close();
+  pumpUntil([] { return wxTopLevelWindows.empty(); });
+  EXPECT_EQ(configValue("lastPrinter"), "Floor_2");
+  EXPECT_EQ(configValue("statusPage"), "0");
+  EXPECT_EQ(configValue("isMaximized"), "0");
+  EXPECT_EQ(configValue("width"), "700");
+  EXPECT_EQ(configValue("height"), "800");
+}
+
+TEST_F(MainWindowTest, ClosingOnThePlaceholderLeavesLastPrinter) {
+  writeConfig("lastPrinter=Tessel_9\n");
+  MainFrame* frame = openFrame();
+  EXPECT_EQ(frame->operations()->destinationText(), kNoPrintersAvailable);
+  frame->Close();
+  pumpUntil([] { return wxTopLevelWindows.empty(); });
+  EXPECT_EQ(configValue("lastPrinter"), "Tessel_9");
+}
+
+TEST_F(MainWindowTest, MenusCarryTheirIdsHelpAndAccelerators) {
+  writeConfig();
+  MainFrame* frame = openFrame();
+  wxMenuBar* bar = frame->GetMenuBar();
+  ASSERT_EQ(bar->GetMenuCount(), 3u);
+  EXPECT_EQ(bar->GetMenuLabel(0), "&File");
+  EXPECT_EQ(bar->GetMenuLabel(1), "&Options");
+  EXPECT_EQ(bar->GetMenuLabel(2), "&Help");
+  struct Item {
+    int id;
+    const char* label;
+    const char* help;
+  } items[] = {
+      {kIdExit, "E&xit\tAlt-X", "Quit"},
+      {kIdTesselSettings, "Tessel...", "Choose the Tessel you would like to use"},
+      {kIdPrinterGroups, "Printer Groups...", "Create printer groups to work with multiple printers"},
+      {kIdHelp, "&Help\tF1", ""},
+      {kIdAbout, "&About Brightway Quaymaster", ""},
+  };
+  for (const Item& item : items) {
+    wxMenuItem* menuItem = bar->FindItem(item.id);
+    ASSERT_NE(menuItem, nullptr) << item.label;
+    EXPECT_EQ(menuItem->GetItemLabel(), item.label);
+    EXPECT_EQ(menuItem->GetHelp(), item.help);
+  }
+  std::unique_ptr<wxAcceleratorEntry> exitKey(bar->FindItem(kIdExit)->GetAccel());
+  ASSERT_TRUE(exitKey);
+  EXPECT_EQ(exitKey->GetFlags(), wxACCEL_ALT);
+  EXPECT_EQ(exitKey->GetKeyCode(), 'X');
+  std::unique_ptr<wxAcceleratorEntry> helpKey(bar->FindItem(kIdHelp)->GetAccel());
+  ASSERT_TRUE(helpKey);
+  EXPECT_EQ(helpKey->GetKeyCode(), WXK_F1);
+  EXPECT_EQ(frame->GetStatusBar()->GetFieldsCount(), 1);
+}
+
+TEST_F(MainWindowTest, TabWalksFromTheListThroughTheSharedControlsIntoThePage) {
+  startPrinters();
+  writeConfig();
+  MainFrame* frame = openFrame();
+  OperationsPanel* panel = frame->operations();
+  // Keys go to the window under the pointer when no window manager runs.
+  clickWithMouse(panel->operationList());
+  panel->selectPage(0);
+  panel->operationList()->SetFocus();
+  pump(50);
+  std::vector<wxWindow*> visited;
+  wxUIActionSimulator keys;
+  for (int i = 0; i < 3; ++i) {
+    keys.Char(WXK_TAB);
+    pump(60);
+    visited.push_back(wxWindow::FindFocus());
+  }
+  ASSERT_EQ(visited.size(), 3u);
+  // The choice's own button has the focus inside it, which the toolkit
+  // does not name; the next Tab shows where it was.
+  EXPECT_TRUE(visited[0] == panel->destinationChoice() || visited[0] == nullptr);
+  EXPECT_EQ(visited[1], panel->statusPageBox());
+  ASSERT_NE(visited[2], nullptr);
+  EXPECT_EQ(visited[2], panel->page(0)->FindWindow(kIdInstallTessel)) << "then the page's first control";
+}
+
+TEST_F(MainWindowTest, MaximisedStateIsKeptAndRestored) {
+  WindowManager manager;
+  if (!manager.running()) GTEST_SKIP() << "maximising needs a window manager (openbox)";
+  writeConfig("isMaximized=1\n");
+  MainFrame* frame = openFrame();
+  EXPECT_TRUE(pumpUntil([frame] { return frame->IsMaximized(); }, 5000));
+  pump(200);
+  const wxSize maximised = frame->GetSize();
+  EXPECT_GT(maximised.x, 620);
+  EXPECT_GT(maximised.y, 732);
+  screenshot(frame, "main-window-maximised");
+  frame->Close();
+  pumpUntil([] { return wxTopLevelWindows.empty(); });
+  EXPECT_EQ(configValue("isMaximized"), "1");
+  EXPECT_EQ(configValue("width"), std::to_string(maximised.x));
+  EXPECT_EQ(configValue("height"), std::to_string(maximised.y));
+
+  MainFrame* again = openFrame();
+  EXPECT_TRUE(pumpUntil([again] { return again->IsMaximized(); }, 5000)) << "the next start maximises again";
+}
+
+TEST_F(MainWindowTest, OutcomesReachStatusLineAndMessageBox) {
+  startPrinters();
+  writeConfig("[printer-groups]\nFloor_2=Tessel_1,Gone_Printer\n");
+  MainFrame* frame = openFrame();
+  OperationsPanel* panel = frame->operations();
+  ASSERT_EQ(krmInitialize(), 1001);
+
+  // A list job to a printer, from the panel's own context.
+  panel->destinationChoice()->SetStringSelection("Tessel_2");
+  OpResult sent = listPrinterFiles(panel->operationContext(), ListChoice{});
+  ASSERT_EQ(sent.kind, OpResult::Kind::Sent) << sent.message;
+  panel->reportResult(sent);
+  EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), "[List Files] completed successfully");
+  EXPECT_TRUE(user_.messages().empty());
+
+  // To a group with a member that is not installed: the failure message.
+  panel->destinationChoice()->SetStringSelection("\\\\\\Floor_2");
+  OpResult partly = listPrinterFiles(panel->operationContext(), ListChoice{});
+  ASSERT_EQ(partly.kind, OpResult::Kind::SendFailed);
+  panel->reportResult(partly);
+  EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), "");
+  ASSERT_EQ(user_.messages().size(), 1u);
+  EXPECT_EQ(user_.messages()[0].text, "Quaymaster cannot send the job to the printer(s).\n\nGone_Printer");
+  EXPECT_EQ(user_.messages()[0].caption, "Quaymaster");
+  EXPECT_EQ(user_.messages()[0].icon, MessageIcon::Error);
+
+  // A failed job: status cleared, the library's message.
+  panel->setStatusText("busy");
+  OpResult failed;
+  failed.kind = OpResult::Kind::JobFailed;
+  failed.message = "Quaymaster cannot open the project.";
+  panel->reportResult(failed);
+  EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), "");
+  EXPECT_EQ(user_.messages().back().text, "Quaymaster cannot open the project.");
+}
+
+}  // namespace

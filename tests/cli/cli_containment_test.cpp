@@ -1,0 +1,152 @@
+// Containers that other people send, through every command that opens one:
+// names that try to leave their folder change nothing outside it; volume
+// sets are read from any of their volumes; bad volume sizes are usage
+// errors; project check reports what a load would meet.
+#include <filesystem>
+
+#include "base/sdk_fs.h"
+#include "cli_fixture.h"
+#include "tests/common/containers.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+  std::size_t at = text.find(from);
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+  return text;
+}
+
+}  // namespace
+
+TEST_F(CliFixture, HostileContainersChangeNothingOutsideTheirFolder) {
+  // The print-and-forget folder is scratch/kpcpfd/FOLDER/PROJECT: a folder
+  // name ".." with the project name "victim", or a resource name climbing
+  // three levels, would make it the sentinel folder scratch/victim.
+  const std::string victim = scratchFile("victim/invoice.frm", "precious");
+  scratchFile("victim/keep.txt", "keep");
+  const std::string kpf = sdkReadWholeFile(sampleKpf().c_str()).value_or("");
+  const std::vector<std::pair<std::string, std::string>> projects = {
+      {"names", replaced(replaced(kpf, "<FOLDER_NAME>Demo<", "<FOLDER_NAME>..<"), "<PROJECT_NAME>Invoice<",
+                         "<PROJECT_NAME>victim<")},
+      {"climb", replaced(kpf, "Name='invoice.frm'", "Name='../../../victim/invoice.frm'")},
+  };
+  const std::string form = scratchFile("src/invoice.frm", "container form");
+  for (const auto& [tag, text] : projects) {
+    const std::string kpfFile = scratchFile("src/" + tag + "/Invoice.kpf", text);
+    for (const char* ext : {".kpc", ".tar"}) {
+      const std::string container = scratch_ + "/src/" + tag + ext;
+      qmtest::packContainer(container, {{"Invoice.kpf", kpfFile}, {"invoice.frm", form}, {"main.ps", tree_ + "/tqfc/Demo/Invoice/main.ps"}});
+      const std::string job = scratch_ + "/job.ps";
+      const std::vector<std::vector<std::string>> refused = {
+          {"project", "info", container},
+          {"project", "check", container},
+          {"list-project", container},
+          {"load-project", container, "--output", job},
+          {"send-container", container, "--resources", "included", "--output", job},
+      };
+      for (const auto& args : refused) {
+        CliRun r = cli(args);
+        EXPECT_EQ(r.status, 1) << args[0] << " " << container << ": " << r.output;
+        EXPECT_FALSE(fs::exists(job)) << args[0];
+      }
+      // Listing and unpacking read no project names: they work, inside
+      // the folder asked for.
+      EXPECT_EQ(cli({"container", "list", container}).status, 0);
+      CliRun extract = cli({"container", "extract", container, scratch_ + "/out"});
+      EXPECT_EQ(extract.status, 0) << extract.output;
+      EXPECT_TRUE(fs::exists(scratch_ + "/out/invoice.frm"));
+      fs::remove_all(scratch_ + "/out");
+
+      EXPECT_EQ(sdkReadWholeFile(victim.c_str()).value_or("<gone>"), "precious") << tag << ext;
+      EXPECT_TRUE(fs::exists(scratch_ + "/victim/keep.txt")) << tag << ext;
+      EXPECT_FALSE(fs::exists(scratch_ + "/kpcpfd/Demo")) << tag << ext;
+    }
+  }
+}
+
+TEST_F(CliFixture, VolumeSetsAreReadFromAnyVolume) {
+  const std::string kpc = scratch_ + "/vol/Invoice.kpc";
+  CliRun create = cli({"container", "create", sampleKpf(), kpc, "--tar", "--volume-size", "1"});
+  ASSERT_EQ(create.status, 0) << create.output;
+  // What was written is named: the volumes, not the name given.
+  EXPECT_FALSE(fs::exists(kpc));
+  std::vector<std::string> volumes;
+  for (const auto& e : fs::directory_iterator(scratch_ + "/vol")) volumes.push_back(e.path().string());
+  std::sort(volumes.begin(), volumes.end());
+  ASSERT_GE(volumes.size(), 2u);
+  EXPECT_TRUE(contains(create.output, "Container written in " + std::to_string(volumes.size()) + " volumes:"))
+      << create.output;
+  for (const std::string& v : volumes) EXPECT_TRUE(contains(create.output, "  " + v + "\n")) << create.output;
+  EXPECT_FALSE(contains(create.output, "Container written: "));
+
+  for (const std::string& volume : {volumes.front(), volumes.back()}) {
+    CliRun info = cli({"project", "info", volume});
+    EXPECT_EQ(info.status, 0) << info.output;
+    EXPECT_TRUE(contains(info.output, "Demo/Invoice")) << info.output;
+    EXPECT_EQ(cli({"project", "check", volume}).status, 0);
+    CliRun list = cli({"list-project", volume});
+    EXPECT_EQ(list.status, 0) << list.output;
+    EXPECT_TRUE(contains(list.output, "frm ")) << list.output;
+    const std::string job = scratch_ + "/job.ps";
+    CliRun load = cli({"load-project", volume, "--output", job});
+    EXPECT_EQ(load.status, 0) << load.output;
+    fs::remove(job);
+    CliRun send = cli({"send-container", volume, "--resources", "included", "--output", job});
+    EXPECT_EQ(send.status, 0) << send.output;
+    fs::remove(job);
+    CliRun entries = cli({"container", "list", volume});
+    EXPECT_EQ(entries.status, 0) << entries.output;
+    EXPECT_TRUE(contains(entries.output, "Invoice.kpf\n")) << entries.output;
+    CliRun extract = cli({"container", "extract", volume, scratch_ + "/out"});
+    EXPECT_EQ(extract.status, 0) << extract.output;
+    bool unpacked = false;  // tar entries keep their folders
+    for (const auto& e : fs::recursive_directory_iterator(scratch_ + "/out"))
+      unpacked = unpacked || e.path().filename() == "Invoice.kpf";
+    EXPECT_TRUE(unpacked);
+    fs::remove_all(scratch_ + "/out");
+  }
+  EXPECT_FALSE(fs::exists(scratch_ + "/kpcpfd/Demo")) << "print-and-forget files are removed";
+
+  // A missing volume is named.
+  fs::remove(volumes.back());
+  CliRun broken = cli({"project", "info", volumes.front()});
+  EXPECT_EQ(broken.status, 1);
+  EXPECT_TRUE(contains(broken.output, "Could not find archive file '" + volumes.back() + "'")) << broken.output;
+}
+
+TEST_F(CliFixture, BadVolumeSizesAreCommandLineErrors) {
+  for (const char* size : {"abc", "99999999999", "0", "-1", "1x", ""}) {
+    CliRun r = cli({"container", "create", sampleKpf(), scratch_ + "/x.kpc", "--volume-size", size});
+    EXPECT_EQ(r.status, 2) << size << ": " << r.output;
+    EXPECT_FALSE(contains(r.output, "terminate")) << r.output;
+    EXPECT_FALSE(fs::exists(scratch_ + "/x.kpc"));
+  }
+}
+
+TEST_F(CliFixture, ProjectCheckReportsWhatTheLoadWouldMeet) {
+  const std::string dir = tree_ + "/tqfc/Demo/Invoice/";
+  std::string kpf = sdkReadWholeFile(sampleKpf().c_str()).value_or("");
+  kpf = replaced(kpf, "</RESOURCES>",
+                 " <RESOURCE Name='missing.frm' Type='frm' Scope='0'/>\n"
+                 " <RESOURCE Name='logo.seg' Type='seg' Scope='2'/>\n</RESOURCES>");
+  scratchFile("projects/tqfc/Demo/Invoice/Invoice.kpf", kpf);
+  CliRun check = cli({"project", "check", sampleKpf()});
+  EXPECT_EQ(check.status, 1) << check.output;
+  EXPECT_TRUE(contains(check.output, "Could not find the resource '" + dir + "missing.frm'")) << check.output;
+  EXPECT_TRUE(contains(check.output, "The Project already contains an element named 'logo.seg'")) << check.output;
+  EXPECT_FALSE(contains(check.output, "no errors"));
+
+  // A name that climbs out of the project.
+  kpf = replaced(kpf, "Name='missing.frm'", "Name='../../../../../../etc/hostname'");
+  scratchFile("projects/tqfc/Demo/Invoice/Invoice.kpf", kpf);
+  check = cli({"project", "check", sampleKpf()});
+  EXPECT_EQ(check.status, 1) << check.output;
+  EXPECT_TRUE(contains(check.output, "is not a plain name inside the project's folders")) << check.output;
+  CliRun load = cli({"load-project", sampleKpf(), "--output", scratch_ + "/job.ps"});
+  EXPECT_EQ(load.status, 1) << load.output;
+  EXPECT_FALSE(fs::exists(scratch_ + "/job.ps"));
+}
