@@ -119,8 +119,9 @@ class ArchiveHandler {
   std::string Extract(const std::string& containerPath, const std::string& targetFolder);
   // The entries the last extraction wrote, in archive order.
   std::vector<ArchiveExtracted> GetExtractedEntries() const;
-  // Unpacks the project file: zip extracts every entry whose name contains
-  // ".kpf" in any case, tar the first entry containing ".kpf" or ".KPF".
+  // Unpacks the project file: the first file entry, in archive order, whose
+  // name contains ".kpf" (zip: in any case; tar: ".kpf" or ".KPF"), zip
+  // under its bare name. One entry only, so two never land on one file.
   // The found project entry is cleared first and names the entry afterwards.
   std::string ExtractProjectFile(const std::string& containerPath, const std::string& targetFolder);
   // Unpacks one entry: zip the first whose bare file name equals entryName,

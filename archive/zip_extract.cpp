@@ -5,7 +5,8 @@
 // asking. "e" keeps the folders an entry was stored with, as unzip and tar
 // do, so two entries never land on one file; a name that would leave the
 // target folder (absolute, a drive, a ".." level, a level that is a link)
-// is refused. "v" and "a" write their one entry under its bare file name.
+// is refused. "v" (the first entry holding ".kpf") and "a" write their one
+// entry under its bare file name.
 #include <unzip.h>
 
 #include <cstdio>
@@ -304,9 +305,12 @@ void extractAll(UnzipRun& run, long entries) {
   }
 }
 
-void extractProjectFiles(UnzipRun& run, long entries, const std::string& opened) {
+// The first entry whose name holds ".kpf" in any case, under its bare
+// name: one project file, as on the tar side, so that two project entries
+// never land on one file. A folder entry of such a name is passed over.
+void extractProjectFile(UnzipRun& run, long entries, const std::string& opened) {
   bool extracted = false;
-  for (long i = 0; i < entries; ++i) {
+  for (long i = 0; i < entries && !extracted; ++i) {
     if (run.state.cancelled) return;
     unz_file_info64 info;
     std::string name;
@@ -319,11 +323,11 @@ void extractProjectFiles(UnzipRun& run, long entries, const std::string& opened)
         extracted = true;
         run.state.foundEntry = name;
         run.state.foundFile = run.writtenPath;
-      } else if (result == EntryResult::kFailed || result == EntryResult::kCancelled) {
         break;
       }
+      if (result == EntryResult::kFailed || result == EntryResult::kCancelled || run.state.hasError()) return;
     }
-    if (i + 1 < entries && !nextEntry(run)) break;
+    if (i + 1 < entries && !nextEntry(run)) return;
   }
   if (!extracted && !run.state.cancelled) run.state.error(kArchiveMsgNoProjectFile, opened.c_str());
 }
@@ -390,7 +394,7 @@ void unzipMain(ArchiveState& state, const std::vector<std::string>& argv, const 
   long entries = 0;
   if (preScan(run, entries)) {
     if (project) {
-      extractProjectFiles(run, entries, opened);
+      extractProjectFile(run, entries, opened);
     } else if (named) {
       extractNamed(run, entries, wanted, opened);
     } else if (all) {

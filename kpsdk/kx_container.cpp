@@ -7,6 +7,7 @@
 // process's working directory and two entries of one name never land on
 // one file. A container split into volumes is read by joining its volumes
 // into one stream (kx_volumes.h).
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <set>
@@ -64,36 +65,51 @@ bool endsWithKpf(std::string_view name) {
   return ext == ".kpf";
 }
 
-// Unpacks the project file of a container into dir and returns its path:
-// the entry whose name ends in ".kpf" in any case, not one that merely
-// holds it ("P.kpf.bak", "notes.kpf.txt"). The archive takes every zip
-// entry holding ".kpf" but only the first such tar entry, so when that was
-// not a project file the entry is looked up by name. Empty when there is
-// none; an archive error is left in the handler.
-std::string unpackProjectFile(ArchiveHandler& handler, const std::string& container, const std::string& dir) {
+// The project file of a container, unpacked.
+struct UnpackedProjectFile {
+  std::string path;   // the file written, empty when there is none
+  std::string entry;  // its entry name as stored
+};
+
+// Unpacks the project file of a container into dir: the first entry in
+// archive order whose name ends in ".kpf" in any case, zip and tar alike,
+// not one that merely holds it ("P.kpf.bak", "notes.kpf.txt"). The
+// archive's own match takes the first entry holding ".kpf" (tar: in two
+// spellings only); where that is not the one, the entries are looked up by
+// name. An archive error is left in the handler.
+UnpackedProjectFile unpackProjectFile(ArchiveHandler& handler, const std::string& container,
+                                      const std::string& dir) {
   handler.ClearFoundProjectEntry();
-  if (!handler.ExtractProjectFile(container, dir).empty()) return std::string();
-  const std::string found = handler.GetFoundProjectFile();
-  if (endsWithKpf(found) && sdkFileExists(found.c_str())) return found;
-  if (std::string any = kxFindProjectFile(dir); !any.empty()) return any;
+  if (!handler.ExtractProjectFile(container, dir).empty()) return {};
+  UnpackedProjectFile found{handler.GetFoundProjectFile(), handler.GetFoundProjectEntry()};
+  if (!sdkFileExists(found.path.c_str())) found = {};
+  const bool zip = kxIsZipFile(container);
+  // Zip: the first entry holding ".kpf" precedes every one ending in it.
+  if (zip && endsWithKpf(found.entry)) return found;
+  // A container damaged further on keeps the archive's own match; the
+  // damage is reported when the rest is unpacked.
   std::vector<ContainerEntry> entries;
-  if (!ListContainerEntries(container, entries).empty()) return std::string();
+  if (!ListContainerEntries(container, entries).empty())
+    return endsWithKpf(found.entry) ? found : UnpackedProjectFile{};
+  int n = 0;
   for (const ContainerEntry& e : entries) {
     if (!endsWithKpf(e.name)) continue;
-    const bool zip = kxIsZipFile(container);
-    if (!handler.ExtractNamed(container, zip ? sdkFileNamePart(e.name) : e.name, dir).empty()) return std::string();
-    return kxFindProjectFile(dir);
+    if (e.name == found.entry && !found.path.empty()) return found;
+    // A folder or link of that name leaves no file: the next one is tried.
+    const std::string into = sdkJoinPath(dir, "n" + std::to_string(++n));
+    if (!handler.ExtractNamed(container, zip ? sdkFileNamePart(e.name) : e.name, into).empty()) return {};
+    if (std::string file = kxFindProjectFile(into); !file.empty()) return {file, e.name};
   }
-  return std::string();
+  return {};
 }
 
-// The project file directly inside dir ("*.kpf" in any case), or empty.
-std::string projectFileIn(const std::string& dir) {
-  for (const char* pattern : {"*.kpf", "*.KPF", "*.Kpf"}) {
-    SdkString found;
-    if (sdkFindFirst(found, sdkJoinPath(dir, pattern).c_str())) return sdkJoinPath(dir, found.view());
-  }
-  return std::string();
+// The files of a folder holding an unpacked container, named by their
+// paths below it as entries are. The folder may come from this program's
+// extraction, which keeps the entries' folders, or from an older flat one.
+std::vector<ArchiveExtracted> unpackedFiles(const std::string& dir) {
+  std::vector<ArchiveExtracted> files;
+  for (KxTreeFile& f : kxListTree(dir)) files.push_back({std::move(f.relative), std::move(f.path)});
+  return files;
 }
 
 }  // namespace
@@ -136,6 +152,34 @@ std::string KxProject::readableContainer(const std::string& kpcPath, const std::
   return container;
 }
 
+int KxProject::makePrintAndForgetFolder() {
+  // The private folder goes between the root (the pattern up to the level
+  // that holds the first placeholder) and the rest of the pattern.
+  const std::string& pattern = printAndForgetPath_;
+  const std::size_t mark = pattern.find("$$");
+  const std::size_t cut = mark == std::string::npos ? pattern.size() : pattern.find_last_of("/\\", mark);
+  std::string root = cut == std::string::npos ? std::string() : pattern.substr(0, cut);
+  const std::string rest = cut == std::string::npos ? pattern : cut < pattern.size() ? pattern.substr(cut + 1) : "";
+  const char separator = cut != std::string::npos && cut < pattern.size() ? pattern[cut] : kSdkHostSeparator;
+  while (root.size() > 1 && sdkIsSeparator(root.back())) root.pop_back();
+  // Another opening may remove the root it made between two steps here:
+  // the root is made again and another name tried.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    if (!root.empty() && !kxMakeDirsRecorded(root, createdDirs_)) break;
+    SdkString unique;
+    if (!sdkTempName(unique, "_pf")) break;
+    const std::string name = sdkFileNamePart(unique.view());
+    const std::string dir = root.empty() ? name : sdkJoinPath(root, name);
+    if (!sdkMakeDir(dir.c_str())) continue;
+    createdDirs_.push_back(dir);
+    printAndForgetDir_ = dir + separator + rest;
+    // The project file was read before the folder existed.
+    for (auto& r : resources_) r->SetPath(ResolveInScope(r->GetScope(), r->GetName()));
+    return GetMessageFlags();
+  }
+  return log(kKxError, "Could not create directory: '%s'", root.c_str());
+}
+
 int KxProject::requireSafeInstall() {
   // Without both names a project has no directory of its own, and its files
   // would land in the process's current folder.
@@ -172,7 +216,9 @@ int KxProject::ExtractContainer(const std::string& kpcPath, int printAndForget, 
   std::string kpfTemp;
   if (!(GetMessageFlags() & kKxError) && !container.empty()) {
     sdkMakeDir(kpfDir.c_str());
-    kpfTemp = unpackProjectFile(*archive_, container, kpfDir);
+    const UnpackedProjectFile unpacked = unpackProjectFile(*archive_, container, kpfDir);
+    kpfTemp = unpacked.path;
+    kpfEntry_ = unpacked.entry;
     takeArchiveError();
   }
   if (!(GetMessageFlags() & (kKxError | kKxCancelled)) && !container.empty()) {
@@ -183,6 +229,7 @@ int KxProject::ExtractContainer(const std::string& kpcPath, int printAndForget, 
     }
   }
   if (!kpfTemp.empty() && !inspect && !(GetMessageFlags() & kKxError)) requireSafeInstall();
+  if (printAndForget_ && !inspect && !(GetMessageFlags() & kKxError) && !kpfTemp.empty()) makePrintAndForgetFolder();
   if (!(GetMessageFlags() & kKxError) && !kpfTemp.empty()) CreateProjectDirectories();
   if (!kpfTemp.empty()) {
     const std::string name = sdkFileNamePart(kpfTemp);
@@ -197,16 +244,16 @@ int KxProject::ExtractContainer(const std::string& kpcPath, int printAndForget, 
     archive_->Extract(container, staging);
     takeArchiveError();
     if (!(GetMessageFlags() & kKxCancelled))
-      placeExtractedFiles(archive_->GetExtractedEntries(), sdkFileNamePart(kpfTemp), sdkDirPart(kpfPath_));
+      placeExtractedFiles(archive_->GetExtractedEntries(), kpfEntry_, sdkDirPart(kpfPath_));
   }
   return GetMessageFlags();
 }
 
 std::vector<int> KxProject::entriesOfResources(const std::vector<ArchiveExtracted>& entries,
-                                               const std::string& kpfName, int& kpfIndex) const {
+                                               const std::string& kpfEntry, int& kpfIndex) const {
   std::vector<KxEntryFile> files;
   for (const auto& r : resources_) files.push_back({r->GetName(), r->GetScope()});
-  return kxMatchEntries(entries, kpfName, files, kpfIndex);
+  return kxMatchEntries(entries, kpfEntry, files, kpfIndex);
 }
 
 bool KxProject::placeFile(const std::string& from, const std::string& target, std::string_view name, bool move) {
@@ -222,16 +269,17 @@ bool KxProject::placeFile(const std::string& from, const std::string& target, st
   return false;
 }
 
-void KxProject::placeExtractedFiles(const std::vector<ArchiveExtracted>& entries, const std::string& kpfName,
+void KxProject::placeExtractedFiles(const std::vector<ArchiveExtracted>& entries, const std::string& kpfEntry,
                                     const std::string& localDir) {
   int kpfIndex = -1;
-  const std::vector<int> match = entriesOfResources(entries, kpfName, kpfIndex);
+  const std::vector<int> match = entriesOfResources(entries, kpfEntry, kpfIndex);
   std::vector<bool> used(entries.size(), false);
   if (kpfIndex >= 0) used[static_cast<std::size_t>(kpfIndex)] = true;
   // Two entries never land on one file: a target this operation placed is
   // not replaced by another entry. False only when the move failed; a
   // local file that cannot be placed is an error (reportFailure).
   std::set<std::string> placed;
+  if (!kpfPath_.empty()) placed.insert(kpfPath_);
   auto place = [&](const std::string& staged, const std::string& target, const std::string& name,
                    bool reportFailure) {
     if (placed.count(target) || (sdkFileExists(target.c_str()) && !mayOverwrite(target))) return true;
@@ -265,10 +313,11 @@ void KxProject::placeExtractedFiles(const std::vector<ArchiveExtracted>& entries
     place(staged, inLocal, r.GetName(), true);
   }
   // Files the project does not list land in the local directory, except for
-  // print-and-forget, whose directory must be removable afterwards.
+  // print-and-forget, whose directory must be removable afterwards, and
+  // except other project files: the directory's project file is this one.
   if (printAndForget_) return;
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (used[i]) continue;
+    if (used[i] || endsWithKpf(entries[i].entryName)) continue;
     const std::string name = sdkFileNamePart(entries[i].path);
     const std::string target = kxJoinContained(localDir, name);
     if (!target.empty()) place(entries[i].path, target, name, false);
@@ -297,11 +346,17 @@ int KxProject::ImportExtracted(const std::string& directory, int printAndForget,
   placedFiles_.clear();
   createdDirs_.clear();
 
-  const std::string kpf = projectFileIn(directory);
-  if (kpf.empty())
+  // The project file: the shallowest file ending in ".kpf", then the first
+  // by name; each resource takes its own file as it would its own entry.
+  const std::vector<ArchiveExtracted> files = unpackedFiles(directory);
+  const auto project =
+      std::find_if(files.begin(), files.end(), [](const ArchiveExtracted& f) { return endsWithKpf(f.entryName); });
+  if (project == files.end())
     return log(kKxError, "Could not find a file with .kpf extension in archive '%s'", directory.c_str());
+  const std::string& kpf = project->path;
   if (ReadKpf(kpf) & kKxError) return GetMessageFlags();
   if (requireSafeInstall() & kKxError) return GetMessageFlags();
+  if (printAndForget_ && (makePrintAndForgetFolder() & kKxError)) return GetMessageFlags();
   if (CreateProjectDirectories() & kKxError) return GetMessageFlags();
   const std::string name = sdkFileNamePart(kpf);
   kpfPath_ = ResolveLocalPath(name, 1);
@@ -309,21 +364,28 @@ int KxProject::ImportExtracted(const std::string& directory, int printAndForget,
   loaded_ = true;
   if (kpfPath_ != kpf && !placeFile(kpf, kpfPath_, name, move != 0)) return GetMessageFlags();
 
+  int kpfIndex = -1;
+  const std::vector<int> match = entriesOfResources(files, project->entryName, kpfIndex);
   const std::string localDir = sdkDirPart(kpfPath_);
-  for (auto& r : resources_) {
+  // Two files never land on one: a target placed here is not replaced.
+  std::set<std::string> placed{kpfPath_};
+  for (std::size_t i = 0; i < resources_.size(); ++i) {
+    KxResource& r = *resources_[i];
     if (printAndForget_) {
-      r->SetScope(kKxScopeLocal);
-      r->SetPath(kxJoinContained(localDir, r->GetName()));
+      r.SetScope(kKxScopeLocal);
+      r.SetPath(kxJoinContained(localDir, r.GetName()));
     }
-    const std::string source = kxJoinContained(directory, r->GetName());
+    const std::string source =
+        match[i] >= 0 ? files[static_cast<std::size_t>(match[i])].path : kxJoinContained(directory, r.GetName());
     if (!sdkFileExists(source.c_str())) {
       log(kKxError, "Could not open file '%s'", source.c_str());
       break;
     }
-    const std::string& target = r->GetPath();
-    if (target.empty() || target == source) continue;
+    const std::string& target = r.GetPath();
+    if (target.empty() || target == source || placed.count(target)) continue;
     if (sdkFileExists(target.c_str()) && !mayOverwrite(target)) continue;
-    if (!placeFile(source, target, r->GetName(), move != 0)) break;
+    if (!placeFile(source, target, r.GetName(), move != 0)) break;
+    placed.insert(target);
   }
   if (removeDirectory && !(GetMessageFlags() & kKxError) && !sdkRemoveDir(directory.c_str()))
     log(kKxError, "The directory '%s' could not be removed", directory.c_str());
@@ -434,7 +496,8 @@ std::string KxProject::extractResource(const std::string& container, int index, 
   if (takeArchiveError()) return archive_->GetErrorText();
   const std::vector<ArchiveExtracted> entries = archive_->GetExtractedEntries();
   int kpfIndex = -1;
-  const std::vector<int> match = entriesOfResources(entries, sdkFileNamePart(kpfPath_), kpfIndex);
+  const std::vector<int> match =
+      entriesOfResources(entries, kpfEntry_.empty() ? sdkFileNamePart(kpfPath_) : kpfEntry_, kpfIndex);
   const KxResource& r = *resources_[static_cast<std::size_t>(index)];
   const std::string target = kxJoinContained(targetDir, r.GetName());
   const int found = match[static_cast<std::size_t>(index)];
@@ -473,7 +536,7 @@ int KxProject::ExtractEntry(const std::string& kpcPath, int entry) {
   }
   const std::string unpacked = sdkJoinPath(work.path(), "kpf");
   sdkMakeDir(unpacked.c_str());
-  const std::string kpf = unpackProjectFile(*archive_, container, unpacked);
+  const std::string kpf = unpackProjectFile(*archive_, container, unpacked).path;
   if (!takeArchiveError() && kpf.empty())
     log(kKxError, "Could not find a file with .kpf extension in archive '%s'", kpcPath.c_str());
   if (!kpf.empty()) {
@@ -527,7 +590,7 @@ int kpsdkPeekContainerProjectType(std::string& error, const std::string& kpcPath
                                         std::int64_t fileDone) {
       return progress(status, files, total, current, done, file, size, fileDone);
     });
-  std::string kpf = unpackProjectFile(handler, container, target);
+  std::string kpf = unpackProjectFile(handler, container, target).path;
   error = handler.GetErrorText();
   if (kpf.empty()) return -1;
   return kpsdkPeekProjectType(error, kpf);

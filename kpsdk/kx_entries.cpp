@@ -52,16 +52,22 @@ std::vector<int> kxMatchEntries(const std::vector<ArchiveExtracted>& entries, co
   std::vector<bool> taken(entries.size(), false);
   const std::vector<std::string> none;
 
+  // The project file's entry: the one of exactly that name, else (a bare
+  // file name) the first entry of that file name.
   projectIndex = -1;
-  std::vector<std::string> projectFolder;
   const std::vector<std::string> projectLevels = levelsOf(projectFile);
+  for (std::size_t i = 0; i < entries.size() && projectIndex < 0; ++i)
+    if (!projectLevels.empty() && levels[i] == projectLevels) projectIndex = static_cast<int>(i);
   for (std::size_t i = 0; i < entries.size() && projectIndex < 0; ++i) {
     bool ignored = false;
-    if (projectLevels.size() == 1 && endsWith(levels[i], projectLevels, none, ignored)) {
+    if (projectLevels.size() == 1 && endsWith(levels[i], projectLevels, none, ignored))
       projectIndex = static_cast<int>(i);
-      taken[i] = true;
-      projectFolder.assign(levels[i].begin(), levels[i].end() - 1);
-    }
+  }
+  std::vector<std::string> projectFolder;
+  if (projectIndex >= 0) {
+    const std::vector<std::string>& at = levels[static_cast<std::size_t>(projectIndex)];
+    taken[static_cast<std::size_t>(projectIndex)] = true;
+    projectFolder.assign(at.begin(), at.end() - 1);
   }
 
   // Only entries whose last level is the file's own can match it: looked

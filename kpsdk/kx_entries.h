@@ -32,7 +32,9 @@ struct KxEntryFile {
 };
 
 // For each file, the index in entries of the entry that holds it, or -1.
-// The project file (named projectFile) is looked for first and stands for
-// the project's own folder; its index is in projectIndex (-1 when absent).
+// The project file is looked for first and stands for the project's own
+// folder: the entry named projectFile exactly, or for a bare file name the
+// first entry of that file name; its index is in projectIndex (-1 when
+// absent).
 std::vector<int> kxMatchEntries(const std::vector<ArchiveExtracted>& entries, const std::string& projectFile,
                                 const std::vector<KxEntryFile>& files, int& projectIndex);

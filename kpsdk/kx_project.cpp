@@ -166,7 +166,7 @@ std::string KxProject::GetEntryPath(int entry) const {
 }
 
 void KxProject::Reset() {
-  for (std::string* s : {&kpfPath_, &kpfVersion_, &copyright_, &folderName_, &projectName_, &projectVersion_,
+  for (std::string* s : {&kpfPath_, &kpfEntry_, &printAndForgetDir_, &kpfVersion_, &copyright_, &folderName_, &projectName_, &projectVersion_,
                          &projectTitle_, &projectDescription_, &author_, &keywords_, &generator_, &creationDate_,
                          &currentDate_, &currentUser_})
     s->clear();

@@ -365,12 +365,13 @@ class KxProject {
   // workDir. Empty (with the error logged) on failure.
   std::string readableContainer(const std::string& kpcPath, const std::string& workDir);
   // For each resource, the index of the unpacked entry that holds its file
-  // (kxMatchEntries), or -1; kpfIndex is the project file's entry.
-  std::vector<int> entriesOfResources(const std::vector<ArchiveExtracted>& entries, const std::string& kpfName,
+  // (kxMatchEntries), or -1; kpfIndex is the project file's entry, named
+  // kpfEntry (or only by its file name).
+  std::vector<int> entriesOfResources(const std::vector<ArchiveExtracted>& entries, const std::string& kpfEntry,
                                       int& kpfIndex) const;
   // Moves every resource's own entry to its place (entries unpacked by the
-  // archive handler; kpfName is the project file's name).
-  void placeExtractedFiles(const std::vector<ArchiveExtracted>& entries, const std::string& kpfName,
+  // archive handler; kpfEntry is the project file's entry).
+  void placeExtractedFiles(const std::vector<ArchiveExtracted>& entries, const std::string& kpfEntry,
                            const std::string& localDir);
   // Extracts the file of resource index into targetDir; returns the error
   // text (logged as well).
@@ -385,7 +386,12 @@ class KxProject {
   // Asks the overwrite hook about an existing target; 2 answers this and
   // every later question of the operation.
   bool mayOverwrite(const std::string& target);
+  // Makes the private print-and-forget folder of this opening (see
+  // printAndForgetDir_); returns the flags.
+  int makePrintAndForgetFolder();
 
+  // The project file's entry name in the container it was opened from.
+  std::string kpfEntry_;
   std::string kpfPath_, kpfVersion_, copyright_, folderName_, projectName_, projectVersion_, projectTitle_,
       projectDescription_, author_, keywords_, generator_, creationDate_, currentDate_, currentUser_;
 
@@ -407,6 +413,12 @@ class KxProject {
   int optionA_ = 1;
   int optionB_ = 1;
   std::string printAndForgetPath_;
+  // The print-and-forget pattern of the current opening: a folder of its
+  // own below the print-and-forget root, with the usual levels below it
+  // ("kpcpfd/_pfXXXXXX/$$FOLDER./$$PROJECT./"). Two processes opening the
+  // same container at once thus never share a file, since each one
+  // removes what it placed. Empty outside a print-and-forget opening.
+  std::string printAndForgetDir_;
   KxMessageLog log_;
   std::string rawSetppath_;
   double number_ = 0;

@@ -41,7 +41,8 @@ std::vector<std::string> KxProject::GetLocalDirectories(std::string_view folder,
   std::vector<std::string> out;
   if (!kxIsSafeFolderName(folder) || !kxIsSafeFolderName(project)) return out;
   if (printAndForget_) {
-    keepCandidate(out, kxSubstitutePlaceholders(printAndForgetPath_, folder, project), mustExist);
+    const std::string& pattern = printAndForgetDir_.empty() ? printAndForgetPath_ : printAndForgetDir_;
+    keepCandidate(out, kxSubstitutePlaceholders(pattern, folder, project), mustExist);
     return out;
   }
   for (const std::string& p : scopePatterns_[kKxScopeLocal])

@@ -21,6 +21,23 @@ std::vector<std::string> kxListFiles(const std::string& dir) {
   return files;
 }
 
+std::vector<KxTreeFile> kxListTree(const std::string& dir) {
+  std::vector<KxTreeFile> files;
+  std::error_code ec;
+  fs::recursive_directory_iterator it(dir, ec), end;
+  for (; !ec && it != end; it.increment(ec)) {
+    std::error_code typeError;
+    if (it->is_symlink(typeError) || !it->is_regular_file(typeError)) continue;
+    files.push_back({it->path().lexically_relative(dir).generic_string(), it->path().string()});
+  }
+  auto depth = [](const std::string& relative) { return std::count(relative.begin(), relative.end(), '/'); };
+  std::sort(files.begin(), files.end(), [&](const KxTreeFile& a, const KxTreeFile& b) {
+    const auto da = depth(a.relative), db = depth(b.relative);
+    return da != db ? da < db : a.relative < b.relative;
+  });
+  return files;
+}
+
 std::string kxFindProjectFile(const std::string& dir) {
   for (const std::string& f : kxListFiles(dir)) {
     std::string name = sdkFileNamePart(f);

@@ -8,6 +8,14 @@
 
 // Every regular file below dir (recursively), in a stable order.
 std::vector<std::string> kxListFiles(const std::string& dir);
+// Every regular file below dir, not through symbolic links (a link is not
+// listed, nor is what lies below one): its path below dir, "/" separated,
+// and its host path; shallower files first, then by name.
+struct KxTreeFile {
+  std::string relative;
+  std::string path;
+};
+std::vector<KxTreeFile> kxListTree(const std::string& dir);
 // The first file below dir whose name ends in ".kpf" in any case, or empty.
 std::string kxFindProjectFile(const std::string& dir);
 // Removes dir and everything below it; 1 when nothing is left.

@@ -93,6 +93,7 @@ struct ContentScan {
 
 // The mark that ends a file read from the job text by MAKEVMFILE.
 constexpr std::string_view kEndMark = "%%EOD_TQF";
+constexpr const char* kVmFileClosing = "\n%%EOD_TQF TQFRESDEF\n";
 
 // Reads the content once; with stopAtBinary, the first non-text byte ends
 // the scan too (binary content goes encoded anyway).
@@ -124,6 +125,9 @@ class Definitions {
     path_ = r.GetPath();
     switch (form) {
       case Form::kForm:
+        // A form's content leaves the procedure that FBIND takes; an empty
+        // file leaves none, and goes as an empty in-memory file instead.
+        if (source.fileSize() == 0) return raw("(" + name + ") MAKEVMFILE\n", source, all, kVmFileClosing);
         return raw("(" + name + ")\n", source, all, "\nFBIND TQFRESDEF\n");
       case Form::kProcedure:
         return raw("(" + name + ") {\n", source, all, "\n} TQFRESDEF\n");
@@ -133,7 +137,7 @@ class Definitions {
         ContentScan scan = scanContent(source, all, false);
         if (!scan.readOk) return stream_.fail(kKrmLoadError, path_);
         if (scan.endMark) return encodedFile(name, source, all);
-        return raw("(" + name + ") MAKEVMFILE\n", source, all, "\n%%EOD_TQF TQFRESDEF\n");
+        return raw("(" + name + ") MAKEVMFILE\n", source, all, kVmFileClosing);
       }
       case Form::kEncoded:
         return strings(name, source, all);
@@ -200,7 +204,7 @@ class Definitions {
     if (!scan.readOk) return stream_.fail(kKrmLoadError, path_);
     // Text holding the end mark goes encoded, as binary content does.
     if (scan.text && !scan.endMark)
-      return raw("(" + name + ")\nMAKEVMFILE\n", source, kept, "\n%%EOD_TQF TQFRESDEF\n");
+      return raw("(" + name + ")\nMAKEVMFILE\n", source, kept, kVmFileClosing);
     return encodedFile(name, source, kept);
   }
 
@@ -257,8 +261,8 @@ int krmIncludeResources(const char* function, KxProject& project, int flags, Krm
     if (stream.refusesInput(path.c_str())) return stream.result();
     KrmFileSource source;
     if (!source.open(path.c_str())) return stream.fail(kKrmLoadError, path);
-    if (source.fileSize() < 1 || source.fileSize() > kKrmMaxEmbeddedFileSize)
-      return stream.fail(kKrmFileSize, path);
+    // An empty file is a file: it travels as an empty definition.
+    if (source.fileSize() > kKrmMaxEmbeddedFileSize) return stream.fail(kKrmFileSize, path);
     krmProgressFile(KrmProgressStep::kWriting, r.GetName(), source.fileSize(), i + 1, count);
     definitions.write(r, formOf(r), source);
   }

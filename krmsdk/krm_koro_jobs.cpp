@@ -84,6 +84,13 @@ int krmInstallKORO(const krmIOS* ios, const krmVOS* vos) {
   const bool hex = flags & kKrmIosHex;
   const bool imaging = flags & kKrmIosImagingModule;
   const std::string options = krmTransferOptions(ios->krmIOSGetPrinterName(), status, true);
+  // The job is renamed over its output when complete: an output that is
+  // one of the folder's files the job reads would replace it.
+  if (!builtIn) {
+    for (const std::string& input :
+         {koroPath + "VER", krmLocalTqfdosFile(koroPath.c_str()), krmLocalStartupFile(koroPath.c_str())})
+      if (int rc = krmCheckOutputApart(kFunction, vos, input)) return rc;
+  }
 
   KrmStream stream(kFunction, vos->krmVOSGetOutputPath());
   if (stream.open() != kKrmOk) return stream.close();

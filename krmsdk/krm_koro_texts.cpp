@@ -196,9 +196,11 @@ std::string krmLocalStartupFile(const char* koroPath) {
   return localSrcFile(koroPath, "tqfdos.run", "tqfunix.run");
 }
 
+std::string krmLocalTqfdosFile(const char* koroPath) { return localSrcFile(koroPath, "tqfdos", "tqfunix"); }
+
 std::string krmTqfDepPS(bool builtIn, const char* koroPath) {
   if (!builtIn) {
-    std::string tqfdos = localSrcFile(koroPath, "tqfdos", "tqfunix");
+    std::string tqfdos = krmLocalTqfdosFile(koroPath);
     SdkList operands;
     if (krmGetCommandStrings(tqfdos.c_str(), "/run", 0, 0, operands) && operands.count() > 0) {
       if (auto text = sdkReadWholeFile(tqfdos.c_str())) {

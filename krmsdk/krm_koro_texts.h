@@ -20,6 +20,8 @@ std::string krmDotRunPS(bool builtIn, bool imaging, const char* startupFile);
 // The local start-up file of a Tessel folder: "src/tqfdos.run", or on hosts
 // other than Windows "src/tqfunix.run" when that one is missing.
 std::string krmLocalStartupFile(const char* koroPath);
+// The file that krmTqfDepPS adapts: "src/tqfdos" (or "src/tqfunix").
+std::string krmLocalTqfdosFile(const char* koroPath);
 
 // The PostScript error handler stored as "tqf/errorh.ps".
 const char* krmErrorHandlerText();

@@ -135,15 +135,22 @@ TEST_F(ZipTest, WeReadInfoZipAndPythonContainersWithTheirFolders) {
             listTree(path("out2")));
 }
 
-TEST_F(ZipTest, ProjectFileModeExtractsEveryKpfEntry) {
+TEST_F(ZipTest, ProjectFileModeExtractsTheFirstKpfEntry) {
   fs::path zip = path("c.kpc");
-  makeRawZip(zip, {{"a/readme.txt", "r"}, {"dir/PROJ.KPF", "upper"}, {"x.kpf.bak", "middle"}, {"z.ps", "z"}});
+  makeRawZip(zip, {{"a/readme.txt", "r"},
+                   {"dir.kpf/", ""},
+                   {"dir/PROJ.KPF", "upper"},
+                   {"x.kpf.bak", "middle"},
+                   {"other/PROJ.KPF", "second"},
+                   {"z.ps", "z"}});
   ArchiveHandler handler;
   ASSERT_EQ("", handler.ExtractProjectFile(zip.string(), path("out").string()));
-  EXPECT_EQ((std::vector<std::string>{"PROJ.KPF", "x.kpf.bak"}), listTree(path("out")));
-  // The last match stays; the name is the entry name as stored.
-  EXPECT_EQ("x.kpf.bak", handler.GetFoundProjectEntry());
-  EXPECT_EQ((path("out") / "x.kpf.bak").string(), handler.GetFoundProjectFile());
+  // One entry, the first file holding ".kpf" in any case, under its bare
+  // name: a later one of the same bare name never lands on it.
+  EXPECT_EQ((std::vector<std::string>{"PROJ.KPF"}), listTree(path("out")));
+  EXPECT_EQ("upper", readFile(path("out/PROJ.KPF")));
+  EXPECT_EQ("dir/PROJ.KPF", handler.GetFoundProjectEntry());
+  EXPECT_EQ((path("out") / "PROJ.KPF").string(), handler.GetFoundProjectFile());
 
   makeRawZip(path("none.kpc"), {{"a.txt", "a"}});
   EXPECT_EQ("ERROR (Minizip): No .kpf file found in archive " + path("none.kpc").string(),

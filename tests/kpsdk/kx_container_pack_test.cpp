@@ -119,8 +119,9 @@ TEST_F(KxPacking, ResourcesOfOneNameInTwoScopesKeepTheirOwnBytes) {
       // name holds the local file's bytes.
       auto r = kxtest::projectIn(dst.path());
       ASSERT_EQ(r->OpenContainerPrintAndForget(kpc) & kKxError, 0) << r->GetMessages();
-      EXPECT_EQ(readFile(dst / "kpcpfd/F/P/dup.frm"), "LOCAL dup");
-      EXPECT_EQ(readFile(dst / "kpcpfd/F/P/form.ps"), "bytes of form.ps in scope 1");
+      const std::string pf = kxtest::printAndForgetDir(*r, dst.path());
+      EXPECT_EQ(readFile(pf + "/dup.frm"), "LOCAL dup");
+      EXPECT_EQ(readFile(pf + "/form.ps"), "bytes of form.ps in scope 1");
       EXPECT_EQ(r->RemovePrintAndForget(), 0) << r->GetMessages();
     }
   }

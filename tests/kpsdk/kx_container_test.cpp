@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "archive/archive_handler.h"
 #include "kpsdk/kx_tree.h"
 #include "kx_test_util.h"
 
@@ -138,7 +139,8 @@ TEST_F(KxContainers, PrintAndForgetPutsEverythingLocalAndRemovalLeavesNothing) {
   EXPECT_EQ(p->GetMessages(), "ERROR: Removal only a valid operation for archives extracted as 'Print-and-Forget'");
 
   ASSERT_EQ(p->OpenContainerPrintAndForget(kpc) & kKxError, 0) << p->GetMessages();
-  const std::string dir = dst_ / "kpcpfd/Fold/Proj";
+  const std::string dir = kxtest::printAndForgetDir(*p, dst_.path());
+  ASSERT_FALSE(dir.empty()) << p->GetKpfPath();
   for (int i = 0; i < p->GetResourceCount(); ++i) {
     const KxResource& r = *p->GetResource(i);
     EXPECT_EQ(r.GetScope(), 0);
@@ -150,9 +152,8 @@ TEST_F(KxContainers, PrintAndForgetPutsEverythingLocalAndRemovalLeavesNothing) {
 
   EXPECT_EQ(p->RemovePrintAndForget(), 0) << p->GetMessages();
   EXPECT_FALSE(sdkFileExists(dir.c_str()));
-  EXPECT_FALSE(sdkFileExists((dst_ / "kpcpfd/Fold").c_str()));
-  EXPECT_TRUE(sdkIsDirectory((dst_ / "kpcpfd").c_str()) || !sdkFileExists((dst_ / "kpcpfd").c_str()));
-  EXPECT_TRUE(kxListFiles(dst_ / "kpcpfd").empty());
+  EXPECT_FALSE(sdkFileExists(sdkDirPart(sdkDirPart(dir)).c_str()));  // the private folder
+  EXPECT_FALSE(sdkFileExists((dst_ / "kpcpfd").c_str()));
 }
 
 TEST_F(KxContainers, PrintAndForgetNeedsThePath) {
@@ -208,6 +209,50 @@ TEST_F(KxContainers, SingleEntriesAndExtractedFolders) {
   EXPECT_EQ(q->OpenExtracted(unpacked.path()) & kKxError, kKxError);
   EXPECT_EQ(q->GetMessages(), "ERROR: Could not open file '" + unpacked / "logo.tif" + "'");
   EXPECT_EQ(q->OpenExtracted(unpacked / "nothing"), kKxError);
+}
+
+TEST_F(KxContainers, FoldersUnpackedWithTheirEntriesFoldersOpen) {
+  // One name in two scopes: each file keeps its own bytes.
+  TempDir src;
+  auto source = sourceProject(src, kFiles);
+  std::string kpf = kxtest::readFile(source->GetKpfPath());
+  const std::size_t end = kpf.find("</RESOURCES>");
+  ASSERT_NE(end, std::string::npos) << kpf;
+  kpf.insert(end, "<RESOURCE Name='dup.ps' Type='ps' Scope='0'/>\n<RESOURCE Name='dup.ps' Type='ps' Scope='2'/>\n");
+  writeFile(source->GetKpfPath(), kpf);
+  writeFile(src / "tqfc/Fold/Proj/dup.ps", "%!PS local dup");
+  writeFile(src / "tqfc/gshared/dup.ps", "%!PS global dup");
+  const std::string kpfPath = source->GetKpfPath();
+  ASSERT_EQ(source->OpenProject(kpfPath) & kKxError, 0) << source->GetMessages();
+  ASSERT_EQ(source->GetResourceCount(), 6);
+  for (int format : {0, 1}) {
+    source->SetArchiveFormat(format);
+    const std::string kpc = src / (format ? "out/proj-tar.kpc" : "out/proj-zip.kpc");
+    ASSERT_EQ(source->CreateContainer(kpc) & kKxError, 0) << source->GetMessages();
+    // As "container extract" unpacks it: every entry in its folder.
+    TempDir unpacked, target, pf;
+    ArchiveHandler handler;
+    ASSERT_EQ(handler.Extract(kpc, unpacked.path()), "");
+    ASSERT_TRUE(sdkFileExists((unpacked / "Fold/Proj/Proj.kpf").c_str()));
+
+    auto q = kxtest::projectIn(target.path());
+    ASSERT_EQ(q->OpenExtracted(unpacked.path()) & kKxError, 0) << q->GetMessages();
+    EXPECT_EQ(kxtest::readFile(target / "tqfc/Fold/Proj/local.tif"), "local image");
+    EXPECT_EQ(kxtest::readFile(target / "tqfc/Fold/fshared/form.ps"), "%!PS folder form");
+    EXPECT_EQ(kxtest::readFile(target / "tqfc/gshared/logo.tif"), "global logo");
+    EXPECT_EQ(kxtest::readFile(target / "tqfc/Fold/Proj/dup.ps"), "%!PS local dup") << kpc;
+    EXPECT_EQ(kxtest::readFile(target / "tqfc/gshared/dup.ps"), "%!PS global dup") << kpc;
+    EXPECT_TRUE(sdkFileExists((unpacked / "gshared/logo.tif").c_str()));  // copied, not moved
+
+    // For print-and-forget every file is local: the local one holds the name.
+    auto r = kxtest::projectIn(pf.path());
+    ASSERT_EQ(r->OpenExtractedPrintAndForget(unpacked.path()) & kKxError, 0) << r->GetMessages();
+    const std::string dir = kxtest::printAndForgetDir(*r, pf.path());
+    EXPECT_EQ(kxtest::readFile(dir + "/dup.ps"), "%!PS local dup") << kpc;
+    EXPECT_EQ(kxtest::readFile(dir + "/logo.tif"), "global logo");
+    EXPECT_EQ(r->RemovePrintAndForget() & kKxError, 0) << r->GetMessages();
+    EXPECT_FALSE(sdkFileExists((pf / "kpcpfd").c_str()));
+  }
 }
 
 TEST_F(KxContainers, HostileAndBrokenContainers) {

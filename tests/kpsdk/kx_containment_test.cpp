@@ -6,9 +6,14 @@
 // printer-side tree, the current folder and the temporary folder.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "kpsdk/kx_tree.h"
 #include "kx_test_util.h"
@@ -188,7 +193,12 @@ TEST_F(KxContainment, PrintAndForgetRemovesOnlyWhatItPlaced) {
     TempDirVariable tmp(world_ / "tmp");
     auto p = kxtest::projectIn(world_ / "stage");
     ASSERT_EQ(p->OpenContainerPrintAndForget(c) & kKxError, 0) << p->GetMessages();
-    EXPECT_EQ(kxtest::readFile(world_ / "stage/kpcpfd/Fold/Proj/invoice.frm"), "container form");
+    // The opening has a folder of its own: the file the container lacks is
+    // missing, not someone else's.
+    const std::string pf = kxtest::printAndForgetDir(*p, world_ / "stage");
+    EXPECT_EQ(kxtest::readFile(pf + "/invoice.frm"), "container form");
+    EXPECT_EQ(p->GetResource(p->FindResource("missing.frm"))->GetPath(), pf + "/missing.frm");
+    EXPECT_FALSE(fs::exists(pf + "/missing.frm"));
     EXPECT_EQ(p->RemovePrintAndForget() & kKxError, 0) << p->GetMessages();
     EXPECT_EQ(qmtest::treeBelow(world_ / "stage/kpcpfd"),
               (std::vector<std::string>{"Fold", "Fold/Proj", "Fold/Proj/missing.frm", "Fold/Proj/other.txt"}));
@@ -204,6 +214,52 @@ TEST_F(KxContainment, PrintAndForgetRemovesOnlyWhatItPlaced) {
     EXPECT_FALSE(fs::exists(world_ / "stage/kpcpfd")) << c;
   }
 }
+
+#ifndef _WIN32  // processes of their own: fork
+TEST_F(KxContainment, TwoProcessesPrintingOneContainerKeepTheirOwnFiles) {
+  // Two processes open one container for print-and-forget at once; the
+  // first removes its files while the second still needs its own.
+  const std::string stub = world_ / "stage/stub.run";
+  kxtest::projectIn(world_ / "stage");  // writes the stub file
+  const std::string opened = world_ / "src/second-opened";
+  const std::string removed = world_ / "src/first-removed";
+  auto waitFor = [](const std::string& marker) {
+    for (int i = 0; i < 30000 && !sdkFileExists(marker.c_str()); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return sdkFileExists(marker.c_str()) != 0;
+  };
+  for (const std::string& c : containers(kpfText("Fold", "Proj", {{"invoice.frm"}}), "shared")) {
+    TempDirVariable tmp(world_ / "tmp");
+    auto first = kxProjectNew(stub);
+    ASSERT_EQ(first->OpenContainerPrintAndForget(c) & kKxError, 0) << first->GetMessages();
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      auto second = kxProjectNew(stub);
+      if (!second || (second->OpenContainerPrintAndForget(c) & kKxError)) _exit(2);
+      const std::string file = second->GetResource(0)->GetPath();
+      writeFile(opened, "opened");
+      if (!waitFor(removed)) _exit(3);
+      // What its job would read is still there, with its bytes.
+      if (kxtest::readFile(file) != "container form") _exit(4);
+      _exit(second->RemovePrintAndForget() & kKxError ? 5 : 0);
+    }
+    EXPECT_TRUE(waitFor(opened)) << c;
+    EXPECT_EQ(first->RemovePrintAndForget() & kKxError, 0) << first->GetMessages();
+    writeFile(removed, "removed");
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << c << ": second process ended with " << status;
+    // Both removed everything they placed (the root the first one made
+    // stays, as the second one still used it when the first was done).
+    EXPECT_TRUE(qmtest::treeBelow(world_ / "stage/kpcpfd").empty()) << c;
+    fs::remove_all(world_ / "stage/kpcpfd");
+    fs::remove(opened);
+    fs::remove(removed);
+    expectSentinelIntact(c);
+  }
+}
+#endif
 
 TEST_F(KxContainment, ProjectFileIsTheEntryEndingInKpf) {
   // A backup next to the project file, and notes that merely hold ".kpf".
@@ -227,6 +283,57 @@ TEST_F(KxContainment, ProjectFileIsTheEntryEndingInKpf) {
     packContainer(notes, {{"notes.kpf.txt", world_ / "src/notes.txt"}, {"invoice.frm", world_ / "src/invoice.frm"}});
     std::string log = openAllWays(notes, true);
     EXPECT_NE(log.find("Could not find a file with .kpf extension in archive"), std::string::npos) << log;
+  }
+}
+
+TEST_F(KxContainment, OfSeveralProjectFilesTheFirstOpensWithItsOwnResources) {
+  writeFile(world_ / "src/a.kpf", kpfText("Fold", "First", {{"x.frm"}}));
+  writeFile(world_ / "src/b.kpf", kpfText("Fold", "Second", {{"x.frm"}}));
+  writeFile(world_ / "src/ax.frm", "first form");
+  writeFile(world_ / "src/bx.frm", "second form");
+  // Two project files of one name, and of two names (the first in mixed
+  // case, which the tar side's own match passes over); the other
+  // project's files come first.
+  const std::vector<std::vector<std::pair<std::string, std::string>>> layouts = {
+      {{"A/P.kpf", world_ / "src/a.kpf"},
+       {"B/x.frm", world_ / "src/bx.frm"},
+       {"B/P.kpf", world_ / "src/b.kpf"},
+       {"A/x.frm", world_ / "src/ax.frm"}},
+      {{"A/P.Kpf", world_ / "src/a.kpf"},
+       {"B/x.frm", world_ / "src/bx.frm"},
+       {"A/x.frm", world_ / "src/ax.frm"},
+       {"B/Q.kpf", world_ / "src/b.kpf"}}};
+  const std::string firstKpf = kxtest::readFile(world_ / "src/a.kpf");
+  int n = 0;
+  for (const auto& layout : layouts) {
+    const std::string kpfName = fs::path(layout[0].first).filename();
+    for (const char* ext : {".kpc", ".tar"}) {
+      const std::string c = world_ / ("src/two" + std::to_string(++n) + ext);
+      packContainer(c, layout);
+      TempDirVariable tmp(world_ / "tmp");
+      auto inspected = kxtest::projectIn(world_ / "stage");
+      EXPECT_EQ(inspected->InspectContainer(c) & kKxError, 0) << inspected->GetMessages();
+      EXPECT_EQ(inspected->GetProjectName(), "First") << c;
+
+      auto p = kxtest::projectIn(world_ / "stage");
+      ASSERT_EQ(p->OpenContainerPrintAndForget(c) & kKxError, 0) << p->GetMessages();
+      EXPECT_EQ(p->GetProjectName(), "First") << c;
+      const std::string pf = kxtest::printAndForgetDir(*p, world_ / "stage");
+      EXPECT_EQ(kxtest::readFile(pf + "/x.frm"), "first form") << c;
+      EXPECT_EQ(kxtest::readFile(pf + "/" + kpfName), firstKpf) << c;
+      EXPECT_EQ(p->RemovePrintAndForget() & kKxError, 0) << p->GetMessages();
+
+      // Installed: the other project's file neither replaces this one's
+      // nor joins it in the project's directory.
+      auto q = kxtest::projectIn(world_ / "stage");
+      ASSERT_EQ(q->OpenContainer(c) & kKxError, 0) << q->GetMessages();
+      EXPECT_EQ(qmtest::treeBelow(world_ / "stage/tqfc/Fold/First"), (std::vector<std::string>{kpfName, "x.frm"}))
+          << c;
+      EXPECT_EQ(kxtest::readFile(world_ / "stage/tqfc/Fold/First/x.frm"), "first form") << c;
+      EXPECT_EQ(kxtest::readFile(world_ / ("stage/tqfc/Fold/First/" + kpfName)), firstKpf) << c;
+      fs::remove_all(world_ / "stage/tqfc");
+      expectSentinelIntact(c);
+    }
   }
 }
 

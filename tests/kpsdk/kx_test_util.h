@@ -53,6 +53,19 @@ inline std::unique_ptr<KxProject> projectIn(const std::string& root) {
   return kxProjectNew(stub);
 }
 
+// The folder a print-and-forget opening placed the project's files in: a
+// private one below root/kpcpfd, with the folder and project levels below
+// it ("root/kpcpfd/_pfXXXXXX/Fold/Proj"); empty when the project is not
+// there.
+inline std::string printAndForgetDir(const KxProject& p, const std::string& root) {
+  const std::string dir = sdkDirPart(p.GetKpfPath());
+  const std::string base = root + "/kpcpfd/_pf";
+  const bool below = dir.compare(0, base.size(), base) == 0 &&
+                     dir.find('/', base.size()) != std::string::npos &&
+                     dir.substr(dir.find('/', base.size())) == "/" + p.GetFolderName() + "/" + p.GetProjectName();
+  return below ? dir : std::string();
+}
+
 // Fills the information fields so that validation has nothing to report
 // but what a test provokes.
 inline void describe(KxProject& p, const std::string& folder = "F1", const std::string& project = "P1") {

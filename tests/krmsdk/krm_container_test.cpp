@@ -333,6 +333,12 @@ TEST_F(KrmContainer, ContentHoldingTheEndMarkGoesEncoded) {
 TEST_F(KrmContainer, ResourceProblemsDeleteTheContainer) {
   makeProject({{"a.frm", "frm", 0, ""}, {"job.ps", "sub", 0, "%DATA\n", "SubmissionOrder='1'"}});
   pps_->krmPPSSetFlags(0x20 | 0x8000);
+  // An empty file is a file: it goes as an empty in-memory file (a form
+  // without content leaves no procedure to bind).
+  ASSERT_EQ(container(), 1001) << krmGetLastMessage();
+  EXPECT_NE(output().find("(a.frm) MAKEVMFILE\n\n%%EOD_TQF TQFRESDEF\n"), std::string::npos);
+  // One byte over the embedding limit (a sparse file) is too large.
+  fs::resize_file(scopeDir(0, "F", "P") + "a.frm", 134217728);
   EXPECT_EQ(container(), 1023);
   EXPECT_FALSE(outputExists());
   fs::remove(scopeDir(0, "F", "P") + "a.frm");

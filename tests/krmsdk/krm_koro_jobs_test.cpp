@@ -256,6 +256,23 @@ TEST_F(KrmLocalTessel, VersionFileIsSentOrRefusedNeverDropped) {
   EXPECT_EQ(krmInstallKORO(ios_.get(), vos_.get()), 1001);
 }
 
+TEST_F(KrmLocalTessel, OutputNamingAFileTheInstallReadsIsRefused) {
+  writeFile(koro_ + "/src/tqfdos", "%!\n/TQFENTRY { [ (x) /run cvx ] cvx def } def\n%%EndSetup\n");
+  // The version file (also spelled another way), the start files, a file
+  // the job sends: each stays as it was.
+  for (const std::string& input : {koro_ + "/VER", koro_ + "/src/../VER", koro_ + "/src/tqfdos",
+                                   koro_ + "/src/tqfdos.run", koro_ + "/encoding/a.enc"}) {
+    const std::string before = readFile(input);
+    vos_->krmVOSSetOutputPath(input.c_str());
+    EXPECT_EQ(krmInstallKORO(ios_.get(), vos_.get()), 1017) << input;
+    EXPECT_STREQ(krmGetLastArgument(), "krmVOS.outputPath");
+    EXPECT_EQ(readFile(input), before) << input;
+  }
+  // The built-in set reads none of them.
+  ios_->krmIOSSetFlags(0x4);
+  EXPECT_EQ(krmInstallKORO(ios_.get(), vos_.get()), 1001);
+}
+
 #ifndef _WIN32
 TEST_F(KrmLocalTessel, UnixStartupFileStandsIn) {
   fs::remove(koro_ + "/src/tqfdos.run");

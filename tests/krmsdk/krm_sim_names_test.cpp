@@ -170,4 +170,48 @@ TEST_F(KrmSimNames, EmptyFilesLandAsEmptyFiles) {
   }
 }
 
+TEST_F(KrmSimNames, EmptyResourcesTravelInPrintableContainers) {
+  // Every form of in-job definition, each for an empty file of the project.
+  const std::vector<std::pair<std::string, std::string>> kinds = {
+      {"void.frm", "frm"}, {"void.seg", "seg"}, {"void.img", "img"}, {"void.dat", "dat"}, {"void.mis", "mis"}};
+  std::string kpf =
+      "<?xml version='1.0'?>\n<KPF Version='2.0'>\n<INFORMATION>\n <PROJECT_TYPE>KORO</PROJECT_TYPE>\n"
+      " <FOLDER_NAME>F</FOLDER_NAME>\n <PROJECT_NAME>P</PROJECT_NAME>\n</INFORMATION>\n<RESOURCES>\n";
+  // The submission fails with an undefined command when a file did not
+  // travel, and prints one page when every one did.
+  std::string run = "%!PS\n(F) (P) SETPROJECT\n";
+  for (const auto& [name, type] : kinds) {
+    kpf += " <RESOURCE Name='" + name + "' Type='" + type + "' Scope='0'/>\n";
+    writeFile(scopeDir(0) + name, "");
+    run += "(" + name + ") /" + type + " EXIST not { missing_" + type + " } if\n";
+  }
+  run += "(void.seg) SCALL (void.mis) RUN\nPORT /NHR 12 SETFONT 300 300 MOVETO (all there) SH PAGEBRK\n";
+  writeFile(scopeDir(0) + "P.kpf", kpf + "</RESOURCES>\n</KPF>\n");
+  writeFile(dir_ / "run.ps", run);
+
+  int n = 10;
+  for (int mode : {0x20, 0x40, 0x60}) {
+    for (int hex : {0, 0x20000}) {
+      SCOPED_TRACE(testing::Message() << "mode " << mode << " hex " << hex);
+      freshDisk(++n);
+      auto pps = krmNewPPS();
+      pps->krmPPSSetStubPath(startup_.c_str());
+      pps->krmPPSSetProcessingMode(2002);
+      pps->krmPPSSetProjectFile((scopeDir(0) + "P.kpf").c_str());
+      pps->krmPPSSetSubmissionFile((dir_ / "run.ps").c_str());
+      // Built-in Tessel carried by the container, external submission file.
+      pps->krmPPSSetFlags(0x2 | 0x8 | 0x10 | mode | hex);
+      ASSERT_EQ(krmCreatePrintableContainer(pps.get(), output("container")), 1001) << krmGetLastMessage();
+      PrinterSimResult r = runJob();
+      ASSERT_TRUE(r.ok()) << r.errorText << r.log;
+      EXPECT_EQ(r.pages.size(), 1u);
+      // Stored resources land as empty files; inline ones stay in memory.
+      for (const auto& [name, type] : kinds)
+        EXPECT_EQ(printer().readFile("tqfc/F/P/" + name), mode & 0x40 ? std::optional<std::string>("")
+                                                                       : std::nullopt)
+            << name;
+    }
+  }
+}
+
 #endif
