@@ -31,9 +31,14 @@ void CliFixture::SetUp() {
                        << "  (" << tree_ << "/tqfc/$$FOLDER./fshared/)\n"
                        << "  (" << tree_ << "/tqfc/gshared/)\n] SETPPATH\nend\n";
   config_ = scratch_ + "/quaymaster.ini";
+  writeConfig("", "");
+}
+
+void CliFixture::writeConfig(const std::string& moreKeys, const std::string& moreGroups) {
   std::ofstream(config_) << "qmRootDir=" << scratch_ << "\nuseBuiltin=1\nkoroStub=" << stub_
                          << "\nincludeLUS=1\n"
-                         << "[printer-groups]\nFloor_2=Tessel_1,tessel_2\n";
+                         << moreKeys << "[printer-groups]\nFloor_2=Tessel_1,tessel_2\n"
+                         << moreGroups;
 }
 
 void CliFixture::TearDown() {
@@ -44,8 +49,16 @@ void CliFixture::TearDown() {
 
 std::string CliFixture::sampleKpf() const { return tree_ + "/tqfc/Demo/Invoice/Invoice.kpf"; }
 
+CliRun CliFixture::cliBare(std::vector<std::string> args) {
+  std::vector<std::string> argv{QM_CLI};
+  argv.insert(argv.end(), args.begin(), args.end());
+  CliRun r;
+  r.status = runProgram(argv, r.output);
+  return r;
+}
+
 CliRun CliFixture::cli(std::vector<std::string> args) {
-  static const char* kLocalOnly[] = {"preview", "--help", "--version"};
+  static const char* kLocalOnly[] = {"preview", "--help", "--version", "help"};
   bool takesConfig = !args.empty();
   for (const char* c : kLocalOnly)
     if (!args.empty() && args[0] == c) takesConfig = false;
@@ -102,4 +115,9 @@ bool hasFileStartingWith(const std::vector<DiskFile>& disk, const std::string& p
   for (const auto& f : disk)
     if (f.name.rfind(prefix, 0) == 0) return true;
   return false;
+}
+
+std::string pdfText(const std::string& pdf) {
+  std::string text;
+  return runProgram({"pdftotext", "-layout", pdf, "-"}, text) == 0 ? text : std::string();
 }

@@ -108,6 +108,12 @@ bool PrivateCups::addDriver(const std::string& name, const std::string& model) {
   return run({"add-driver", folder_, name, model});
 }
 
+bool PrivateCups::addDriverless(const std::string& name, int port, const std::string& formats,
+                                std::string& spoolFolder) {
+  spoolFolder = folder_ + "/printers/" + name + "/eve";
+  return run({"add-eve", folder_, name, std::to_string(port), formats});
+}
+
 void PrivateCups::useForClients() const {
   const std::string socket = socketPath();
   const std::string client = folder_ + "/client";
