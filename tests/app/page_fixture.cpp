@@ -6,10 +6,8 @@
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "app/path_field.h"
 #include "app/window_ids.h"
@@ -81,13 +79,7 @@ void PageTest::setStatusPage(bool on) { panel()->statusPageBox()->SetValue(on); 
 wxString PageTest::statusText() const { return frame_->GetStatusBar()->GetStatusText(0); }
 
 void PageTest::waitIdle() {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-  while (std::chrono::steady_clock::now() < deadline) {
-    std::string out;
-    if (runProgram({"lpstat", "-o"}, out) == 0 && out.find_first_not_of(" \n") == std::string::npos) return;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  ADD_FAILURE() << "jobs still pending after two minutes";
+  if (!waitForEmptyQueues(120000)) ADD_FAILURE() << "jobs still pending after two minutes";
 }
 
 PrinterSimulator PageTest::printer(int n) const {
