@@ -101,6 +101,12 @@ int usageError(const std::string& command, const std::string& message);
 // Says something on standard error as one line, prefixed by the program
 // name.
 void sayError(const std::string& message);
+// On a terminal, long work (opening a container, writing the job of a big
+// project, loading many files) shows what it is doing on one line of
+// standard error, renewed as it goes; the line appears only once the work
+// has run for a moment and is cleared before anything else is said.
+OpProgress terminalJobProgress();
+void clearProgressLine();
 // The user's message as one line: "Text.\n\nDetail" becomes
 // "Text: Detail", further line breaks become ", ", and the archive layer's
 // "ERROR (Minizip)" label is dropped.

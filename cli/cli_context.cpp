@@ -7,6 +7,7 @@
 
 #include "base/sdk_fs.h"
 #include "cli/cli_command.h"
+#include "cli/console.h"
 #include "cli/cli_suggest.h"
 #include "delivery/app_config.h"
 #include "delivery/printer_groups.h"
@@ -272,6 +273,7 @@ int buildContext(const Command& cmd, const ParsedArgs& a, OpContext& ctx) {
   }
   if (config.present) ctx.configFile = config.path;
   ctx.statusPage = a.has("status-page");
+  if (stderrIsTerminal()) ctx.progress = terminalJobProgress();
   if (cmd.tessel != TesselUse::None && (!cmd.needsTessel || cmd.needsTessel(a))) {
     InterpreterChoice ic;
     if (Failure f = chooseTessel(cmd, a, config, ic); f.failed()) return f.status;

@@ -105,7 +105,34 @@ bool copyToStdout(const std::string& path) {
 
 }  // namespace
 
-void sayError(const std::string& message) { std::cerr << kProgramName << ": " << message << std::endl; }
+namespace {
+bool progressLineShown = false;
+// Short work shows no progress line at all.
+constexpr std::chrono::milliseconds kProgressDelay{400};
+}  // namespace
+
+void clearProgressLine() {
+  if (!progressLineShown) return;
+  std::cerr << "\r\x1b[K" << std::flush;
+  progressLineShown = false;
+}
+
+OpProgress terminalJobProgress() {
+  const auto start = std::chrono::steady_clock::now();
+  return [start](const OpProgressStep& step) {
+    if (!progressLineShown && std::chrono::steady_clock::now() - start < kProgressDelay) return true;
+    std::cerr << "\r" << step.text();
+    if (step.percent() >= 0) std::cerr << " (" << step.percent() << "%)";
+    std::cerr << "\x1b[K" << std::flush;
+    progressLineShown = true;
+    return true;
+  };
+}
+
+void sayError(const std::string& message) {
+  clearProgressLine();
+  std::cerr << kProgramName << ": " << message << std::endl;
+}
 
 std::string oneLine(const std::string& message) {
   std::string text = message;
@@ -130,6 +157,7 @@ bool confirm(const std::string& question) {
 }
 
 int reportResult(const ParsedArgs& args, const OpResult& r) {
+  clearProgressLine();
   using Kind = OpResult::Kind;
   switch (r.kind) {
     case Kind::Sent:

@@ -102,6 +102,7 @@ std::vector<Command> projectCommands() {
             const std::string project = a.positionals()[0];
             ProjectListing l = listProjectResources(ctx, project, a.has("with-submissions"));
             if (!l.result.message.empty()) return reportResult(a, l.result);
+            clearProgressLine();
             if (a.has("json")) {
               JsonWriter json;
               json.beginObject().key("project").value(project).key("resources").beginArray();

@@ -1,10 +1,8 @@
 #include "cli_fixture.h"
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "base/sdk_fs.h"
 
@@ -74,13 +72,7 @@ CliRun CliFixture::cli(std::vector<std::string> args) {
 }
 
 void CliFixture::waitIdle() {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-  while (std::chrono::steady_clock::now() < deadline) {
-    std::string out;
-    if (runProgram({"lpstat", "-o"}, out) == 0 && out.find_first_not_of(" \n") == std::string::npos) return;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  ADD_FAILURE() << "jobs still pending after two minutes";
+  if (!waitForEmptyQueues(120000)) ADD_FAILURE() << "jobs still pending after two minutes";
 }
 
 PrinterSimulator CliFixture::printer(int n) const {

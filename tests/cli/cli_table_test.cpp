@@ -6,9 +6,13 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <map>
+#include <sstream>
+#include <thread>
 
 #include "base/sdk_fs.h"
+#include "cli/cli_command.h"
 #include "cli/cli_help.h"
 #include "cli/cli_json.h"
 #include "cli/cli_suggest.h"
@@ -162,6 +166,25 @@ TEST(CliMessages, OneLineWithTheDetailAfterAColon) {
             "Quaymaster cannot send the job to the printer(s): P1, P2");
   EXPECT_EQ(oneLine("ERROR (Minizip): Cannot open a.kpc or a.kpc.kpc\n"), "Cannot open a.kpc or a.kpc.kpc");
   EXPECT_EQ(oneLine("KRMSDK is not started."), "KRMSDK is not started.");
+}
+
+TEST(CliMessages, ProgressLineOnlyForLongWorkAndClearedBeforeAnError) {
+  std::ostringstream captured;
+  std::streambuf* saved = std::cerr.rdbuf(captured.rdbuf());
+  OpProgressStep step;
+  step.phase = OpProgressStep::Phase::Writing;
+  step.item = "logo.tif";
+  step.fraction = 0.5;
+  OpProgress progress = terminalJobProgress();
+  EXPECT_TRUE(progress(step));
+  const std::string early = captured.str();
+  std::this_thread::sleep_for(std::chrono::milliseconds(450));
+  EXPECT_TRUE(progress(step));
+  sayError("cannot send");
+  clearProgressLine();
+  std::cerr.rdbuf(saved);
+  EXPECT_EQ(early, "") << "short work shows nothing";
+  EXPECT_EQ(captured.str(), "\r" + step.text() + " (50%)\x1b[K\r\x1b[Kquaymaster-cli: cannot send\n");
 }
 
 TEST(CliMessages, SuggestionsAreTheClosestNamesOnly) {

@@ -145,3 +145,13 @@ std::vector<std::string> waitForCapturedJobs(const std::string& folder, std::siz
   std::sort(jobs.begin(), jobs.end(), [&](const std::string& a, const std::string& b) { return number(a) < number(b); });
   return jobs;
 }
+
+bool waitForEmptyQueues(int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    std::string out;
+    if (runProgram({"lpstat", "-o"}, out) == 0 && out.find_first_not_of(" \n") == std::string::npos) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+}

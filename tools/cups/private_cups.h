@@ -63,3 +63,7 @@ int runProgram(const std::vector<std::string>& args, std::string& output);
 // Waits until folder holds count finished captured jobs (job-*.bin) or the
 // timeout passes; returns their paths sorted by job number.
 std::vector<std::string> waitForCapturedJobs(const std::string& folder, std::size_t count, int timeoutMs);
+
+// Waits until the scheduler that this process uses (useForClients) has no
+// pending jobs, or the timeout passes; false on timeout.
+bool waitForEmptyQueues(int timeoutMs);
