@@ -59,6 +59,8 @@ enum WindowId : int {
   kIdFontList = 239,
   kIdLoadFonts = 240,
   kIdFontsInfo = 241,
+  // The submission file path field of the Manage Legacy Files page.
+  kIdLegacySubmissionPath = 242,
 
   // Printer groups dialog.
   kIdGroupAdd = 300,
@@ -79,4 +81,16 @@ enum WindowId : int {
   // Inside every path field.
   kIdPathText = 1000,
   kIdPathBrowse = 1001,
+
+  // Inside the submission field of the Send Container page (its text field
+  // has the path field's id).
+  kIdSubmissionBrowse = 2000,
+  kIdExternalSubmission = 2001,
+
+  // Printer path dialogs.
+  kIdSetPrinterPath = 3000,
+  kIdSetPathType = 3001,
+  kIdConvertLocalPath = 4000,
+  kIdConvertPathType = 4001,
+  kIdModifyNamesType = 5000,
 };

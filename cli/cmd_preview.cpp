@@ -15,10 +15,13 @@ std::map<std::string, std::uint64_t> byName(const std::vector<DiskFile>& files) 
 }
 
 int runPreview(const ParsedArgs& a, OpContext&) {
-  if (a.positionals().size() != 1) return kExitUsage;
   const std::string job = a.positionals()[0];
+  if (sdkIsDirectory(job.c_str())) {
+    sayError("'" + job + "' is a folder, not a job file");
+    return kExitFailed;
+  }
   if (!sdkFileExists(job.c_str())) {
-    sayError("no such job file: " + job);
+    sayError("the job file '" + job + "' does not exist");
     return kExitFailed;
   }
   PrinterSimOptions opt;
@@ -34,14 +37,11 @@ int runPreview(const ParsedArgs& a, OpContext&) {
     scratch = dir.str();
     opt.diskDir = sdkJoinPath(scratch, "disk");
   }
-  opt.pagesDir = a.value("pages", "preview-pages");
+  opt.pagesDir = a.value("pages-dir", "preview-pages");
   std::string format = a.value("format", "png");
-  if (format != "png" && format != "pdf") {
-    sayError("--format takes png or pdf");
-    return kExitUsage;
-  }
   opt.format = format == "pdf" ? PageFormat::kPdf : PageFormat::kPng;
   opt.powerOn = !a.has("no-power-on");
+  opt.printerName = a.value("printer-name");
   PrinterSimulator printer(opt);
   auto before = byName(printer.listDisk());
   PrinterSimResult r = printer.run(job);
@@ -79,16 +79,21 @@ int runPreview(const ParsedArgs& a, OpContext&) {
 }  // namespace
 
 std::vector<Command> previewCommands() {
-  return {{"preview",
-           "run a job file on a simulated printer and show what it does",
-           "JOB-FILE [options]",
-           "Runs a job in Ghostscript as a Tessel printer with a disk would, and shows the files\n"
-           "it stored, replaced or removed and the pages it printed. Without --disk the printer\n"
-           "starts with an empty disk that is thrown away afterwards.",
-           {{"disk", 0, "DIR", "directory that holds the printer's disk (kept between runs)"},
-            {"pages", 0, "DIR", "where printed pages go (default: ./preview-pages)"},
-            {"format", 0, "png|pdf", "page format (default png)"},
-            {"no-power-on", 0, "", "do not run the printer's start-up file first"}},
-           false,
-           runPreview}};
+  return {{.name = "preview",
+           .summary = "run a job file on a simulated printer and show what it does",
+           .usage = "JOB-FILE [options]",
+           .description = "Runs a job in Ghostscript as a Tessel printer with a disk would, and shows the files it "
+                          "stored, replaced or removed and the pages it printed. Without --disk the printer starts "
+                          "with an empty disk that is thrown away afterwards.",
+           .options = {{"disk", 0, "DIR", "the folder that holds the printer's disk (kept between runs)", {},
+                        ValueHint::Folder},
+                       {"pages-dir", 0, "DIR", "where printed pages go (default: ./preview-pages)", {},
+                        ValueHint::Folder},
+                       {"format", 0, "FORMAT", "page format: png (default) or pdf", {"png", "pdf"}},
+                       {"printer-name", 0, "NAME", "the name the simulated printer gives itself"},
+                       {"no-power-on", 0, "", "do not run the printer's start-up file first"}},
+           .operandHint = ValueHint::File,
+           .minOperands = 1,
+           .maxOperands = 1,
+           .run = runPreview}};
 }

@@ -1,64 +1,118 @@
 // delete, list
 #include "cli/cli_command.h"
+#include "cli/cli_suggest.h"
+#include "delivery/send_job.h"
 #include "ops/operations.h"
 
 namespace {
 // The arguments "CHOICE" or, for the last choice, "project FOLDER PROJECT":
-// the choice's index, or -1 when the arguments do not fit.
-int parseChoice(const std::vector<std::string>& pos, std::initializer_list<const char*> choices,
-                std::string& folder, std::string& project) {
-  if (pos.empty()) return -1;
+// the choice's index, or -1 after a usage error.
+int parseChoice(const std::string& command, const std::vector<std::string>& pos,
+                const std::vector<std::string>& choices, std::string& folder, std::string& project) {
   int item = 0;
-  for (const char* c : choices) {
-    if (pos[0] == c) break;
-    ++item;
+  while (item < static_cast<int>(choices.size()) && choices[static_cast<std::size_t>(item)] != pos[0]) ++item;
+  if (item == static_cast<int>(choices.size())) {
+    std::string all;
+    for (const std::string& c : choices) all += (all.empty() ? "" : ", ") + c;
+    usageError(command, "'" + pos[0] + "' is not one of " + all + didYouMean(pos[0], choices));
+    return -1;
   }
-  int projectItem = static_cast<int>(choices.size()) - 1;
-  if (item > projectItem || pos.size() != (item == projectItem ? 3u : 1u)) return -1;
-  if (item == projectItem) {
+  const bool isProject = item + 1 == static_cast<int>(choices.size());
+  if (!operandsFit(command, pos, isProject ? 3 : 1, isProject ? 3 : 1)) return -1;
+  if (isProject) {
     folder = pos[1];
     project = pos[2];
   }
   return item;
 }
+
+const std::vector<std::string> kDeleteChoices{"all", "tessel", "resources", "project"};
+const std::vector<std::string> kListChoices{"all", "fonts", "project"};
+
+std::string deleteWhat(const DeleteChoice& c) {
+  switch (c.item) {
+    case 0:
+      return "every Tessel file and every KX resource file";
+    case 1:
+      return "every Tessel file";
+    case 2:
+      return "every KX resource file";
+    default:
+      return "the resource files of project " + c.folder + "/" + c.project;
+  }
+}
+
+std::string destinationWords(const OpContext& ctx) {
+  return isGroupTarget(ctx.destination) ? "every printer of group " + stripGroupMarker(ctx.destination)
+                                        : "printer " + ctx.destination;
+}
 }  // namespace
 
 std::vector<Command> printerFileCommands() {
   Command del{
-      "delete",
-      "delete Tessel, resources or one project's resources from the printer",
-      "all | tessel | resources | project FOLDER PROJECT [options]",
-      "Deletes from the printer disk:\n"
-      "  all        every Tessel file and every KX resource file\n"
-      "  tessel     every Tessel file\n"
-      "  resources  every KX resource file\n"
-      "  project    the resource files of one KX project (and, unless excluded, the shared\n"
-      "             resources recorded for it)",
-      {{"no-folder-shared", 0, "", "project: keep folder-shared resources"},
-       {"no-global-shared", 0, "", "project: keep global-shared resources"}},
-      true,
-      [](const ParsedArgs& a, OpContext& ctx) {
-        DeleteChoice c;
-        c.item = parseChoice(a.positionals(), {"all", "tessel", "resources", "project"}, c.folder, c.project);
-        if (c.item < 0) return kExitUsage;
-        c.noFolderShared = a.has("no-folder-shared");
-        c.noGlobalShared = a.has("no-global-shared");
-        return reportResult(deleteFiles(ctx, c));
-      }};
-  Command list{"list",
-               "have the printer print a list of its files",
-               "all | fonts | project FOLDER PROJECT [options]",
-               "Has the printer print a list of:\n"
-               "  all      its Tessel and KX resource files\n"
-               "  fonts    its PostScript fonts\n"
-               "  project  one KX project's resource files",
-               {},
-               true,
-               [](const ParsedArgs& a, OpContext& ctx) {
+      .name = "delete",
+      .summary = "delete Tessel, resources or one project's resources from the printer",
+      .usage = "all | tessel | resources | project FOLDER PROJECT [options]",
+      .description = "Deletes from the printer disk:\n"
+                     "  all        every Tessel file and every KX resource file\n"
+                     "  tessel     every Tessel file\n"
+                     "  resources  every KX resource file\n"
+                     "  project    the resource files of one KX project (and, unless excluded, the\n"
+                     "             shared resources recorded for it)\n"
+                     "On a terminal it asks before sending the job.",
+      .options = {{"no-folder-shared", 0, "", "project: keep folder-shared resources"},
+                  {"no-global-shared", 0, "", "project: keep global-shared resources"},
+                  {"yes", 'y', "", "do not ask for confirmation"}},
+      .sendsJob = true,
+      .config = ConfigUse::Optional,
+      .operandWords = kDeleteChoices,
+      .minOperands = 1,
+      .maxOperands = 3,
+      .validate =
+          [](const ParsedArgs& a) {
+            std::string folder, project;
+            int item = parseChoice("delete", a.positionals(), kDeleteChoices, folder, project);
+            if (item < 0) return false;
+            if (item != 3 && (a.has("no-folder-shared") || a.has("no-global-shared"))) {
+              usageError("delete", "--no-folder-shared and --no-global-shared go with 'delete project'");
+              return false;
+            }
+            return true;
+          },
+      .run =
+          [](const ParsedArgs& a, OpContext& ctx) {
+            DeleteChoice c;
+            c.item = parseChoice("delete", a.positionals(), kDeleteChoices, c.folder, c.project);
+            c.noFolderShared = a.has("no-folder-shared");
+            c.noGlobalShared = a.has("no-global-shared");
+            if (!ctx.destination.empty() && !a.has("yes") &&
+                !confirm("delete " + deleteWhat(c) + " from " + destinationWords(ctx) + "?")) {
+              sayError("nothing deleted");
+              return kExitFailed;
+            }
+            return reportResult(a, deleteFiles(ctx, c));
+          }};
+  Command list{.name = "list",
+               .summary = "have the printer print a list of its files",
+               .usage = "all | fonts | project FOLDER PROJECT [options]",
+               .description = "Has the printer print a list of:\n"
+                              "  all      its Tessel and KX resource files\n"
+                              "  fonts    its PostScript fonts\n"
+                              "  project  one KX project's resource files",
+               .sendsJob = true,
+               .config = ConfigUse::Optional,
+               .operandWords = kListChoices,
+               .minOperands = 1,
+               .maxOperands = 3,
+               .validate =
+                   [](const ParsedArgs& a) {
+                     std::string folder, project;
+                     return parseChoice("list", a.positionals(), kListChoices, folder, project) >= 0;
+                   },
+               .run = [](const ParsedArgs& a, OpContext& ctx) {
                  ListChoice c;
-                 c.item = parseChoice(a.positionals(), {"all", "fonts", "project"}, c.folder, c.project);
-                 if (c.item < 0) return kExitUsage;
-                 return reportResult(listPrinterFiles(ctx, c));
+                 c.item = parseChoice("list", a.positionals(), kListChoices, c.folder, c.project);
+                 return reportResult(a, listPrinterFiles(ctx, c));
                }};
   return {del, list};
 }

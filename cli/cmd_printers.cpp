@@ -2,23 +2,41 @@
 #include <iostream>
 
 #include "cli/cli_command.h"
+#include "cli/cli_json.h"
 #include "delivery/app_config.h"
 #include "delivery/printer_groups.h"
-#include "delivery/spooler.h"
 
 std::vector<Command> printerCommands() {
-  Command printers{"printers",
-                   "list the printers that take Tessel jobs, and the printer groups",
-                   "[options]",
-                   "Lists the destinations: printer queues that accept raw PostScript, then the\n"
-                   "printer groups of the configuration (marked with \\\\\\).",
-                   {{"config", 'c', "FILE", "configuration file instead of the installed quaymaster.ini"}},
-                   false,
-                   [](const ParsedArgs&, OpContext& ctx) {
-                     AppFileConfig config(kAppName, "", ctx.configFile);
-                     for (const std::string& d : BuildDestinationList(EnumeratePrinters(), ListPrinterGroups(config)))
-                       std::cout << d << "\n";
-                     return kExitOk;
-                   }};
+  Command printers{
+      .name = "printers",
+      .summary = "list the printers that take Tessel jobs, and the printer groups",
+      .usage = "[options]",
+      .description = "Lists the destinations: the printers whose queues take raw PostScript, then the printer "
+                     "groups of the configuration (marked with \\\\\\). Without a configuration file only the "
+                     "printers are listed.",
+      .options = {{"json", 0, "", "print JSON: printers (names), groups (name, members)"}},
+      .config = ConfigUse::Optional,
+      .run = [](const ParsedArgs& a, OpContext& ctx) {
+        std::vector<std::string> printers;
+        if (!offeredPrinters(printers)) return kExitFailed;
+        std::vector<std::string> groups;
+        if (!ctx.configFile.empty()) {
+          AppFileConfig config(kAppName, "", ctx.configFile);
+          groups = ListPrinterGroups(config);
+        }
+        if (a.has("json")) {
+          JsonWriter json;
+          json.beginObject().key("printers").value(printers).key("groups").beginArray();
+          for (const std::string& g : groups) {
+            AppFileConfig config(kAppName, "", ctx.configFile);
+            json.beginObject().key("name").value(g).key("members").value(ReadPrinterGroup(config, g)).endObject();
+          }
+          std::cout << json.endArray().endObject().str();
+          return kExitOk;
+        }
+        if (printers.empty()) sayError("no printer takes Tessel jobs (none has a queue that takes raw PostScript)");
+        for (const std::string& d : BuildDestinationList(printers, groups)) std::cout << d << "\n";
+        return kExitOk;
+      }};
   return {printers};
 }

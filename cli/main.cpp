@@ -6,44 +6,49 @@
 #include <vector>
 
 #include "cli/cli_command.h"
+#include "cli/cli_help.h"
+#include "cli/cli_suggest.h"
 #include "krmsdk/krmsdk.h"
 
 namespace {
-std::vector<Command> allCommands() {
-  std::vector<Command> all;
-  for (auto group : {tesselCommands(), projectCommands(), printerFileCommands(), legacyCommands(),
-                     previewCommands(), projectToolCommands(), printerCommands()})
-    all.insert(all.end(), group.begin(), group.end());
-  return all;
+std::vector<std::string> commandNames(const std::vector<Command>& commands) {
+  std::vector<std::string> names;
+  for (const Command& c : commands) names.push_back(c.name);
+  names.push_back("help");
+  return names;
 }
 
-std::vector<OptionSpec> optionsOf(const Command& cmd) {
-  std::vector<OptionSpec> opts = cmd.options;
-  if (cmd.needsDestination) {
-    for (auto& o : deliveryOptions()) opts.push_back(o);
-    for (auto& o : interpreterOptions()) opts.push_back(o);
+int unknownCommand(const std::vector<Command>& commands, const std::string& name) {
+  return usageError("", "unknown command '" + name + "'" + didYouMean(name, commandNames(commands)));
+}
+
+// "help [COMMAND]"
+int help(const std::vector<Command>& commands, const std::vector<std::string>& operands) {
+  if (!operandsFit("help", operands, 0, 1)) return kExitUsage;
+  if (operands.empty()) {
+    std::cout << generalHelp(commands);
+    return kExitOk;
   }
-  opts.push_back({"help", 'h', "", "show this help"});
-  return opts;
-}
-
-void printCommandHelp(const Command& cmd) {
-  std::cout << "Usage: quaymaster-cli " << cmd.name << " " << cmd.usage << "\n\n"
-            << cmd.description << "\n\nOptions:\n"
-            << optionHelp(optionsOf(cmd));
-}
-
-void printHelp(const std::vector<Command>& commands) {
-  std::cout << "Usage: quaymaster-cli COMMAND [options] [arguments]\n\n"
-               "Manages Tessel and KX resources on printers: every command except the local\n"
-               "tools builds one job and hands it raw to the print spooler (or only writes it,\n"
-               "with --output).\n\nCommands:\n";
-  for (const Command& c : commands) {
-    std::string name = "  " + c.name;
-    std::cout << name << std::string(name.size() < 18 ? 18 - name.size() : 1, ' ') << c.summary << "\n";
+  if (operands[0] == "help") {
+    std::cout << "Usage: " << kProgramName << " help [COMMAND]\n\nShows the list of commands, or what COMMAND does.\n";
+    return kExitOk;
   }
-  std::cout << "\n'quaymaster-cli COMMAND --help' describes a command and its options.\n"
-               "The configuration file is " << "quaymaster.ini (see --config and QUAYMASTER_CONFIG_DIR).\n";
+  const Command* cmd = findCommand(commands, operands[0]);
+  if (!cmd) return unknownCommand(commands, operands[0]);
+  std::cout << commandHelp(*cmd);
+  return kExitOk;
+}
+
+// Where the command name is: after the options given before it (and the
+// value of --config / -c).
+std::size_t commandIndex(const std::vector<std::string>& args) {
+  std::size_t i = 0;
+  while (i < args.size() && args[i].size() > 1 && args[i][0] == '-') {
+    if (args[i] == "--") return i + 1;
+    if (args[i] == "--config" || args[i] == "-c") ++i;
+    ++i;
+  }
+  return i;
 }
 }  // namespace
 
@@ -51,38 +56,52 @@ int main(int argc, char** argv) {
   // A damaged configuration file must end in our own messages, not in the
   // toolkit's consistency reports.
   wxSetAssertHandler(nullptr);
-  std::vector<std::string> args(argv + 1, argv + argc);
-  std::vector<Command> commands = allCommands();
-  if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
-    printHelp(commands);
-    return args.empty() ? kExitUsage : kExitOk;
-  }
-  if (args[0] == "--version") {
-    std::cout << "quaymaster-cli 11.0 (" << krmGetVersion() << ", built-in Tessel " << krmGetBuiltInKOROVersion()
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const std::vector<Command> commands = allCommands();
+
+  const std::size_t at = commandIndex(args);
+  ParsedArgs global;
+  std::string error;
+  std::vector<std::string> leading(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(std::min(at, args.size())));
+  if (!leading.empty() && leading.back() == "--") leading.pop_back();
+  if (!parseArgs(globalOptions(), leading, global, error)) return usageError("", error);
+  if (global.has("version")) {
+    std::cout << kProgramName << " 11.0 (" << krmGetVersion() << ", built-in Tessel " << krmGetBuiltInKOROVersion()
               << ")\n";
     return kExitOk;
   }
-  const Command* cmd = nullptr;
-  for (const Command& c : commands)
-    if (c.name == args[0]) cmd = &c;
-  if (!cmd) {
-    sayError("unknown command '" + args[0] + "'");
-    std::cerr << "Try 'quaymaster-cli --help'." << std::endl;
-    return kExitUsage;
+  if (global.has("help") || at >= args.size()) {
+    std::cout << generalHelp(commands);
+    return global.has("help") ? kExitOk : kExitUsage;
   }
+
+  const std::string& name = args[at];
+  const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(at) + 1, args.end());
+  if (name == "help") {
+    ParsedArgs parsed;
+    if (!parseArgs({}, rest, parsed, error)) return usageError("help", error);
+    return help(commands, parsed.positionals());
+  }
+  const Command* cmd = findCommand(commands, name);
+  if (!cmd) return unknownCommand(commands, name);
+
   ParsedArgs parsed;
-  std::string error;
-  if (!parseArgs(optionsOf(*cmd), {args.begin() + 1, args.end()}, parsed, error)) return usageError(*cmd, error);
+  if (!parseArgs(optionsOf(*cmd), rest, parsed, error)) return usageError(cmd->name, error);
   if (parsed.has("help")) {
-    printCommandHelp(*cmd);
+    std::cout << commandHelp(*cmd);
     return kExitOk;
   }
-  OpContext ctx;
-  if (!buildContext(parsed, cmd->needsDestination, ctx, error)) return usageError(*cmd, error);
+  if (global.has("config") && !parsed.has("config")) parsed.set("config", global.value("config"));
+  if (!operandsFit(cmd->name, parsed.positionals(), cmd->minOperands, cmd->maxOperands)) return kExitUsage;
+  if (cmd->validate && !cmd->validate(parsed)) return kExitUsage;
 
-  krmInitialize();
-  int status = cmd->run(parsed, ctx);
-  krmFinished();
-  if (status == kExitUsage) return usageError(*cmd, "wrong arguments; usage: " + cmd->name + " " + cmd->usage);
+  OpContext ctx;
+  int status = buildContext(*cmd, parsed, ctx);
+  if (status == kExitOk) {
+    krmInitialize();
+    status = cmd->run(parsed, ctx);
+    krmFinished();
+  }
+  finishContext();
   return status;
 }

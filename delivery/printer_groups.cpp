@@ -182,3 +182,15 @@ std::vector<std::string> BuildDestinationList(const std::vector<std::string>& pr
   }
   return entries;
 }
+
+std::string FindSavedDestination(const std::vector<std::string>& list, const std::string& lastPrinter) {
+  if (lastPrinter.empty()) return {};
+  for (const std::string& entry : list) {
+    if (equalsNoCase(entry, lastPrinter)) return entry;
+  }
+  const std::string groupEntry = kGroupMarker + lastPrinter;
+  for (const std::string& entry : list) {
+    if (equalsNoCase(entry, groupEntry)) return entry;
+  }
+  return {};
+}

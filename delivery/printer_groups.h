@@ -93,3 +93,8 @@ bool ReadGroupsDialogSize(const wxConfigBase& config, long& width, long& height)
 // to case) or whose entry is already there, and stopping at 1024 entries.
 std::vector<std::string> BuildDestinationList(const std::vector<std::string>& printers,
                                               const std::vector<std::string>& groups);
+
+// The entry of a destination list that a saved lastPrinter (stored without
+// the group marker) names: the entry equal to it without regard to case,
+// else the group entry "\\\" + it; empty when neither is in the list.
+std::string FindSavedDestination(const std::vector<std::string>& list, const std::string& lastPrinter);

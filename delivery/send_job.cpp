@@ -41,6 +41,17 @@ SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const std::s
   if (target == noPrintersSentinel()) return SendOutcome();
 
   std::vector<std::string> failed;
+  std::vector<std::string> reasons;
+  std::vector<SendOutcome::SentJob> sent;
+  auto submit = [&](const std::string& printer) {
+    Submission s = spooler.SubmitFile(docName, filePath, printer);
+    if (s.ok) {
+      sent.push_back({printer, s.jobId});
+    } else {
+      failed.push_back(printer);
+      reasons.push_back(s.error);
+    }
+  };
   if (isGroupTarget(target)) {
     const std::string group = stripGroupMarker(target);
     const std::vector<std::string> members = readGroup(group);
@@ -54,26 +65,33 @@ SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const std::s
           break;
         }
       }
-      if (!found || !spooler.WriteFileToPrinter(docName, filePath, member)) failed.push_back(member);
+      if (found) {
+        submit(member);
+      } else {
+        failed.push_back(member);
+        reasons.push_back("not an installed printer that takes raw PostScript");
+      }
     }
-  } else if (!spooler.WriteFileToPrinter(docName, filePath, target)) {
-    failed.push_back(target);
+  } else {
+    submit(target);
   }
 
+  SendOutcome outcome;
   if (!failed.empty()) {
     std::string list;
     for (const std::string& name : failed) {
       if (!list.empty()) list += '\n';
       list += name;
     }
-    SendOutcome outcome = failure(kSendFailedMessage + list);
+    outcome = failure(kSendFailedMessage + list);
     outcome.failedPrinters = std::move(failed);
-    return outcome;
+    outcome.failureReasons = std::move(reasons);
+  } else {
+    outcome.beep = true;
+    outcome.status = SendOutcome::Status::Set;
+    outcome.statusText = docName + translated(kSuccessSuffix);
   }
-  SendOutcome outcome;
-  outcome.beep = true;
-  outcome.status = SendOutcome::Status::Set;
-  outcome.statusText = docName + translated(kSuccessSuffix);
+  outcome.sent = std::move(sent);
   return outcome;
 }
 

@@ -34,8 +34,17 @@ struct SendOutcome {
   // empty when there is none.
   std::string message;
   bool beep = false;
-  // Printers that did not get the job, in the order they were tried.
+  // Printers that did not get the job, in the order they were tried, and
+  // why (the spooler's words, or empty), index for index.
   std::vector<std::string> failedPrinters;
+  std::vector<std::string> failureReasons;
+  // Printers that got the job, in the order they were tried, with the
+  // spooler's job number (0 when it gave none).
+  struct SentJob {
+    std::string printer;
+    int jobId = 0;
+  };
+  std::vector<SentJob> sent;
 
   // True when every printer got the job (or there was nothing to do).
   bool succeeded() const { return message.empty(); }

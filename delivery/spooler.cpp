@@ -3,6 +3,7 @@
 #include <wx/intl.h>
 
 #include "delivery/app_config.h"
+#include "delivery/spooler_jobs.h"
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -50,6 +51,10 @@ class SystemSpooler : public Spooler {
   bool WriteFileToPrinter(const std::string& docName, const std::string& filePath,
                           const std::string& printerName) override {
     return ::WriteFileToPrinter(docName, filePath, printerName);
+  }
+  Submission SubmitFile(const std::string& docName, const std::string& filePath,
+                        const std::string& printerName) override {
+    return SubmitFileToPrinter(docName, filePath, printerName);
   }
 };
 

@@ -59,6 +59,13 @@ const std::string& noPrintersSentinel();
 // many (0 at the end), or a negative number when reading failed.
 using ChunkReader = std::function<long(char* buffer, std::size_t size)>;
 
+// What became of one raw submission.
+struct Submission {
+  bool ok = false;
+  int jobId = 0;      // the spooler's job number; 0 when it gave none
+  std::string error;  // the spooler's reason for a failure, when it gave one
+};
+
 // The spooler as the delivery logic sees it; the system one below, fakes in
 // tests.
 class Spooler {
@@ -70,6 +77,14 @@ class Spooler {
   // when the queue accepted every byte.
   virtual bool WriteFileToPrinter(const std::string& docName, const std::string& filePath,
                                   const std::string& printerName) = 0;
+  // The same copy, telling the job's number and the spooler's reason for a
+  // failure where the spooler gives them.
+  virtual Submission SubmitFile(const std::string& docName, const std::string& filePath,
+                                const std::string& printerName) {
+    Submission s;
+    s.ok = WriteFileToPrinter(docName, filePath, printerName);
+    return s;
+  }
 };
 
 // The spooler of this system.
@@ -80,8 +95,11 @@ std::vector<std::string> EnumeratePrinters();
 // True when the queue's device takes raw PostScript. CUPS: a raw queue
 // ("Local Raw Printer", no driver), or a driver whose filters take
 // PostScript through to the device (no filter at all, or PostScript in and
-// no foomatic-rip); raster and PCL drivers do not. Windows: the driver
-// answers the POSTSCRIPT_PASSTHROUGH escape query.
+// no foomatic-rip); raster and PCL drivers do not, unless the queue's
+// device is an IPP printer that itself lists application/postscript (asked
+// once per run, with a short time limit): driverless IPP Everywhere queues
+// pass raw jobs through unchanged. Windows: the driver answers the
+// POSTSCRIPT_PASSTHROUGH escape query.
 bool SupportsPostScriptPassthrough(const SpoolerQueue& queue);
 // True when EnumeratePrinters lists the name, compared without regard to
 // ASCII case.

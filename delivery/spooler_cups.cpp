@@ -7,11 +7,15 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "delivery/spooler.h"
+#include "delivery/spooler_jobs.h"
 
 namespace {
 
@@ -123,6 +127,50 @@ bool ppdTakesPostScript(const std::string& ppd) {
   return false;
 }
 
+// How long the device of a driverless queue may take to say what it takes.
+constexpr int kDeviceTimeoutMs = 3000;
+
+// Driverless (IPP Everywhere) queues: the driver CUPS generates for them
+// converts only to PDF and raster, yet a raw job reaches the device
+// unchanged. Such a queue takes Tessel jobs exactly when the device itself
+// lists application/postscript; the device is asked once per run.
+bool askDeviceForPostScript(const std::string& uri) {
+  char scheme[32], user[256], host[256], resource[1024];
+  int port = 0;
+  if (httpSeparateURI(HTTP_URI_CODING_ALL, uri.c_str(), scheme, sizeof scheme, user, sizeof user, host, sizeof host,
+                      &port, resource, sizeof resource) < HTTP_URI_STATUS_OK)
+    return false;
+  http_encryption_t encryption = lowerAscii(scheme) == "ipps" ? HTTP_ENCRYPTION_ALWAYS : HTTP_ENCRYPTION_IF_REQUESTED;
+  HttpPtr http(httpConnect2(host, port, nullptr, AF_UNSPEC, encryption, 1, kDeviceTimeoutMs, nullptr));
+  if (!http) return false;
+  httpSetTimeout(http.get(), kDeviceTimeoutMs / 1000.0, nullptr, nullptr);
+  ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+               "document-format-supported");
+  IppPtr response(cupsDoRequest(http.get(), request, resource));
+  if (!response) return false;
+  ipp_attribute_t* formats = ippFindAttribute(response.get(), "document-format-supported", IPP_TAG_MIMETYPE);
+  for (int i = 0; formats != nullptr && i < ippGetCount(formats); ++i) {
+    const char* format = ippGetString(formats, i, nullptr);
+    if (format != nullptr && lowerAscii(format) == "application/postscript") return true;
+  }
+  return false;
+}
+
+bool deviceTakesPostScript(const std::string& uri) {
+  static std::mutex lock;
+  static std::map<std::string, bool> answers;
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    if (auto it = answers.find(uri); it != answers.end()) return it->second;
+  }
+  bool answer = askDeviceForPostScript(uri);
+  std::lock_guard<std::mutex> guard(lock);
+  answers[uri] = answer;
+  return answer;
+}
+
 }  // namespace
 
 QueueFacts describeQueue(const SpoolerQueue& queue) {
@@ -189,7 +237,9 @@ bool SupportsPostScriptPassthrough(const SpoolerQueue& queue) {
     case PpdFetch::Found:
       break;
   }
-  return ppdTakesPostScript(ppd);
+  if (ppdTakesPostScript(ppd)) return true;
+  const std::string scheme = uriScheme(queue.port);
+  return (scheme == "ipp" || scheme == "ipps") && deviceTakesPostScript(queue.port);
 }
 
 std::vector<std::string> EnumeratePrinters() {
@@ -206,64 +256,98 @@ std::vector<std::string> EnumeratePrinters() {
   return selectOfferedPrinters(facts, false);
 }
 
-bool WriteDataToPrinter(const std::string& docName, const std::string& printerName, const ChunkReader& reader) {
+namespace {
+
+// The scheduler's words for the last failure of this thread's requests.
+std::string lastCupsError() {
+  const char* text = cupsLastErrorString();
+  return text != nullptr ? text : "";
+}
+
+Submission submitData(const std::string& docName, const std::string& printerName, const ChunkReader& reader) {
+  Submission result;
   std::vector<char> buffer(kSpoolerChunkSize);
   long got = reader(buffer.data(), buffer.size());
-  if (got < 0) return false;
+  if (got < 0) {
+    result.error = "cannot read the job file";
+    return result;
+  }
 
   // A connection of our own, so that an unfinished document can be dropped
   // by closing it.
   HttpPtr http(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 30000, nullptr));
-  if (!http) return false;
+  if (!http) {
+    result.error = "cannot connect to the print scheduler";
+    return result;
+  }
   int job = cupsCreateJob(http.get(), printerName.c_str(), docName.c_str(), 0, nullptr);
-  if (job <= 0) return false;
+  if (job <= 0) {
+    result.error = lastCupsError();
+    return result;
+  }
 
   // The scheduler refuses empty documents; an empty job file has nothing to
   // deliver, and the queue has just shown that it takes jobs.
   if (got == 0) {
     http.reset();
     cancelJob(printerName, job);
-    return true;
+    result.ok = true;
+    return result;
   }
 
   if (cupsStartDocument(http.get(), printerName.c_str(), job, docName.c_str(), CUPS_FORMAT_RAW, 1) !=
       HTTP_STATUS_CONTINUE) {
+    result.error = lastCupsError();
     http.reset();
     cancelJob(printerName, job);
-    return false;
+    return result;
   }
   bool copied = true;
   while (got > 0) {
     if (cupsWriteRequestData(http.get(), buffer.data(), static_cast<std::size_t>(got)) != HTTP_STATUS_CONTINUE) {
+      result.error = lastCupsError();
       copied = false;
       break;
     }
     got = reader(buffer.data(), buffer.size());
-    if (got < 0) copied = false;
+    if (got < 0) {
+      result.error = "cannot read the job file";
+      copied = false;
+    }
   }
   if (!copied) {
     // Dropping the connection leaves the document unfinished; the job is
     // then cancelled, so a truncated job never reaches the printer.
     http.reset();
     cancelJob(printerName, job);
-    return false;
+    return result;
   }
   ipp_status_t status = cupsFinishDocument(http.get(), printerName.c_str());
   if (status > IPP_STATUS_OK_CONFLICTING) {
+    result.error = lastCupsError();
     http.reset();
     cancelJob(printerName, job);
-    return false;
+    return result;
   }
-  return true;
+  result.ok = true;
+  result.jobId = job;
+  return result;
 }
 
-bool WriteFileToPrinter(const std::string& docName, const std::string& filePath, const std::string& printerName) {
-  int fd = ::open(filePath.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  bool ok = WriteDataToPrinter(docName, printerName, [fd](char* buffer, std::size_t size) -> long {
+// Reads a file in pieces for submitData.
+class FileChunks {
+ public:
+  explicit FileChunks(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+  ~FileChunks() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileChunks(const FileChunks&) = delete;
+  FileChunks& operator=(const FileChunks&) = delete;
+  bool open() const { return fd_ >= 0; }
+  long operator()(char* buffer, std::size_t size) const {
     std::size_t filled = 0;
     while (filled < size) {
-      ssize_t n = ::read(fd, buffer + filled, size - filled);
+      ssize_t n = ::read(fd_, buffer + filled, size - filled);
       if (n < 0) {
         if (errno == EINTR) continue;
         return -1;
@@ -272,7 +356,29 @@ bool WriteFileToPrinter(const std::string& docName, const std::string& filePath,
       filled += static_cast<std::size_t>(n);
     }
     return static_cast<long>(filled);
-  });
-  ::close(fd);
-  return ok;
+  }
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+bool WriteDataToPrinter(const std::string& docName, const std::string& printerName, const ChunkReader& reader) {
+  return submitData(docName, printerName, reader).ok;
+}
+
+Submission SubmitFileToPrinter(const std::string& docName, const std::string& filePath,
+                               const std::string& printerName) {
+  FileChunks chunks(filePath);
+  if (!chunks.open()) {
+    Submission s;
+    s.error = "cannot open the job file";
+    return s;
+  }
+  return submitData(docName, printerName, std::cref(chunks));
+}
+
+bool WriteFileToPrinter(const std::string& docName, const std::string& filePath, const std::string& printerName) {
+  return SubmitFileToPrinter(docName, filePath, printerName).ok;
 }

@@ -1,13 +1,37 @@
 #include "ops/legacy_lists.h"
 
+#include <algorithm>
+#include <set>
+
 #include "base/sdk_fs.h"
 #include "delivery/printer_path.h"
 #include "ops/translate.h"
 
 namespace {
+
 std::string withoutLeadingSlash(const std::string& name) {
   return !name.empty() && name.front() == '/' ? name.substr(1) : name;
 }
+
+// Removes the rows whose numbers are listed (in any order, repeats and
+// numbers past the end ignored).
+template <typename Row>
+void removeRows(std::vector<Row>& rows, const std::vector<std::size_t>& numbers) {
+  const std::set<std::size_t> doomed(numbers.begin(), numbers.end());
+  std::vector<Row> kept;
+  kept.reserve(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    if (doomed.count(i) == 0) kept.push_back(std::move(rows[i]));
+  rows = std::move(kept);
+}
+
+void sortPairs(std::vector<std::pair<std::string, std::string>>& rows, int column) {
+  // std::string compares as unsigned bytes: exact character order.
+  std::stable_sort(rows.begin(), rows.end(), [column](const auto& a, const auto& b) {
+    return column == 1 ? a.second < b.second : a.first < b.first;
+  });
+}
+
 }  // namespace
 
 std::string LegacyLoadList::put(const std::string& localPath, const std::string& printerName,
@@ -34,6 +58,22 @@ std::string LegacyLoadList::add(const std::string& localPath, bool& recognised) 
   return put(localPath, p.path);
 }
 
+std::string LegacyLoadList::edit(std::size_t row, const std::string& localPath, const std::string& printerName,
+                                 int typeIndex) {
+  if (row >= rows_.size()) return {};
+  const std::string name = printerName.empty() ? ToPrinterPath(localPath, typeIndex, true).path : printerName;
+  return put(localPath, name, row);
+}
+
+void LegacyLoadList::rederive(const std::vector<std::size_t>& rows, int typeIndex) {
+  for (std::size_t row : rows)
+    if (row < rows_.size()) rows_[row].second = ToPrinterPath(rows_[row].first, typeIndex, true).path;
+}
+
+void LegacyLoadList::remove(const std::vector<std::size_t>& rows) { removeRows(rows_, rows); }
+
+void LegacyLoadList::sortBy(int column) { sortPairs(rows_, column); }
+
 void LegacyRemovalList::put(const std::string& name, std::optional<std::size_t> row) {
   if (name.empty()) return;
   std::string n = withoutLeadingSlash(name);
@@ -46,11 +86,34 @@ void LegacyRemovalList::put(const std::string& name, std::optional<std::size_t> 
   rows_.push_back(n);
 }
 
-std::string FontList::add(const std::string& fontFile) {
+void LegacyRemovalList::addLocalFile(const std::string& localPath, bool& recognised) {
+  PrinterPath p = ToPrinterPath(localPath, -1, true);
+  recognised = p.recognised;
+  put(p.path);
+}
+
+void LegacyRemovalList::copyFrom(const LegacyLoadList& load) {
+  for (const auto& row : load.rows()) put(row.second);
+}
+
+void LegacyRemovalList::modify(const std::vector<std::size_t>& rows, int typeIndex) {
+  for (std::size_t row : rows)
+    if (row < rows_.size()) put(ToPrinterPath(rows_[row], typeIndex, false).path, row);
+}
+
+void LegacyRemovalList::remove(const std::vector<std::size_t>& rows) { removeRows(rows_, rows); }
+
+void LegacyRemovalList::sort() { std::stable_sort(rows_.begin(), rows_.end()); }
+
+std::string FontList::add(const std::string& fontFile, std::optional<std::size_t> row) {
   std::string fontName;
   if (!ReadPostScriptFontName(fontFile, fontName))
     return tr("Quaymaster cannot obtain the font name. Please make sure this is a valid font file.") + "\n\n" +
            fontFile;
+  if (row && *row < rows_.size()) {
+    rows_[*row] = {fontFile, fontName};
+    return {};
+  }
   for (auto& r : rows_)
     if (r.first == fontFile) {
       r.second = fontName;
@@ -59,6 +122,10 @@ std::string FontList::add(const std::string& fontFile) {
   rows_.emplace_back(fontFile, fontName);
   return {};
 }
+
+void FontList::remove(const std::vector<std::size_t>& rows) { removeRows(rows_, rows); }
+
+void FontList::sortBy(int column) { sortPairs(rows_, column); }
 
 std::vector<std::string> FontList::files() const {
   std::vector<std::string> f;

@@ -1,5 +1,7 @@
 // The lists of the legacy and font pages as data: rows in insertion order,
-// keyed as the pages key them, with the pages' rules for adding rows.
+// keyed as the pages key them, with the pages' rules for adding, editing,
+// removing and sorting rows. Row numbers are positions in rows(); a number
+// past the end is ignored.
 #pragma once
 
 #include <optional>
@@ -20,6 +22,17 @@ class LegacyLoadList {
   // folder markers on); recognised tells whether the derived name is only
   // a guess.
   std::string add(const std::string& localPath, bool& recognised);
+  // One row edited in the path dialog: an empty printer name is derived
+  // from the local path with the dialog's type (-1: by folder or
+  // extension), folder markers on; then the row is replaced through put().
+  std::string edit(std::size_t row, const std::string& localPath, const std::string& printerName, int typeIndex);
+  // Several rows edited at once: each keeps its local path and gets the
+  // printer name derived for the type (-1: by folder or extension).
+  void rederive(const std::vector<std::size_t>& rows, int typeIndex);
+  void remove(const std::vector<std::size_t>& rows);
+  // Ascending by the column's text (0 local path, 1 printer name), byte by
+  // byte; rows with equal text keep their order.
+  void sortBy(int column);
   const std::vector<std::pair<std::string, std::string>>& rows() const { return rows_; }
 
  private:
@@ -29,7 +42,20 @@ class LegacyLoadList {
 // Printer-side names to remove, without duplicates.
 class LegacyRemovalList {
  public:
+  // An empty name does nothing; a leading "/" is dropped; without an index
+  // the name is appended unless it is listed already; with an index that
+  // row takes the name.
   void put(const std::string& name, std::optional<std::size_t> row = std::nullopt);
+  // A local file, converted to its printer name (type -1, folder markers
+  // on); recognised as for LegacyLoadList::add.
+  void addLocalFile(const std::string& localPath, bool& recognised);
+  // The printer names of every row of the load list.
+  void copyFrom(const LegacyLoadList& load);
+  // Each row's name converted with the type (-1: by extension), folder
+  // markers off: only the folder part changes.
+  void modify(const std::vector<std::size_t>& rows, int typeIndex);
+  void remove(const std::vector<std::size_t>& rows);
+  void sort();
   const std::vector<std::string>& rows() const { return rows_; }
 
  private:
@@ -39,9 +65,13 @@ class LegacyRemovalList {
 // (font file, font name) rows keyed by the font file.
 class FontList {
  public:
-  // Reads the font name; on failure returns the page's message and adds
-  // nothing.
-  std::string add(const std::string& fontFile);
+  // Reads the font name; on failure returns the page's message and changes
+  // nothing. With an index that row takes the file and its name, else the
+  // row of the same file is updated or a row appended.
+  std::string add(const std::string& fontFile, std::optional<std::size_t> row = std::nullopt);
+  void remove(const std::vector<std::size_t>& rows);
+  // Ascending by the column's text (0 font file, 1 font name).
+  void sortBy(int column);
   const std::vector<std::pair<std::string, std::string>>& rows() const { return rows_; }
   std::vector<std::string> files() const;
 

@@ -59,6 +59,18 @@ if [ -z "$dir" ]; then
   fi
 fi
 [ -d "$root" ] || { echo "install-config: root folder $root does not exist" >&2; exit 1; }
+if [ -n "$core" ] && [ ! -d "$core" ]; then
+  echo "install-config: the Tessel folder $core does not exist" >&2
+  exit 1
+fi
+if [ -n "$stub" ] && [ ! -f "$stub" ]; then
+  echo "install-config: the stub file $stub does not exist" >&2
+  exit 1
+fi
+# Paths are stored as given; relative ones would depend on the folder the
+# program is started from.
+case "$core" in "" | /*) ;; *) core="$(cd "$core" && pwd)" ;; esac
+case "$stub" in "" | /*) ;; *) stub="$(cd "$(dirname "$stub")" && pwd)/$(basename "$stub")" ;; esac
 root="$(cd "$root" && pwd)"
 file="${dir%/}/quaymaster.ini"
 
@@ -88,3 +100,7 @@ sed -i '/^$/d' "$tmp"
 chmod 0644 "$tmp"
 mv -f "$tmp" "$file"
 echo "install-config: wrote $file"
+if [ -z "$core" ] && [ -z "$stub" ]; then
+  echo "install-config: no Tessel chosen; commands that need one ask for --tessel DIR or" \
+    "--builtin-tessel --stub FILE (or run this again with --force and --tessel DIR or --builtin STUB)"
+fi

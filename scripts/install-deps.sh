@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev libminizip-dev
   libcups2-dev cups cups-client cups-bsd cups-filters
+  cups-ipp-utils avahi-daemon dbus
   libwxgtk3.2-dev
   ghostscript fonts-urw-base35 xvfb poppler-utils
   openbox x11-utils
@@ -31,4 +32,5 @@ export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -q
 $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
 # A desktop package may start the system scheduler; the program and its tests
-# run a private one and leave the system's alone.
+# run a private one and leave the system's alone. The driverless-queue tests
+# start D-Bus and Avahi (for ippeveprinter) when they do not run.

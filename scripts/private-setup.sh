@@ -20,19 +20,7 @@ private_setup() {
   cp -r tests/data/sample-project "$tree"
   sample="$tree/tqfc/Demo/Invoice/Invoice.kpf"
   stub="$work/tessel/tqfstub.ps"
-  mkdir -p "$work/tessel"
-  cat >"$stub" <<STUB
-%!PS
-% Tessel stub file: where project resources live on this computer (the
-% "kpcpfd" folder receives containers unpacked for printing)
-TQFdict begin
-[ ($work/kpcpfd/\$\$FOLDER./\$\$PROJECT./)
-  ($tree/tqfc/\$\$FOLDER./\$\$PROJECT./)
-  ($tree/tqfc/\$\$FOLDER./fshared/)
-  ($tree/tqfc/gshared/)
-] SETPPATH
-end
-STUB
+  scripts/sample-stub.sh "$stub" "$tree" "$work/kpcpfd" >/dev/null
   scripts/install-config.sh --dir "$QUAYMASTER_CONFIG_DIR" --root "$root" \
     --builtin "$stub" --lustrine --group Floor_2=Tessel_1,Tessel_2 >/dev/null
 }

@@ -203,7 +203,7 @@ TEST_F(MainWindowTest, TabWalksFromTheListThroughTheSharedControlsIntoThePage) {
   EXPECT_TRUE(visited[0] == panel->destinationChoice() || visited[0] == nullptr);
   EXPECT_EQ(visited[1], panel->statusPageBox());
   ASSERT_NE(visited[2], nullptr);
-  EXPECT_EQ(visited[2], panel->page(0)->FindWindow(kIdInstallTessel)) << "then the page's first control";
+  EXPECT_EQ(visited[2], panel->page(0)->FindWindow(kIdAutoStart)) << "then the page's first control";
 }
 
 TEST_F(MainWindowTest, MaximisedStateIsKeptAndRestored) {

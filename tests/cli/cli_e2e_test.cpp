@@ -59,7 +59,7 @@ TEST_F(CliFixture, LooseFilesFontsAndRemoval) {
 
   CliRun missing = cli({"load-files", scratch_ + "/none.frm", "-d", "Tessel_1"});
   EXPECT_EQ(missing.status, 1);
-  EXPECT_TRUE(contains(missing.output, "The file does not exits."));
+  EXPECT_TRUE(contains(missing.output, "the file '" + scratch_ + "/none.frm' does not exist"));
 }
 
 TEST_F(CliFixture, SubmissionFileArrivesUnchangedAndFailuresExitNonZero) {
@@ -75,7 +75,7 @@ TEST_F(CliFixture, SubmissionFileArrivesUnchangedAndFailuresExitNonZero) {
 
   CliRun noFolder = cli({"delete", "project", "", "P", "-d", "Tessel_1"});
   EXPECT_EQ(noFolder.status, 1);
-  EXPECT_TRUE(contains(noFolder.output, "Quaymaster needs more information.\n\nkrmPPS.folderName"));
+  EXPECT_TRUE(contains(noFolder.output, "Quaymaster needs more information: krmPPS.folderName"));
   CliRun badPrinter = cli({"list", "fonts", "-d", "No_Such_Printer"});
   EXPECT_EQ(badPrinter.status, 1);
   EXPECT_TRUE(contains(badPrinter.output, "No_Such_Printer"));
@@ -93,10 +93,10 @@ TEST_F(CliFixture, OutputOnlyAndPreview) {
   ASSERT_EQ(write.status, 0) << write.output;
   EXPECT_TRUE(capturedJobs().empty());
   std::string disk = scratch_ + "/preview-disk";
-  CliRun preview = cli({"preview", job, "--disk", disk, "--pages", scratch_ + "/preview-pages"});
+  CliRun preview = cli({"preview", job, "--disk", disk, "--pages-dir", scratch_ + "/preview-pages"});
   ASSERT_EQ(preview.status, 0) << preview.output;
   EXPECT_TRUE(contains(preview.output, "stored   fonts/FreeEuro"));
-  CliRun again = cli({"preview", job, "--disk", disk, "--pages", scratch_ + "/preview-pages"});
+  CliRun again = cli({"preview", job, "--disk", disk, "--pages-dir", scratch_ + "/preview-pages"});
   EXPECT_EQ(again.status, 0);
   EXPECT_FALSE(contains(again.output, "stored   ")) << "the same font again replaces nothing new";
 

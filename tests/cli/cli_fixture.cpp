@@ -1,10 +1,8 @@
 #include "cli_fixture.h"
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "base/sdk_fs.h"
 
@@ -34,9 +32,14 @@ void CliFixture::SetUp() {
                        << "  (" << tree_ << "/tqfc/$$FOLDER./fshared/)\n"
                        << "  (" << tree_ << "/tqfc/gshared/)\n] SETPPATH\nend\n";
   config_ = scratch_ + "/quaymaster.ini";
+  writeConfig("", "");
+}
+
+void CliFixture::writeConfig(const std::string& moreKeys, const std::string& moreGroups) {
   std::ofstream(config_) << "qmRootDir=" << scratch_ << "\nuseBuiltin=1\nkoroStub=" << stub_
                          << "\nincludeLUS=1\n"
-                         << "[printer-groups]\nFloor_2=Tessel_1,tessel_2\n";
+                         << moreKeys << "[printer-groups]\nFloor_2=Tessel_1,tessel_2\n"
+                         << moreGroups;
 }
 
 void CliFixture::TearDown() {
@@ -47,8 +50,16 @@ void CliFixture::TearDown() {
 
 std::string CliFixture::sampleKpf() const { return tree_ + "/tqfc/Demo/Invoice/Invoice.kpf"; }
 
+CliRun CliFixture::cliBare(std::vector<std::string> args) {
+  std::vector<std::string> argv{QM_CLI};
+  argv.insert(argv.end(), args.begin(), args.end());
+  CliRun r;
+  r.status = runProgram(argv, r.output);
+  return r;
+}
+
 CliRun CliFixture::cli(std::vector<std::string> args) {
-  static const char* kLocalOnly[] = {"preview", "--help", "--version"};
+  static const char* kLocalOnly[] = {"preview", "--help", "--version", "help"};
   bool takesConfig = !args.empty();
   for (const char* c : kLocalOnly)
     if (!args.empty() && args[0] == c) takesConfig = false;
@@ -64,13 +75,7 @@ CliRun CliFixture::cli(std::vector<std::string> args) {
 }
 
 void CliFixture::waitIdle() {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-  while (std::chrono::steady_clock::now() < deadline) {
-    std::string out;
-    if (runProgram({"lpstat", "-o"}, out) == 0 && out.find_first_not_of(" \n") == std::string::npos) return;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  ADD_FAILURE() << "jobs still pending after two minutes";
+  if (!waitForEmptyQueues(120000)) ADD_FAILURE() << "jobs still pending after two minutes";
 }
 
 PrinterSimulator CliFixture::printer(int n) const {
@@ -105,4 +110,9 @@ bool hasFileStartingWith(const std::vector<DiskFile>& disk, const std::string& p
   for (const auto& f : disk)
     if (f.name.rfind(prefix, 0) == 0) return true;
   return false;
+}
+
+std::string pdfText(const std::string& pdf) {
+  std::string text;
+  return runProgram({"pdftotext", "-layout", pdf, "-"}, text) == 0 ? text : std::string();
 }

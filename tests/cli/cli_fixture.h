@@ -25,6 +25,11 @@ class CliFixture : public ::testing::Test {
   // Runs quaymaster-cli with the arguments (the configuration file is added
   // as --config where the command takes it).
   CliRun cli(std::vector<std::string> args);
+  // Runs it with exactly these arguments.
+  CliRun cliBare(std::vector<std::string> args);
+  // Rewrites the configuration file with more root-level keys and more
+  // printer groups (lines ending in "\n").
+  void writeConfig(const std::string& moreKeys, const std::string& moreGroups);
   // Waits until the scheduler has no unfinished job.
   void waitIdle();
   // The simulated printers' disks.
@@ -41,6 +46,9 @@ class CliFixture : public ::testing::Test {
   std::string scratch_, config_, tree_, stub_;
   std::string disk_[3], pages_[3], jobs_;
 };
+
+// The text of a PDF page file (pdftotext), or empty.
+std::string pdfText(const std::string& pdf);
 
 // True when the disk holds a file whose printer name starts with prefix.
 bool hasFileStartingWith(const std::vector<DiskFile>& disk, const std::string& prefix);

@@ -14,7 +14,7 @@ TEST_F(CliFixture, ProjectResourcesReachTheirScopesOnEveryGroupMember) {
   ASSERT_EQ(list.status, 0) << list.output;
   EXPECT_TRUE(contains(list.output, "frm " + tree_ + "/tqfc/Demo/Invoice/invoice.frm\n"));
   EXPECT_FALSE(contains(list.output, "main.ps")) << "submission files only on request";
-  EXPECT_TRUE(contains(cli({"list-project", sampleKpf(), "--submission"}).output, "sub "));
+  EXPECT_TRUE(contains(cli({"list-project", sampleKpf(), "--with-submissions"}).output, "sub "));
 
   CliRun info = cli({"project", "info", sampleKpf()});
   ASSERT_EQ(info.status, 0) << info.output;

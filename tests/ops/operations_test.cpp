@@ -148,3 +148,61 @@ TEST_F(OpsFixture, LegacyListRules) {
   EXPECT_EQ(fonts.add(a).rfind("Quaymaster cannot obtain the font name.", 0), 0u);
   EXPECT_TRUE(fonts.rows().empty());
 }
+
+TEST_F(OpsFixture, LegacyListEditsRemovalsAndSorting) {
+  const std::string b = path("res/formlib/b.frm"), a = path("a.xyz"), logo = path("LOGO.JPG");
+  for (const std::string& f : {b, a, logo}) {
+    sdkMakeDirs(f.c_str());
+    sdkWriteTextFile(f.c_str(), "x");
+  }
+  LegacyLoadList load;
+  bool recognised = true;
+  load.add(b, recognised);
+  load.add(a, recognised);
+  EXPECT_FALSE(recognised) << "an unknown extension is only a guess";
+  load.add(logo, recognised);
+  ASSERT_EQ(load.rows().size(), 3u);
+  EXPECT_EQ(load.rows()[0].second, "tqfc/formlib/b.frm") << "the folder marker keeps the sub-tree";
+  EXPECT_EQ(load.rows()[1].second, "tqfc/mislib/a.xyz");
+
+  // One row edited: an empty printer name is derived with the dialog's type.
+  EXPECT_EQ(load.edit(1, a, "", 3), "");
+  EXPECT_EQ(load.rows()[1].second, "tqfc/imglib/a.xyz");
+  EXPECT_EQ(load.edit(1, path("gone.frm"), "x", -1), "The file does not exits.\n\n" + path("gone.frm"));
+  EXPECT_EQ(load.rows()[1].first, a) << "a refused edit changes nothing";
+  // Several rows: each keeps its local path, the type decides the folder.
+  load.rederive({0, 2, 7}, 4);
+  EXPECT_EQ(load.rows()[0], std::make_pair(b, std::string("tqfc/jdtlib/b.frm")));
+  EXPECT_EQ(load.rows()[2].second, "tqfc/jdtlib/LOGO.JPG");
+  load.rederive({2}, -1);
+  EXPECT_EQ(load.rows()[2].second, "tqfc/imglib/LOGO.JPG");
+
+  // Sorting by the printer names, byte by byte (upper case first).
+  load.sortBy(1);
+  EXPECT_EQ(load.rows()[0].second, "tqfc/imglib/LOGO.JPG");
+  EXPECT_EQ(load.rows()[1].second, "tqfc/imglib/a.xyz");
+  EXPECT_EQ(load.rows()[2].second, "tqfc/jdtlib/b.frm");
+  load.remove({0, 2, 2, 9});
+  ASSERT_EQ(load.rows().size(), 1u);
+  EXPECT_EQ(load.rows()[0].first, a);
+
+  LegacyRemovalList removal;
+  removal.put("tqfc/mislib/z.nm");
+  removal.copyFrom(load);
+  removal.copyFrom(load);
+  removal.addLocalFile("/x/demo/start.ps", recognised);
+  EXPECT_TRUE(recognised);
+  ASSERT_EQ(removal.rows().size(), 3u) << "copying twice adds nothing new";
+  EXPECT_EQ(removal.rows()[2], "tqf/demo/start.ps");
+  // Modifying only changes the folder part; markers are not used.
+  removal.modify({0, 1}, -1);
+  EXPECT_EQ(removal.rows()[0], "tqfc/mislib/z.nm");
+  EXPECT_EQ(removal.rows()[1], "tqfc/mislib/a.xyz");
+  removal.modify({2}, 1);
+  EXPECT_EQ(removal.rows()[2], "tqfc/fontlib/start.ps");
+  removal.put("/tqfc/renamed", 0);
+  removal.sort();
+  EXPECT_EQ(removal.rows(), (std::vector<std::string>{"tqfc/fontlib/start.ps", "tqfc/mislib/a.xyz", "tqfc/renamed"}));
+  removal.remove({1});
+  EXPECT_EQ(removal.rows().size(), 2u);
+}

@@ -158,6 +158,35 @@ TEST_F(DiskProlog, StatusPageShowsTheNamesAndIsNotBlank) {
   }
 }
 
+TEST_F(DiskProlog, StatusPageNamesThePrinterItselfElseTheJobsName) {
+  if (!sdkFileExists("/usr/bin/pdftotext")) GTEST_SKIP() << "pdftotext not installed";
+  options_.format = PageFormat::kPdf;
+  auto pageText = [&](const Job& job) {
+    PrinterSimResult r = run(job, "named");
+    EXPECT_TRUE(r.ok()) << r.errorText;
+    if (r.pages.size() != 1) return std::string();
+    ProcessSpec request;
+    request.arguments = {"pdftotext", "-layout", r.pages[0], path("named.txt")};
+    EXPECT_EQ(runProcess(request).exitCode, 0);
+    return sdkReadWholeFile(path("named.txt").c_str()).value_or("");
+  };
+  Job job;
+  job.add("\n(tqfc/*) (Floor_2) true false list&remove\nend_list\n%EOF");
+
+  // A group's job carries the group's name; each printer names itself.
+  options_.printerName = "Tessel_7";
+  std::string text = pageText(job);
+  EXPECT_NE(text.find("Printer: Tessel_7"), std::string::npos) << text;
+  EXPECT_EQ(text.find("Floor_2"), std::string::npos) << text;
+
+  // A printer without a name of its own, or one that fails to say it.
+  options_.printerName.clear();
+  EXPECT_NE(pageText(job).find("Printer: Floor_2"), std::string::npos);
+  Job failing = Job::bare("%!\nstatusdict /printername { pop 1 0 idiv } put\n");
+  failing.add(Job().text()).add("\n(tqfc/*) (Floor_2) true false list&remove\nend_list\n%EOF");
+  EXPECT_NE(pageText(failing).find("Printer: Floor_2"), std::string::npos);
+}
+
 TEST_F(DiskProlog, LongStatusPagesContinueOnFurtherPages) {
   Job job;
   for (int i = 0; i < 150; ++i) job.a85Load("tqfc/mislib/f" + std::to_string(i), "x", kOpts);

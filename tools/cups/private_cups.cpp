@@ -108,6 +108,12 @@ bool PrivateCups::addDriver(const std::string& name, const std::string& model) {
   return run({"add-driver", folder_, name, model});
 }
 
+bool PrivateCups::addDriverless(const std::string& name, int port, const std::string& formats,
+                                std::string& spoolFolder) {
+  spoolFolder = folder_ + "/printers/" + name + "/eve";
+  return run({"add-eve", folder_, name, std::to_string(port), formats});
+}
+
 void PrivateCups::useForClients() const {
   const std::string socket = socketPath();
   const std::string client = folder_ + "/client";
@@ -138,4 +144,14 @@ std::vector<std::string> waitForCapturedJobs(const std::string& folder, std::siz
   };
   std::sort(jobs.begin(), jobs.end(), [&](const std::string& a, const std::string& b) { return number(a) < number(b); });
   return jobs;
+}
+
+bool waitForEmptyQueues(int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    std::string out;
+    if (runProgram({"lpstat", "-o"}, out) == 0 && out.find_first_not_of(" \n") == std::string::npos) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
 }

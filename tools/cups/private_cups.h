@@ -34,6 +34,11 @@ class PrivateCups {
                     const std::string& format = "png");
   // A queue with a CUPS driver (e.g. "drv:///sample.drv/laserjet.ppd").
   bool addDriver(const std::string& name, const std::string& model);
+  // A driverless (IPP Everywhere) queue for an ippeveprinter on
+  // localhost:port that takes the formats (comma separated MIME types);
+  // the printer keeps the documents it gets in spoolFolder. Needs D-Bus and
+  // Avahi (started when they do not run, as root).
+  bool addDriverless(const std::string& name, int port, const std::string& formats, std::string& spoolFolder);
 
   // Sets CUPS_SERVER, CUPS_SERVERROOT and HOME, unsets PRINTER and LPDEST,
   // and tells libcups to use the scheduler.
@@ -58,3 +63,7 @@ int runProgram(const std::vector<std::string>& args, std::string& output);
 // Waits until folder holds count finished captured jobs (job-*.bin) or the
 // timeout passes; returns their paths sorted by job number.
 std::vector<std::string> waitForCapturedJobs(const std::string& folder, std::size_t count, int timeoutMs);
+
+// Waits until the scheduler that this process uses (useForClients) has no
+// pending jobs, or the timeout passes; false on timeout.
+bool waitForEmptyQueues(int timeoutMs);

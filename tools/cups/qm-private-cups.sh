@@ -22,6 +22,15 @@
 #   qm-private-cups.sh add-driver DIR NAME MODEL
 #       A queue with a CUPS driver, e.g. drv:///sample.drv/laserjet.ppd,
 #       whose device discards what it gets.
+#   qm-private-cups.sh add-eve DIR NAME PORT FORMATS
+#       An IPP Everywhere printer (CUPS' ippeveprinter) on localhost:PORT
+#       that takes the document FORMATS (comma separated MIME types) and
+#       keeps what it gets in DIR/printers/NAME/eve (each document as it
+#       came, and the empty output of a "print" that takes no time), and a driverless queue
+#       NAME for it (lpadmin -m everywhere). ippeveprinter needs DNS-SD:
+#       as root, the system's D-Bus and Avahi daemons are started when they
+#       do not run, and are left running. The printer stops with the
+#       scheduler.
 #   qm-private-cups.sh env DIR      prints the client settings again
 #   qm-private-cups.sh stop DIR     stops the scheduler (DIR is kept)
 #   qm-private-cups.sh destroy DIR  stops it and removes DIR
@@ -297,30 +306,86 @@ cmd_add_driver() {
   add_queue "$dir" "$name" -v "qmsim:/capture?dir=/nonexistent" -m "$model"
 }
 
-cmd_stop() {
-  local dir=$1 pid start now i
-  [ -f "$dir/cupsd.pid" ] || return 0
-  read -r pid start <"$dir/cupsd.pid"
+# Stops a process recorded as "PID START-TIME" in a file, if it is still
+# the same process.
+stop_recorded() {
+  local file=$1 pid start now i
+  [ -f "$file" ] || return 0
+  read -r pid start <"$file"
   now=$(pid_start_time "$pid" || true)
   if [ -n "$now" ] && [ "$now" = "$start" ]; then
-    # Children (backends, filters) it may leave behind.
-    local children
-    children=$(children_of "$pid")
     kill -TERM "$pid" 2>/dev/null || true
     for ((i = 0; i < 250; i++)); do
       now=$(pid_start_time "$pid" || true)
       [ "$now" = "$start" ] || break
       sleep 0.02
     done
-    now=$(pid_start_time "$pid" || true)
-    if [ "$now" = "$start" ]; then
-      kill -KILL "$pid" 2>/dev/null || true
+    [ "$now" != "$start" ] || kill -KILL "$pid" 2>/dev/null || true
+  fi
+  rm -f "$file"
+}
+
+# D-Bus and Avahi, which ippeveprinter needs for DNS-SD. Only started, never
+# changed or stopped; without root rights they must already run.
+ensure_dnssd() {
+  local i pid
+  if ! dbus-send --system --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.GetId \
+    >/dev/null 2>&1; then
+    is_root || die "the system D-Bus does not run (ippeveprinter needs it with Avahi)"
+    mkdir -p /run/dbus
+    # A pid file left by a bus that is gone keeps a new one from starting.
+    if [ -f /run/dbus/pid ]; then
+      read -r pid </run/dbus/pid || pid=
+      if [ -z "$pid" ] || ! kill -0 "$pid" 2>/dev/null; then rm -f /run/dbus/pid; fi
     fi
-    for pid in $children; do
-      kill -TERM "$pid" 2>/dev/null || true
+    dbus-daemon --system --fork || die "cannot start the system D-Bus"
+  fi
+  if ! avahi-daemon --check 2>/dev/null; then
+    is_root || die "the Avahi daemon does not run (ippeveprinter needs it)"
+    avahi-daemon -D --no-drop-root --no-chroot >/dev/null 2>&1 || die "cannot start the Avahi daemon"
+    for ((i = 0; i < 250; i++)); do
+      avahi-daemon --check 2>/dev/null && break
+      sleep 0.02
     done
   fi
-  rm -f "$dir/cupsd.pid"
+}
+
+cmd_add_eve() {
+  [ $# -eq 4 ] || die "add-eve DIR NAME PORT FORMATS"
+  local dir=$1 name=$2 port=$3 formats=$4 i
+  [ -S "$dir/cupsd.sock" ] || die "no scheduler runs in $dir"
+  command -v ippeveprinter >/dev/null || [ -x /usr/sbin/ippeveprinter ] || die "ippeveprinter is not installed"
+  ensure_dnssd
+  local spool="$dir/printers/$name/eve"
+  mkdir -p "$spool" "$dir/eve"
+  env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C HOME="$dir/client" \
+    setsid /usr/sbin/ippeveprinter -p "$port" -n localhost -f "$formats" -k -c /bin/true -d "$spool" "$name" \
+    </dev/null >>"$dir/log/eve-$name.log" 2>&1 &
+  local pid=$!
+  echo "$pid $(pid_start_time "$pid" || echo 0)" >"$dir/eve/$name.pid"
+  local uri="ipp://localhost:$port/ipp/print"
+  for ((i = 0; i < 500; i++)); do
+    timeout 5 ipptool -q -T 2 "$uri" get-printer-attributes.test >/dev/null 2>&1 && break
+    kill -0 "$pid" 2>/dev/null || die "ippeveprinter stopped; see $dir/log/eve-$name.log"
+    sleep 0.02
+  done
+  add_queue "$dir" "$name" -v "$uri" -m everywhere
+}
+
+cmd_stop() {
+  local dir=$1 pid start now eve children=
+  for eve in "$dir"/eve/*.pid; do
+    [ -e "$eve" ] && stop_recorded "$eve"
+  done
+  [ -f "$dir/cupsd.pid" ] || return 0
+  read -r pid start <"$dir/cupsd.pid"
+  now=$(pid_start_time "$pid" || true)
+  # Children (backends, filters) it may leave behind.
+  if [ -n "$now" ] && [ "$now" = "$start" ]; then children=$(children_of "$pid"); fi
+  stop_recorded "$dir/cupsd.pid"
+  for pid in $children; do
+    kill -TERM "$pid" 2>/dev/null || true
+  done
 }
 
 cmd_destroy() {
@@ -332,7 +397,7 @@ cmd_destroy() {
   rm -rf "$dir"
 }
 
-[ $# -ge 1 ] || die "usage: start|add-sim|add-capture|add-driver|env|stop|destroy"
+[ $# -ge 1 ] || die "usage: start|add-sim|add-capture|add-driver|add-eve|env|stop|destroy"
 command=$1
 shift
 case "$command" in
@@ -340,6 +405,7 @@ case "$command" in
   add-sim) cmd_add_sim "$@" ;;
   add-capture) cmd_add_capture "$@" ;;
   add-driver) cmd_add_driver "$@" ;;
+  add-eve) cmd_add_eve "$@" ;;
   env) [ $# -eq 1 ] || die "env DIR"; client_env "$(cd "$1" && pwd)" ;;
   stop) [ $# -eq 1 ] || die "stop DIR"; cmd_stop "$1" ;;
   destroy) [ $# -eq 1 ] || die "destroy DIR"; cmd_destroy "$1" ;;

@@ -216,6 +216,7 @@ PrinterSimResult PrinterSimulator::run(const std::string& jobFile) const {
   request.arguments.push_back("-sQM_DISK=" + disk);
   request.arguments.push_back("--permit-file-all=" + disk);
   if (options_.powerOn) request.arguments.push_back("-dQM_POWERON");
+  if (!options_.printerName.empty()) request.arguments.push_back("-sQM_PRINTER_NAME=" + options_.printerName);
   request.arguments.push_back(initFile.generic_string());
   request.arguments.push_back(absoluteFile(jobFile));
   request.environment = {{"TMPDIR", scratchGs}, {"TEMP", scratchGs}, {"TMP", scratchGs}};

@@ -31,6 +31,7 @@ struct PrinterSimOptions {
   bool powerOn = true;         // run "Sys/Start" before the job when it exists
   int timeoutSeconds = 300;    // a job running longer is killed
   std::string pageName;        // page file name stem; empty: the job file's
+  std::string printerName;     // the printer's own name (statusdict printername); empty: none
   std::string ghostscript;     // program; empty: $QM_GHOSTSCRIPT or the platform default
 };
 

@@ -13,7 +13,7 @@ void usage() {
   std::fprintf(stderr,
                "usage: qm-printer-sim JOB --disk DIR [--pages DIR] [--format png|pdf]\n"
                "                      [--resolution DPI] [--name STEM] [--no-power-on]\n"
-               "                      [--timeout SECONDS] [--quiet]\n"
+               "                      [--timeout SECONDS] [--printer-name NAME] [--quiet]\n"
                "Runs JOB on a simulated printer whose disk is DIR and reports the\n"
                "pages printed, any PostScript error and the disk's files.\n");
 }
@@ -63,6 +63,8 @@ int main(int argc, char** argv) {
       if (!value(text) || !toInt(text, options.timeoutSeconds)) return usage(), 2;
     } else if (arg == "--name") {
       if (!value(options.pageName)) return usage(), 2;
+    } else if (arg == "--printer-name") {
+      if (!value(options.printerName)) return usage(), 2;
     } else if (arg == "--no-power-on") {
       options.powerOn = false;
     } else if (arg == "--quiet") {

@@ -1,0 +1,66 @@
+#include "app/pages/delete_page.h"
+
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/radiobox.h>
+#include <wx/sizer.h>
+#include <wx/statbox.h>
+
+#include "app/pages/operation_runner.h"
+#include "app/pages/project_name_fields.h"
+#include "app/window_ids.h"
+
+DeletePage::DeletePage(wxWindow* parent, PageHost& host) : OperationPage(parent, host, 3) {
+  wxWindow* in = box();
+  const int gap = FromDIP(6);
+  const wxString items[] = {
+      _("Delete all Tessel and KX resource files"),
+      _("Delete all Tessel files"),
+      _("Delete all KX resource files"),
+      _("Delete all the resource files of a KX project"),
+  };
+  choice_ = new wxRadioBox(in, kIdDeleteChoice, _("Specify which files should be deleted"), wxDefaultPosition,
+                           wxDefaultSize, 4, items, 1, wxRA_SPECIFY_COLS);
+  names_ = std::make_unique<ProjectNameFields>(in);
+  noFolderShared_ = new wxCheckBox(in, wxID_ANY, _("Do not delete folder-shared resources."));
+  noGlobalShared_ = new wxCheckBox(in, wxID_ANY, _("Do not delete global-shared resources."));
+  delete_ = new wxButton(in, kIdDeleteFiles, _("Delete Files"));
+  noFolderShared_->Disable();
+  noGlobalShared_->Disable();
+
+  body()->Add(choice_, 0, wxEXPAND | wxALL, gap);
+  names_->addTo(body(), gap);
+  body()->Add(noFolderShared_, 0, wxLEFT | wxRIGHT | wxBOTTOM, gap);
+  body()->Add(noGlobalShared_, 0, wxLEFT | wxRIGHT | wxBOTTOM, gap);
+  body()->Add(delete_, 0, wxALL, gap);
+  body()->AddStretchSpacer();
+
+  choice_->Bind(wxEVT_RADIOBOX, [this](wxCommandEvent&) { onChoice(); });
+  delete_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { deleteFiles(); });
+}
+
+DeletePage::~DeletePage() = default;
+
+void DeletePage::disableActions() { delete_->Disable(); }
+
+void DeletePage::onChoice() {
+  const bool project = choice_->GetSelection() == 3;
+  names_->enable(project);
+  noFolderShared_->Enable(project);
+  noGlobalShared_->Enable(project);
+}
+
+DeleteChoice DeletePage::choice() const {
+  DeleteChoice choice;
+  choice.item = choice_->GetSelection();
+  choice.folder = names_->folder();
+  choice.project = names_->project();
+  choice.noFolderShared = noFolderShared_->GetValue();
+  choice.noGlobalShared = noGlobalShared_->GetValue();
+  return choice;
+}
+
+void DeletePage::deleteFiles() {
+  const DeleteChoice chosen = choice();
+  runOperation(this, host(), [&](const OpContext& context) { return ::deleteFiles(context, chosen); });
+}

@@ -1,0 +1,99 @@
+#include "app/pages/report_list.h"
+
+#include <wx/dnd.h>
+
+#include <algorithm>
+
+namespace {
+
+class ReportDropTarget : public wxFileDropTarget {
+ public:
+  explicit ReportDropTarget(ReportList& list) : list_(list) {}
+  bool OnDropFiles(wxCoord, wxCoord, const wxArrayString& files) override {
+    list_.dropFiles(files);
+    return !files.empty();
+  }
+
+ private:
+  ReportList& list_;
+};
+
+}  // namespace
+
+ReportList::ReportList(wxWindow* parent, wxWindowID id, const std::vector<wxString>& columns)
+    : wxListCtrl(parent, id, wxDefaultPosition, wxDefaultSize, wxLC_REPORT | wxLC_EDIT_LABELS | wxBORDER_SUNKEN) {
+  for (std::size_t i = 0; i < columns.size(); ++i) AppendColumn(columns[i]);
+
+  Bind(wxEVT_LIST_KEY_DOWN, [this](wxListEvent& event) {
+    const int key = event.GetKeyCode();
+    if ((key == WXK_DELETE || key == WXK_NUMPAD_DELETE || key == WXK_BACK) && onDeleteKey) onDeleteKey();
+    else event.Skip();
+  });
+  Bind(wxEVT_LIST_COL_CLICK, [this](wxListEvent& event) {
+    if (!onColumnClick || event.GetColumn() < 0) return;
+    // The rows move; a selection kept by position would pick others.
+    selectRows({});
+    onColumnClick(event.GetColumn());
+  });
+  Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent& event) {
+    if (onDoubleClick && event.GetIndex() >= 0) onDoubleClick(static_cast<std::size_t>(event.GetIndex()));
+  });
+  Bind(wxEVT_LIST_BEGIN_LABEL_EDIT, [this](wxListEvent& event) {
+    if (!onLabelEdited) event.Veto();
+  });
+  Bind(wxEVT_LIST_END_LABEL_EDIT, [this](wxListEvent& event) {
+    // The page decides what the row becomes and shows it; the list would
+    // otherwise keep the typed text as it stands.
+    event.Veto();
+    if (event.IsEditCancelled() || !onLabelEdited || event.GetIndex() < 0) return;
+    const std::size_t row = static_cast<std::size_t>(event.GetIndex());
+    const wxString text = event.GetLabel();
+    CallAfter([this, row, text] { onLabelEdited(row, text); });
+  });
+}
+
+void ReportList::showRows(const std::vector<std::vector<wxString>>& rows) {
+  std::vector<std::size_t> selected = selectedRows();
+  Freeze();
+  DeleteAllItems();
+  const int columns = GetColumnCount();
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const long item = InsertItem(static_cast<long>(i), rows[i].empty() ? wxString() : rows[i][0]);
+    for (int c = 1; c < columns && static_cast<std::size_t>(c) < rows[i].size(); ++c) SetItem(item, c, rows[i][c]);
+  }
+  selected.erase(std::remove_if(selected.begin(), selected.end(), [&](std::size_t r) { return r >= rows.size(); }),
+                 selected.end());
+  selectRows(selected);
+  Thaw();
+}
+
+std::vector<std::size_t> ReportList::selectedRows() const {
+  std::vector<std::size_t> rows;
+  for (long item = GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); item != -1;
+       item = GetNextItem(item, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED))
+    rows.push_back(static_cast<std::size_t>(item));
+  return rows;
+}
+
+void ReportList::selectRows(const std::vector<std::size_t>& rows) {
+  for (long item = 0; item < GetItemCount(); ++item) SetItemState(item, 0, wxLIST_STATE_SELECTED);
+  for (std::size_t row : rows)
+    if (row < static_cast<std::size_t>(GetItemCount()))
+      SetItemState(static_cast<long>(row), wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+}
+
+void ReportList::setColumnFractions(const std::vector<double>& fractions, int width) {
+  if (width <= 0) width = GetClientSize().x;
+  if (width <= 0) return;
+  for (std::size_t i = 0; i < fractions.size() && static_cast<int>(i) < GetColumnCount(); ++i)
+    SetColumnWidth(static_cast<int>(i), static_cast<int>(width * fractions[i]));
+}
+
+void ReportList::acceptDroppedFiles(std::function<void(const wxArrayString&)> handler) {
+  onDrop_ = std::move(handler);
+  SetDropTarget(new ReportDropTarget(*this));
+}
+
+void ReportList::dropFiles(const wxArrayString& files) {
+  if (onDrop_ && !files.empty()) onDrop_(files);
+}

@@ -1,0 +1,199 @@
+// Reporting outcomes the way command-line tools do: results on standard
+// output, one line per error on standard error, exit status 0 only on
+// success; and following sent jobs with --wait.
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <thread>
+
+#include "base/sdk_fs.h"
+#include "cli/cli_command.h"
+#include "cli/console.h"
+#include "delivery/send_job.h"
+#include "delivery/spooler_jobs.h"
+
+namespace {
+
+void replaceAll(std::string& text, const std::string& from, const std::string& to) {
+  for (std::size_t pos = 0; (pos = text.find(from, pos)) != std::string::npos; pos += to.size())
+    text.replace(pos, from.size(), to);
+}
+
+std::string jobLine(const SendOutcome::SentJob& job) {
+  return job.jobId > 0 ? job.printer + ": job " + std::to_string(job.jobId) : job.printer + ": job sent";
+}
+
+// Follows every job until it ends; true when all completed.
+bool waitForJobs(const std::vector<SendOutcome::SentJob>& jobs) {
+  bool allCompleted = true;
+  std::vector<SendOutcome::SentJob> open;
+  for (const auto& job : jobs) {
+    if (job.jobId > 0) {
+      open.push_back(job);
+    } else {
+      sayError(job.printer + ": the spooler gives no job number to follow");
+      allCompleted = false;
+    }
+  }
+  while (!open.empty()) {
+    for (auto it = open.begin(); it != open.end();) {
+      JobStatus status = QueryJob(it->printer, it->jobId);
+      if (!isFinalJobState(status.state)) {
+        ++it;
+        continue;
+      }
+      std::string line = jobLine(*it) + " " + jobStateName(status.state);
+      if (!status.reason.empty() && status.state != JobState::Completed) line += " (" + status.reason + ")";
+      if (status.state == JobState::Completed) {
+        std::cout << line << std::endl;
+      } else {
+        sayError(line);
+        allCompleted = false;
+      }
+      it = open.erase(it);
+    }
+    if (!open.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  }
+  return allCompleted;
+}
+
+// The printers that did not get the job, with the spooler's reasons.
+std::string failedList(const SendOutcome& outcome) {
+  std::string list;
+  for (std::size_t i = 0; i < outcome.failedPrinters.size(); ++i) {
+    if (!list.empty()) list += ", ";
+    list += outcome.failedPrinters[i];
+    if (i < outcome.failureReasons.size() && !outcome.failureReasons[i].empty())
+      list += " (" + outcome.failureReasons[i] + ")";
+  }
+  return list;
+}
+
+int reportSent(const ParsedArgs& args, const OpResult& r) {
+  const SendOutcome& outcome = r.outcome;
+  int status = kExitOk;
+  if (r.kind == OpResult::Kind::Sent) {
+    if (!outcome.statusText.empty()) std::cout << outcome.statusText << std::endl;
+  } else {
+    status = kExitFailed;
+    std::string message = outcome.failedPrinters.empty()
+                              ? oneLine(r.message)
+                              : oneLine(kSendFailedMessage + failedList(outcome));
+    if (!outcome.sent.empty()) {
+      std::string got;
+      for (const auto& job : outcome.sent) got += (got.empty() ? "" : ", ") + job.printer;
+      message += "; the job went to " + got;
+    }
+    sayError(message);
+  }
+  for (const auto& job : outcome.sent) std::cout << jobLine(job) << std::endl;
+  if (args.has("wait") && !waitForJobs(outcome.sent)) status = kExitFailed;
+  return status;
+}
+
+bool copyToStdout(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  makeStdoutBinary();
+  std::cout << in.rdbuf();
+  std::cout.flush();
+  return static_cast<bool>(std::cout);
+}
+
+}  // namespace
+
+namespace {
+bool progressLineShown = false;
+// Short work shows no progress line at all.
+constexpr std::chrono::milliseconds kProgressDelay{400};
+}  // namespace
+
+void clearProgressLine() {
+  if (!progressLineShown) return;
+  std::cerr << "\r\x1b[K" << std::flush;
+  progressLineShown = false;
+}
+
+OpProgress terminalJobProgress() {
+  const auto start = std::chrono::steady_clock::now();
+  return [start](const OpProgressStep& step) {
+    if (!progressLineShown && std::chrono::steady_clock::now() - start < kProgressDelay) return true;
+    std::cerr << "\r" << step.text();
+    if (step.percent() >= 0) std::cerr << " (" << step.percent() << "%)";
+    std::cerr << "\x1b[K" << std::flush;
+    progressLineShown = true;
+    return true;
+  };
+}
+
+void sayError(const std::string& message) {
+  clearProgressLine();
+  std::cerr << kProgramName << ": " << message << std::endl;
+}
+
+std::string oneLine(const std::string& message) {
+  std::string text = message;
+  // The archive layer labels its messages after the zip library, also for
+  // tar containers; the program name says enough.
+  replaceAll(text, "ERROR (Minizip): ", "");
+  replaceAll(text, "ERROR (Minizip) ", "");
+  while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+  replaceAll(text, ".\n\n", ": ");
+  replaceAll(text, "\n\n", ": ");
+  replaceAll(text, "\n", ", ");
+  return text;
+}
+
+bool confirm(const std::string& question) {
+  if (!stdinIsTerminal() || !stderrIsTerminal()) return true;
+  std::cerr << kProgramName << ": " << question << " [y/N] " << std::flush;
+  std::string answer;
+  if (!std::getline(std::cin, answer)) return false;
+  std::transform(answer.begin(), answer.end(), answer.begin(), [](unsigned char c) { return std::tolower(c); });
+  return answer == "y" || answer == "yes";
+}
+
+int reportResult(const ParsedArgs& args, const OpResult& r) {
+  clearProgressLine();
+  using Kind = OpResult::Kind;
+  switch (r.kind) {
+    case Kind::Sent:
+    case Kind::SendFailed:
+      return reportSent(args, r);
+    case Kind::Written:
+      if (!stdoutJob().empty()) {
+        if (copyToStdout(stdoutJob())) return kExitOk;
+        sayError("cannot write the job to standard output");
+        return kExitFailed;
+      }
+      std::cout << "Job written to " << r.jobFile << std::endl;
+      return kExitOk;
+    case Kind::NothingToDo:
+      return kExitOk;
+    case Kind::Cancelled:
+      sayError(r.message.empty() ? "cancelled" : oneLine(r.message));
+      return kExitFailed;
+    case Kind::JobFailed: {
+      std::string message = oneLine(r.message);
+      // A failed job leaves at most an empty temporary file: nothing to
+      // look into, so it goes. A file of the user's (--output) is theirs.
+      if (!args.has("output") && !r.jobFile.empty() && sdkFileExists(r.jobFile.c_str())) {
+        if (sdkFileSize(r.jobFile.c_str()) == 0) {
+          sdkDeleteFile(r.jobFile.c_str());
+        } else {
+          message += " (job file left at " + r.jobFile + ")";
+        }
+      }
+      sayError(message);
+      return kExitFailed;
+    }
+    case Kind::TempFileFailed:
+    case Kind::Refused:
+      sayError(oneLine(r.message));
+      return kExitFailed;
+  }
+  return kExitFailed;
+}

@@ -1,0 +1,183 @@
+// groups: the printer groups of the configuration file, kept under the
+// same names and rules as the desktop's printer-groups dialog.
+#include <algorithm>
+#include <iostream>
+
+#include "cli/cli_command.h"
+#include "cli/cli_json.h"
+#include "cli/cli_suggest.h"
+#include "delivery/app_config.h"
+#include "delivery/printer_groups.h"
+#include "delivery/send_job.h"
+#include "delivery/spooler.h"
+
+namespace {
+const std::vector<std::string> kActions{"list", "create", "set", "delete"};
+
+std::string joined(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& n : names) text += (text.empty() ? "" : ", ") + n;
+  return text;
+}
+
+bool checkGroupsLine(const ParsedArgs& a) {
+  const auto& pos = a.positionals();
+  if (pos.empty()) return true;
+  const std::string& action = pos[0];
+  if (action == "list") return operandsFit("groups", pos, 1, 1);
+  if (action == "delete") return operandsFit("groups", pos, 2, 2);
+  if (action == "create" || action == "set") {
+    if (pos.size() < 2) {
+      usageError("groups", action + " needs a group name");
+      return false;
+    }
+    return true;
+  }
+  usageError("groups", "'" + action + "' is not one of list, create, set, delete" + didYouMean(action, kActions));
+  return false;
+}
+
+// The stored spelling of an existing group, or empty after the error.
+std::string existingGroup(const AppFileConfig& config, const std::string& name) {
+  std::vector<std::string> groups = ListPrinterGroups(config);
+  for (const std::string& g : groups)
+    if (g == name) return g;
+  for (const std::string& g : groups)
+    if (equalsNoCase(g, name)) return g;
+  sayError("unknown printer group '" + name + "'" + didYouMean(name, groups));
+  return {};
+}
+
+// The member text for the named printers: each must be a printer that takes
+// Tessel jobs (its name as the spooler spells it), each once.
+bool memberText(const std::vector<std::string>& names, std::string& text) {
+  std::vector<std::string> printers;
+  if (!offeredPrinters(printers)) return false;
+  std::vector<std::string> members;
+  for (const std::string& name : names) {
+    std::string found;
+    for (const std::string& p : printers)
+      if (equalsNoCase(p, name)) found = p;
+    if (found.empty()) {
+      sayError("unknown printer '" + name + "'" + didYouMean(name, printers) + " ('" + kProgramName +
+               " printers' lists the printers that take Tessel jobs)");
+      return false;
+    }
+    bool twice = false;
+    for (const std::string& m : members) twice = twice || m == found;
+    if (!twice) members.push_back(found);
+  }
+  for (const std::string& m : members) {
+    if (m.find(',') != std::string::npos) {
+      sayError("the printer '" + m + "' cannot be a group member: the member list is separated by ','");
+      return false;
+    }
+  }
+  text = BuildMemberText(members);
+  // The stored list has a length limit; a list that does not fit is
+  // refused whole rather than cut short.
+  std::size_t stored = text.empty() ? 0 : 1 + static_cast<std::size_t>(std::count(text.begin(), text.end(), ','));
+  if (stored != members.size()) {
+    sayError("too many members: a group's member list holds about " + std::to_string(kMemberTextGuard) +
+             " characters of printer names");
+    return false;
+  }
+  return true;
+}
+
+bool save(AppFileConfig& config) {
+  if (config.save()) return true;
+  sayError("cannot write the configuration file '" + config.fullPath() + "'");
+  return false;
+}
+
+int listGroups(const ParsedArgs& a, AppFileConfig& config) {
+  std::vector<std::string> groups = ListPrinterGroups(config);
+  if (a.has("json")) {
+    JsonWriter json;
+    json.beginObject().key("groups").beginArray();
+    for (const std::string& g : groups)
+      json.beginObject().key("name").value(g).key("members").value(ReadPrinterGroup(config, g)).endObject();
+    std::cout << json.endArray().endObject().str();
+    return kExitOk;
+  }
+  for (const std::string& g : groups) {
+    std::vector<std::string> members = ReadPrinterGroup(config, g);
+    std::cout << g << ":" << (members.empty() ? "" : " " + joined(members)) << "\n";
+  }
+  return kExitOk;
+}
+
+int runGroups(const ParsedArgs& a, OpContext& ctx) {
+  AppFileConfig config(kAppName, "", ctx.configFile);
+  const auto& pos = a.positionals();
+  const std::string action = pos.empty() ? "list" : pos[0];
+  if (action == "list") return listGroups(a, config);
+  const std::vector<std::string> printers(pos.begin() + 2, pos.end());
+
+  if (action == "create") {
+    GroupNameCheck check = CheckNewGroupName(pos[1], ListPrinterGroups(config),
+                                             [](const std::string& name) { return IsInstalledPrinter(name); });
+    if (check.verdict == GroupNameCheck::Verdict::Empty) {
+      sayError("an empty group name");
+      return kExitFailed;
+    }
+    if (!check.accepted()) {
+      sayError(oneLine(check.message));
+      return kExitFailed;
+    }
+    std::string text;
+    if (!memberText(printers, text)) return kExitFailed;
+    if (!WriteGroup(config, check.name, text) || !save(config)) return kExitFailed;
+    std::cout << "Printer group " << check.name << " created\n";
+    return kExitOk;
+  }
+
+  const std::string group = existingGroup(config, pos[1]);
+  if (group.empty()) return kExitFailed;
+  if (action == "set") {
+    std::string text;
+    if (!memberText(printers, text)) return kExitFailed;
+    if (!WriteGroup(config, group, text) || !save(config)) return kExitFailed;
+    std::cout << "Printer group " << group << ": " << (text.empty() ? "no printers" : joined(ReadPrinterGroup(config, group)))
+              << "\n";
+    return kExitOk;
+  }
+  // delete
+  std::vector<std::string> members = ReadPrinterGroup(config, group);
+  if (!a.has("yes") && !confirm("delete printer group " + group +
+                                (members.empty() ? "" : " (" + joined(members) + ")") + "?")) {
+    sayError("nothing deleted");
+    return kExitFailed;
+  }
+  if (!DeletePrinterGroup(config, group) || !save(config)) {
+    sayError("cannot remove the printer group '" + group + "' from '" + config.fullPath() + "'");
+    return kExitFailed;
+  }
+  std::cout << "Printer group " << group << " deleted\n";
+  return kExitOk;
+}
+}  // namespace
+
+std::vector<Command> groupCommands() {
+  return {{.name = "groups",
+           .summary = "list, create, change or delete printer groups",
+           .usage = "[list] | create NAME [PRINTER...] | set NAME [PRINTER...] | delete NAME",
+           .description = "Printer groups send one job to several printers. They live in the configuration "
+                          "file, as the desktop's printer-groups dialog keeps them:\n"
+                          "  list    every group with its printers (the default)\n"
+                          "  create  a new group, with the printers given (none is fine)\n"
+                          "  set     a group's printers, in the order given (none empties it)\n"
+                          "  delete  a group; on a terminal it asks first\n"
+                          "A group name has 1 to 32 letters, digits or underscores and is not the name of a "
+                          "printer or of another group (letter case ignored). Members are printers that take "
+                          "Tessel jobs.",
+           .options = {{"json", 0, "", "list: print JSON: groups (name, members)"},
+                       {"yes", 'y', "", "delete: do not ask for confirmation"}},
+           .config = ConfigUse::Required,
+           .operandWords = kActions,
+           .operandHint = ValueHint::Printer,
+           .maxOperands = kAnyNumber,
+           .validate = checkGroupsLine,
+           .run = runGroups}};
+}

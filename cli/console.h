@@ -1,0 +1,10 @@
+// The terminal around the command line: whether standard input and error
+// are terminals (questions and progress are only for people), and standard
+// output taking job bytes unchanged. One file per platform:
+// console_posix.cpp, console_win32.cpp.
+#pragma once
+
+bool stdinIsTerminal();
+bool stderrIsTerminal();
+// Standard output passes bytes unchanged (no line-end translation).
+void makeStdoutBinary();
