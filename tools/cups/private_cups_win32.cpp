@@ -30,3 +30,5 @@ int runProgram(const std::vector<std::string>&, std::string& output) {
 }
 
 std::vector<std::string> waitForCapturedJobs(const std::string&, std::size_t, int) { return {}; }
+
+bool waitForEmptyQueues(int) { return true; }
