@@ -13,10 +13,7 @@ TEST(KxCrash, ProjectFileIsAlwaysWholeWhenTheWriterIsKilled) {
   TempDir dir;
   kxtest::BigProjectSaves saves;
   ASSERT_NO_FATAL_FAILURE(kxtest::saveBigProject(dir, saves));
-  KxProject* p = saves.project.get();
-  const std::string& target = saves.target;
-  const std::string& first = saves.first;
-  const std::string& second = saves.second;
+  auto& [p, target, first, second] = saves;
 
   for (int round = 0; round < 8; ++round) {
     bool killed = qmtest::killChildAfter(

@@ -33,10 +33,7 @@ TEST(KxReplaceProcesses, ProjectFileIsAlwaysWholeWhenTheWriterIsKilled) {
   TempDir dir;
   kxtest::BigProjectSaves saves;
   ASSERT_NO_FATAL_FAILURE(kxtest::saveBigProject(dir, saves));
-  KxProject* p = saves.project.get();
-  const std::string& target = saves.target;
-  const std::string& first = saves.first;
-  const std::string& second = saves.second;
+  auto& [p, target, first, second] = saves;
 
   for (int round = 0; round < 6; ++round) {
     auto writer = qmtest::Child::start("rewrite-project", {dir.path(), dir / "big.kpf", target});
