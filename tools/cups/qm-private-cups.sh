@@ -364,12 +364,22 @@ cmd_add_eve() {
   local pid=$!
   echo "$pid $(pid_start_time "$pid" || echo 0)" >"$dir/eve/$name.pid"
   local uri="ipp://localhost:$port/ipp/print"
+  # Ours must be the one answering: a printer of an earlier run still on
+  # the port would answer too, and ours would have stopped (port in use).
   for ((i = 0; i < 500; i++)); do
-    timeout 5 ipptool -q -T 2 "$uri" get-printer-attributes.test >/dev/null 2>&1 && break
     kill -0 "$pid" 2>/dev/null || die "ippeveprinter stopped; see $dir/log/eve-$name.log"
+    timeout 5 ipptool -q -T 2 "$uri" get-printer-attributes.test >/dev/null 2>&1 && break
     sleep 0.02
   done
+  kill -0 "$pid" 2>/dev/null || die "ippeveprinter stopped; see $dir/log/eve-$name.log"
   add_queue "$dir" "$name" -v "$uri" -m everywhere
+  # The scheduler can serve the new queue for a moment as a raw one, before
+  # the driver it generated is in place; wait for the driver.
+  for ((i = 0; i < 500; i++)); do
+    client "$dir" lpstat -l -p "$name" 2>/dev/null | grep -q 'Interface:' && return 0
+    sleep 0.02
+  done
+  die "the driverless queue $name got no driver"
 }
 
 cmd_stop() {
