@@ -2,6 +2,16 @@
 
 # Warnings for our own targets.
 function(qm_warnings target)
+  if(MSVC)
+    # Visual C++: its own warning level; the C runtime's "use the _s
+    # functions" advice is not followed (the code is portable C++).
+    target_compile_options(${target} PRIVATE /W3 /utf-8)
+    target_compile_definitions(${target} PRIVATE _CRT_SECURE_NO_WARNINGS _CRT_NONSTDC_NO_WARNINGS)
+    if(QM_WERROR)
+      target_compile_options(${target} PRIVATE /WX)
+    endif()
+    return()
+  endif()
   target_compile_options(${target} PRIVATE -Wall -Wextra)
   if(QM_WERROR)
     # GCC 12 reports std::string's small buffer as maybe-uninitialized at -O2

@@ -1,6 +1,7 @@
 // krmCreatePrintableContainer: one job that prints a project's submission
 // file together with what it needs: optionally the deployment of its
 // resources, their in-memory definitions and the whole Tessel interpreter.
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <memory>
@@ -60,6 +61,13 @@ int copySubmission(KrmStream& out, const std::string& path) {
   krmProgressFile(KrmProgressStep::kWriting, sdkFileNamePart(path), sdkFileSize(path.c_str()));
   return krmCopyFileInChunks(out, path.c_str(), kKrmSubmissionChunk,
                              [](std::int64_t, std::size_t got) { krmProgressBytes(static_cast<std::int64_t>(got)); });
+}
+
+// The job's title names the submission file with "/" between folders on
+// every system, so that one project gives the same job bytes everywhere.
+std::string jobTitle(std::string path) {
+  if (kSdkHostSeparator != '/') std::replace(path.begin(), path.end(), kSdkHostSeparator, '/');
+  return path;
 }
 
 std::optional<std::string> submissionPath(const krmPPS& pps, const KxProject& project) {
@@ -151,7 +159,7 @@ int krmPrintableContainer(const char* function, const krmPPS& pps, KrmProjectJob
   std::string comments = pps.krmPPSGetHeaderComments();
   if (flags & kKrmPpsDeployResources) comments += kKrmDeployMarker;
   SdkString header;
-  krmWriteJobHeader(header, submission->c_str(), comments.c_str());
+  krmWriteJobHeader(header, jobTitle(*submission).c_str(), comments.c_str());
   if (resident) header.append(kKrmStartJobExit);
   out.write(header.view());
 

@@ -1,4 +1,6 @@
 // Tessel installation, start-up and removal.
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,9 +34,19 @@ std::string foldDoubledSeparators(std::string path) {
   return path;
 }
 
+// A path as the host reads it: where the host separator is "\", a "/"
+// separates too (start-up files and users write either), so both are made
+// the same before paths are compared.
+std::string hostSeparators(std::string path) {
+  if constexpr (kSdkHostSeparator == '\\') std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
 // Printer path of a file of the local Tessel folder, or nothing when the
 // file lies outside it.
-std::optional<std::string> printerPathIn(const std::string& koroPath, const std::string& file) {
+std::optional<std::string> printerPathIn(const std::string& koroFolder, const std::string& localFile) {
+  const std::string koroPath = hostSeparators(koroFolder);
+  const std::string file = hostSeparators(localFile);
   if (file.size() <= koroPath.size() || lowerCopy(file.substr(0, koroPath.size())) != lowerCopy(koroPath))
     return std::nullopt;
   std::string rest = file.substr(koroPath.size());
@@ -135,7 +147,7 @@ int krmInstallKORO(const krmIOS* ios, const krmVOS* vos) {
     krmWriteBuiltInImage(stream, imaging);
   } else if (stream.ok()) {
     for (const std::string& entry : localInstallList(koroPath, operands)) {
-      std::string file = foldDoubledSeparators(entry);
+      std::string file = foldDoubledSeparators(hostSeparators(entry));
       std::optional<std::string> target = printerPathIn(koroPath, file);
       if (!target) {
         stream.fail(kKrmPathOutsideKoro, entry);

@@ -14,6 +14,7 @@ packages=(
   openbox x11-utils
   python3 zip unzip tar time groff-base
   clang libclang-rt-14-dev
+  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine64 nsis dpkg-dev
 )
 
 missing=()

@@ -18,6 +18,7 @@ class ArchiveCrash : public ArchiveTest {
     return ec ? -1 : static_cast<std::int64_t>(n);
   }
   void killedCreationKeepsTheOldContainer(int format, const std::string& name) {
+    QM_REQUIRE_FORK();
     auto small = makeSources({{"proj.kpf", 300}, {"a.ps", 2000}});
     ArchiveHandler handler;
     handler.SetArchiveFormat(format);
@@ -51,6 +52,7 @@ TEST_F(ArchiveCrash, KilledZipCreation) { killedCreationKeepsTheOldContainer(kAr
 TEST_F(ArchiveCrash, KilledTarCreation) { killedCreationKeepsTheOldContainer(kArchiveFormatTar, "pack.tar"); }
 
 TEST_F(ArchiveCrash, KilledVolumeCreationKeepsTheOldVolumeSet) {
+  QM_REQUIRE_FORK();
   // Three volumes of one record (20992 bytes of tar)...
   auto small = makeSources({{"proj.kpf", 300}, {"a.ps", 18000}});
   ArchiveHandler handler;

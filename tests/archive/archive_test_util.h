@@ -3,9 +3,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <sys/time.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -19,6 +16,7 @@
 #include <vector>
 
 #include "archive/archive_handler.h"
+#include "tests/common/test_platform.h"
 
 namespace archive_test {
 
@@ -67,24 +65,37 @@ inline std::int64_t fixedTime() {
   return static_cast<std::int64_t>(std::mktime(&t));
 }
 
-inline void setTime(const fs::path& path, std::int64_t when) {
-  struct timeval times[2] = {{static_cast<time_t>(when), 0}, {static_cast<time_t>(when), 0}};
-  utimes(path.c_str(), times);
-}
+inline void setTime(const fs::path& path, std::int64_t when) { qmtest::setFileTime(path.string(), when); }
 
-inline std::int64_t modTime(const fs::path& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 ? static_cast<std::int64_t>(st.st_mtime) : -1;
-}
+inline std::int64_t modTime(const fs::path& path) { return qmtest::fileTime(path.string()); }
 
+// The peer tools are run through a POSIX shell; Windows has none, so the
+// comparisons with them are skipped there.
 inline bool haveTool(const char* name) {
+#ifdef _WIN32
+  (void)name;
+  return false;
+#else
   return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
+#endif
 }
 
 // Runs a shell command; the exit status (0 success).
-inline int run(const std::string& command) {
-  int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+inline int run(const std::string& command) { return qmtest::commandStatus(std::system(command.c_str())); }
+
+// Makes a symbolic link; false where the system cannot (Wine, Windows
+// without the privilege).
+inline bool makeSymlink(const fs::path& target, const fs::path& link) {
+  std::error_code ec;
+  fs::create_symlink(target, link, ec);
+  return !ec;
+}
+
+// Makes a second name for a file.
+inline bool hardLink(const fs::path& existing, const fs::path& name) {
+  std::error_code ec;
+  fs::create_hard_link(existing, name, ec);
+  return !ec;
 }
 
 inline std::string quote(const fs::path& path) { return "'" + path.string() + "'"; }
@@ -108,7 +119,7 @@ class ArchiveTest : public ::testing::Test {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     root_ = fs::temp_directory_path() /
             ("qm_archive_" + std::string(info->test_suite_name()) + "_" + info->name() + "_" +
-             std::to_string(::getpid()));
+             std::to_string(qmtest::processId()));
     fs::remove_all(root_);
     fs::create_directories(root_);
   }

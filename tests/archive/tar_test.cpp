@@ -1,6 +1,5 @@
 // Tar containers: header layout, round trips, peers, volumes, the three
 // extraction modes, cancellation and damaged or hostile input.
-#include <unistd.h>
 
 #include <cstring>
 
@@ -75,7 +74,12 @@ TEST_F(TarTest, HeaderIsWrittenInTheClassicLayout) {
   std::string tar = readFile(path("pack.tar"));
   ASSERT_EQ(10240u, tar.size());
   EXPECT_EQ(std::string("a.txt\0", 6), tar.substr(0, 6));
+#ifdef _WIN32
+  // Windows keeps no group or other permissions: a writable file is 666.
+  EXPECT_EQ(std::string("   666 \0", 8), tar.substr(100, 8));
+#else
   EXPECT_EQ(std::string("   640 \0", 8), tar.substr(100, 8));
+#endif
   EXPECT_EQ("          5 ", tar.substr(124, 12));
   char mtime[13];
   std::snprintf(mtime, sizeof mtime, "%11llo ", static_cast<unsigned long long>(fixedTime()));
@@ -100,7 +104,9 @@ TEST_F(TarTest, RoundTripKeepsFoldersBytesTimesAndModes) {
   EXPECT_EQ(81140, handler.GetTotalBytes());
   ASSERT_EQ("", handler.Extract(path("pack.tar").string(), path("out").string()));
   expectSame(names, path("out"), false);
+#ifndef _WIN32
   EXPECT_EQ(fs::perms(0600), fs::status(path("out/x/y/z.bin")).permissions() & fs::perms::all);
+#endif
   EXPECT_EQ("proj.kpf\nformlib/a.ps\nx/y/z.bin\nempty\n", handler.GetListing());
   EXPECT_EQ((std::vector<std::string>{"Validating archive: proj.kpf", "Validating archive: formlib/a.ps",
                                       "Validating archive: x/y/z.bin", "Validating archive: empty",
@@ -111,7 +117,7 @@ TEST_F(TarTest, RoundTripKeepsFoldersBytesTimesAndModes) {
 TEST_F(TarTest, PeersReadOurContainers) {
   if (!haveTool("tar") || !haveTool("python3")) GTEST_SKIP() << "tar or python3 missing";
   auto names = makeSources({{"proj.kpf", 900}, {"lib/a.ps", 70000}});
-  ASSERT_EQ(0, ::link(path("src/lib/a.ps").c_str(), path("src/lib/same.ps").c_str()));
+  ASSERT_TRUE(hardLink(path("src/lib/a.ps"), path("src/lib/same.ps")));
   names.push_back("lib/same.ps");
   ASSERT_EQ("", create(names));
   EXPECT_EQ(0, run("test \"$(tar -tf " + quote(path("pack.tar")) +
@@ -151,8 +157,9 @@ TEST_F(TarTest, WeReadGnuTarAndPythonArchives) {
 }
 
 TEST_F(TarTest, LinksDevicesFoldersAndNameLengths) {
+  QM_POSIX_ONLY("device files and hard-link identity");
   auto names = makeSources({{"a.bin", 3000}, {std::string(99, 'n'), 10}, {std::string(100, 'm'), 10}});
-  ASSERT_EQ(0, ::link(path("src/a.bin").c_str(), path("src/b.bin").c_str()));
+  ASSERT_TRUE(hardLink(path("src/a.bin"), path("src/b.bin")));
   fs::create_directories(path("src/folder"));
   // A name of 100 characters fails the creation: no archive is left.
   std::string error = create({"a.bin", "folder", "b.bin", "/dev/null", std::string(100, 'm'), std::string(99, 'n')});
@@ -277,7 +284,8 @@ TEST_F(TarTest, ZeroBlockEndsTheWalkAndOverwriteQuestionApplies) {
 TEST_F(TarTest, HostileEntriesWriteNothingOutside) {
   fs::create_directories(path("outside"));
   fs::create_directories(path("box/in"));
-  fs::create_symlink(path("outside"), path("box/in/planted"));
+  // Where no link can be planted, "planted" becomes an ordinary folder.
+  const bool planted = makeSymlink(path("outside"), path("box/in/planted"));
   std::string abs = path("outside/abs.txt").string();
   writeFile(path("evil.tar"), TarBuilder()
                                   .add(abs, "1")
@@ -295,8 +303,14 @@ TEST_F(TarTest, HostileEntriesWriteNothingOutside) {
   EXPECT_EQ("ERROR (Minizip): Internal - tag: 59, file: " + abs + ", reason: entry name leaves the target folder",
             error);
   EXPECT_TRUE(listTree(path("outside")).empty());
-  EXPECT_EQ((std::vector<std::string>{"in/", "in/dir/", "in/dir/good.txt", "in/lnk", "in/planted"}),
-            listTree(path("box")));
+  if (planted) {
+    EXPECT_EQ((std::vector<std::string>{"in/", "in/dir/", "in/dir/good.txt", "in/lnk", "in/planted"}),
+              listTree(path("box")));
+  } else {
+    EXPECT_EQ((std::vector<std::string>{"in/", "in/dir/", "in/dir/good.txt", "in/lnk", "in/planted/",
+                                        "in/planted/through2.txt"}),
+              listTree(path("box")));
+  }
   EXPECT_FALSE(fs::is_symlink(path("box/in/lnk")));
 }
 
@@ -416,7 +430,9 @@ TEST_F(TarTest, CommandLineShape) {
   std::string error = handler.RunTar({"pdtar_main", "-cvf", path("t.tar").string(), "-T", path("names").string()},
                                      path("src").string());
   EXPECT_NE(std::string::npos, error.find("tag: 78")) << error;
-  EXPECT_EQ(0, run("test \"$(tar -tf " + quote(path("t.tar")) + ")\" = a"));
+  if (haveTool("tar")) {
+    EXPECT_EQ(0, run("test \"$(tar -tf " + quote(path("t.tar")) + ")\" = a"));
+  }
   EXPECT_EQ("", handler.RunTar({"pdtar_main", "-tvf", path("t.tar").string(), "-b", "20"}, ""));
   EXPECT_EQ("a\n", handler.GetListing());
 }

@@ -1,6 +1,5 @@
 // Zip containers: round trips, peers, modes, questions, cancellation and
 // damaged or hostile input.
-#include <unistd.h>
 #include <zip.h>
 
 #include <atomic>
@@ -17,7 +16,7 @@ namespace {
 // attributes, as Info-ZIP stores them).
 void makeRawZip(const fs::path& zipPath, const std::vector<std::pair<std::string, std::string>>& entries,
                 const std::vector<bool>& links = {}) {
-  zipFile zf = zipOpen64(zipPath.c_str(), APPEND_STATUS_CREATE);
+  zipFile zf = zipOpen64(zipPath.string().c_str(), APPEND_STATUS_CREATE);
   ASSERT_NE(nullptr, zf);
   for (std::size_t i = 0; i < entries.size(); ++i) {
     zip_fileinfo zi{};
@@ -86,7 +85,9 @@ TEST_F(ZipTest, CreateReplacesAndReportsUnreadableFiles) {
   ArchiveHandler handler;
   writeFile(path("pack.kpc"), std::string(5000, 'x'));
   ASSERT_EQ("", create(handler, names));
-  EXPECT_EQ(0, run("unzip -tq " + quote(path("pack.kpc")) + " >/dev/null"));
+  if (haveTool("unzip")) {
+    EXPECT_EQ(0, run("unzip -tq " + quote(path("pack.kpc")) + " >/dev/null"));
+  }
 
   EXPECT_EQ("ERROR (Minizip): Could not read missing.txt in archive", create(handler, {"a.txt", "missing.txt"}));
   EXPECT_EQ(kArchiveMsgReadInZip, handler.GetErrorTemplate());
@@ -263,7 +264,8 @@ TEST_F(ZipTest, HostileNamesStayInsideTheFolder) {
   // A link already in the folder is replaced, never written through.
   writeFile(path("outside/victim.txt"), "keep");
   fs::create_directories(path("box2"));
-  fs::create_symlink(path("outside/victim.txt"), path("box2/good.txt"));
+  if (!makeSymlink(path("outside/victim.txt"), path("box2/good.txt")))
+    GTEST_SKIP() << "the rest plants a symbolic link, which this system cannot create";
   handler.Extract(zip.string(), path("box2").string());
   EXPECT_EQ("keep", readFile(path("outside/victim.txt")));
   EXPECT_FALSE(fs::is_symlink(path("box2/good.txt")));
@@ -359,7 +361,7 @@ struct RawEntry {
 
 // A zip whose headers claim what the entries say, whatever the data is.
 void makeLyingZip(const fs::path& zipPath, const std::vector<RawEntry>& entries) {
-  zipFile zf = zipOpen64(zipPath.c_str(), APPEND_STATUS_CREATE);
+  zipFile zf = zipOpen64(zipPath.string().c_str(), APPEND_STATUS_CREATE);
   ASSERT_NE(nullptr, zf);
   for (const RawEntry& e : entries) {
     zip_fileinfo zi{};

@@ -23,6 +23,7 @@ std::string replaced(std::string text, const std::string& from, const std::strin
 }  // namespace
 
 TEST_F(CliFixture, HostileContainersChangeNothingOutsideTheirFolder) {
+  QM_NEEDS_PYTHON();
   // The print-and-forget folder is scratch/kpcpfd/FOLDER/PROJECT: a folder
   // name ".." with the project name "victim", or a resource name climbing
   // three levels, would make it the sentinel folder scratch/victim.

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "base/sdk_fs.h"
+#include "tests/common/test_platform.h"
 #include "tools/cups/private_cups.h"
 
 namespace {
@@ -30,6 +31,7 @@ const char kStopSchedulerOnExit[] =
 }  // namespace
 
 TEST(Readme, CommandLineExampleRunsAsWritten) {
+  QM_POSIX_ONLY("the example is a shell session");
   const std::string source = QM_SOURCE_DIR;
   std::string block = exampleAfter(sdkReadWholeFile((source + "/README.md").c_str()).value_or(""),
                                    "## The command line");

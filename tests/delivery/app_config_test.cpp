@@ -6,6 +6,34 @@
 
 namespace {
 
+#ifdef _WIN32
+
+TEST(ConfigFolder, AllUsersApplicationDataFolder) {
+  ScopedEnv noOverride(kConfigDirVariable, nullptr);
+  // The shell's shared application-data folder (C:\ProgramData), which exists.
+  const std::string shared = allUsersDataFolder();
+  ASSERT_FALSE(shared.empty());
+  EXPECT_EQ(shared.find(':'), 1u) << shared;
+  EXPECT_NE(shared.back(), '\\');
+  EXPECT_TRUE(sdkIsDirectory(shared.c_str())) << shared;
+  EXPECT_EQ(configFolder("quaymaster.ini"), shared + "\\Norvane\\KORO\\QMAN\\");
+  // Only the exact name gets the QMAN folder.
+  EXPECT_EQ(configFolder("Quaymaster.ini"), shared + "\\Norvane\\KORO\\");
+  EXPECT_EQ(configFolder("other.ini"), shared + "\\Norvane\\KORO\\");
+  EXPECT_EQ(resolveConfigFile("quaymaster", "").fullPath, shared + "\\Norvane\\KORO\\QMAN\\quaymaster.ini");
+}
+
+TEST(ConfigFolder, EnvironmentVariableReplacesTheFolder) {
+  ScopedEnv override(kConfigDirVariable, "D:\\op\\qm");
+  EXPECT_EQ(configFolder("quaymaster.ini"), "D:\\op\\qm\\");
+  EXPECT_EQ(configFolder("other.ini"), "D:\\op\\qm\\");
+  // An empty value counts as unset.
+  ScopedEnv empty(kConfigDirVariable, "");
+  EXPECT_EQ(configFolder("quaymaster.ini"), allUsersDataFolder() + "\\Norvane\\KORO\\QMAN\\");
+}
+
+#else
+
 TEST(ConfigFolder, AllUsersFolderFollowsTheDesktopConventions) {
   ScopedEnv noOverride(kConfigDirVariable, nullptr);
   {
@@ -35,6 +63,8 @@ TEST(ConfigFolder, EnvironmentVariableReplacesTheFolder) {
   ScopedEnv xdg("XDG_CONFIG_DIRS", nullptr);
   EXPECT_EQ(configFolder("quaymaster.ini"), "/etc/xdg/Norvane/KORO/QMAN/");
 }
+
+#endif
 
 TEST(ConfigFile, ResolvesNamesAndExistence) {
   ScratchDir dir;
@@ -140,6 +170,10 @@ TEST(ConfigFile, ExplicitLocalFileIsUsedAsIs) {
 namespace {
 
 TEST(ConfigFile, InstallerWritesAFileTheProgramReads) {
+#ifdef _WIN32
+  GTEST_SKIP() << "runs the Linux installer step; the Windows installer is installed and run under Wine by "
+                  "scripts/test-windows.sh";
+#endif
   ScratchDir dir;
   const std::string command = std::string("bash '") + QM_SOURCE_DIR + "/scripts/install-config.sh' --root '" +
                               dir.path() + "' --dir '" + dir.file("QMAN") + "' >/dev/null";

@@ -9,6 +9,7 @@
 #include "tests/common/kill_child.h"
 
 TEST(ConfigCrash, FileIsAlwaysWholeWhenTheSaverIsKilled) {
+  QM_REQUIRE_FORK();
   ScratchDir dir;
   ScopedEnv override(kConfigDirVariable, dir.path().c_str());
   std::string many;

@@ -10,25 +10,9 @@
 #include <vector>
 
 #include "base/sdk_fs.h"
+#include "tests/common/test_platform.h"
 
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value != nullptr) setenv(name, value, 1);
-    else unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (old_) setenv(name_.c_str(), old_->c_str(), 1);
-    else unsetenv(name_.c_str());
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  std::string name_;
-  std::optional<std::string> old_;
-};
+using ScopedEnv = qmtest::ScopedEnvVar;
 
 class ScratchDir {
  public:
@@ -45,7 +29,8 @@ class ScratchDir {
   ScratchDir& operator=(const ScratchDir&) = delete;
 
   const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
+  // A path in the folder, in the host's separators.
+  std::string file(const std::string& name) const { return qmtest::native(path_ + "/" + name); }
   std::string write(const std::string& name, const std::string& content) const {
     std::string full = file(name);
     std::ofstream(full, std::ios::binary) << content;

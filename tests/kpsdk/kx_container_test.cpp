@@ -144,10 +144,10 @@ TEST_F(KxContainers, PrintAndForgetPutsEverythingLocalAndRemovalLeavesNothing) {
   for (int i = 0; i < p->GetResourceCount(); ++i) {
     const KxResource& r = *p->GetResource(i);
     EXPECT_EQ(r.GetScope(), 0);
-    EXPECT_EQ(r.GetPath(), dir + "/" + r.GetName());
+    EXPECT_EQ(r.GetPath(), sdkJoinPath(dir, r.GetName()));
     EXPECT_TRUE(sdkFileExists(r.GetPath().c_str())) << r.GetPath();
   }
-  EXPECT_EQ(p->GetKpfPath(), dir + "/Proj.kpf");
+  EXPECT_EQ(p->GetKpfPath(), sdkJoinPath(dir, "Proj.kpf"));
   EXPECT_FALSE(sdkFileExists((dst_ / "tqfc").c_str()));  // no scope folder was touched
 
   EXPECT_EQ(p->RemovePrintAndForget(), 0) << p->GetMessages();
@@ -256,6 +256,10 @@ TEST_F(KxContainers, FoldersUnpackedWithTheirEntriesFoldersOpen) {
 }
 
 TEST_F(KxContainers, HostileAndBrokenContainers) {
+#ifdef _WIN32
+  GTEST_SKIP() << "builds its containers with python3, which the Windows test machine lacks; the archive tests' "
+                  "hostile entries run there";
+#endif
   // "../" entries beside a proper project: entries that would leave the
   // folder are refused, in zip and tar alike.
   const std::string script =

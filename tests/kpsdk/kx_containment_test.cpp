@@ -53,6 +53,7 @@ class KxContainment : public ::testing::Test {
   // src/ (the containers), tmp/ (the temporary folder) and cwd/ (the
   // current folder while containers are opened).
   void SetUp() override {
+    QM_NEEDS_PYTHON();
     for (const char* d : {"stage", "victim", "src", "tmp", "cwd"}) fs::create_directories(world_ / d);
     writeFile(world_ / "victim/invoice.frm", "precious");
     writeFile(world_ / "victim/keep.txt", "keep");
@@ -62,7 +63,11 @@ class KxContainment : public ::testing::Test {
     oldCwd_ = buffer;
     ASSERT_EQ(chdir((world_ / "cwd").c_str()), 0);
   }
-  void TearDown() override { ASSERT_EQ(chdir(oldCwd_.c_str()), 0); }
+  void TearDown() override {
+    if (!oldCwd_.empty()) {
+      ASSERT_EQ(chdir(oldCwd_.c_str()), 0);
+    }
+  }
 
   // The zip and the tar container of a project file and invoice.frm.
   std::vector<std::string> containers(const std::string& kpf, const std::string& tag) {
@@ -306,7 +311,7 @@ TEST_F(KxContainment, OfSeveralProjectFilesTheFirstOpensWithItsOwnResources) {
   const std::string firstKpf = kxtest::readFile(world_ / "src/a.kpf");
   int n = 0;
   for (const auto& layout : layouts) {
-    const std::string kpfName = fs::path(layout[0].first).filename();
+    const std::string kpfName = fs::path(layout[0].first).filename().string();
     for (const char* ext : {".kpc", ".tar"}) {
       const std::string c = world_ / ("src/two" + std::to_string(++n) + ext);
       packContainer(c, layout);

@@ -80,6 +80,10 @@ class KxHostileContainers : public ::testing::Test {
     // world/ holds src/ (the containers), stage/ (the printer-side tree of
     // the stub file) and tmp/ (the temporary folder); nothing else may
     // appear in it.
+#ifdef _WIN32
+    GTEST_SKIP() << "builds its containers with python3, which the Windows test machine lacks; the archive "
+                    "tests' hostile entries run there";
+#endif
     fs::create_directories(world_ / "src");
     fs::create_directories(world_ / "stage");
     fs::create_directories(world_ / "tmp");

@@ -36,15 +36,18 @@ TEST(KxNames, PreparingATargetCreatesItsFoldersAndRefusesLinks) {
   const std::string target = kxJoinContained(dir.path(), "a/b/c.frm");
   ASSERT_EQ(kxPrepareTarget(target, "a/b/c.frm", created), 1);
   EXPECT_TRUE(fs::is_directory(dir / "a/b"));
-  EXPECT_EQ(created, (std::vector<std::string>{dir / "a", dir / "a/b"}));
+  // The folders as the target spelled them.
+  EXPECT_EQ(created, (std::vector<std::string>{kxJoinContained(dir.path(), "a"), kxJoinContained(dir.path(), "a/b")}));
 
-  // A link on the way, or in place of the file, is not followed.
   fs::create_directories(dir / "outside");
-  fs::create_directory_symlink(dir / "outside", dir / "lnk");
   created.clear();
+#ifndef _WIN32  // making links needs a privilege on Windows, and Wine has none
+  // A link on the way, or in place of the file, is not followed.
+  fs::create_directory_symlink(dir / "outside", dir / "lnk");
   EXPECT_EQ(kxPrepareTarget(kxJoinContained(dir.path(), "lnk/x.frm"), "lnk/x.frm", created), 0);
   fs::create_symlink(dir / "outside/f", dir / "f.frm");
   EXPECT_EQ(kxPrepareTarget(kxJoinContained(dir.path(), "f.frm"), "f.frm", created), 0);
+#endif
   // A file where a folder is needed, and a name that climbs.
   kxtest::writeFile(dir / "file", "x");
   EXPECT_EQ(kxPrepareTarget(kxJoinContained(dir.path(), "file/x.frm"), "file/x.frm", created), 0);

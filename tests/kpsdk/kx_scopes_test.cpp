@@ -29,7 +29,7 @@ TEST_F(KxScopes, CreatingDirectoriesAndResolving) {
   EXPECT_TRUE(project_->GetLocalDirectories("F", "P", 1).empty());
   EXPECT_EQ(project_->GetLocalDirectories("F", "P", 0), (std::vector<std::string>{local_}));
   EXPECT_EQ(project_->ResolveLocalPath("a.ps", 1), "");
-  EXPECT_EQ(project_->ResolveLocalPath("a.ps", 0), local_ + "/a.ps");
+  EXPECT_EQ(project_->ResolveLocalPath("a.ps", 0), sdkJoinPath(local_, "a.ps"));
 
   EXPECT_EQ(project_->CreateProjectDirectories(), 0);
   EXPECT_TRUE(sdkIsDirectory(local_.c_str()));
@@ -38,8 +38,8 @@ TEST_F(KxScopes, CreatingDirectoriesAndResolving) {
   EXPECT_EQ(project_->GetFolderDirectories("F", 1), (std::vector<std::string>{folder_}));
   EXPECT_EQ(project_->GetGlobalDirectories(1), (std::vector<std::string>{global_}));
 
-  writeFile(global_ + "/font.pfb", "x");
-  EXPECT_EQ(project_->ResolveGlobalPath("font.pfb", 1), global_ + "/font.pfb");
+  writeFile(sdkJoinPath(global_, "font.pfb"), "x");
+  EXPECT_EQ(project_->ResolveGlobalPath("font.pfb", 1), sdkJoinPath(global_, "font.pfb"));
   EXPECT_EQ(project_->ResolveLocalPath("font.pfb", 1), "");
   EXPECT_EQ(project_->ExistsGlobal("font.pfb"), 1);
   EXPECT_EQ(project_->GetScopeFlags("font.pfb"), 4);
@@ -52,24 +52,23 @@ TEST_F(KxScopes, CreatingDirectoriesAndResolving) {
 
 TEST_F(KxScopes, HidingIsReportedPairByPair) {
   project_->CreateProjectDirectories();
-  for (const std::string& d : {local_, folder_, global_}) writeFile(d + "/logo.tif", d);
-  writeFile(folder_ + "/form.ps", "f");
-  writeFile(global_ + "/form.ps", "g");
+  for (const std::string& d : {local_, folder_, global_}) writeFile(sdkJoinPath(d, "logo.tif"), d);
+  writeFile(sdkJoinPath(folder_, "form.ps"), "f");
+  writeFile(sdkJoinPath(global_, "form.ps"), "g");
 
   EXPECT_EQ(project_->GetScopeFlags("logo.tif"), 7);
   EXPECT_EQ(project_->IsHidden("logo.tif"), 1);
   EXPECT_EQ(project_->ReportHiding("logo.tif"), kKxWarning);
   EXPECT_EQ(project_->GetMessages(),
-            "WARNING: Local scope '" + local_ + "/logo.tif' hides Folder scope '" + folder_ +
-                "/logo.tif'\n"
-                "WARNING: Local scope '" + local_ + "/logo.tif' hides Global scope '" + global_ +
-                "/logo.tif'\n"
-                "WARNING: Folder scope '" + folder_ + "/logo.tif' hides Global scope '" + global_ + "/logo.tif'");
+            "WARNING: Local scope '" + sdkJoinPath(local_, "logo.tif") + "' hides Folder scope '" +
+                sdkJoinPath(folder_, "logo.tif") + "'\nWARNING: Local scope '" + sdkJoinPath(local_, "logo.tif") +
+                "' hides Global scope '" + sdkJoinPath(global_, "logo.tif") + "'\nWARNING: Folder scope '" +
+                sdkJoinPath(folder_, "logo.tif") + "' hides Global scope '" + sdkJoinPath(global_, "logo.tif") + "'");
   project_->ClearMessages();
   EXPECT_EQ(project_->GetScopeFlags("form.ps"), 6);
   project_->ReportHiding("form.ps");
-  EXPECT_EQ(project_->GetMessages(), "WARNING: Folder scope '" + folder_ + "/form.ps' hides Global scope '" + global_ +
-                                         "/form.ps'");
+  EXPECT_EQ(project_->GetMessages(), "WARNING: Folder scope '" + sdkJoinPath(folder_, "form.ps") +
+                                         "' hides Global scope '" + sdkJoinPath(global_, "form.ps") + "'");
   project_->ClearMessages();
   EXPECT_EQ(project_->ReportHiding("nothing.ps"), 0);
   EXPECT_EQ(project_->GetMessages(), "");

@@ -40,14 +40,14 @@ TEST(KxStub, LegacyPosixStubGivesPatternsAndPrintAndForgetPath) {
   auto p = kxtest::projectIn(dir.path());
   ASSERT_NE(p, nullptr);
   EXPECT_EQ(p->GetMessages(), "");
-  EXPECT_EQ(p->GetPrintAndForgetPath(), dir.path() + "/kpcpfd/$$FOLDER./$$PROJECT.");
-  EXPECT_EQ(p->GetRawSetppath(), dir.path() + "/tqfc/$$FOLDER./$$PROJECT.|" + dir.path() + "/tqfc/$$FOLDER./fshared|" +
-                                     dir.path() + "/tqfc/gshared|");
+  EXPECT_EQ(p->GetPrintAndForgetPath(), dir / "kpcpfd/$$FOLDER./$$PROJECT.");
+  EXPECT_EQ(p->GetRawSetppath(), dir / "tqfc/$$FOLDER./$$PROJECT.|" + dir / "tqfc/$$FOLDER./fshared|" +
+                                     dir / "tqfc/gshared|");
   p->SetFolderProjectNames("F", "P");
-  EXPECT_EQ(p->GetScopePatterns(0), (std::vector<std::string>{dir.path() + "/tqfc/$$FOLDER./$$PROJECT."}));
-  EXPECT_EQ(p->GetScopePatterns(1), (std::vector<std::string>{dir.path() + "/tqfc/$$FOLDER./fshared"}));
-  EXPECT_EQ(p->GetScopePatterns(2), (std::vector<std::string>{dir.path() + "/tqfc/gshared"}));
-  EXPECT_EQ(p->ResolveLocalPath("a.ps", 0), dir.path() + "/tqfc/F/P/a.ps");
+  EXPECT_EQ(p->GetScopePatterns(0), (std::vector<std::string>{dir / "tqfc/$$FOLDER./$$PROJECT."}));
+  EXPECT_EQ(p->GetScopePatterns(1), (std::vector<std::string>{dir / "tqfc/$$FOLDER./fshared"}));
+  EXPECT_EQ(p->GetScopePatterns(2), (std::vector<std::string>{dir / "tqfc/gshared"}));
+  EXPECT_EQ(p->ResolveLocalPath("a.ps", 0), dir / "tqfc/F/P/a.ps");
 }
 
 TEST(KxStub, LegacyWindowsStubWithPrintAndForgetSecond) {
@@ -206,7 +206,7 @@ TEST(KxPaths, ReconciliationMismatchActions) {
   auto stub = reconciled(dir, 1, "/kpf/F/P", "/kpf/F/fshared", "/kpf/gshared");
   EXPECT_EQ(stub->GetMessages(), expected("WARNING"));
   EXPECT_EQ(stub->GetRawSetppath(), "/srv/pdl/ps/$$FOLDER./$$PROJECT.|/srv/pdl/ps/$$FOLDER./fshared|/srv/pdl/ps/gshared|");
-  EXPECT_EQ(stub->ResolveFolderPath("x", 0), "/srv/pdl/ps/F/fshared/x");
+  EXPECT_EQ(stub->ResolveFolderPath("x", 0), sdkJoinPath("/srv/pdl/ps/F/fshared", "x"));
 
   auto kpf = reconciled(dir, 2, "/kpf/F/P", "/kpf/F/fshared", "/kpf/gshared");
   EXPECT_EQ(kpf->GetRawSetppath(), "/kpf/F/P/|/kpf/F/fshared/|/kpf/gshared/|");
@@ -215,7 +215,7 @@ TEST(KxPaths, ReconciliationMismatchActions) {
   // Equal paths (in another separator style) are no mismatch.
   auto same = reconciled(dir, 0, "/srv/pdl/ps/F/P/", "/srv/pdl/ps/F/fshared", "/srv/pdl/ps/gshared");
   EXPECT_EQ(same->GetMessages(), "");
-  EXPECT_EQ(same->ResolveLocalPath("x", 0), "/srv/pdl/ps/F/P/x");
+  EXPECT_EQ(same->ResolveLocalPath("x", 0), sdkJoinPath("/srv/pdl/ps/F/P", "x"));
 }
 
 TEST(KxPaths, StubWithoutPathsForTheType) {

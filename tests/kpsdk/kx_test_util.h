@@ -1,11 +1,15 @@
 // Helpers of the project SDK tests: temporary trees, files, stub files.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "base/sdk_fs.h"
 #include "kpsdk/kx_project.h"
+#include "tests/common/test_platform.h"
 
 namespace kxtest {
 
@@ -22,7 +26,8 @@ class TempDir {
     std::filesystem::remove_all(path_, ec);
   }
   const std::string& path() const { return path_; }
-  std::string operator/(const std::string& rel) const { return path_ + "/" + rel; }
+  // A path below the folder, in the host's separators.
+  std::string operator/(const std::string& rel) const { return qmtest::native(path_ + "/" + rel); }
 
  private:
   std::string path_;
@@ -59,10 +64,11 @@ inline std::unique_ptr<KxProject> projectIn(const std::string& root) {
 // there.
 inline std::string printAndForgetDir(const KxProject& p, const std::string& root) {
   const std::string dir = sdkDirPart(p.GetKpfPath());
-  const std::string base = root + "/kpcpfd/_pf";
-  const bool below = dir.compare(0, base.size(), base) == 0 &&
-                     dir.find('/', base.size()) != std::string::npos &&
-                     dir.substr(dir.find('/', base.size())) == "/" + p.GetFolderName() + "/" + p.GetProjectName();
+  // Compared with "/" for either separator: Windows paths carry "\".
+  const std::string d = qmtest::slashed(dir);
+  const std::string base = qmtest::slashed(root) + "/kpcpfd/_pf";
+  const bool below = d.compare(0, base.size(), base) == 0 && d.find('/', base.size()) != std::string::npos &&
+                     d.substr(d.find('/', base.size())) == "/" + p.GetFolderName() + "/" + p.GetProjectName();
   return below ? dir : std::string();
 }
 
@@ -90,6 +96,38 @@ inline std::unique_ptr<KxResource> resource(const std::string& name, const std::
   r->SetScope(scope);
   r->SetPath(path);
   return r;
+}
+
+// For the tests that kill a process saving a project: a project of about
+// 1.5 MB (so that a save takes a while) written to big.kpf and opened, its
+// two versions saved as first.kpf (title "first") and second.kpf, and the
+// second saved to saved.kpf, the file the killed saves go to.
+struct BigProjectSaves {
+  std::unique_ptr<KxProject> project;
+  std::string target, first, second;
+};
+inline void saveBigProject(const TempDir& dir, BigProjectSaves& out) {
+  std::string resources;
+  for (int i = 0; i < 20000; ++i)
+    resources += " <RESOURCE Name='form" + std::to_string(i) + ".frm' Type='frm' Scope='0'/>\n";
+  writeFile(dir / "big.kpf",
+            "<?xml version='1.0'?>\n<KPF Version='2.0'>\n<INFORMATION>\n <COPYRIGHT>c</COPYRIGHT>\n"
+            " <FOLDER_NAME>F</FOLDER_NAME>\n <PROJECT_NAME>P</PROJECT_NAME>\n <PROJECT_VERSION>1</PROJECT_VERSION>\n"
+            " <PROJECT_TITLE>T</PROJECT_TITLE>\n <PROJECT_DESCRIPTION>D</PROJECT_DESCRIPTION>\n <AUTHOR>A</AUTHOR>\n"
+            " <KEYWORDS>K</KEYWORDS>\n <GENERATOR>G</GENERATOR>\n <CREATION_DATE>2024</CREATION_DATE>\n"
+            "</INFORMATION>\n<RESOURCES>\n" +
+                resources + "</RESOURCES>\n</KPF>\n");
+  out.project = projectIn(dir.path());
+  KxProject& p = *out.project;
+  ASSERT_EQ(p.OpenProject(dir / "big.kpf") & kKxError, 0) << p.GetMessages();
+  out.target = dir / "saved.kpf";
+  p.SetProjectTitle("first");
+  ASSERT_EQ(p.WriteKpf(dir / "first.kpf") & kKxError, 0) << p.GetMessages();
+  p.SetProjectTitle("second");
+  ASSERT_EQ(p.WriteKpf(dir / "second.kpf") & kKxError, 0);
+  out.first = readFile(dir / "first.kpf");
+  out.second = readFile(dir / "second.kpf");
+  ASSERT_EQ(p.WriteKpf(out.target) & kKxError, 0);
 }
 
 }  // namespace kxtest

@@ -105,7 +105,7 @@ TEST_F(KrmContainer, SubmissionFileChoice) {
   // Two submission files: the second one.
   ASSERT_EQ(container(), 1001);
   EXPECT_TRUE(output().ends_with("\nRSAVE\n%SECOND" + std::string(kTrailer)));
-  EXPECT_NE(output().find("%%Title: " + scopeDir(1, "F", "P") + "second.ps\n"), std::string::npos);
+  EXPECT_NE(output().find("%%Title: " + qmtest::slashed(scopeDir(1, "F", "P") + "second.ps") + "\n"), std::string::npos);
   // A named resource of type "sub" or "frm".
   pps_->krmPPSSetSubmissionFile("a.frm");
   ASSERT_EQ(container(), 1001);
@@ -141,7 +141,7 @@ TEST_F(KrmContainer, DeployingContainerWithPageRange) {
   pps_->headerComments().set("%%For: tests\n");
   ASSERT_EQ(container(), 1001) << krmGetLastMessage();
   const std::string job = output();
-  EXPECT_TRUE(job.starts_with("%!\n%%Title: " + submission() + "\n"));
+  EXPECT_TRUE(job.starts_with("%!\n%%Title: " + qmtest::slashed(submission()) + "\n"));
   EXPECT_TRUE(inOrder(job, {"%%For: tests\n%%KORO_DEPLOY_JOB_RESOURCES \"true\"\n%%EndComments\n\n", kSave,
                             "\n%%Start deploying resources.\n", std::string(krmPrologText()),
                             "\n\n0 (tqfc/F/P/a.frm) () false true load_file\n",
@@ -209,8 +209,9 @@ TEST_F(KrmContainer, SelfContainedWithTheBuiltInSet) {
 
 TEST_F(KrmContainer, SelfContainedWithALocalTesselFolder) {
   const std::string src = koro_ + "src/";
-  writeFile(startupFile(), startupText("(%os%" + src + "tqf.eeh) run\n(%os%" + src + "koro.vsm) run\n(%os%" + src +
-                                       "a.mod) run\n(%os%" + src + "b.mod) run % (c.mod) run\n"));
+  writeFile(startupFile(), startupText("(" + osPath(src + "tqf.eeh") + ") run\n(" + osPath(src + "koro.vsm") + ") run\n(" +
+                                       osPath(src + "a.mod") + ") run\n(" + osPath(src + "b.mod") +
+                                       ") run % (c.mod) run\n"));
   writeFile(src + "tqf.eeh", "%EEH");
   writeFile(src + "koro.vsm", "%VSM currentfile eexec");
   writeFile(src + "a.mod", "%A");
@@ -235,14 +236,14 @@ TEST_F(KrmContainer, SelfContainedWithALocalTesselFolder) {
   // The prolog must be listed and every listed file readable.
   fs::remove(src + "b.mod");
   EXPECT_EQ(container(), 1012);
-  EXPECT_EQ(krmGetLastArgument(), src + "b.mod");
+  EXPECT_EQ(krmGetLastArgument(), qmtest::native(src + "b.mod"));
   EXPECT_FALSE(outputExists());
-  writeFile(startupFile(), startupText("(%os%" + src + "a.mod) run\n"));
+  writeFile(startupFile(), startupText("(" + osPath(src + "a.mod") + ") run\n"));
   EXPECT_EQ(container(), 1003);
   EXPECT_STREQ(krmGetLastArgument(), "tqf.eeh");
   writeFile(startupFile(), startupText(""));
   EXPECT_EQ(container(), 1011);
-  EXPECT_EQ(krmGetLastArgument(), startupFile());
+  EXPECT_EQ(krmGetLastArgument(), qmtest::native(startupFile()));
 }
 
 TEST_F(KrmContainer, InlineResourceForms) {

@@ -40,6 +40,7 @@ class KrmCrash : public StartedLibrary {
 }  // namespace
 
 TEST_F(KrmCrash, KilledStreamingJobLeavesThePreviousJobAndNoLock) {
+  QM_REQUIRE_FORK();
   writeFile(dir_ / "small.frm", "FORM");
   ASSERT_EQ(load(dir_ / "small.frm"), 1001);
   const std::string good = readFile(out_);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "krm_project_test_util.h"
+#include "tests/common/needs_ghostscript.h"
 #include "tools/printer_sim/printer_simulator.h"
 
 using namespace krmtest;
@@ -25,6 +26,7 @@ const V kTessel = {"tqf/VER", "tqf/src/koro.lus", "tqf/src/tqfdep"};
 class KrmHostileNames : public ProjectJobTest {
  protected:
   void SetUp() override {
+    QM_REQUIRE_GHOSTSCRIPT();
     ProjectJobTest::SetUp();
     options_.diskDir = dir_ / "disk";
     options_.pagesDir = dir_ / "pages";

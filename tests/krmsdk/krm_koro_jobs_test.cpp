@@ -183,8 +183,8 @@ class KrmLocalTessel : public KrmKoroJobs {
     writeFile(koro_ + "/imglib/nlogo.tif", "TIFF");
     writeFile(koro_ + "/formlib/tqflogo.seg", "% seg\n");
     writeFile(koro_ + "/formlib/tqflogb.seg", "% segb\n");
-    writeStartup("(%os%" + koro_ + "/src/tqf.eeh) run\n(%os%" + koro_ + "/src/koro.vsm) run\n(" + koro_ +
-                 "/src/tqf.gep) run   % plain path\n(%os%" + koro_ + "/src/tqf.def) run\n");
+    writeStartup("(" + osPath(koro_ + "/src/tqf.eeh") + ") run\n(" + osPath(koro_ + "/src/koro.vsm") + ") run\n(" +
+                 koro_ + "/src/tqf.gep) run   % plain path\n(" + osPath(koro_ + "/src/tqf.def") + ") run\n");
     ios_->krmIOSSetKOROPath(koro_.c_str());
   }
   void writeStartup(const std::string& text) { writeFile(koro_ + "/src/tqfdos.run", text); }
@@ -219,7 +219,7 @@ TEST_F(KrmLocalTessel, InstallSendsFolderFiles) {
 TEST_F(KrmLocalTessel, InstallRefusals) {
   // A listed file outside the folder.
   writeFile(dir_ / "elsewhere/x.def", "x");
-  writeStartup("(%os%" + koro_ + "/src/tqf.eeh) run\n(" + dir_ / "elsewhere/x.def" + ") run\n");
+  writeStartup("(" + osPath(koro_ + "/src/tqf.eeh") + ") run\n(" + dir_ / "elsewhere/x.def" + ") run\n");
   EXPECT_EQ(krmInstallKORO(ios_.get(), vos_.get()), 1018);
   EXPECT_EQ(std::string(krmGetLastArgument()), dir_ / "elsewhere/x.def");
   EXPECT_FALSE(fs::exists(out_));
@@ -231,11 +231,11 @@ TEST_F(KrmLocalTessel, InstallRefusals) {
   writeStartup("(" + koro_ + "/src/tqf.def) run\n");
   fs::remove(koro_ + "/imglib/nlogo.tif");
   EXPECT_EQ(krmInstallKORO(ios_.get(), vos_.get()), 1003);
-  EXPECT_EQ(std::string(krmGetLastArgument()), koro_ + "/imglib/nlogo.tif");
+  EXPECT_EQ(std::string(krmGetLastArgument()), qmtest::native(koro_ + "/imglib/nlogo.tif"));
   // No run operands in the start-up file.
   writeStartup("% nothing here\n");
   EXPECT_EQ(krmInstallKORO(ios_.get(), vos_.get()), 1011);
-  EXPECT_EQ(std::string(krmGetLastArgument()), koro_ + "/src/tqfdos.run");
+  EXPECT_EQ(std::string(krmGetLastArgument()), qmtest::native(koro_ + "/src/tqfdos.run"));
   EXPECT_FALSE(fs::exists(out_));
 }
 
@@ -248,7 +248,7 @@ TEST_F(KrmLocalTessel, VersionFileIsSentOrRefusedNeverDropped) {
   for (std::size_t size : {std::size_t{0}, std::size_t{64 * 1024 + 1}}) {
     writeFile(koro_ + "/VER", std::string(size, 'v'));
     EXPECT_EQ(krmInstallKORO(ios_.get(), vos_.get()), 1023) << size;
-    EXPECT_EQ(std::string(krmGetLastArgument()), koro_ + "/VER");
+    EXPECT_EQ(std::string(krmGetLastArgument()), qmtest::native(koro_ + "/VER"));
     EXPECT_FALSE(fs::exists(out_));
   }
   // A missing one is not an error.

@@ -6,11 +6,13 @@
 
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <random>
 
 #include "kpsdk/kx_project.h"
 #include "krm_project_test_util.h"
 #include "krmsdk/krm_progress.h"
+#include "tests/common/containers.h"
 
 using namespace krmtest;
 
@@ -46,19 +48,12 @@ class KrmProgressTest : public ProjectJobTest {
     // test's own, so that anything left behind shows.
     tmp_ = dir_ / "tmp";
     fs::create_directories(tmp_);
-    const char* old = std::getenv("TMPDIR");
-    oldTmp_ = old ? old : "";
-    hadTmp_ = old != nullptr;
-    setenv("TMPDIR", tmp_.c_str(), 1);
+    tmpVar_.emplace(tmp_);
     ProjectJobTest::SetUp();
   }
   void TearDown() override {
     ProjectJobTest::TearDown();
-    if (hadTmp_) {
-      setenv("TMPDIR", oldTmp_.c_str(), 1);
-    } else {
-      unsetenv("TMPDIR");
-    }
+    tmpVar_.reset();
   }
 
   // 40 small resources in all scopes, a 3 MiB image and a submission file,
@@ -109,8 +104,8 @@ class KrmProgressTest : public ProjectJobTest {
   int container() { return krmCreatePrintableContainer(pps_.get(), vos_.get()); }
   int list() { return krmListProjectResources(pps_.get(), vos_.get()); }
 
-  std::string tmp_, oldTmp_;
-  bool hadTmp_ = false;
+  std::string tmp_;
+  std::optional<qmtest::TempDirVariable> tmpVar_;
   std::vector<Seen> seen_;
   long cancelledAt_ = 0;
   int afterCancel_ = 0;

@@ -29,7 +29,7 @@ class ProjectJobTest : public StartedLibrary {
  protected:
   void SetUp() override {
     StartedLibrary::SetUp();
-    koro_ = dir_.path() + "/koro/";
+    koro_ = dir_ / "koro/";
     writeFile(startupFile(), startupText(""));
     vos_->krmVOSSetOutputPath(out_.c_str());
     vos_->krmVOSSetFlags(0x8000);
@@ -50,9 +50,9 @@ class ProjectJobTest : public StartedLibrary {
   }
 
   std::string scopeDir(int scope, const std::string& folder, const std::string& project) const {
-    if (scope == 1) return dir_.path() + "/tqfc/" + folder + "/fshared/";
-    if (scope == 2) return dir_.path() + "/tqfc/gshared/";
-    return dir_.path() + "/tqfc/" + folder + "/" + project + "/";
+    if (scope == 1) return dir_ / ("tqfc/" + folder + "/fshared/");
+    if (scope == 2) return dir_ / "tqfc/gshared/";
+    return dir_ / ("tqfc/" + folder + "/" + project + "/");
   }
   std::string resourcePath(const TestResource& r) const { return scopeDir(r.scope, folder_, project_) + r.name; }
 

@@ -5,6 +5,7 @@
 #ifdef QM_HAVE_PRINTER_SIM
 
 #include "krm_test_util.h"
+#include "tests/common/needs_ghostscript.h"
 #include "tools/printer_sim/printer_simulator.h"
 
 namespace krmtest {
@@ -12,6 +13,7 @@ namespace krmtest {
 class SimulatedPrinter : public StartedLibrary {
  protected:
   void SetUp() override {
+    QM_REQUIRE_GHOSTSCRIPT();
     StartedLibrary::SetUp();
     options_.diskDir = dir_ / "disk";
     options_.pagesDir = dir_ / "pages";

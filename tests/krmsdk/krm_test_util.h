@@ -12,6 +12,7 @@
 
 #include "base/sdk_fs.h"
 #include "krmsdk/krmsdk.h"
+#include "tests/common/test_platform.h"
 
 namespace krmtest {
 
@@ -29,7 +30,8 @@ class ScratchDir {
     std::error_code ec;
     fs::remove_all(path_, ec);
   }
-  std::string operator/(const std::string& rel) const { return path_ + "/" + rel; }
+  // A path below the folder, in the host's separators.
+  std::string operator/(const std::string& rel) const { return qmtest::native(path_ + "/" + rel); }
   const std::string& path() const { return path_; }
 
  private:
@@ -66,6 +68,19 @@ inline void writeFile(const std::string& path, const std::string& content) {
   fs::create_directories(fs::path(path).parent_path());
   std::ofstream out(path, std::ios::binary);
   out << content;
+}
+
+// The "%os%" form of a local path that start-up files use: "%os%/c/dir/f"
+// for "c:\dir\f" on Windows; on POSIX the marker before the path.
+inline std::string osPath(const std::string& path) {
+#ifdef _WIN32
+  std::string out = "%os%/";
+  out += path.substr(0, 1);
+  for (char c : path.substr(2)) out += c == '\\' ? '/' : c;
+  return out;
+#else
+  return "%os%" + path;
+#endif
 }
 
 // Starts the library for a test and stops it afterwards.

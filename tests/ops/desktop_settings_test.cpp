@@ -9,6 +9,7 @@
 #include "delivery/spooler.h"
 #include "ops/about_text.h"
 #include "ops/desktop_settings.h"
+#include "tests/common/test_platform.h"
 
 namespace fs = std::filesystem;
 
@@ -57,9 +58,9 @@ TEST_F(DesktopSettingsTest, TesselConfiguredFollowsTheChosenKind) {
 
 TEST_F(DesktopSettingsTest, HelpBookPathHasExactlyOneSeparatorBeforeDocs) {
   write("qmRootDir=/opt/quaymaster\n");
-  EXPECT_EQ(helpBookPath(file_), "/opt/quaymaster/docs/qmhelp.htb");
+  EXPECT_EQ(helpBookPath(file_), qmtest::native("/opt/quaymaster/docs/qmhelp.htb"));
   write("qmRootDir=/opt/quaymaster/\n");
-  EXPECT_EQ(helpBookPath(file_), "/opt/quaymaster/docs/qmhelp.htb");
+  EXPECT_EQ(helpBookPath(file_), qmtest::native("/opt/quaymaster/docs/qmhelp.htb"));
   write("useBuiltin=1\n");
   EXPECT_EQ(helpBookPath(file_), "") << "no working-folder fallback for the help book";
 }

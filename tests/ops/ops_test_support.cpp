@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "krmsdk/krmsdk.h"
+#include "tests/common/test_platform.h"
 
 namespace fs = std::filesystem;
 
@@ -14,6 +15,10 @@ class LibraryEnvironment : public ::testing::Environment {
   void TearDown() override { krmFinished(); }
 };
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new LibraryEnvironment);
+
+// The temporary folder variable as the test program found it.
+const char* const kOriginalTemp = std::getenv(qmtest::kTempVariable);
+const std::string kOriginalTempValue = kOriginalTemp != nullptr ? kOriginalTemp : "";
 }  // namespace
 
 void OpsFixture::SetUp() {
@@ -21,8 +26,8 @@ void OpsFixture::SetUp() {
   ASSERT_EQ(sdkMakeTempDir(d), 1);
   dir_ = d.str();
   fs::create_directories(dir_ + "/tmp");
-  setenv("TMPDIR", (dir_ + "/tmp").c_str(), 1);
-  writeConfig("qmRootDir=" + dir_ + "\nuseBuiltin=1\nkoroStub=" + dir_ + "/stub.ps\n");
+  qmtest::setEnv(qmtest::kTempVariable, (dir_ + "/tmp").c_str());
+  writeConfig("qmRootDir=" + dir_ + "\nuseBuiltin=1\nkoroStub=" + path("stub.ps") + "\n");
   ctx_.configFile = path("quaymaster.ini");
   ctx_.destination = "P1";
   ctx_.send = [this](const std::string& title, const std::string& file, const std::string& dest) {
@@ -32,7 +37,8 @@ void OpsFixture::SetUp() {
 }
 
 void OpsFixture::TearDown() {
-  unsetenv("TMPDIR");
+  if (kOriginalTemp != nullptr) qmtest::setEnv(qmtest::kTempVariable, kOriginalTempValue.c_str());
+  else qmtest::unsetEnv(qmtest::kTempVariable);
   fs::remove_all(dir_);
 }
 

@@ -11,6 +11,7 @@
 #include "base/sdk_fs.h"
 #include "delivery/send_job.h"
 #include "ops/operation.h"
+#include "tests/common/test_platform.h"
 
 class RecordingSpooler : public Spooler {
  public:
@@ -37,7 +38,8 @@ class OpsFixture : public ::testing::Test {
   void TearDown() override;
   // Replaces the configuration file's content.
   void writeConfig(const std::string& ini);
-  std::string path(const std::string& rel) const { return dir_ + "/" + rel; }
+  // A path in the folder, in the host's separators.
+  std::string path(const std::string& rel) const { return qmtest::native(dir_ + "/" + rel); }
   // Number of files in the temporary folder starting with "krm".
   int leftoverJobFiles() const;
 

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "base/sdk_fs.h"
+#include "tests/common/needs_ghostscript.h"
 #include "tools/printer_sim/printer_simulator.h"
 
 namespace simtest {
@@ -103,6 +104,7 @@ class Job {
 class SimPrinterTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    QM_REQUIRE_GHOSTSCRIPT();
     SdkString dir;
     ASSERT_TRUE(sdkMakeTempDir(dir));
     root_ = dir.str();

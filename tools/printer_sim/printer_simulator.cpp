@@ -34,6 +34,8 @@ std::string absoluteFile(const std::string& file) {
   return fs::absolute(fs::path(file), ec).lexically_normal().generic_string();
 }
 
+}  // namespace
+
 std::string defaultGhostscript() {
   if (const char* env = std::getenv("QM_GHOSTSCRIPT"); env != nullptr && *env != '\0') return env;
 #ifdef _WIN32
@@ -42,6 +44,16 @@ std::string defaultGhostscript() {
   return "gs";
 #endif
 }
+
+bool ghostscriptAvailable(const std::string& program) {
+  ProcessSpec spec;
+  spec.arguments = {program, "--version"};
+  spec.timeoutSeconds = 60;
+  ProcessOutcome outcome = runProcess(spec);
+  return outcome.started && outcome.exitCode == 0;
+}
+
+namespace {
 
 std::string readText(const fs::path& path) {
   auto content = sdkReadWholeFile(path.string().c_str());

@@ -79,6 +79,13 @@ class PrinterSimulator {
   PrinterSimOptions options_;
 };
 
+// The Ghostscript program a simulator runs when its options name none, and
+// whether a program can be started at all ("gs --version" succeeds). Tests
+// on a machine without Ghostscript (the Windows build under Wine) skip
+// themselves on that answer.
+std::string defaultGhostscript();
+bool ghostscriptAvailable(const std::string& program = defaultGhostscript());
+
 // The PostScript error that Ghostscript reported in its output ("undefined in
 // foo"), or empty; also the text before the report (the job's own output).
 void splitGhostscriptOutput(const std::string& stdoutText, std::string& jobOutput, std::string& errorText,
