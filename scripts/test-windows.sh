@@ -27,8 +27,19 @@ step "cross build"
 scripts/build-windows.sh build-win
 
 step "tests under Wine"
+# One Wine server and its services for the whole run, started here with
+# their output away from any test: started by the first test instead, they
+# would hold that test's output open and ctest would wait on it until the
+# server ends.
+export WINEPREFIX="${QM_WINEPREFIX:-${QM_WIN_CACHE:-$HOME/.cache/quaymaster-win}/wine}"
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+"$wineserver" -k </dev/null >/dev/null 2>&1 || true
+"$wineserver" -p </dev/null >/dev/null 2>&1 || true
+scripts/wine-run.sh wineboot </dev/null >/dev/null 2>&1 || true
 status=0
 (cd build-win && ctest --output-on-failure -j "$jobs") || status=1
+"$wineserver" -k </dev/null >/dev/null 2>&1 || true
+unset WINEPREFIX
 # Why the skipped tests did not run, once per reason.
 if [ -f build-win/Testing/Temporary/LastTest.log ]; then
   grep -A1 -E '^[^ ]*\.cpp:[0-9]+: Skipped$' build-win/Testing/Temporary/LastTest.log |
