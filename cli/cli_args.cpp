@@ -16,13 +16,13 @@ std::vector<std::string> ParsedArgs::values(const std::string& longName) const {
 }
 
 namespace {
-const OptionSpec* findLong(const std::vector<OptionSpec>& specs, const std::string& name) {
-  for (const auto& s : specs)
+const OptionDef* findLong(const std::vector<OptionDef>& options, const std::string& name) {
+  for (const auto& s : options)
     if (s.longName == name) return &s;
   return nullptr;
 }
-const OptionSpec* findShort(const std::vector<OptionSpec>& specs, char c) {
-  for (const auto& s : specs)
+const OptionDef* findShort(const std::vector<OptionDef>& options, char c) {
+  for (const auto& s : options)
     if (s.shortName == c) return &s;
   return nullptr;
 }
@@ -37,17 +37,17 @@ std::string choiceList(const std::vector<std::string>& choices) {
   return text;
 }
 
-bool takeValue(const OptionSpec& spec, const std::string& value, ParsedArgs& out, std::string& error) {
-  if (!spec.choices.empty() && std::find(spec.choices.begin(), spec.choices.end(), value) == spec.choices.end()) {
-    error = "--" + spec.longName + " takes " + choiceList(spec.choices) + ", not '" + value + "'";
+bool takeValue(const OptionDef& option, const std::string& value, ParsedArgs& out, std::string& error) {
+  if (!option.choices.empty() && std::find(option.choices.begin(), option.choices.end(), value) == option.choices.end()) {
+    error = "--" + option.longName + " takes " + choiceList(option.choices) + ", not '" + value + "'";
     return false;
   }
-  out.set(spec.longName, value);
+  out.set(option.longName, value);
   return true;
 }
 }  // namespace
 
-bool parseArgs(const std::vector<OptionSpec>& specs, const std::vector<std::string>& args, ParsedArgs& out,
+bool parseArgs(const std::vector<OptionDef>& options, const std::vector<std::string>& args, ParsedArgs& out,
                std::string& error) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -63,7 +63,7 @@ bool parseArgs(const std::vector<OptionSpec>& specs, const std::vector<std::stri
         name.resize(eq);
         inlineValue = true;
       }
-      const OptionSpec* s = findLong(specs, name);
+      const OptionDef* s = findLong(options, name);
       if (!s) {
         error = "unknown option '--" + name + "'";
         return false;
@@ -88,7 +88,7 @@ bool parseArgs(const std::vector<OptionSpec>& specs, const std::vector<std::stri
     }
     if (a.size() > 1 && a[0] == '-') {
       for (std::size_t k = 1; k < a.size(); ++k) {
-        const OptionSpec* s = findShort(specs, a[k]);
+        const OptionDef* s = findShort(options, a[k]);
         if (!s) {
           error = std::string("unknown option '-") + a[k] + "'";
           return false;
@@ -153,13 +153,13 @@ std::string wrapText(const std::string& text, std::size_t indent, std::size_t wi
   return out;
 }
 
-std::string optionHelp(const std::vector<OptionSpec>& specs) {
+std::string optionHelp(const std::vector<OptionDef>& options) {
   // The help column starts after the widest option, but never so far
   // right that little room is left for the text.
   constexpr std::size_t kMaxColumn = 30;
   std::vector<std::pair<std::string, std::string>> lines;
   std::size_t column = 0;
-  for (const auto& s : specs) {
+  for (const auto& s : options) {
     std::string left = s.shortName ? std::string("  -") + s.shortName + ", " : "      ";
     left += "--" + s.longName;
     if (!s.valueName.empty()) left += " " + s.valueName;

@@ -20,7 +20,7 @@ enum class ValueHint {
   Command,
 };
 
-struct OptionSpec {
+struct OptionDef {
   std::string longName;   // without "--"
   char shortName = 0;     // 0: none
   std::string valueName;  // empty: a flag; else the option takes a value
@@ -42,21 +42,21 @@ class ParsedArgs {
   void set(const std::string& longName, const std::string& value) { values_[longName].push_back(value); }
 
  private:
-  friend bool parseArgs(const std::vector<OptionSpec>&, const std::vector<std::string>&, ParsedArgs&,
+  friend bool parseArgs(const std::vector<OptionDef>&, const std::vector<std::string>&, ParsedArgs&,
                         std::string&);
   std::map<std::string, std::vector<std::string>> values_;
   std::vector<std::string> positionals_;
 };
 
-// Parses args against the specs; false with a message on a usage error.
-bool parseArgs(const std::vector<OptionSpec>& specs, const std::vector<std::string>& args, ParsedArgs& out,
+// Parses args against the options; false with a message on a usage error.
+bool parseArgs(const std::vector<OptionDef>& options, const std::vector<std::string>& args, ParsedArgs& out,
                std::string& error);
 
 // The width that help texts keep to.
 inline constexpr std::size_t kHelpWidth = 80;
 
 // The option lines of a help text, help wrapped within kHelpWidth.
-std::string optionHelp(const std::vector<OptionSpec>& specs);
+std::string optionHelp(const std::vector<OptionDef>& options);
 // Text wrapped at blanks so that no line, with the indent, passes width.
 // Line breaks in the text are kept.
 std::string wrapText(const std::string& text, std::size_t indent, std::size_t width = kHelpWidth);

@@ -40,7 +40,7 @@ struct Command {
   std::string summary;      // one line for the command list
   std::string usage;        // arguments after the name
   std::string description;  // paragraph(s) for the help and the manual page
-  std::vector<OptionSpec> options;
+  std::vector<OptionDef> options;
   bool sendsJob = false;  // builds a job: takes the destination options
   ConfigUse config = ConfigUse::None;
   TesselUse tessel = TesselUse::None;
@@ -70,14 +70,14 @@ std::vector<Command> allCommands();
 // The command of that name, or null.
 const Command* findCommand(const std::vector<Command>& commands, const std::string& name);
 // Every option the command takes: its own, then the shared ones.
-std::vector<OptionSpec> optionsOf(const Command& cmd);
+std::vector<OptionDef> optionsOf(const Command& cmd);
 // Options taken before the command name.
-std::vector<OptionSpec> globalOptions();
+std::vector<OptionDef> globalOptions();
 // The shared option groups: where the job goes, the configuration file,
 // the Tessel choice.
-std::vector<OptionSpec> destinationOptions();
-OptionSpec configOption();
-std::vector<OptionSpec> tesselOptions();
+std::vector<OptionDef> destinationOptions();
+OptionDef configOption();
+std::vector<OptionDef> tesselOptions();
 
 // Checks the options against each other and the files they name, and
 // fills the context: configuration, Tessel choice, destination, job

@@ -89,7 +89,7 @@ std::string roffParagraphs(const std::string& text) {
   return out;
 }
 
-std::string roffOption(const OptionSpec& o) {
+std::string roffOption(const OptionDef& o) {
   std::string head = ".TP\n";
   if (o.shortName) head += "\\fB\\-" + std::string(1, o.shortName) + "\\fR, ";
   head += "\\fB\\-\\-" + roff(o.longName) + "\\fR";
@@ -97,9 +97,9 @@ std::string roffOption(const OptionSpec& o) {
   return head + "\n" + roff(o.help) + "\n";
 }
 
-std::string roffOptions(const std::vector<OptionSpec>& options) {
+std::string roffOptions(const std::vector<OptionDef>& options) {
   std::string out;
-  for (const OptionSpec& o : options) out += roffOption(o);
+  for (const OptionDef& o : options) out += roffOption(o);
   return out;
 }
 
@@ -135,8 +135,8 @@ std::string hintCompletion(ValueHint hint, const std::vector<std::string>& choic
 // Every spelling of every option that takes a value, of any command.
 std::string valueOptionWords(const std::vector<Command>& commands) {
   std::set<std::string> spellings;
-  auto add = [&](const std::vector<OptionSpec>& options) {
-    for (const OptionSpec& o : options) {
+  auto add = [&](const std::vector<OptionDef>& options) {
+    for (const OptionDef& o : options) {
       if (o.valueName.empty()) continue;
       spellings.insert("--" + o.longName);
       if (o.shortName) spellings.insert(std::string("-") + o.shortName);
@@ -147,9 +147,9 @@ std::string valueOptionWords(const std::vector<Command>& commands) {
   return words({spellings.begin(), spellings.end()});
 }
 
-std::string optionWords(const std::vector<OptionSpec>& options) {
+std::string optionWords(const std::vector<OptionDef>& options) {
   std::vector<std::string> names;
-  for (const OptionSpec& o : options) names.push_back("--" + o.longName);
+  for (const OptionDef& o : options) names.push_back("--" + o.longName);
   return words(names);
 }
 
@@ -274,9 +274,9 @@ _quaymaster_cli() {
     help) _quaymaster_cli_names commands; return ;;
 )";
   for (const Command& c : commands) {
-    std::vector<OptionSpec> options = optionsOf(c);
+    std::vector<OptionDef> options = optionsOf(c);
     out += "    " + c.name + ")\n      case \"$prev\" in\n";
-    for (const OptionSpec& o : options) {
+    for (const OptionDef& o : options) {
       if (o.valueName.empty()) continue;
       std::string pattern = "--" + o.longName;
       if (o.shortName) pattern = "-" + std::string(1, o.shortName) + "|" + pattern;

@@ -4,7 +4,7 @@
 
 #include "cli/cli_command.h"
 
-std::vector<OptionSpec> destinationOptions() {
+std::vector<OptionDef> destinationOptions() {
   return {
       {"printer", 'd', "NAME", "send the job to this printer", {}, ValueHint::Printer},
       {"group", 'g', "NAME", "send the job to every printer of this printer group", {}, ValueHint::Group},
@@ -18,12 +18,12 @@ std::vector<OptionSpec> destinationOptions() {
   };
 }
 
-OptionSpec configOption() {
+OptionDef configOption() {
   return {"config", 'c', "FILE", "the configuration file instead of the installed quaymaster.ini", {},
           ValueHint::File};
 }
 
-std::vector<OptionSpec> tesselOptions() {
+std::vector<OptionDef> tesselOptions() {
   return {
       {"builtin-tessel", 0, "", "use the Tessel built into Quaymaster (projects need --stub too)"},
       {"stub", 0, "FILE", "the stub file of the built-in Tessel", {}, ValueHint::File},
@@ -46,8 +46,8 @@ const Command* findCommand(const std::vector<Command>& commands, const std::stri
   return nullptr;
 }
 
-std::vector<OptionSpec> optionsOf(const Command& cmd) {
-  std::vector<OptionSpec> opts = cmd.options;
+std::vector<OptionDef> optionsOf(const Command& cmd) {
+  std::vector<OptionDef> opts = cmd.options;
   if (cmd.sendsJob)
     for (auto& o : destinationOptions()) opts.push_back(o);
   if (cmd.config != ConfigUse::None) opts.push_back(configOption());
@@ -57,7 +57,7 @@ std::vector<OptionSpec> optionsOf(const Command& cmd) {
   return opts;
 }
 
-std::vector<OptionSpec> globalOptions() {
+std::vector<OptionDef> globalOptions() {
   return {configOption(),
           {"help", 'h', "", "show the list of commands"},
           {"version", 0, "", "show the version"}};

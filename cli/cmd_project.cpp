@@ -6,8 +6,8 @@
 #include "ops/operations.h"
 
 namespace {
-const OptionSpec kNoFolderShared{"no-folder-shared", 0, "", "leave out folder-shared resources"};
-const OptionSpec kNoGlobalShared{"no-global-shared", 0, "", "leave out global-shared resources"};
+const OptionDef kNoFolderShared{"no-folder-shared", 0, "", "leave out folder-shared resources"};
+const OptionDef kNoGlobalShared{"no-global-shared", 0, "", "leave out global-shared resources"};
 
 bool checkSendContainer(const ParsedArgs& a) {
   auto refuse = [](const std::string& message) {

@@ -50,7 +50,7 @@ TEST(CliTable, EveryHelpTextFitsEightyColumns) {
 TEST(CliTable, NoTwoOptionsOfACommandShareAName) {
   for (const Command& c : allCommands()) {
     std::vector<std::string> seen;
-    for (const OptionSpec& o : optionsOf(c)) {
+    for (const OptionDef& o : optionsOf(c)) {
       std::string longName = "--" + o.longName;
       EXPECT_EQ(std::count(seen.begin(), seen.end(), longName), 0) << c.name << " " << longName;
       seen.push_back(longName);
@@ -66,7 +66,7 @@ TEST(CliTable, NoTwoOptionsOfACommandShareAName) {
 TEST(CliTable, ShortOptionsMeanOneThingEverywhere) {
   std::map<char, std::string> meaning;
   for (const Command& c : allCommands()) {
-    for (const OptionSpec& o : optionsOf(c)) {
+    for (const OptionDef& o : optionsOf(c)) {
       if (!o.shortName) continue;
       auto [it, fresh] = meaning.emplace(o.shortName, o.longName);
       EXPECT_EQ(it->second, o.longName) << "-" << o.shortName << " in " << c.name;
@@ -75,7 +75,7 @@ TEST(CliTable, ShortOptionsMeanOneThingEverywhere) {
   // And a long option takes the same kind of value everywhere.
   std::map<std::string, std::string> values;
   for (const Command& c : allCommands())
-    for (const OptionSpec& o : optionsOf(c)) {
+    for (const OptionDef& o : optionsOf(c)) {
       auto [it, fresh] = values.emplace(o.longName, o.valueName);
       EXPECT_EQ(it->second, o.valueName) << "--" << o.longName << " in " << c.name;
     }
@@ -91,7 +91,7 @@ TEST(CliTable, ManualPageNamesEveryCommandAndOptionAndRendersCleanly) {
   };
   for (const Command& c : commands) {
     EXPECT_TRUE(contains(man, ".SS \"" + roffName(c.name) + " ")) << c.name;
-    for (const OptionSpec& o : optionsOf(c))
+    for (const OptionDef& o : optionsOf(c))
       EXPECT_TRUE(contains(man, "\\fB\\-\\-" + roffName(o.longName) + "\\fR")) << c.name << " --" << o.longName;
   }
   QM_POSIX_ONLY("groff checks the page, and only the Linux build makes and installs it");
@@ -125,13 +125,13 @@ TEST(CliTable, BashCompletionOffersCommandsOptionsAndChoices) {
 }
 
 TEST(CliArgs, ValuesInEveryFormAndChoicesChecked) {
-  std::vector<OptionSpec> specs{{"printer", 'd', "NAME", "", {}},
+  std::vector<OptionDef> options{{"printer", 'd', "NAME", "", {}},
                                 {"status-page", 's', "", "", {}},
                                 {"wait", 'w', "", "", {}},
                                 {"resources", 0, "WHERE", "", {"stored", "included"}}};
   ParsedArgs a;
   std::string error;
-  ASSERT_TRUE(parseArgs(specs, {"-sw", "-dP1", "x", "--resources=included", "--", "-y"}, a, error)) << error;
+  ASSERT_TRUE(parseArgs(options, {"-sw", "-dP1", "x", "--resources=included", "--", "-y"}, a, error)) << error;
   EXPECT_TRUE(a.has("status-page"));
   EXPECT_TRUE(a.has("wait"));
   EXPECT_EQ(a.value("printer"), "P1");
@@ -139,11 +139,11 @@ TEST(CliArgs, ValuesInEveryFormAndChoicesChecked) {
   EXPECT_EQ(a.positionals(), (std::vector<std::string>{"x", "-y"}));
 
   ParsedArgs b;
-  EXPECT_FALSE(parseArgs(specs, {"--resources", "everything"}, b, error));
+  EXPECT_FALSE(parseArgs(options, {"--resources", "everything"}, b, error));
   EXPECT_EQ(error, "--resources takes stored or included, not 'everything'");
-  EXPECT_FALSE(parseArgs(specs, {"--status-page=1"}, b, error));
-  EXPECT_FALSE(parseArgs(specs, {"--printer"}, b, error));
-  EXPECT_FALSE(parseArgs(specs, {"-x"}, b, error));
+  EXPECT_FALSE(parseArgs(options, {"--status-page=1"}, b, error));
+  EXPECT_FALSE(parseArgs(options, {"--printer"}, b, error));
+  EXPECT_FALSE(parseArgs(options, {"-x"}, b, error));
   EXPECT_EQ(error, "unknown option '-x'");
 }
 

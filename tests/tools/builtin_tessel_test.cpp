@@ -103,7 +103,7 @@ std::string confirmationPage() {
 }
 
 std::string pdfText(const std::string& pdf, const std::string& out) {
-  ProcessSpec request;
+  ProcessRequest request;
   request.arguments = {"pdftotext", "-layout", pdf, out};
   if (runProcess(request).exitCode != 0) return "";
   return sdkReadWholeFile(out.c_str()).value_or("");

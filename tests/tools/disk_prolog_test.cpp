@@ -147,7 +147,7 @@ TEST_F(DiskProlog, StatusPageShowsTheNamesAndIsNotBlank) {
   ASSERT_TRUE(pdf.ok()) << pdf.errorText;
   ASSERT_EQ(pdf.pages.size(), 1u);
   std::string textFile = path("status.txt");
-  ProcessSpec request;
+  ProcessRequest request;
   request.arguments = {"pdftotext", "-layout", pdf.pages[0], textFile};
   ASSERT_EQ(runProcess(request).exitCode, 0);
   std::string text = sdkReadWholeFile(textFile.c_str()).value_or("");
@@ -165,7 +165,7 @@ TEST_F(DiskProlog, StatusPageNamesThePrinterItselfElseTheJobsName) {
     PrinterSimResult r = run(job, "named");
     EXPECT_TRUE(r.ok()) << r.errorText;
     if (r.pages.size() != 1) return std::string();
-    ProcessSpec request;
+    ProcessRequest request;
     request.arguments = {"pdftotext", "-layout", r.pages[0], path("named.txt")};
     EXPECT_EQ(runProcess(request).exitCode, 0);
     return sdkReadWholeFile(path("named.txt").c_str()).value_or("");

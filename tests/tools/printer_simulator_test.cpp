@@ -117,7 +117,7 @@ TEST_F(PrinterSim, CommandLineReportsTheDiskAndFailsOnErrors) {
   ASSERT_EQ(sdkWriteTextFile(good.c_str(), "%!\nshowpage\n"), 1);
   ASSERT_EQ(sdkWriteTextFile(bad.c_str(), "%!\nnosuchcommand\n"), 1);
   auto runCli = [&](const std::string& job, std::string& report) {
-    ProcessSpec request;
+    ProcessRequest request;
     request.arguments = {QM_PRINTER_SIM, job, "--disk", options_.diskDir, "--pages", options_.pagesDir};
     request.stdoutPath = path("report.txt");
     int code = runProcess(request).exitCode;

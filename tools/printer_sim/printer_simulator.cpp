@@ -46,10 +46,10 @@ std::string defaultGhostscript() {
 }
 
 bool ghostscriptAvailable(const std::string& program) {
-  ProcessSpec spec;
-  spec.arguments = {program, "--version"};
-  spec.timeoutSeconds = 60;
-  ProcessOutcome outcome = runProcess(spec);
+  ProcessRequest request;
+  request.arguments = {program, "--version"};
+  request.timeoutSeconds = 60;
+  ProcessOutcome outcome = runProcess(request);
   return outcome.started && outcome.exitCode == 0;
 }
 
@@ -201,7 +201,7 @@ PrinterSimResult PrinterSimulator::run(const std::string& jobFile) const {
   }
   const std::string scratchGs = ghostscriptDir(scratch.string());
 
-  ProcessSpec request;
+  ProcessRequest request;
   request.arguments = {options_.ghostscript.empty() ? defaultGhostscript() : options_.ghostscript,
                     "-q", "-dBATCH", "-dNOPAUSE", "-dNOPROMPT", "-dSAFER", "-dJOBSERVER",
                     "-sPAPERSIZE=" + options_.paperSize};

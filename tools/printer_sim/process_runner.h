@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-struct ProcessSpec {
+struct ProcessRequest {
   std::vector<std::string> arguments;  // arguments[0] is the program
   std::vector<std::pair<std::string, std::string>> environment;
   std::string stdoutPath;
@@ -28,4 +28,4 @@ struct ProcessOutcome {
   std::string error;      // why it could not be started
 };
 
-ProcessOutcome runProcess(const ProcessSpec& request);
+ProcessOutcome runProcess(const ProcessRequest& request);

@@ -32,7 +32,7 @@ std::vector<std::string> mergedEnvironment(const std::vector<std::pair<std::stri
 
 }  // namespace
 
-ProcessOutcome runProcess(const ProcessSpec& request) {
+ProcessOutcome runProcess(const ProcessRequest& request) {
   ProcessOutcome outcome;
   if (request.arguments.empty()) {
     outcome.error = "no program given";

@@ -57,7 +57,7 @@ std::string environmentBlock(const std::vector<std::pair<std::string, std::strin
 
 }  // namespace
 
-ProcessOutcome runProcess(const ProcessSpec& request) {
+ProcessOutcome runProcess(const ProcessRequest& request) {
   ProcessOutcome outcome;
   if (request.arguments.empty()) {
     outcome.error = "no program given";
