@@ -151,3 +151,32 @@ TEST_F(CliFixture, ProjectCheckReportsWhatTheLoadWouldMeet) {
   EXPECT_EQ(load.status, 1) << load.output;
   EXPECT_FALSE(fs::exists(scratch_ + "/job.ps"));
 }
+
+TEST_F(CliFixture, ContainerExtractKeepsHostileEntriesInsideTheTarget) {
+  QM_NEEDS_PYTHON();
+  // Entries that climb out of the target would land on the sentinel
+  // scratch/victim/invoice.frm or beside the target.
+  const std::string victim = scratchFile("victim/invoice.frm", "precious");
+  const std::string form = scratchFile("src/evil.frm", "hostile bytes");
+  const std::string plain = scratchFile("src/plain.frm", "plain");
+  for (const char* ext : {".kpc", ".tar"}) {
+    const std::string container = scratch_ + "/src/hostile" + ext;
+    qmtest::packContainer(container, {{"plain.frm", plain},
+                                      {"../victim/invoice.frm", form},
+                                      {"../beside.frm", form}});
+    const std::string out = scratch_ + "/out";
+    for (const bool force : {false, true}) {
+      std::vector<std::string> args{"container", "extract", container, out};
+      if (force) args.push_back("--force");
+      CliRun r = cli(args);
+      EXPECT_EQ(sdkReadWholeFile(victim.c_str()).value_or("<gone>"), "precious") << ext << " " << r.output;
+      EXPECT_FALSE(fs::exists(scratch_ + "/beside.frm")) << ext;
+      EXPECT_FALSE(fs::exists(scratch_ + "/victim/beside.frm")) << ext;
+      EXPECT_EQ(r.status, 1) << ext << ": a container with climbing entries is refused";
+      // Nothing of it lies outside the target: the sentinel folder holds
+      // only the sentinel.
+      EXPECT_EQ(std::distance(fs::directory_iterator(scratch_ + "/victim"), fs::directory_iterator()), 1) << ext;
+    }
+    fs::remove_all(out);
+  }
+}
