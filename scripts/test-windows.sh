@@ -21,7 +21,12 @@ cd "$(dirname "$0")/.."
 root="$PWD"
 linux_build="${1:-build}"
 jobs="$(nproc)"
-step() { printf -- '--- %s\n' "$*"; }
+# Each step prints its name and, when the next begins, its time.
+step_name=""
+step_start=$SECONDS
+step_done() { [ -z "$step_name" ] || echo "--- $step_name: $((SECONDS - step_start)) s"; }
+step() { step_done; step_name="$*"; step_start=$SECONDS; printf -- '--- %s\n' "$*"; }
+
 
 step "cross build"
 scripts/build-windows.sh build-win
@@ -92,3 +97,4 @@ unset QM_WINEPREFIX
 
 step "Windows spooler under Wine"
 scripts/wine-spooler-probe.sh build-win/cli/quaymaster-cli.exe "$linux_build"
+step_done
