@@ -38,9 +38,15 @@ step "tests under Wine"
 # server ends.
 export WINEPREFIX="${QM_WINEPREFIX:-${QM_WIN_CACHE:-$HOME/.cache/quaymaster-win}/wine}"
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
-"$wineserver" -k </dev/null >/dev/null 2>&1 || true
-"$wineserver" -p </dev/null >/dev/null 2>&1 || true
-scripts/wine-run.sh wineboot </dev/null >/dev/null 2>&1 || true
+quiet() { "$@" </dev/null >/dev/null 2>&1 || true; }
+# A new prefix is made first: making it ends with its own server stopping.
+# The old server must be gone (-w) before the lasting one starts, or that
+# start finds it still there and does nothing.
+quiet scripts/wine-run.sh wineboot
+quiet "$wineserver" -k
+quiet "$wineserver" -w
+quiet "$wineserver" -p
+quiet scripts/wine-run.sh wineboot
 status=0
 (cd build-win && ctest --output-on-failure -j "$jobs") || status=1
 "$wineserver" -k </dev/null >/dev/null 2>&1 || true
