@@ -14,6 +14,7 @@
 #include "base/sdk_fs.h"
 #include "kpsdk/kx_project.h"
 #include "krmsdk/krmsdk.h"
+#include "tests/common/project_stub.h"
 
 namespace fs = std::filesystem;
 
@@ -26,10 +27,7 @@ void PageTest::SetUp() {
   setenv("TMPDIR", (scratch_ + "/tmp").c_str(), 1);
   tree_ = scratch_ + "/projects";
   fs::copy(std::string(QM_SOURCE_DIR) + "/tests/data/sample-project", tree_, fs::copy_options::recursive);
-  std::ofstream(stub_) << "%!PS\nTQFdict begin\n[ (" << scratch_ << "/kpcpfd/$$FOLDER./$$PROJECT./)\n"
-                       << "  (" << tree_ << "/tqfc/$$FOLDER./$$PROJECT./)\n"
-                       << "  (" << tree_ << "/tqfc/$$FOLDER./fshared/)\n"
-                       << "  (" << tree_ << "/tqfc/gshared/)\n] SETPPATH\nend\n";
+  std::ofstream(stub_) << projectStubText(scratch_, tree_);
 }
 
 void PageTest::TearDown() {

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "base/sdk_fs.h"
+#include "tests/common/project_stub.h"
 
 namespace fs = std::filesystem;
 
@@ -27,10 +28,7 @@ void CliFixture::SetUp() {
   fs::copy(std::string(QM_TEST_DATA) + "/sample-project", tree_, fs::copy_options::recursive);
   stub_ = scratch_ + "/tessel/tqfstub.ps";
   sdkMakeDirs(stub_.c_str());
-  std::ofstream(stub_) << "%!PS\nTQFdict begin\n[ (" << scratch_ << "/kpcpfd/$$FOLDER./$$PROJECT./)\n"
-                       << "  (" << tree_ << "/tqfc/$$FOLDER./$$PROJECT./)\n"
-                       << "  (" << tree_ << "/tqfc/$$FOLDER./fshared/)\n"
-                       << "  (" << tree_ << "/tqfc/gshared/)\n] SETPPATH\nend\n";
+  std::ofstream(stub_) << projectStubText(scratch_, tree_);
   config_ = scratch_ + "/quaymaster.ini";
   writeConfig("", "");
 }

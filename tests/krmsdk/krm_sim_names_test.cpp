@@ -7,6 +7,7 @@
 
 #include "kpsdk/kx_project.h"
 #include "krm_sim_test_util.h"
+#include "tests/common/project_stub.h"
 
 using namespace krmtest;
 
@@ -25,12 +26,7 @@ class KrmSimNames : public SimulatedPrinter {
   void SetUp() override {
     SimulatedPrinter::SetUp();
     startup_ = dir_ / "tessel/tqfdos.run";
-    writeFile(startup_, "%!PS\nTQFdict begin\n"
-                        "[ (" + dir_.path() + "/kpcpfd/$$FOLDER./$$PROJECT./)\n"
-                        "  (" + dir_.path() + "/tqfc/$$FOLDER./$$PROJECT./)\n"
-                        "  (" + dir_.path() + "/tqfc/$$FOLDER./fshared/)\n"
-                        "  (" + dir_.path() + "/tqfc/gshared/)\n"
-                        "] SETPPATH\nend\n");
+    writeFile(startup_, projectStubText(dir_.path(), dir_.path()));
   }
 
   std::string scopeDir(int scope) const {

@@ -9,6 +9,7 @@
 #include "kpsdk/kx_project.h"
 #include "ops/operations.h"
 #include "ops_test_support.h"
+#include "tests/common/project_stub.h"
 
 namespace fs = std::filesystem;
 
@@ -34,9 +35,7 @@ class OpsProgress : public OpsFixture {
     OpsFixture::SetUp();
     // The built-in Tessel's stub file sends the project scopes and the
     // print-and-forget folder into the test folder.
-    writeFile(path("stub.ps"), "%!PS\nTQFdict begin\n[ (" + dir_ + "/kpcpfd/$$FOLDER./$$PROJECT./)\n  (" + dir_ +
-                                   "/tqfc/$$FOLDER./$$PROJECT./)\n  (" + dir_ + "/tqfc/$$FOLDER./fshared/)\n  (" +
-                                   dir_ + "/tqfc/gshared/)\n] SETPPATH\nend\n");
+    writeFile(path("stub.ps"), projectStubText(dir_, dir_));
     // A project of 30 forms, a 2 MiB image and a submission file, packed.
     const std::string local = dir_ + "/tqfc/F/P/";
     std::string resources;
