@@ -144,15 +144,15 @@ int sdkAppendTextFile(const char* path, std::string_view text) {
   return std::fclose(f.release()) == 0 && ok ? 1 : 0;
 }
 
+char sdkLowerAsciiChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 void sdkLowerAscii(char* text) {
   if (text == nullptr) return;
-  for (; *text; ++text)
-    if (*text >= 'A' && *text <= 'Z') *text = static_cast<char>(*text - 'A' + 'a');
+  for (; *text; ++text) *text = sdkLowerAsciiChar(*text);
 }
 
 void sdkLowerAscii(std::string& text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  for (char& c : text) c = sdkLowerAsciiChar(c);
 }
 
 long sdkPower(long base, int exponent) {

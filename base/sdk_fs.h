@@ -97,6 +97,7 @@ std::string sdkDirPart(std::string_view path);
 std::string sdkJoinPath(std::string_view dir, std::string_view name);
 
 int sdkIsSeparator(int c);
+char sdkLowerAsciiChar(char c);  // other bytes unchanged
 void sdkLowerAscii(char* text);
 void sdkLowerAscii(std::string& text);
 long sdkPower(long base, int exponent);

@@ -2,19 +2,23 @@
 
 #include <algorithm>
 
-namespace {
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+#include "base/sdk_fs.h"
 
-// Edits (insert, delete, replace, swap of neighbours) from a to b.
-std::size_t distance(const std::string& a, const std::string& b) {
+namespace {
+
+// Edits (insert, delete, replace, swap of neighbours) from a to b, letter
+// case aside.
+std::size_t distance(std::string a, std::string b) {
+  sdkLowerAscii(a);
+  sdkLowerAscii(b);
   std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
   for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
   for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
   for (std::size_t i = 1; i <= a.size(); ++i) {
     for (std::size_t j = 1; j <= b.size(); ++j) {
-      std::size_t cost = lower(a[i - 1]) == lower(b[j - 1]) ? 0 : 1;
+      std::size_t cost = a[i - 1] == b[j - 1] ? 0 : 1;
       d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + cost});
-      if (i > 1 && j > 1 && lower(a[i - 1]) == lower(b[j - 2]) && lower(a[i - 2]) == lower(b[j - 1]))
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
         d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
     }
   }
@@ -24,7 +28,7 @@ std::size_t distance(const std::string& a, const std::string& b) {
 bool startsWithNoCase(const std::string& text, const std::string& prefix) {
   if (prefix.size() > text.size()) return false;
   for (std::size_t i = 0; i < prefix.size(); ++i)
-    if (lower(text[i]) != lower(prefix[i])) return false;
+    if (sdkLowerAsciiChar(text[i]) != sdkLowerAsciiChar(prefix[i])) return false;
   return true;
 }
 }  // namespace

@@ -77,7 +77,6 @@ constexpr FixedTag kNamedAttributes[] = {
     {"JobTicketID", kKpfAttrJobTicketId},
 };
 
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool isAlnum(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
@@ -89,7 +88,7 @@ bool isQuote(char c) { return c == '\'' || c == '"'; }
 bool startsWith(std::string_view text, std::string_view word) {
   if (text.size() < word.size()) return false;
   for (std::size_t i = 0; i < word.size(); ++i)
-    if (lower(text[i]) != lower(word[i])) return false;
+    if (sdkLowerAsciiChar(text[i]) != sdkLowerAsciiChar(word[i])) return false;
   return true;
 }
 
