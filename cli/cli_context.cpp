@@ -80,11 +80,9 @@ Failure chooseTessel(const Command& cmd, const ParsedArgs& a, const ConfigFacts&
   const bool builtinGiven = a.has("builtin-tessel");
   if (folderGiven && builtinGiven) return usage(cmd.name, "give either --tessel DIR or --builtin-tessel, not both");
   if (config.present) {
-    AppConfig file(kAppName, "", config.path);
-    file.readFlag(cfgkey::kUseBuiltin, ic.useBuiltin);
-    file.readText(cfgkey::kKoroCore, ic.koroCore);
-    file.readText(cfgkey::kKoroStub, ic.koroStub);
-    file.readFlag(cfgkey::kIncludeLUS, ic.includeLUS);
+    OpContext fromFile;
+    fromFile.configFile = config.path;
+    ic = readInterpreterChoice(fromFile);
   }
   if (folderGiven) {
     ic.useBuiltin = false;
