@@ -101,17 +101,21 @@ void SdkString::replaceAll(const char* search, const char* replacement) {
 }
 
 void SdkString::replaceAll(std::string_view search, std::string_view replacement) {
-  if (search.empty() || text_.find(search) == std::string::npos) return;
+  sdkReplaceAll(text_, search, replacement);
+}
+
+void sdkReplaceAll(std::string& text, std::string_view search, std::string_view replacement) {
+  if (search.empty() || text.find(search) == std::string::npos) return;
   std::string result;
-  result.reserve(text_.size());
+  result.reserve(text.size());
   std::size_t from = 0;
-  for (auto pos = text_.find(search); pos != std::string::npos; pos = text_.find(search, from)) {
-    result.append(text_, from, pos - from);
+  for (auto pos = text.find(search); pos != std::string::npos; pos = text.find(search, from)) {
+    result.append(text, from, pos - from);
     result.append(replacement);
     from = pos + search.size();
   }
-  result.append(text_, from);
-  text_ = std::move(result);
+  result.append(text, from);
+  text = std::move(result);
 }
 
 void SdkString::clear() {

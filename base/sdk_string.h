@@ -91,3 +91,8 @@ std::unique_ptr<SdkString> sdkStringFromString(const SdkString& other);
 // printf-style formatting into a std::string, never truncated.
 std::string sdkFormat(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 std::string sdkFormatV(const char* fmt, va_list args);
+
+// Replaces every occurrence of search in text, left to right and never
+// overlapping; replaced text is not searched again. An empty search text
+// changes nothing.
+void sdkReplaceAll(std::string& text, std::string_view search, std::string_view replacement);

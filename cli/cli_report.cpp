@@ -9,6 +9,7 @@
 #include <iostream>
 #include <thread>
 
+#include "base/sdk_string.h"
 #include "base/sdk_fs.h"
 #include "cli/cli_command.h"
 #include "cli/console.h"
@@ -16,11 +17,6 @@
 #include "delivery/spooler_jobs.h"
 
 namespace {
-
-void replaceAll(std::string& text, const std::string& from, const std::string& to) {
-  for (std::size_t pos = 0; (pos = text.find(from, pos)) != std::string::npos; pos += to.size())
-    text.replace(pos, from.size(), to);
-}
 
 std::string jobLine(const SendOutcome::SentJob& job) {
   return job.jobId > 0 ? job.printer + ": job " + std::to_string(job.jobId) : job.printer + ": job sent";
@@ -138,12 +134,12 @@ std::string oneLine(const std::string& message) {
   std::string text = message;
   // The archive layer labels its messages after the zip library, also for
   // tar containers; the program name says enough.
-  replaceAll(text, "ERROR (Minizip): ", "");
-  replaceAll(text, "ERROR (Minizip) ", "");
+  sdkReplaceAll(text, "ERROR (Minizip): ", "");
+  sdkReplaceAll(text, "ERROR (Minizip) ", "");
   while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-  replaceAll(text, ".\n\n", ": ");
-  replaceAll(text, "\n\n", ": ");
-  replaceAll(text, "\n", ", ");
+  sdkReplaceAll(text, ".\n\n", ": ");
+  sdkReplaceAll(text, "\n\n", ": ");
+  sdkReplaceAll(text, "\n", ", ");
   return text;
 }
 

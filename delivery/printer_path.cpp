@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "base/sdk_string.h"
 #include "base/ps_font_name.h"
 #include "base/sdk_fs.h"
 
@@ -34,18 +35,6 @@ constexpr ExtensionFolder kExtensionFolders[] = {
 
 constexpr char kFallbackFolder[] = "tqfc/mislib/";
 
-// Replaces every occurrence in one left-to-right pass.
-std::string replaceAll(std::string text, std::string_view search, std::string_view replacement) {
-  std::string out;
-  std::size_t pos = 0;
-  for (std::size_t hit; (hit = text.find(search, pos)) != std::string::npos; pos = hit + search.size()) {
-    out.append(text, pos, hit - pos);
-    out.append(replacement);
-  }
-  out.append(text, pos, std::string::npos);
-  return out;
-}
-
 // The text after the last separator; without one, the text after a leading
 // drive ("C:", where backslashes separate); otherwise the whole path.
 std::string fileNameOf(std::string_view path, bool backslashSeparates) {
@@ -74,8 +63,8 @@ bool equalsNoCaseAscii(std::string_view a, std::string_view b) {
 PrinterPath ToPrinterPath(std::string_view localPath, int typeIndex, bool useFolderMarkers,
                           bool backslashSeparates) {
   std::string working(localPath);
-  if (backslashSeparates) working = replaceAll(working, "\\", "/");
-  working = replaceAll(working, "//", "/");
+  if (backslashSeparates) sdkReplaceAll(working, "\\", "/");
+  sdkReplaceAll(working, "//", "/");
   const std::string fileName = fileNameOf(localPath, backslashSeparates);
 
   if (typeIndex >= 0 && typeIndex < static_cast<int>(kPrinterResourceTypes.size()))

@@ -5,6 +5,7 @@
 // walk; values read before it stay in the project.
 #include <cstdlib>
 
+#include "base/sdk_string.h"
 #include "kpsdk/kpf_token.h"
 #include "kpsdk/kx_names.h"
 #include "kpsdk/kx_project.h"
@@ -14,23 +15,15 @@ namespace {
 constexpr std::string_view kSubmission = "sub";
 constexpr std::string_view kJobTicket = "jtk";
 
-void replaceAll(std::string& text, std::string_view search, std::string_view replacement) {
-  std::size_t pos = 0;
-  while ((pos = text.find(search, pos)) != std::string::npos) {
-    text.replace(pos, search.size(), replacement);
-    pos += replacement.size();
-  }
-}
-
 // Entity decoding; "&amp;" last, so "&amp;lt;" reads as "&lt;".
 std::string decodeEntities(std::string text) {
   if (text.find('&') == std::string::npos) return text;
-  replaceAll(text, "&lt;", "<");
-  replaceAll(text, "&gt;", ">");
-  replaceAll(text, "&apos;", "'");
-  replaceAll(text, "&quote;", "\"");
-  replaceAll(text, "&quot;", "\"");
-  replaceAll(text, "&amp;", "&");
+  sdkReplaceAll(text, "&lt;", "<");
+  sdkReplaceAll(text, "&gt;", ">");
+  sdkReplaceAll(text, "&apos;", "'");
+  sdkReplaceAll(text, "&quote;", "\"");
+  sdkReplaceAll(text, "&quot;", "\"");
+  sdkReplaceAll(text, "&amp;", "&");
   return text;
 }
 

@@ -6,6 +6,7 @@
 // candidate directory that holds it; when none does and the file need not
 // exist, to the first candidate. Names that could lead out of a candidate
 // (kx_names.h) resolve to nothing and give no candidates.
+#include "base/sdk_string.h"
 #include "kpsdk/kx_names.h"
 #include "kpsdk/kx_project.h"
 
@@ -13,15 +14,6 @@ namespace {
 
 constexpr std::string_view kFolderMark = "$$FOLDER.";
 constexpr std::string_view kProjectMark = "$$PROJECT.";
-
-void replaceAll(std::string& text, std::string_view search, std::string_view replacement) {
-  if (search.empty()) return;
-  std::size_t pos = 0;
-  while ((pos = text.find(search, pos)) != std::string::npos) {
-    text.replace(pos, search.size(), replacement);
-    pos += replacement.size();
-  }
-}
 
 void keepCandidate(std::vector<std::string>& out, std::string dir, int mustExist) {
   if (!mustExist || sdkIsDirectory(dir.c_str())) out.push_back(std::move(dir));
@@ -31,8 +23,8 @@ void keepCandidate(std::vector<std::string>& out, std::string dir, int mustExist
 
 // Replaces the folder and project placeholders of a directory pattern.
 std::string kxSubstitutePlaceholders(std::string pattern, std::string_view folder, std::string_view project) {
-  replaceAll(pattern, kFolderMark, folder);
-  replaceAll(pattern, kProjectMark, project);
+  sdkReplaceAll(pattern, kFolderMark, folder);
+  sdkReplaceAll(pattern, kProjectMark, project);
   return pattern;
 }
 
@@ -54,7 +46,7 @@ std::vector<std::string> KxProject::GetFolderDirectories(std::string_view folder
   std::vector<std::string> out;
   if (!kxIsSafeFolderName(folder)) return out;
   for (std::string p : scopePatterns_[kKxScopeFolder]) {
-    replaceAll(p, kFolderMark, folder);
+    sdkReplaceAll(p, kFolderMark, folder);
     keepCandidate(out, std::move(p), mustExist);
   }
   return out;

@@ -7,6 +7,7 @@
 // checked against the stub's and one set of them becomes the scope patterns.
 #include <algorithm>
 
+#include "base/sdk_string.h"
 #include "kpsdk/kx_project.h"
 
 void kpsdkSubstitutePath(std::string& path);
@@ -33,20 +34,12 @@ std::vector<std::string> splitLines(std::string_view text) {
   return lines;
 }
 
-void replaceAll(std::string& text, std::string_view search, std::string_view replacement) {
-  std::size_t pos = 0;
-  while ((pos = text.find(search, pos)) != std::string::npos) {
-    text.replace(pos, search.size(), replacement);
-    pos += replacement.size();
-  }
-}
-
 // A path of a legacy SETPPATH line: the text before the first ")", without
 // brackets, parentheses and blanks, single backslashes, no trailing separator.
 std::string legacyPath(std::string_view line) {
   std::string path(line.substr(0, line.find(')')));
   std::erase_if(path, [](char c) { return c == '[' || c == ']' || c == ' ' || c == '\t' || c == '(' || c == ')'; });
-  replaceAll(path, "\\\\", "\\");
+  sdkReplaceAll(path, "\\\\", "\\");
   if (!path.empty()) path.pop_back();
   return path;
 }
@@ -196,11 +189,11 @@ void KxProject::NormalisePath(std::string& path) {
     if (!rest.empty()) path = rest.substr(0, 1) + ":" + rest.substr(1);
   }
   if (has(path, ":")) std::replace(path.begin(), path.end(), '/', '\\');
-  replaceAll(path, "\\\\", "\\");
+  sdkReplaceAll(path, "\\\\", "\\");
   // POSIX paths lose doubled separators too, except the two that open a
   // network path ("//server/share").
   const bool network = path.rfind("//", 0) == 0;
-  replaceAll(path, "//", "/");
+  sdkReplaceAll(path, "//", "/");
   if (network) {
     path.erase(0, path.find_first_not_of('/'));
     path.insert(0, "//");

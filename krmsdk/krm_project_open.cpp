@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/sdk_string.h"
 #include "base/sdk_fs.h"
 #include "krmsdk/krm_koro_texts.h"
 #include "krmsdk/krm_lifetime.h"
@@ -17,11 +18,6 @@ bool isEmpty(const char* text) { return text == nullptr || *text == '\0'; }
 
 bool contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
-void replaceAll(std::string& text, std::string_view search, std::string_view replacement) {
-  for (std::size_t at = 0; (at = text.find(search, at)) != std::string::npos; at += replacement.size())
-    text.replace(at, search.size(), replacement);
-}
-
 // One entry of a SETPPATH line: the text before the first ")" without
 // brackets, parentheses and blanks, single backslashes, and without its
 // last character (the closing separator). Same rule as the project
@@ -29,7 +25,7 @@ void replaceAll(std::string& text, std::string_view search, std::string_view rep
 std::string setppathEntry(std::string_view line) {
   std::string entry(line.substr(0, line.find(')')));
   std::erase_if(entry, [](char c) { return c == '[' || c == ']' || c == ' ' || c == '\t' || c == '(' || c == ')'; });
-  replaceAll(entry, "\\\\", "\\");
+  sdkReplaceAll(entry, "\\\\", "\\");
   if (!entry.empty()) entry.pop_back();
   return entry;
 }
@@ -156,8 +152,8 @@ std::optional<std::string> krmFindProjectFile(std::string_view folder, std::stri
   if (isEmpty(startupFile)) return std::nullopt;
   for (std::string dir : lastSetppathEntries(startupFile)) {
     if (!contains(dir, "$$FOLDER.") || !contains(dir, "$$PROJECT.")) continue;
-    replaceAll(dir, "$$FOLDER.", folder);
-    replaceAll(dir, "$$PROJECT.", project);
+    sdkReplaceAll(dir, "$$FOLDER.", folder);
+    sdkReplaceAll(dir, "$$PROJECT.", project);
     if (!sdkIsDirectory(dir.c_str()) || !sdkCanEnterDir(dir.c_str())) continue;
     if (auto found = projectFileIn(dir)) return found;
   }
