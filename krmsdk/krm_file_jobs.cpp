@@ -1,5 +1,6 @@
 // Loose files and fonts: loading, removing, and a project's printer files.
 #include "base/sdk_fs.h"
+#include "kpsdk/kx_names.h"
 #include "krmsdk/krm_font.h"
 #include "krmsdk/krm_framing.h"
 #include "krmsdk/krm_koro_texts.h"
@@ -177,10 +178,17 @@ int krmCreateFileRemover(const krmFOS* fos, const krmVOS* vos) {
 namespace {
 
 // Required folder and project names of the project jobs (0 when both are
-// there, else the recorded 1017).
+// there, else the recorded 1017). Each is one level of "tqfc/" on the
+// printer, and not one of the shared scopes' folders there: a project
+// "fshared" would be its folder's shared files.
 int checkProjectNames(const char* function, const krmPPS* pps) {
-  if (pps == nullptr || isEmpty(pps->krmPPSGetFolderName())) return krmMissingField(function, "krmPPS.folderName");
-  if (isEmpty(pps->krmPPSGetProjectName())) return krmMissingField(function, "krmPPS.projectName");
+  auto plain = [](const char* name, std::string_view reserved) {
+    return kxIsSafeFolderName(name) && !kxIsSharedLevel(name, reserved) && !kxIsReservedPrinterName(name);
+  };
+  if (pps == nullptr || isEmpty(pps->krmPPSGetFolderName()) || !plain(pps->krmPPSGetFolderName(), kKxGlobalSharedLevel))
+    return krmMissingField(function, "krmPPS.folderName");
+  if (isEmpty(pps->krmPPSGetProjectName()) || !plain(pps->krmPPSGetProjectName(), kKxFolderSharedLevel))
+    return krmMissingField(function, "krmPPS.projectName");
   return 0;
 }
 
