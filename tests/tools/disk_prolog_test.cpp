@@ -310,12 +310,17 @@ TEST_F(DiskProlog, SharedFoldersAndOwnFilesAreNoProjectsOrTargets) {
   ASSERT_TRUE(printer().writeFile("tqfc/Demo/fshared/logo.seg", "logo"));
   ASSERT_TRUE(printer().writeFile("tqfc/gshared/X/a.frm", "a"));
   ASSERT_TRUE(printer().writeFile("tqfc/Demo/Invoice/.krmuses", "1 tqfc/Demo/fshared/logo.seg\n"));
+  // A project's own file that another project's record names (a font
+  // "P/x.pfa" of the font library, where a folder "fontlib" keeps project P).
+  ASSERT_TRUE(printer().writeFile("tqfc/fontlib/P/x.pfa", "font"));
+  ASSERT_TRUE(printer().writeFile("tqfc/F/Q/.krmuses", "2 tqfc/fontlib/P/x.pfa\n"));
   Job job;
   job.a85Load("tqfc/Demo/Invoice/.krmuses", "2 tqfc/gshared/X/a.frm\n", kOpts)
       .a85Load("tqfc/Demo/Invoice/x.frm.krmtmp", "part", kOpts)
       .a85Load("tqfc/Demo/fshared/s.frm", "s", "[1 (Demo) (fshared)] (P1) true true")
       .add("\n[(Demo) (fshared) 0] (P1) true true list&remove\n[(gshared) (X) 0] (P1) true true list&remove"
            "\n[(Demo) (..) 0] (P1) true true list&remove\n[(Demo/Invoice) (x) 0] (P1) true true list&remove"
+           "\n[(fontlib) (P) 0] (P1) true true list&remove"
            "\nend_list\n%EOF");
   PrinterSimResult r = run(job);
   ASSERT_TRUE(r.ok()) << r.errorText;
@@ -325,6 +330,7 @@ TEST_F(DiskProlog, SharedFoldersAndOwnFilesAreNoProjectsOrTargets) {
   EXPECT_TRUE(hasFile(r, "tqfc/Demo/fshared/logo.seg"));
   EXPECT_TRUE(hasFile(r, "tqfc/Demo/fshared/s.frm"));
   EXPECT_TRUE(hasFile(r, "tqfc/gshared/X/a.frm"));
+  EXPECT_TRUE(hasFile(r, "tqfc/fontlib/P/x.pfa"));
 }
 
 TEST_F(DiskProlog, AutoStartWritesAndRemovesThePowerOnFile) {
