@@ -204,6 +204,13 @@ TEST_F(KrmProjectLoader, Mode2001FindsTheProjectThroughTheStartupFile) {
   writeFile(startupFile(), startupText("") + "[\n (/nowhere/$$FOLDER./$$PROJECT./)\n (/x/)\n] SETPPATH\n");
   EXPECT_FALSE(krmFindProjectFile("F", "P", startupFile().c_str()));
   EXPECT_EQ(load(), 1009);
+
+  // A folder name holding a placeholder is looked up as it stands.
+  writeFile(startupFile(), startupText(""));
+  writeFile(dir_ / "tqfc/AQB/Q/Q.kpf", "decoy");
+  writeFile(dir_ / "tqfc/A$$PROJECT.B/Q/Q.kpf", "own");
+  EXPECT_EQ(krmFindProjectFile("A$$PROJECT.B", "Q", startupFile().c_str()),
+            sdkJoinPath(dir_ / "tqfc/A$$PROJECT.B/Q", "Q.kpf"));
 }
 
 TEST_F(KrmProjectLoader, ProjectTypeAndOpenFailures) {
