@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "cli/cli_command.h"
+#include "cli/cli_escape.h"
 #include "cli/cli_json.h"
 #include "cli/cli_suggest.h"
 #include "delivery/app_config.h"
@@ -103,7 +104,7 @@ int listGroups(const ParsedArgs& a, AppFileConfig& config) {
   }
   for (const std::string& g : groups) {
     std::vector<std::string> members = ReadPrinterGroup(config, g);
-    std::cout << g << ":" << (members.empty() ? "" : " " + joined(members)) << "\n";
+    std::cout << cliShowable(g + ":" + (members.empty() ? "" : " " + joined(members))) << "\n";
   }
   return kExitOk;
 }

@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "cli/cli_command.h"
+#include "cli/cli_escape.h"
 #include "cli/cli_json.h"
 #include "delivery/app_config.h"
 #include "delivery/printer_groups.h"
@@ -35,7 +36,7 @@ std::vector<Command> printerCommands() {
           return kExitOk;
         }
         if (printers.empty()) sayError("no printer takes Tessel jobs (none has a queue that takes raw PostScript)");
-        for (const std::string& d : BuildDestinationList(printers, groups)) std::cout << d << "\n";
+        for (const std::string& d : BuildDestinationList(printers, groups)) std::cout << cliShowable(d) << "\n";
         return kExitOk;
       }};
   return {printers};
