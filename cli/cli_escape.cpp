@@ -72,3 +72,17 @@ std::string cliShowable(std::string_view text, ShowFor use) {
   }
   return out;
 }
+
+std::string cliShowableLines(std::string_view text) {
+  std::string out;
+  for (std::size_t start = 0; start <= text.size();) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) {
+      out += cliShowable(text.substr(start));
+      break;
+    }
+    out += cliShowable(text.substr(start, end - start)) + '\n';
+    start = end + 1;
+  }
+  return out;
+}

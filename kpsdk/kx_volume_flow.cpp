@@ -89,7 +89,11 @@ bool KxVolumeFlow::block(const char* data) {
 bool KxVolumeFlow::finish() {
   if (brokenVolume_) return false;
   if (expect_ == Expect::kUnchecked) return true;
-  if (expect_ != Expect::kTrailer) return fail(volume_, "the archive does not end in the last volume");
+  if (expect_ != Expect::kTrailer) {
+    brokenVolume_ = volume_;
+    reason_ = "tar: the archive does not end in the last volume";
+    return false;
+  }
   // The two end blocks may straddle the last cut, no more.
   if (endAt_ + 2 * kBlock <= lastVolumeStart_)
     return fail(endVolume_ + 1, "the archive ended before it");
