@@ -140,8 +140,8 @@ int runGroups(const ParsedArgs& a, OpContext& ctx) {
     std::string text;
     if (!memberText(printers, text)) return kExitFailed;
     if (!WriteGroup(config, group, text) || !save(config)) return kExitFailed;
-    std::cout << "Printer group " << group << ": " << (text.empty() ? "no printers" : joined(ReadPrinterGroup(config, group)))
-              << "\n";
+    std::cout << "Printer group " << cliShowable(group) << ": "
+              << (text.empty() ? "no printers" : joined(ReadPrinterGroup(config, group))) << "\n";
     return kExitOk;
   }
   // delete
@@ -155,7 +155,7 @@ int runGroups(const ParsedArgs& a, OpContext& ctx) {
     sayError("cannot remove the printer group '" + group + "' from '" + config.fullPath() + "'");
     return kExitFailed;
   }
-  std::cout << "Printer group " << group << " deleted\n";
+  std::cout << "Printer group " << cliShowable(group) << " deleted\n";
   return kExitOk;
 }
 }  // namespace

@@ -59,7 +59,8 @@ int runPreview(const ParsedArgs& a, OpContext&) {
   for (const auto& [name, size] : before)
     if (!after.count(name)) std::cout << "removed  " << cliShowable(name) << "\n";
   for (const std::string& p : r.pages) std::cout << "page     " << p << "\n";
-  if (!r.output.empty()) std::cout << "--- printer output ---\n" << cliShowableLines(r.output) << (r.output.back() == '\n' ? "" : "\n");
+  if (!r.output.empty())
+    std::cout << "--- printer output ---\n" << cliShowableLines(r.output) << (r.output.back() == '\n' ? "" : "\n");
   if (a.has("disk")) std::cout << "disk     " << opt.diskDir << " (" << after.size() << " files)\n";
   if (!scratch.empty()) std::filesystem::remove_all(scratch);
   if (!r.ran) {

@@ -225,7 +225,8 @@ TEST(CliShowable, ControlsAndBadBytesAreEscapedAndNamesStayApart) {
   };
   for (const auto& c : cases) EXPECT_EQ(cliShowable(c.in), c.shown) << c.in;
   EXPECT_EQ(cliShowable("a\x1b\xc2\x9b\xfc", ShowFor::Json), "a\x1b\xc2\x9b\\xfc") << "JSON escapes controls itself";
-  EXPECT_EQ(cliShowableLines("%%[ Error: \x1b[31m ]%%\nok\r\n"), "%%[ Error: \\x1b[31m ]%%\nok\\x0d\n") << "printer answers";
+  EXPECT_EQ(cliShowableLines("%%[ Error: \x1b[31m ]%%\nok\r\n"), "%%[ Error: \\x1b[31m ]%%\nok\\x0d\n")
+      << "printer answers";
   // Different names never show the same.
   std::vector<std::string> shown;
   for (const auto& c : cases) shown.push_back(cliShowable(c.in));

@@ -369,8 +369,8 @@ TEST_F(KxContainers, TarVolumesThatDoNotFollowOnAreRefused) {
     c.spoil();
     auto [flags, messages] = open();
     EXPECT_EQ(flags, kKxError) << c.what;
-    EXPECT_EQ(messages, "ERROR: Error reading archive volume '" + volume(mine, c.named) + "' - reason 'tar: the volume " +
-                            c.says + "'")
+    EXPECT_EQ(messages, "ERROR: Error reading archive volume '" + volume(mine, c.named) +
+                            "' - reason 'tar: the volume " + c.says + "'")
         << c.what;
     writeFile(volume(mine, 1), v1);
     writeFile(volume(mine, 3), v3);
