@@ -16,7 +16,12 @@ TEST_F(CliFixture, ControlBytesFromReceivedNamesAreShownEscaped) {
   EXPECT_EQ(fonts.output.find('\033'), std::string::npos) << fonts.output;
   EXPECT_TRUE(contains(fonts.output, "x\\x1bx")) << fonts.output;
 
-  writeConfig("", "Clear\033[2J=Tessel_1\n");
+  writeConfig("", "Clear\033[2J=Tessel_1\nxray=Tessel_2\n");
+  CliRun printers = cli({"printers"});
+  ASSERT_EQ(printers.status, 0) << printers.output;
+  EXPECT_EQ(printers.output.find('\033'), std::string::npos) << printers.output;
+  EXPECT_TRUE(contains(printers.output, "\n\\\\\\Clear\\x1b[2J\n")) << printers.output;
+  EXPECT_TRUE(contains(printers.output, "\n\\\\\\xray\n")) << "the group marker is no escape: " << printers.output;
   CliRun groups = cli({"groups", "list"});
   ASSERT_EQ(groups.status, 0) << groups.output;
   EXPECT_EQ(groups.output.find('\033'), std::string::npos) << groups.output;
