@@ -138,6 +138,7 @@ std::string oneLine(const std::string& message) {
   // tar containers; the program name says enough.
   sdkReplaceAll(text, "ERROR (Minizip): ", "");
   sdkReplaceAll(text, "ERROR (Minizip) ", "");
+  sdkReplaceAll(text, "\r\n", "\n");  // system texts on Windows
   while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
   sdkReplaceAll(text, ".\n\n", ": ");
   sdkReplaceAll(text, "\n\n", ": ");

@@ -170,6 +170,8 @@ TEST(CliMessages, OneLineWithTheDetailAfterAColon) {
             "Quaymaster cannot send the job to the printer(s): P1, P2");
   EXPECT_EQ(oneLine("ERROR (Minizip): Cannot open a.kpc or a.kpc.kpc\n"), "Cannot open a.kpc or a.kpc.kpc");
   EXPECT_EQ(oneLine("KRMSDK is not started."), "KRMSDK is not started.");
+  EXPECT_EQ(oneLine("Cannot open a.kpc: Access is denied.\r\n"), "Cannot open a.kpc: Access is denied.")
+      << "a Windows system text leaves no carriage return to be shown escaped";
 }
 
 TEST(CliMessages, ProgressLineOnlyForLongWorkAndClearedBeforeAnError) {
@@ -246,4 +248,12 @@ TEST(CliJson, EscapedAndAlwaysUtf8) {
   json.beginObject().key("names").value(std::vector<std::string>{"a", "b"}).key("empty").beginArray().endArray();
   json.key("n").value(std::int64_t{3}).key("ok").value(true).endObject();
   EXPECT_EQ(json.str(), "{\n  \"names\": [\n    \"a\",\n    \"b\"\n  ],\n  \"empty\": [],\n  \"n\": 3,\n  \"ok\": true\n}\n");
+}
+
+TEST(CliMessages, ErrorsShowReceivedNamesEscaped) {
+  std::ostringstream captured;
+  std::streambuf* saved = std::cerr.rdbuf(captured.rdbuf());
+  sayError("cannot read the font 'x\x1b]0;owned\x07'");
+  std::cerr.rdbuf(saved);
+  EXPECT_EQ(captured.str(), "quaymaster-cli: cannot read the font 'x\\x1b]0;owned\\x07'\n");
 }
