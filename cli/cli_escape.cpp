@@ -81,7 +81,8 @@ std::string cliShowableLines(std::string_view text) {
       out += cliShowable(text.substr(start));
       break;
     }
-    out += cliShowable(text.substr(start, end - start)) + '\n';
+    std::size_t lineEnd = end > start && text[end - 1] == '\r' ? end - 1 : end;  // CR LF is a line end too
+    out += cliShowable(text.substr(start, lineEnd - start)) + '\n';
     start = end + 1;
   }
   return out;

@@ -24,5 +24,5 @@ enum class ShowFor {
 
 std::string cliShowable(std::string_view text, ShowFor use = ShowFor::Terminal);
 // Text of several lines (what a printer prints back): each line shown as
-// above, the line breaks kept.
+// above, the line breaks kept (CR LF becomes LF).
 std::string cliShowableLines(std::string_view text);

@@ -140,8 +140,9 @@ int runGroups(const ParsedArgs& a, OpContext& ctx) {
     std::string text;
     if (!memberText(printers, text)) return kExitFailed;
     if (!WriteGroup(config, group, text) || !save(config)) return kExitFailed;
-    std::cout << "Printer group " << cliShowable(group) << ": "
-              << (text.empty() ? "no printers" : joined(ReadPrinterGroup(config, group))) << "\n";
+    std::cout << "Printer group "
+              << cliShowable(group + ": " + (text.empty() ? "no printers" : joined(ReadPrinterGroup(config, group))))
+              << "\n";
     return kExitOk;
   }
   // delete

@@ -227,7 +227,7 @@ TEST(CliShowable, ControlsAndBadBytesAreEscapedAndNamesStayApart) {
   };
   for (const auto& c : cases) EXPECT_EQ(cliShowable(c.in), c.shown) << c.in;
   EXPECT_EQ(cliShowable("a\x1b\xc2\x9b\xfc", ShowFor::Json), "a\x1b\xc2\x9b\\xfc") << "JSON escapes controls itself";
-  EXPECT_EQ(cliShowableLines("%%[ Error: \x1b[31m ]%%\nok\r\n"), "%%[ Error: \\x1b[31m ]%%\nok\\x0d\n")
+  EXPECT_EQ(cliShowableLines("%%[ Error: \x1b[31m ]%%\nok\r\nlast\rline"), "%%[ Error: \\x1b[31m ]%%\nok\nlast\\x0dline")
       << "printer answers";
   // Different names never show the same.
   std::vector<std::string> shown;
