@@ -3,6 +3,7 @@
 
 #include "base/sdk_fs.h"
 #include "cli/cli_command.h"
+#include "cli/cli_escape.h"
 #include "ops/legacy_lists.h"
 #include "ops/operations.h"
 
@@ -44,7 +45,7 @@ int loadFiles(const ParsedArgs& a, OpContext& ctx) {
       return kExitFailed;
     }
   }
-  for (const auto& [local, printer] : list.rows()) std::cerr << local << " -> " << printer << std::endl;
+  for (const auto& [local, printer] : list.rows()) std::cerr << cliShowable(local + " -> " + printer) << std::endl;
   if (guessed)
     sayError("some printer names above are only guessed from the file's extension; give FILE=PRINTER-NAME to "
              "choose them");
@@ -66,7 +67,7 @@ int loadFontFiles(const ParsedArgs& a, OpContext& ctx) {
   }
   // Nothing is sent unless every font could be read.
   if (failed) return kExitFailed;
-  for (const auto& [file, name] : list.rows()) std::cerr << file << " -> " << name << std::endl;
+  for (const auto& [file, name] : list.rows()) std::cerr << cliShowable(file + " -> " + name) << std::endl;
   return reportResult(a, loadFonts(ctx, list.files()));
 }
 }  // namespace

@@ -2,7 +2,9 @@
 // names that try to leave their folder change nothing outside it; volume
 // sets are read from any of their volumes; bad volume sizes are usage
 // errors; project check reports what a load would meet.
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "base/sdk_fs.h"
 #include "cli_fixture.h"
@@ -117,6 +119,37 @@ TEST_F(CliFixture, VolumeSetsAreReadFromAnyVolume) {
   CliRun broken = cli({"project", "info", volumes.front()});
   EXPECT_EQ(broken.status, 1);
   EXPECT_TRUE(contains(broken.output, "Could not find archive file '" + volumes.back() + "'")) << broken.output;
+}
+
+TEST_F(CliFixture, VolumesThatDoNotFollowOnAreRefused) {
+  const std::string kpc = scratch_ + "/vol/Invoice.kpc";
+  ASSERT_EQ(cli({"container", "create", sampleKpf(), kpc, "--tar", "--volume-size", "1"}).status, 0);
+  std::vector<std::string> volumes;
+  for (const auto& e : fs::directory_iterator(scratch_ + "/vol")) volumes.push_back(e.path().string());
+  std::sort(volumes.begin(), volumes.end());
+  ASSERT_GE(volumes.size(), 2u);
+  const std::string first = sdkReadWholeFile(volumes[0].c_str()).value_or("");
+  const std::string second = sdkReadWholeFile(volumes[1].c_str()).value_or("");
+  auto put = [](const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; };
+  const struct {
+    const char* what;
+    std::string one, two;
+  } cases[] = {{"swapped", second, first}, {"repeated", first, first}};
+  for (const auto& c : cases) {
+    put(volumes[0], c.one);
+    put(volumes[1], c.two);
+    CliRun extract = cli({"container", "extract", volumes[0], scratch_ + "/out"});
+    EXPECT_EQ(extract.status, 1) << c.what << ": " << extract.output;
+    EXPECT_TRUE(contains(extract.output, "Error reading archive volume '" + volumes[c.what[0] == 's' ? 0 : 1] +
+                                             "' - reason 'tar: the volume "))
+        << c.what << ": " << extract.output;
+    EXPECT_FALSE(contains(extract.output, "Minizip")) << extract.output;
+    const std::string job = scratch_ + "/job.ps";
+    CliRun load = cli({"load-project", volumes[0], "--output", job});
+    EXPECT_EQ(load.status, 1) << c.what << ": " << load.output;
+    EXPECT_FALSE(fs::exists(scratch_ + "/out/Demo")) << c.what;
+    EXPECT_FALSE(fs::exists(job)) << c.what;
+  }
 }
 
 TEST_F(CliFixture, BadVolumeSizesAreCommandLineErrors) {
