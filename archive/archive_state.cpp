@@ -1,7 +1,10 @@
 #include "archive/archive_state.h"
 
+#include <algorithm>
 #include <cstdarg>
+#include <cstdint>
 
+#include "archive/archive_fs.h"
 #include "archive/archive_paths.h"
 #include "base/sdk_fs.h"
 #include "base/sdk_string.h"
@@ -35,7 +38,8 @@ void ArchiveState::begin() {
   reset();
   cancelled = false;
   errorReported = false;
-  extractedBytes = 0;
+  if (!countAcrossOperations) extractedBytes = 0;
+  totalCap = 0;
   sources.clear();
   wholeOrNothing = false;
   extracted.clear();
@@ -53,6 +57,31 @@ bool ArchiveState::refusesOutput(const std::string& output, const std::vector<st
     internal(kTagOutputIsInput, output, "the archive would replace " + file + ", which it packs");
     return true;
   }
+  return false;
+}
+
+void ArchiveState::startExtraction(const std::string& container) {
+  totalCap = limits.maxTotalBytes;
+  if (totalCap != kArchiveTotalFromContainer) return;
+  const std::int64_t size = sdkFileSize(container.c_str());
+  const std::int64_t multiple = std::max<std::int64_t>(limits.containerMultiple, 0);
+  totalCap = multiple > 0 && size > INT64_MAX / multiple ? INT64_MAX : size * multiple;
+  totalCap = std::max(totalCap, limits.totalFloor);
+}
+
+bool ArchiveState::mayWrite(const std::string& name, std::int64_t bytes) {
+  if (totalCap <= 0 || bytes <= totalCap - extractedBytes) return true;
+  internal(kTagSizeLimit, name,
+           sdkFormat("extraction would pass the limit of %lld bytes", static_cast<long long>(totalCap)));
+  return false;
+}
+
+bool ArchiveState::fitsOnDisk(const std::string& name, const std::string& folder, std::int64_t bytes) {
+  const std::int64_t space = archiveFreeSpace(folder);
+  if (space < 0 || bytes <= space) return true;
+  internal(kTagNoSpace, name,
+           sdkFormat("entry of %lld bytes is larger than the free space of %lld bytes", static_cast<long long>(bytes),
+                     static_cast<long long>(space)));
   return false;
 }
 

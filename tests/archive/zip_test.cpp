@@ -290,7 +290,9 @@ TEST_F(ZipTest, DamagedContainersEndWithAnErrorText) {
   writeFile(path("bad.kpc"), bad);
   fs::remove_all(path("out"));
   std::string error = handler.Extract(path("bad.kpc").string(), path("out").string());
-  EXPECT_EQ(0u, error.find("ERROR (Minizip): Error# ")) << error;
+  EXPECT_EQ(kArchiveMsgDamaged, handler.GetErrorTemplate()) << error;
+  EXPECT_EQ(0u, error.find("ERROR (Minizip): Archive " + path("bad.kpc").string() + " is damaged at entry a.ps ("))
+      << error;
   EXPECT_FALSE(fs::exists(path("out/a.ps")));
 
   // Every byte flipped in turn over the headers and directory.
@@ -404,10 +406,16 @@ TEST_F(ZipTest, ZipBombsStopAtTheLimitsWithNothingLeft) {
   const std::string noise = sampleData(3 << 20, 9);
   makeLyingZip(path("total.kpc"), {honest("a.bin", noise), honest("b.bin", noise), honest("c.bin", noise)});
   fs::remove_all(path("out"));
+  handler.SetExtractLimits(small);
   EXPECT_EQ("ERROR (Minizip): Internal - tag: 64, file: c.bin, reason: extraction would pass the limit of 6291456 "
             "bytes",
             handler.Extract(path("total.kpc").string(), path("out").string()));
   EXPECT_EQ((std::vector<std::string>{"a.bin", "b.bin"}), listTree(path("out")));
+  // The count runs on over the operations of one opening, until the limits
+  // are set again.
+  EXPECT_NE("", handler.ExtractNamed(path("total.kpc").string(), "a.bin", path("again").string()));
+  EXPECT_FALSE(fs::exists(path("again/a.bin")));
+  handler.SetExtractLimits(small);
   // The named mode is bounded the same way (and reports, as for any failed
   // entry, that the entry was not found).
   EXPECT_EQ("ERROR (Minizip): No .kpf file found in archive " + path("bomb.kpc").string(),
@@ -415,17 +423,36 @@ TEST_F(ZipTest, ZipBombsStopAtTheLimitsWithNothingLeft) {
   EXPECT_FALSE(fs::exists(path("n/zeros.bin")));
 
   // The default bounds, against a header that claims 4 GiB for 4 KiB of
-  // data: nothing is inflated at all. (minizip reads sizes up to 4 GiB - 1;
-  // a larger zip64 size reaches us as that.)
+  // data: nothing is inflated at all.
   ArchiveHandler defaults;
   EXPECT_EQ(250, defaults.GetExtractLimits().maxRatio);
-  EXPECT_EQ(std::int64_t{64} << 20, defaults.GetExtractLimits().ratioFloor);
-  EXPECT_EQ(std::int64_t{8} << 30, defaults.GetExtractLimits().maxTotalBytes);
+  EXPECT_EQ(std::int64_t{1} << 20, defaults.GetExtractLimits().ratioFloor);
+  EXPECT_EQ(kArchiveTotalFromContainer, defaults.GetExtractLimits().maxTotalBytes);
   makeLyingZip(path("huge.kpc"), {{"huge.bin", rawDeflate(zeros), 0xFFFFFFFEu, 0, Z_DEFLATED}});
   EXPECT_EQ("ERROR (Minizip): Internal - tag: 63, file: huge.bin, reason: entry inflates more than 250 times its "
             "compressed size",
             defaults.Extract(path("huge.kpc").string(), path("d").string()));
   EXPECT_TRUE(listTree(path("d")).empty());
+  // Entries far below the old 64 MiB floor are checked too: the 4 MiB of
+  // zeros are refused under the defaults.
+  EXPECT_EQ("ERROR (Minizip): Internal - tag: 63, file: zeros.bin, reason: entry inflates more than 250 times its "
+            "compressed size",
+            defaults.Extract(path("bomb.kpc").string(), path("d").string()));
+  // The total from the container's size: once the size of a container of
+  // 3 MiB of random bytes (which do not shrink) and 4 MiB of one letter
+  // lets the random bytes through, not the letters.
+  ArchiveExtractLimits scaled;
+  scaled.maxRatio = 0;
+  scaled.containerMultiple = 1;
+  scaled.totalFloor = 0;
+  std::mt19937 rng(5);
+  std::string random(3 << 20, '\0');
+  for (char& c : random) c = static_cast<char>(rng() & 0xff);
+  makeLyingZip(path("grow.kpc"), {honest("a.bin", random), honest("z.bin", std::string(4 << 20, 'z'))});
+  defaults.SetExtractLimits(scaled);
+  std::string error = defaults.Extract(path("grow.kpc").string(), path("g").string());
+  EXPECT_EQ(0u, error.find("ERROR (Minizip): Internal - tag: 64, file: z.bin, ")) << error;
+  EXPECT_EQ((std::vector<std::string>{"a.bin"}), listTree(path("g")));
 }
 
 TEST_F(ZipTest, EntriesThatLieAboutTheirSizeLeaveNothing) {
@@ -443,7 +470,8 @@ TEST_F(ZipTest, EntriesThatLieAboutTheirSizeLeaveNothing) {
   ArchiveHandler handler;
   for (const char* name : {"short", "crc", "cut"}) {
     std::string error = handler.Extract(path(std::string(name) + ".kpc").string(), path("out").string());
-    EXPECT_EQ(0u, error.find("ERROR (Minizip): Error# ")) << name << ": " << error;
+    // The message names the entry, not only the library's error number.
+    EXPECT_NE(std::string::npos, error.find(" is damaged at entry " + std::string(name) + ".bin (")) << error;
     EXPECT_TRUE(listTree(path("out")).empty()) << name;
   }
   EXPECT_EQ("ERROR (Minizip): Internal - tag: 75, file: long.bin, reason: entry data shorter than its stored size",
