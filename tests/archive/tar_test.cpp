@@ -10,32 +10,6 @@ using namespace archive_test;
 
 namespace {
 
-// Builds tar archives block by block with our own header writer.
-struct TarBuilder {
-  std::string bytes;
-
-  TarBuilder& add(const std::string& name, const std::string& data = "", char type = '0',
-                  const std::string& link = "") {
-    TarHeader header;
-    header.name = name;
-    header.type = type;
-    header.size = static_cast<std::int64_t>(data.size());
-    header.linkName = link;
-    header.mtime = fixedTime();
-    char block[kTarBlock];
-    tarEncodeHeader(header, block);
-    bytes.append(block, kTarBlock);
-    bytes += data;
-    bytes.append((kTarBlock - data.size() % kTarBlock) % kTarBlock, '\0');
-    return *this;
-  }
-  std::string finish() const {
-    std::string out = bytes + std::string(2 * kTarBlock, '\0');
-    out.append((kArchiveRecordSize - out.size() % kArchiveRecordSize) % kArchiveRecordSize, '\0');
-    return out;
-  }
-};
-
 // Replaces a header field and repairs the checksum.
 void patchHeader(std::string& tar, std::size_t headerAt, std::size_t offset, const std::string& value) {
   std::memcpy(&tar[headerAt + offset], value.data(), value.size());
@@ -524,4 +498,27 @@ TEST_F(TarTest, AContainerNeverReplacesAFileItPacks) {
   error = handler.Create(path("ignored.kpc").string(), {"p_000001_000001.kpf"}, path("src").string());
   EXPECT_NE(std::string::npos, error.find("tag: 60")) << error;
   EXPECT_EQ("a volume's name", readFile(path("src/p_000001_000001.kpf")));
+}
+
+TEST_F(TarTest, HardLinksCountAgainstTheTotal) {
+  // One 1 MiB file and twenty links to it: 21 MiB for whoever reads the
+  // folder, from a container of about 1 MiB.
+  TarBuilder tar;
+  tar.add("big.bin", std::string(1 << 20, 'b'));
+  for (int i = 0; i < 20; ++i) tar.add("l" + std::to_string(i), "", '1', "big.bin");
+  writeFile(path("links.tar"), tar.finish());
+  ArchiveExtractLimits fixed;
+  fixed.maxTotalBytes = std::int64_t{6} << 20;
+  // Four times the 1064960-byte container: the file and three links.
+  ArchiveExtractLimits scaled;
+  scaled.containerMultiple = 4;
+  scaled.totalFloor = 0;
+  const std::pair<ArchiveExtractLimits, std::string> cases[] = {{fixed, "l5"}, {scaled, "l3"}};
+  for (const auto& [limits, refused] : cases) {
+    handler.SetExtractLimits(limits);
+    const fs::path out = path("out_" + refused);
+    std::string error = handler.Extract(path("links.tar").string(), out.string());
+    EXPECT_NE(std::string::npos, error.find("Internal - tag: 64, file: " + refused + ", ")) << error;
+    EXPECT_FALSE(fs::exists(out / refused)) << refused;
+  }
 }

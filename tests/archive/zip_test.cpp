@@ -5,33 +5,12 @@
 #include <atomic>
 #include <thread>
 
+#include "archive/container_listing.h"
 #include "archive_test_util.h"
 
 using namespace archive_test;
 
 namespace {
-
-// Writes a zip with the given entry names and contents through minizip,
-// optionally marking entries as symbolic links (Unix mode in the external
-// attributes, as Info-ZIP stores them).
-void makeRawZip(const fs::path& zipPath, const std::vector<std::pair<std::string, std::string>>& entries,
-                const std::vector<bool>& links = {}) {
-  zipFile zf = zipOpen64(zipPath.string().c_str(), APPEND_STATUS_CREATE);
-  ASSERT_NE(nullptr, zf);
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    zip_fileinfo zi{};
-    zi.tmz_date = tm_zip{0, 0, 12, 1, 0, 2020};
-    bool link = i < links.size() && links[i];
-    if (link) zi.external_fa = (0120777u << 16);
-    int versionMadeBy = link ? (3 << 8) : 0;  // Unix
-    ASSERT_EQ(ZIP_OK, zipOpenNewFileInZip4_64(zf, entries[i].first.c_str(), &zi, nullptr, 0, nullptr, 0, nullptr,
-                                              Z_DEFLATED, 6, 0, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY,
-                                              nullptr, 0, versionMadeBy, 0, 0));
-    zipWriteInFileInZip(zf, entries[i].second.data(), static_cast<unsigned>(entries[i].second.size()));
-    zipCloseFileInZip(zf);
-  }
-  zipClose(zf, nullptr);
-}
 
 class ZipTest : public ArchiveTest {
  protected:
@@ -453,6 +432,52 @@ TEST_F(ZipTest, ZipBombsStopAtTheLimitsWithNothingLeft) {
   std::string error = defaults.Extract(path("grow.kpc").string(), path("g").string());
   EXPECT_EQ(0u, error.find("ERROR (Minizip): Internal - tag: 64, file: z.bin, ")) << error;
   EXPECT_EQ((std::vector<std::string>{"a.bin"}), listTree(path("g")));
+}
+
+TEST_F(ZipTest, Zip64SizesAreTheTrueOnes) {
+  // A 5 GB claim, in the Zip64 field, for ten stored bytes.
+  const std::string ten(10, 'x');
+  makeLyingZip(path("big.kpc"), {{"big.bin", ten, 5000000000u, crcOf(ten), 0}});
+  std::vector<ContainerEntry> entries;
+  ASSERT_EQ("", ListContainerEntries(path("big.kpc").string(), entries));
+  ASSERT_EQ(1u, entries.size());
+  EXPECT_EQ(5000000000u, entries[0].size);
+  // A cap between 4 GiB and the true size stops it before a byte is written.
+  ArchiveHandler handler;
+  ArchiveExtractLimits limits;
+  limits.maxRatio = 0;
+  limits.maxTotalBytes = 4500000000;
+  handler.SetExtractLimits(limits);
+  EXPECT_EQ("ERROR (Minizip): Internal - tag: 64, file: big.bin, reason: extraction would pass the limit of "
+            "4500000000 bytes",
+            handler.Extract(path("big.kpc").string(), path("out").string()));
+  EXPECT_TRUE(listTree(path("out")).empty());
+  // So does the free space, where the disk holds less than 5 GB.
+  if (fs::space(root_).available < 5000000000) {
+    limits.maxTotalBytes = 0;
+    handler.SetExtractLimits(limits);
+    std::string error = handler.Extract(path("big.kpc").string(), path("out").string());
+    EXPECT_NE(std::string::npos, error.find("tag: 65, file: big.bin, reason: entry of 5000000000 bytes")) << error;
+  }
+
+  // Peers that put small sizes into the Zip64 field.
+  if (!haveTool("zip") || !haveTool("python3")) GTEST_SKIP() << "zip or python3 missing";
+  makeSources({{"a.ps", 3000}});
+  ASSERT_EQ(0, run("cd " + quote(path("src")) + " && zip -q -fz ../fz.kpc a.ps"));
+  writeFile(path("make.py"),
+            "import zipfile,sys\n"
+            "with zipfile.ZipFile(sys.argv[1],'w',zipfile.ZIP_DEFLATED) as z:\n"
+            "  with z.open('a.ps','w',force_zip64=True) as f: f.write(open(sys.argv[2],'rb').read())\n");
+  ASSERT_EQ(0, run("python3 " + quote(path("make.py")) + " " + quote(path("py.kpc")) + " " + quote(path("src/a.ps"))));
+  for (const char* peer : {"fz", "py"}) {
+    const std::string container = path(std::string(peer) + ".kpc").string();
+    ASSERT_EQ("", ListContainerEntries(container, entries)) << peer;
+    ASSERT_EQ(1u, entries.size());
+    EXPECT_EQ(3000u, entries[0].size) << peer;
+    const fs::path out = path(std::string("peer_") + peer);
+    EXPECT_EQ("", ArchiveHandler().Extract(container, out.string())) << peer;
+    EXPECT_EQ(readFile(path("src/a.ps")), readFile(out / "a.ps")) << peer;
+  }
 }
 
 TEST_F(ZipTest, EntriesThatLieAboutTheirSizeLeaveNothing) {
