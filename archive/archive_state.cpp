@@ -38,6 +38,7 @@ void ArchiveState::begin() {
   reset();
   cancelled = false;
   errorReported = false;
+  tarRunning = false;
   if (!countAcrossOperations) extractedBytes = 0;
   totalCap = 0;
   sources.clear();
@@ -97,7 +98,7 @@ void ArchiveState::error(const char* templ, ...) {
 
 void ArchiveState::internal(int tag, const std::string& file, const std::string& reason) {
   if (errorReported.exchange(true)) return;
-  error(kArchiveMsgInternal, tag, file.c_str(), reason.c_str());
+  error(internalTemplate(), tag, file.c_str(), reason.c_str());
 }
 
 void ArchiveState::cancelWith(int tag, const std::string& file) {
@@ -108,10 +109,10 @@ void ArchiveState::cancelWith(int tag, const std::string& file) {
 void ArchiveState::cancelFromOutside() {
   cancelled = true;
   errorReported = true;
+  const char* templ = internalTemplate();
   std::lock_guard<std::mutex> lock(errorMutex_);
-  errorText_ = sdkFormat(kArchiveMsgInternal, static_cast<int>(kTagCancel), volumeFileName.c_str(),
-                         kArchiveReasonCancelled);
-  errorTemplate_ = kArchiveMsgInternal;
+  errorText_ = sdkFormat(templ, static_cast<int>(kTagCancel), volumeFileName.c_str(), kArchiveReasonCancelled);
+  errorTemplate_ = templ;
 }
 
 bool ArchiveState::hasError() const {

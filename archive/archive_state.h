@@ -68,6 +68,9 @@ struct ArchiveState {
   // Extraction: every entry written, in archive order.
   std::vector<ArchiveExtracted> extracted;
 
+  // Set while the tar code runs: its internal errors carry the tar label.
+  std::atomic<bool> tarRunning{false};
+
   std::atomic<bool> cancelled{false};
   std::atomic<bool> errorReported{false};
 
@@ -132,6 +135,8 @@ struct ArchiveState {
   std::string currentVolumePath() const;
 
  private:
+  const char* internalTemplate() const { return tarRunning ? kArchiveMsgTarInternal : kArchiveMsgInternal; }
+
   mutable std::mutex errorMutex_;
   std::string errorText_;
   std::string errorTemplate_;
