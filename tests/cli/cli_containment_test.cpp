@@ -232,3 +232,16 @@ TEST_F(CliFixture, ContainerListShowsZip64Sizes) {
   EXPECT_EQ(r.status, 0) << r.output;
   EXPECT_TRUE(contains(r.output, "\"size\": 5000000000")) << r.output;
 }
+
+TEST_F(CliFixture, ContainerExtractRefusesSmallEntriesThatInflateTooFar) {
+  QM_NEEDS_PYTHON();
+  // 2 MiB of zeros deflate about a thousand times: far below the size
+  // where the ratio was checked before, and refused now.
+  const std::string zeros = scratchFile("src/zeros.bin", std::string(2 << 20, '\0'));
+  const std::string container = scratch_ + "/src/zeros.kpc";
+  qmtest::packContainer(container, {{"Invoice.kpf", sampleKpf()}, {"zeros.bin", zeros}});
+  CliRun r = cli({"container", "extract", container, scratch_ + "/out"});
+  EXPECT_EQ(r.status, 1) << r.output;
+  EXPECT_TRUE(contains(r.output, "zeros.bin, reason: entry inflates more than 250 times")) << r.output;
+  EXPECT_FALSE(fs::exists(scratch_ + "/out/zeros.bin"));
+}
