@@ -16,8 +16,12 @@
 // never changed. An entry whose name is absolute, starts with a drive
 // letter, holds a ".." component or would be written through a symbolic
 // link is refused with internal tag kTagUnsafeName and nothing is written
-// for it; the other entries still extract. Host paths use the host
-// separator; entry names inside archives use "/".
+// for it; the other entries still extract. A container in which two
+// entries would land on one file (archiveNormalName: "\" as "/", "." and
+// empty levels dropped, ASCII case folded) is refused by every operation
+// that reads it, with internal tag kTagNameClash, before anything is
+// written. Host paths use the host separator; entry names inside archives
+// use "/".
 //
 // Cancel() may be called from a hook or from another thread while an
 // operation runs; every other member belongs to one thread at a time.
