@@ -50,7 +50,11 @@ struct ArchiveState {
   std::string volumeFileName, volumePath;  // written under the error lock
 
   ArchiveExtractLimits limits;
-  std::int64_t extractedBytes = 0;  // written by the running extraction
+  // Written by the running extraction, or since SetExtractLimits when
+  // countAcrossOperations.
+  std::int64_t extractedBytes = 0;
+  bool countAcrossOperations = false;
+  std::int64_t totalCap = 0;  // of the running extraction, 0 for none
 
   std::string foundEntry;
   std::string foundFile;
@@ -63,6 +67,9 @@ struct ArchiveState {
   bool wholeOrNothing = false;
   // Extraction: every entry written, in archive order.
   std::vector<ArchiveExtracted> extracted;
+
+  // Set while the tar code runs: its internal errors carry the tar label.
+  std::atomic<bool> tarRunning{false};
 
   std::atomic<bool> cancelled{false};
   std::atomic<bool> errorReported{false};
@@ -94,6 +101,15 @@ struct ArchiveState {
   std::string errorText() const;
   std::string errorTemplate() const;
 
+  // Works out totalCap from the limits and the container read.
+  void startExtraction(const std::string& container);
+  // False (kTagSizeLimit recorded for name) when writing bytes more would
+  // pass totalCap.
+  bool mayWrite(const std::string& name, std::int64_t bytes);
+  // False (kTagNoSpace recorded for name) when bytes are more than the free
+  // space of folder.
+  bool fitsOnDisk(const std::string& name, const std::string& folder, std::int64_t bytes);
+
   // Sets the current file, counts it and resets its byte counter.
   void startFile(const std::string& name, std::int64_t size);
   // Adds to the byte counters.
@@ -119,6 +135,8 @@ struct ArchiveState {
   std::string currentVolumePath() const;
 
  private:
+  const char* internalTemplate() const { return tarRunning ? kArchiveMsgTarInternal : kArchiveMsgInternal; }
+
   mutable std::mutex errorMutex_;
   std::string errorText_;
   std::string errorTemplate_;

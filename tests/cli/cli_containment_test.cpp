@@ -213,3 +213,68 @@ TEST_F(CliFixture, ContainerExtractKeepsHostileEntriesInsideTheTarget) {
     fs::remove_all(out);
   }
 }
+
+TEST_F(CliFixture, ContainersWithEntriesLandingOnOneFileAreRefusedByEveryCommand) {
+  QM_NEEDS_PYTHON();
+  const std::string kpfFile = sampleKpf();
+  const std::string first = scratchFile("src/first.frm", "first");
+  const std::string second = scratchFile("src/second.frm", "second");
+  const std::vector<std::vector<std::pair<std::string, std::string>>> cases = {
+      {{"Invoice.kpf", kpfFile}, {"Invoice.kpf", kpfFile}, {"invoice.frm", first}},
+      {{"Invoice.kpf", kpfFile}, {"invoice.frm", first}, {"INVOICE.FRM", second}},
+      {{"Invoice.kpf", kpfFile}, {"a/invoice.frm", first}, {"a\\invoice.frm", second}},
+  };
+  for (const auto& entries : cases) {
+    for (const char* ext : {".kpc", ".tar"}) {
+      // A tar container goes by ".kpc" too: the commands sniff its bytes.
+      const std::string packed = scratch_ + "/src/clash" + ext;
+      qmtest::packContainer(packed, entries);
+      const std::string container = scratch_ + "/src/clash_" + (ext + 1) + ".kpc";
+      fs::rename(packed, container);
+      const std::string label = entries[2].first + ext;
+      for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+               {"project", "info", container},
+               {"container", "list", container},
+               {"container", "extract", container, scratch_ + "/out"}}) {
+        CliRun r = cli(args);
+        EXPECT_EQ(r.status, 1) << label << " " << args[1] << ": " << r.output;
+        EXPECT_TRUE(contains(r.output, "lands on the same file as")) << label << ": " << r.output;
+      }
+      EXPECT_FALSE(fs::exists(scratch_ + "/out/invoice.frm")) << label;
+    }
+  }
+}
+
+TEST_F(CliFixture, ContainerListShowsZip64Sizes) {
+  QM_NEEDS_PYTHON();
+  // One entry that claims 5 GB in the Zip64 field of the directory.
+  const std::string container = scratch_ + "/big.kpc";
+  const std::string script = scratchFile("mk.py",
+      "import struct, sys, zlib\n"
+      "name, data = b'big.bin', b'x' * 10\n"
+      "crc, size = zlib.crc32(data), 5000000000\n"
+      "extra = struct.pack('<HHQQ', 1, 16, size, len(data))\n"
+      "local = struct.pack('<IHHHHHIIIHH', 0x04034b50, 45, 0, 0, 0, 0, crc, 0xFFFFFFFF, 0xFFFFFFFF, len(name),"
+      " len(extra)) + name + extra\n"
+      "central = struct.pack('<IHHHHHHIIIHHHHHII', 0x02014b50, 45, 45, 0, 0, 0, 0, crc, 0xFFFFFFFF, 0xFFFFFFFF,"
+      " len(name), len(extra), 0, 0, 0, 0, 0) + name + extra\n"
+      "end = struct.pack('<IHHHHIIH', 0x06054b50, 0, 0, 1, 1, len(central), len(local) + len(data), 0)\n"
+      "open(sys.argv[1], 'wb').write(local + data + central + end)\n");
+  ASSERT_EQ(std::system(("python3 '" + script + "' '" + container + "'").c_str()), 0);
+  CliRun r = cli({"container", "list", "--json", container});
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_TRUE(contains(r.output, "\"size\": 5000000000")) << r.output;
+}
+
+TEST_F(CliFixture, ContainerExtractRefusesSmallEntriesThatInflateTooFar) {
+  QM_NEEDS_PYTHON();
+  // 2 MiB of zeros deflate about a thousand times: far below the size
+  // where the ratio was checked before, and refused now.
+  const std::string zeros = scratchFile("src/zeros.bin", std::string(2 << 20, '\0'));
+  const std::string container = scratch_ + "/src/zeros.kpc";
+  qmtest::packContainer(container, {{"Invoice.kpf", sampleKpf()}, {"zeros.bin", zeros}});
+  CliRun r = cli({"container", "extract", container, scratch_ + "/out"});
+  EXPECT_EQ(r.status, 1) << r.output;
+  EXPECT_TRUE(contains(r.output, "zeros.bin, reason: entry inflates more than 250 times")) << r.output;
+  EXPECT_FALSE(fs::exists(scratch_ + "/out/zeros.bin"));
+}
