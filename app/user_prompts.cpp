@@ -2,6 +2,7 @@
 
 #include <wx/dirdlg.h>
 #include <wx/filedlg.h>
+#include <wx/filename.h>
 #include <wx/msgdlg.h>
 #include <wx/textdlg.h>
 
@@ -158,6 +159,8 @@ std::optional<ChosenFiles> chooseFiles(wxWindow* parent, const wxString& title, 
   if (dialog.ShowModal() != wxID_OK) return std::nullopt;
   ChosenFiles chosen;
   dialog.GetPaths(chosen.paths);
-  chosen.folder = dialog.GetDirectory();
+  // GetDirectory() is the chooser's current folder, which a typed location
+  // does not change.
+  chosen.folder = chosen.paths.empty() ? dialog.GetDirectory() : wxFileName(chosen.paths[0]).GetPath();
   return chosen;
 }

@@ -19,6 +19,8 @@
 #include "app/pages/legacy_files_page.h"
 #include "app/pages/report_list.h"
 #include "app/path_field.h"
+#include "app/job_results.h"
+#include "app/operations_panel.h"
 #include "app/window_ids.h"
 #include "page_fixture.h"
 
@@ -87,9 +89,11 @@ TEST_F(LegacyFontsPagesTest, LegacyFilesAreLoadedRemovedAndSent) {
   ASSERT_NE(page, nullptr);
 
   // Added with the chooser: one notice for the name that is only a guess.
+  // The folder remembered is the chosen files' own, not the one the chooser
+  // reports (a location typed into it leaves that elsewhere).
   user_.answerFiles(chosen({form, notes, logo}, scratch_ + "/misc"));
   pressTool(kIdLegacyAdd);
-  EXPECT_EQ(configValue("lastLegacyDir"), scratch_ + "/misc");
+  EXPECT_EQ(configValue("lastLegacyDir"), scratch_ + "/res/formlib");
   EXPECT_EQ(column(page->loadList(), 1),
             (std::vector<std::string>{"tqfc/formlib/invoice.frm", "tqfc/mislib/notes.xyz", "tqfc/imglib/LOGO.JPG"}));
   ASSERT_EQ(user_.messages().size(), 1u);
@@ -152,6 +156,15 @@ TEST_F(LegacyFontsPagesTest, LegacyFilesAreLoadedRemovedAndSent) {
   EXPECT_EQ(statusText(), "[Send Submission File] job.ps completed successfully");
   waitIdle();
   EXPECT_EQ(printedPages(1).size(), printed + 1);
+  // One the printer cannot run: shown as it ended there, in the spooler's
+  // words, never as a success.
+  page->submissionField()->setPath(scratchFile("run/bad.ps", "%!PS\nRUN\n"));
+  pressTool(kIdSendSubmissionFile);
+  const wxString refused = statusText();
+  EXPECT_EQ(refused,
+            "[Send Submission File] bad.ps failed on the printer: Tessel_1 aborted: PostScript error: undefined in RUN");
+  EXPECT_TRUE(panel()->jobResults()->stateOf("Tessel_1").StartsWith("aborted"));
+  EXPECT_FALSE(screenshot(frame_, "results-aborted").empty());
   EXPECT_TRUE(std::ifstream(job).good()) << "the submission file is kept";
   page->submissionField()->setPath(scratch_ + "/run/gone.ps");
   pressTool(kIdSendSubmissionFile);
