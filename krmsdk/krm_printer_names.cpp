@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr std::size_t kShownBytes = 80;
+constexpr std::size_t kShownBytes = 160;
 
 bool isControlByte(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }
 

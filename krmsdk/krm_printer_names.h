@@ -51,7 +51,7 @@ enum class KrmSystemArea {
 // "Sys/Start".
 KrmSystemArea krmSystemArea(std::string_view name);
 
-// The name for a message: control bytes as "?", at most 80 bytes and "...",
+// The name for a message: control bytes as "?", at most 160 bytes and "...",
 // so that a refused name can neither break a message into lines nor fill
 // a screen.
 std::string krmShownName(std::string_view name);
