@@ -97,8 +97,7 @@ int loadFiles(const ParsedArgs& a, OpContext& ctx) {
                                      !systemNameAllowed(arg, local, printer, allowSystemNames)))
         return kExitUsage;
   }
-  for (const auto& [local, printer] : list.rows())
-    std::cerr << local << " -> " << printer << std::endl;
+  for (const auto& [local, printer] : list.rows()) std::cerr << local << " -> " << printer << std::endl;
   if (guessed)
     sayError("some printer names above are only guessed from the file's extension; give FILE=PRINTER-NAME to "
              "choose them");
