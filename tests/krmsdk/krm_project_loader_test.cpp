@@ -141,9 +141,10 @@ TEST_F(KrmProjectLoader, ResourceFileProblemsStopTheJob) {
   fs::remove(scopeDir(0, "F", "P") + "b.frm");
   EXPECT_EQ(load(), 1003);
   EXPECT_EQ(krmGetLastArgument(), scopeDir(0, "F", "P") + "b.frm");
+}
 
-  // A printer path longer than a printer file name may be stops the job
-  // when that resource is sent, and only then.
+TEST_F(KrmProjectLoader, APrinterPathTooLongForThePrinterStopsTheJobWhenSent) {
+  QM_POSIX_ONLY("a local path longer than 260 characters");
   const std::string longName = std::string(240, 'r') + ".frm";
   makeProject({{"a.frm", "frm", 0, "A"}, {longName, "frm", 0, "LONG"}});
   EXPECT_EQ(load(), 1017);
