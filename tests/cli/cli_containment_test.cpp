@@ -187,12 +187,15 @@ TEST_F(CliFixture, OperandsThatAreFilesAreNeverSplitAtTheirEquals) {
   const std::string payload = scratchFile("recv/a", "payload");
   const std::string decoy = scratchFile("recv/a=Sys/Start", "decoy");
   const std::string flat = scratchFile("recv/a=tqf", "flat decoy");
+  // A file of one's own whose name holds "=" can still be named.
+  const std::string own = scratchFile("recv/c=d.frm", "own");
   const std::string job = scratch_ + "/job.ps";
-  CliRun load = cli({"load-files", payload, decoy, flat, "-o", job});
+  CliRun load = cli({"load-files", payload, decoy, flat, own + "=tqfc/formlib/cd.frm", "-o", job});
   ASSERT_EQ(load.status, 0) << load.output;
   const std::string text = sdkReadWholeFile(job.c_str()).value_or("");
   // Transfer commands: "0 (target) (printer) ...".
-  for (const char* target : {"0 (tqfc/mislib/a) (", "0 (tqfc/mislib/Start) (", "0 (tqfc/mislib/a=tqf) ("})
+  for (const char* target :
+       {"0 (tqfc/mislib/a) (", "0 (tqfc/mislib/Start) (", "0 (tqfc/mislib/a=tqf) (", "0 (tqfc/formlib/cd.frm) ("})
     EXPECT_TRUE(contains(text, target)) << target;
   EXPECT_FALSE(contains(text, "0 (Sys/Start) ("));
   EXPECT_FALSE(contains(text, "0 (tqf) ("));
