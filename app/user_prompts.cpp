@@ -34,6 +34,8 @@ long buttonStyle(MessageButtons buttons) {
       return wxOK | wxCANCEL;
     case MessageButtons::YesNo:
       return wxYES_NO;
+    case MessageButtons::YesNoDefaultNo:
+      return wxYES_NO | wxNO_DEFAULT;
   }
   return wxOK;
 }
@@ -45,6 +47,7 @@ MessageAnswer cautiousAnswer(MessageButtons buttons) {
     case MessageButtons::OkCancel:
       return MessageAnswer::Cancel;
     case MessageButtons::YesNo:
+    case MessageButtons::YesNoDefaultNo:
       return MessageAnswer::No;
   }
   return MessageAnswer::Ok;

@@ -5,6 +5,7 @@
 #include "krmsdk/krm_framing.h"
 #include "krmsdk/krm_koro_texts.h"
 #include "krmsdk/krm_lifetime.h"
+#include "krmsdk/krm_printer_names.h"
 #include "krmsdk/krm_progress.h"
 #include "krmsdk/krm_stream.h"
 #include "krmsdk/krm_transfer.h"
@@ -69,6 +70,12 @@ void sendFont(KrmStream& stream, const char* path, const std::string& options, b
     stream.fail(kKrmNoFontName, path);
     return;
   }
+  // A font name the printer would not store ("..", control bytes, a name
+  // too long) is no font name to load under.
+  if (krmPrinterNameFault(*name) != KrmNameFault::kNone) {
+    stream.fail(kKrmNoFontName, krmShownName(*name));
+    return;
+  }
   krmDiskLoadRanges(stream, source, ranges, *name, options, hex, path);
 }
 
@@ -76,6 +83,19 @@ void sendFont(KrmStream& stream, const char* path, const std::string& options, b
 void reportFile(const char* path, int index, int count) {
   if (!krmProgressWanted() || path == nullptr) return;
   krmProgressFile(KrmProgressStep::kWriting, sdkFileNamePart(path), sdkFileSize(path), index + 1, count);
+}
+
+// 1017 with the first name of the list that the printer would refuse
+// (removal: apart from the entries that mean everything), else 0. Nothing
+// has been written then.
+int refuseBadNames(const char* function, const SdkList& names, bool removal) {
+  for (int i = 0; i < names.count(); ++i) {
+    const std::string_view name = orEmpty(names.get(i));
+    if (removal && krmMeansEverything(name)) continue;
+    if (krmPrinterNameFault(name) != KrmNameFault::kNone)
+      return krmReportResult(function, kKrmBadParameter, krmShownName(name));
+  }
+  return 0;
 }
 
 // Removal line: "(" entry ") (" printer ") " status " true list&remove\n".
@@ -93,6 +113,7 @@ int krmCreateFileLoader(const krmFOS* fos, const krmVOS* vos) {
       fos->krmFOSGetLoadFilesList().count() != fos->krmFOSGetPrinterFilesList().count())
     return krmMissingField(kFunction, "krmFOS.loadFilesList or krmFOS.printerFilesList");
   if (int rc = krmCheckOutput(kFunction, vos)) return rc;
+  if (int rc = refuseBadNames(kFunction, fos->krmFOSGetPrinterFilesList(), false)) return rc;
 
   const int flags = fos->krmFOSGetFlags();
   const bool status = flags & kKrmFlagStatusPage;
@@ -143,6 +164,7 @@ int krmCreateFileRemover(const krmFOS* fos, const krmVOS* vos) {
   if (fos == nullptr || fos->krmFOSGetRemoveFilesList().count() == 0)
     return krmMissingField(kFunction, "krmFOS.removeFilesList");
   if (int rc = krmCheckOutput(kFunction, vos)) return rc;
+  if (int rc = refuseBadNames(kFunction, fos->krmFOSGetRemoveFilesList(), true)) return rc;
 
   const bool status = fos->krmFOSGetFlags() & kKrmFlagStatusPage;
   const std::string printer = krmPsString(orEmpty(fos->krmFOSGetPrinterName()));

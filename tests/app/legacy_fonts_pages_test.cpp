@@ -172,6 +172,47 @@ TEST_F(LegacyFontsPagesTest, LegacyFilesAreLoadedRemovedAndSent) {
   EXPECT_EQ(temporaryJobFiles(), 0);
 }
 
+TEST_F(LegacyFontsPagesTest, ThePrintersOwnNamesAreLoadedOnlyWhenTheUserSaysYes) {
+  const std::string payload = scratchFile("recv/payload.ps", "%!PS\n% payload\n");
+  const std::string demo = scratchFile("recv/demo/start.ps", "%!PS\n% demo\n");
+  openWithPrinters(5);
+  chooseDestination("Tessel_1");
+  LegacyFilesPage* page = legacy();
+  ASSERT_NE(page, nullptr);
+  user_.answerFiles(chosen({payload, demo}, scratch_ + "/recv"));
+  pressTool(kIdLegacyAdd);
+  page->loadList()->selectRows({0});
+  whenDialogShown([](wxTopLevelWindow* window) {
+    auto* dialog = dynamic_cast<SetPrinterPathDialog*>(window);
+    ASSERT_NE(dialog, nullptr);
+    dialog->printerField()->ChangeValue("Sys/Start");
+    dialog->EndModal(wxID_OK);
+  });
+  pressTool(kIdLegacyEdit);
+  ASSERT_EQ(column(page->loadList(), 1), (std::vector<std::string>{"Sys/Start", "tqf/demo/start.ps"}));
+
+  // Asked with No as the default; the cautious answer sends nothing.
+  user_.clear();
+  pressTool(kIdLoadLegacyFiles);
+  ASSERT_EQ(user_.messages().size(), 1u);
+  const ShownPrompt asked = user_.messages()[0];
+  EXPECT_EQ(asked.buttons, MessageButtons::YesNoDefaultNo);
+  EXPECT_EQ(asked.icon, MessageIcon::Warning);
+  EXPECT_TRUE(asked.text.Contains("'Sys/Start' belongs to the printer's start-up.")) << asked.text;
+  EXPECT_TRUE(asked.text.Contains("'tqf/demo/start.ps' belongs to Tessel.")) << asked.text;
+  EXPECT_TRUE(asked.text.EndsWith("Load them anyway?")) << asked.text;
+  EXPECT_NE(statusText(), "[Load Legacy Files] completed successfully");
+  waitIdle();
+  EXPECT_FALSE(diskHas(1, "Sys/Start"));
+
+  user_.answerMessage(MessageAnswer::Yes);
+  pressTool(kIdLoadLegacyFiles);
+  EXPECT_EQ(statusText(), "[Load Legacy Files] completed successfully");
+  waitIdle();
+  EXPECT_EQ(printer(1).readFile("Sys/Start").value_or(""), "%!PS\n% payload\n");
+  EXPECT_TRUE(diskHas(1, "tqf/demo/start.ps"));
+}
+
 TEST_F(LegacyFontsPagesTest, FontsAreStoredUnderTheNamesShown) {
   const std::string marks = tree_ + "/tqfc/gshared/qmmarks.pfa";
   const std::string notAFont = scratchFile("fonts/readme.pfa", "no name in here\n");

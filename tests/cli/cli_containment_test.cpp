@@ -278,3 +278,36 @@ TEST_F(CliFixture, ContainerExtractRefusesSmallEntriesThatInflateTooFar) {
   EXPECT_TRUE(contains(r.output, "zeros.bin, reason: entry inflates more than 250 times")) << r.output;
   EXPECT_FALSE(fs::exists(scratch_ + "/out/zeros.bin"));
 }
+
+TEST_F(CliFixture, OperandsThatAreFilesAreNeverSplitAtTheirEquals) {
+  // A received tree: a payload "a" and decoys whose names read like
+  // FILE=PRINTER-NAME operands of it, as a recursive glob hands them over.
+  const std::string payload = scratchFile("recv/a", "payload");
+  const std::string decoy = scratchFile("recv/a=Sys/Start", "decoy");
+  const std::string flat = scratchFile("recv/a=tqf", "flat decoy");
+  // A file of one's own whose name holds "=" can still be named.
+  const std::string own = scratchFile("recv/c=d.frm", "own");
+  const std::string job = scratch_ + "/job.ps";
+  CliRun load = cli({"load-files", payload, decoy, flat, own + "=tqfc/formlib/cd.frm", "-o", job});
+  ASSERT_EQ(load.status, 0) << load.output;
+  const std::string text = sdkReadWholeFile(job.c_str()).value_or("");
+  // Transfer commands: "0 (target) (printer) ...".
+  for (const char* target :
+       {"0 (tqfc/mislib/a) (", "0 (tqfc/mislib/Start) (", "0 (tqfc/mislib/a=tqf) (", "0 (tqfc/formlib/cd.frm) ("})
+    EXPECT_TRUE(contains(text, target)) << target;
+  EXPECT_FALSE(contains(text, "0 (Sys/Start) ("));
+  EXPECT_FALSE(contains(text, "0 (tqf) ("));
+
+  // FILE=NAME still names an operand that is no file; the printer's own
+  // names take --allow-system-names, and a font may go among the fonts.
+  fs::remove(job);
+  const std::string other = scratchFile("recv/b", "payload");
+  EXPECT_EQ(cli({"load-files", other + "=Sys/Start", "-o", job}).status, 2);
+  EXPECT_FALSE(fs::exists(job));
+  CliRun allowed = cli({"load-files", other + "=Sys/Start", "--allow-system-names", "-o", job});
+  ASSERT_EQ(allowed.status, 0) << allowed.output;
+  EXPECT_TRUE(contains(sdkReadWholeFile(job.c_str()).value_or(""), "0 (Sys/Start) ("));
+  const std::string font = scratchFile("QmFont.pfa", "%!PS-AdobeFont-1.0: QmFont\n/FontName /QmFont def\n");
+  CliRun fontFile = cli({"load-files", font + "=fonts/QmFont", "-o", job});
+  EXPECT_EQ(fontFile.status, 0) << fontFile.output;
+}

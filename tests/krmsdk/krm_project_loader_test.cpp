@@ -6,6 +6,7 @@
 #include "krm_project_test_util.h"
 #include "krmsdk/krm_encode.h"
 #include "krmsdk/krm_framing.h"
+#include "krmsdk/krm_printer_names.h"
 #include "krmsdk/krm_project.h"
 
 using namespace krmtest;
@@ -140,6 +141,17 @@ TEST_F(KrmProjectLoader, ResourceFileProblemsStopTheJob) {
   fs::remove(scopeDir(0, "F", "P") + "b.frm");
   EXPECT_EQ(load(), 1003);
   EXPECT_EQ(krmGetLastArgument(), scopeDir(0, "F", "P") + "b.frm");
+}
+
+TEST_F(KrmProjectLoader, APrinterPathTooLongForThePrinterStopsTheJobWhenSent) {
+  QM_POSIX_ONLY("a local path longer than 260 characters");
+  const std::string longName = std::string(240, 'r') + ".frm";
+  makeProject({{"a.frm", "frm", 0, "A"}, {longName, "frm", 0, "LONG"}});
+  EXPECT_EQ(load(), 1017);
+  EXPECT_EQ(krmGetLastArgument(), krmShownName("tqfc/F/P/" + longName));
+  EXPECT_FALSE(outputExists());
+  pps_->krmPPSAddResource("a.frm");
+  EXPECT_EQ(load(), 1001) << krmGetLastMessage();
 }
 
 TEST_F(KrmProjectLoader, OpeningChecks) {
