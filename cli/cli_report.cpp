@@ -134,10 +134,10 @@ void sayError(const std::string& message) {
 
 std::string oneLine(const std::string& message) {
   std::string text = message;
-  // The archive layer labels its messages after the zip library, also for
-  // tar containers; the program name says enough.
-  sdkReplaceAll(text, "ERROR (Minizip): ", "");
-  sdkReplaceAll(text, "ERROR (Minizip) ", "");
+  // The archive layer labels its messages after the library behind them
+  // (zip or tar); the program name says enough.
+  for (const char* label : {"ERROR (Minizip): ", "ERROR (Minizip) ", "ERROR (Tar): ", "ERROR (Tar) "})
+    sdkReplaceAll(text, label, "");
   sdkReplaceAll(text, "\r\n", "\n");  // system texts on Windows
   while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
   sdkReplaceAll(text, ".\n\n", ": ");
