@@ -7,6 +7,7 @@
 #include "cli/cli_json.h"
 #include "cli/cli_suggest.h"
 #include "delivery/app_config.h"
+#include "delivery/config_lock.h"
 #include "delivery/printer_groups.h"
 #include "delivery/send_job.h"
 #include "delivery/spooler.h"
@@ -87,7 +88,7 @@ bool memberText(const std::vector<std::string>& names, std::string& text) {
 
 bool save(AppFileConfig& config) {
   if (config.save()) return true;
-  sayError("cannot write the configuration file '" + config.fullPath() + "'");
+  sayError(config.saveError());
   return false;
 }
 
@@ -109,10 +110,31 @@ int listGroups(const ParsedArgs& a, AppFileConfig& config) {
 }
 
 int runGroups(const ParsedArgs& a, OpContext& ctx) {
-  AppFileConfig config(kAppName, "", ctx.configFile);
   const auto& pos = a.positionals();
   const std::string action = pos.empty() ? "list" : pos[0];
-  if (action == "list") return listGroups(a, config);
+  if (action == "list") {
+    AppFileConfig config(kAppName, "", ctx.configFile);
+    return listGroups(a, config);
+  }
+  // Asked before the lock is taken: an answer may take the operator a while.
+  if (action == "delete" && !a.has("yes")) {
+    AppFileConfig config(kAppName, "", ctx.configFile);
+    const std::string group = existingGroup(config, pos[1]);
+    if (group.empty()) return kExitFailed;
+    std::vector<std::string> members = ReadPrinterGroup(config, group);
+    if (!confirm("delete printer group " + group + (members.empty() ? "" : " (" + joined(members) + ")") + "?")) {
+      sayError("nothing deleted");
+      return kExitFailed;
+    }
+  }
+  // The checks (the name is free, the group exists) and the write are one
+  // step: another program's change cannot come between them.
+  ConfigLock lock(resolveConfigFile(kAppName, ctx.configFile).fullPath);
+  if (!lock.held()) {
+    sayError(lock.error());
+    return kExitFailed;
+  }
+  AppFileConfig config(kAppName, "", ctx.configFile);
   const std::vector<std::string> printers(pos.begin() + 2, pos.end());
 
   if (action == "create") {
@@ -144,13 +166,8 @@ int runGroups(const ParsedArgs& a, OpContext& ctx) {
     return kExitOk;
   }
   // delete
-  std::vector<std::string> members = ReadPrinterGroup(config, group);
-  if (!a.has("yes") && !confirm("delete printer group " + group +
-                                (members.empty() ? "" : " (" + joined(members) + ")") + "?")) {
-    sayError("nothing deleted");
-    return kExitFailed;
-  }
   if (!DeletePrinterGroup(config, group) || !save(config)) {
+    if (!config.saveError().empty()) return kExitFailed;
     sayError("cannot remove the printer group '" + group + "' from '" + config.fullPath() + "'");
     return kExitFailed;
   }
