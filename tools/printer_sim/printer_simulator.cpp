@@ -152,6 +152,16 @@ std::vector<DiskFile> PrinterSimulator::listDisk() const {
   return files;
 }
 
+std::uint64_t PrinterSimulator::diskUsed() const {
+  // Every file counts, also one whose host name is not a printer name.
+  std::uint64_t used = 0;
+  std::error_code ec;
+  for (const fs::directory_entry& entry : fs::directory_iterator(fs::path(options_.diskDir), ec)) {
+    if (entry.is_regular_file(ec)) used += static_cast<std::uint64_t>(entry.file_size(ec));
+  }
+  return used;
+}
+
 std::optional<std::string> PrinterSimulator::readFile(std::string_view printerName) const {
   std::string path = hostPath(printerName);
   if (!sdkFileExists(path.c_str())) return std::nullopt;
@@ -161,6 +171,9 @@ std::optional<std::string> PrinterSimulator::readFile(std::string_view printerNa
 bool PrinterSimulator::writeFile(std::string_view printerName, std::string_view content) const {
   if (printerName.empty()) return false;
   sdkMakeDirs(sdkJoinPath(options_.diskDir, "x").c_str());
+  std::error_code ec;
+  const std::uintmax_t old = fs::is_regular_file(hostPath(printerName), ec) ? fs::file_size(hostPath(printerName), ec) : 0;
+  if (diskUsed() - old + content.size() > options_.diskSize) return false;
   return sdkWriteTextFile(hostPath(printerName).c_str(), content) == 1;
 }
 
@@ -215,6 +228,8 @@ PrinterSimResult PrinterSimulator::run(const std::string& jobFile) const {
   }
   request.arguments.push_back("-sQM_DISK=" + disk);
   request.arguments.push_back("--permit-file-all=" + disk);
+  request.arguments.push_back("-dQM_DISK_SIZE=" + std::to_string(options_.diskSize));
+  request.arguments.push_back("-dQM_DISK_USED=" + std::to_string(diskUsed()));
   if (options_.powerOn) request.arguments.push_back("-dQM_POWERON");
   if (!options_.printerName.empty()) request.arguments.push_back("-sQM_PRINTER_NAME=" + options_.printerName);
   request.arguments.push_back(initFile.generic_string());
