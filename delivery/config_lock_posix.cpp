@@ -20,6 +20,9 @@ LockFileOpen configLockOpen(const std::string& lockPath, std::intptr_t& handle) 
     close(fd);
     return LockFileOpen::NotPlain;
   }
+  // Created under a strict umask, others could not open it to wait.
+  if (info.st_uid == geteuid() && (info.st_mode & (S_IRGRP | S_IROTH)) != (S_IRGRP | S_IROTH))
+    fchmod(fd, (info.st_mode & 07777) | S_IRGRP | S_IROTH);
   handle = fd;
   return LockFileOpen::Opened;
 }
