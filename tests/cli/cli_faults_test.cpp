@@ -188,6 +188,7 @@ TEST_F(CliFixture, ArgumentsAreCheckedBeforeAnythingRuns) {
            {{"install", "-d", "Tessel_1", "--keep"}, "--keep needs --auto-start"},
            {{"install", "-d", "Tessel_1", "-e"}, "unknown option '-e'"},
            {{"preview", "job.ps", "--pages", "x"}, "unknown option '--pages'"},
+           {{"preview", "job.ps", "--disk-size", "lots"}, "--disk-size: 'lots' is not a size"},
            {{"delete", "projct", "-d", "Tessel_1"}, "did you mean 'project'?"},
            {{"delete", "tessel", "--no-folder-shared", "-d", "Tessel_1"}, "go with 'delete project'"},
        }) {

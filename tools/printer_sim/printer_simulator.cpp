@@ -133,6 +133,22 @@ void splitGhostscriptOutput(const std::string& stdoutText, std::string& jobOutpu
   jobOutput.erase(pos);
 }
 
+bool parseDiskSize(const std::string& text, std::uint64_t& bytes) {
+  std::size_t digits = 0;
+  while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') ++digits;
+  if (digits == 0 || digits > 15 || text.size() > digits + 1) return false;
+  std::uint64_t value = std::stoull(text.substr(0, digits));
+  if (text.size() > digits) {
+    const char unit = static_cast<char>(text[digits] & ~0x20);  // either case
+    const int shift = unit == 'K' ? 10 : unit == 'M' ? 20 : unit == 'G' ? 30 : -1;
+    // Ghostscript takes the size as a signed 64-bit integer.
+    if (shift < 0 || (value >> (62 - shift)) != 0) return false;
+    value <<= shift;
+  }
+  bytes = value;
+  return true;
+}
+
 PrinterSimulator::PrinterSimulator(PrinterSimOptions options) : options_(std::move(options)) {}
 
 std::string PrinterSimulator::hostPath(std::string_view printerName) const {

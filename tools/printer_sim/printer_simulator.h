@@ -95,6 +95,10 @@ class PrinterSimulator {
 std::string defaultGhostscript();
 bool ghostscriptAvailable(const std::string& program = defaultGhostscript());
 
+// A disk size as the programs take it: bytes, or with K, M or G (1024,
+// 1024 squared, 1024 cubed). False for anything else or a size too large.
+bool parseDiskSize(const std::string& text, std::uint64_t& bytes);
+
 // The PostScript error that Ghostscript reported in its output ("undefined in
 // foo"), or empty; also the text before the report (the job's own output).
 void splitGhostscriptOutput(const std::string& stdoutText, std::string& jobOutput, std::string& errorText,

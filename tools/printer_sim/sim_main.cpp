@@ -1,7 +1,6 @@
 // qm-printer-sim: runs a PostScript job on a simulated Tessel printer and
 // prints what happened. Exit status: 0 the job ran without a PostScript
 // error, 1 it ended with an error, 2 bad usage, 3 Ghostscript could not run.
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -26,22 +25,6 @@ bool toInt(const std::string& text, int& value) {
   long v = std::strtol(text.c_str(), &end, 10);
   if (text.empty() || *end != '\0' || v <= 0 || v > 100000) return false;
   value = static_cast<int>(v);
-  return true;
-}
-
-// Bytes, or kibi-, mebi- or gibibytes with K, M or G.
-bool toSize(const std::string& text, std::uint64_t& value) {
-  std::size_t digits = 0;
-  while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') ++digits;
-  if (digits == 0 || digits > 15 || text.size() > digits + 1) return false;
-  std::uint64_t v = std::stoull(text.substr(0, digits));
-  if (text.size() > digits) {
-    const char unit = text[digits];
-    const int shift = unit == 'K' || unit == 'k' ? 10 : unit == 'M' || unit == 'm' ? 20 : unit == 'G' || unit == 'g' ? 30 : -1;
-    if (shift < 0 || (v >> (62 - shift)) != 0) return false;
-    v <<= shift;
-  }
-  value = v;
   return true;
 }
 
@@ -85,7 +68,7 @@ int main(int argc, char** argv) {
     } else if (arg == "--printer-name") {
       if (!value(options.printerName)) return usage(), 2;
     } else if (arg == "--disk-size") {
-      if (!value(text) || !toSize(text, options.diskSize)) return usage(), 2;
+      if (!value(text) || !parseDiskSize(text, options.diskSize)) return usage(), 2;
     } else if (arg == "--no-power-on") {
       options.powerOn = false;
     } else if (arg == "--quiet") {
