@@ -92,6 +92,19 @@ bool save(AppFileConfig& config) {
   return false;
 }
 
+// A new group's name: false after the message.
+bool nameAccepted(const GroupNameCheck& check) {
+  if (check.verdict == GroupNameCheck::Verdict::Empty) {
+    sayError("an empty group name");
+    return false;
+  }
+  if (!check.accepted()) {
+    sayError(oneLine(check.message));
+    return false;
+  }
+  return true;
+}
+
 int listGroups(const ParsedArgs& a, AppFileConfig& config) {
   std::vector<std::string> groups = ListPrinterGroups(config);
   if (a.has("json")) {
@@ -127,29 +140,32 @@ int runGroups(const ParsedArgs& a, OpContext& ctx) {
       return kExitFailed;
     }
   }
-  // The checks (the name is free, the group exists) and the write are one
-  // step: another program's change cannot come between them.
+  // What the spooler says is asked before the lock is taken, so that the
+  // lock is held only as long as the file takes.
+  const std::vector<std::string> printers(pos.begin() + 2, pos.end());
+  std::string text;
+  std::string name = pos[1];
+  if (action == "create") {
+    GroupNameCheck check =
+        CheckNewGroupName(name, {}, [](const std::string& entered) { return IsInstalledPrinter(entered); });
+    if (!nameAccepted(check)) return kExitFailed;
+    name = check.name;
+  }
+  if (action != "delete" && !memberText(printers, text)) return kExitFailed;
+
+  // The checks on the file (the name is free, the group exists) and the
+  // write are one step: another program's change cannot come between them.
   ConfigLock lock(resolveConfigFile(kAppName, ctx.configFile).fullPath);
   if (!lock.held()) {
     sayError(lock.error());
     return kExitFailed;
   }
   AppFileConfig config(kAppName, "", ctx.configFile);
-  const std::vector<std::string> printers(pos.begin() + 2, pos.end());
 
   if (action == "create") {
-    GroupNameCheck check = CheckNewGroupName(pos[1], ListPrinterGroups(config),
-                                             [](const std::string& name) { return IsInstalledPrinter(name); });
-    if (check.verdict == GroupNameCheck::Verdict::Empty) {
-      sayError("an empty group name");
-      return kExitFailed;
-    }
-    if (!check.accepted()) {
-      sayError(oneLine(check.message));
-      return kExitFailed;
-    }
-    std::string text;
-    if (!memberText(printers, text)) return kExitFailed;
+    // The printer names were checked above.
+    GroupNameCheck check = CheckNewGroupName(name, ListPrinterGroups(config), [](const std::string&) { return false; });
+    if (!nameAccepted(check)) return kExitFailed;
     if (!WriteGroup(config, check.name, text) || !save(config)) return kExitFailed;
     std::cout << "Printer group " << check.name << " created\n";
     return kExitOk;
@@ -158,8 +174,6 @@ int runGroups(const ParsedArgs& a, OpContext& ctx) {
   const std::string group = existingGroup(config, pos[1]);
   if (group.empty()) return kExitFailed;
   if (action == "set") {
-    std::string text;
-    if (!memberText(printers, text)) return kExitFailed;
     if (!WriteGroup(config, group, text) || !save(config)) return kExitFailed;
     std::cout << "Printer group " << group << ": " << (text.empty() ? "no printers" : joined(ReadPrinterGroup(config, group)))
               << "\n";
