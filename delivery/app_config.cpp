@@ -6,14 +6,11 @@
 #include <wx/log.h>
 #include <wx/mstream.h>
 
-#include <atomic>
 #include <cstdlib>
-#include <filesystem>
-#include <random>
-#include <system_error>
 
 #include "base/sdk_fs.h"
 #include "delivery/config_lock.h"
+#include "kpsdk/kx_file_replace.h"
 
 wxString toWx(std::string_view text) {
   wxString converted = wxString::FromUTF8(text.data(), text.size());
@@ -120,26 +117,14 @@ wxString absoluteFor(const std::string& path) {
   return name.GetFullPath();
 }
 
-// Replaces the file's bytes in one step: the new text goes to a file beside
-// it, which is flushed to the disk and renamed over the old one, so the file
-// is whole (old or new) at every moment, even when the process is killed or
-// the power fails; the old file's permissions are kept. Unchanged text is
-// not written at all.
+// Replaces the file's bytes in one step (kxReplaceFile: a new file created
+// beside it, flushed and renamed over it, the old permissions kept), so the
+// file is whole, old or new, at every moment, even when the process is
+// killed or the power fails. Unchanged text is not written at all.
 bool replaceFileText(const std::string& path, const std::string& bytes) {
   if (std::optional<std::string> old = sdkReadWholeFile(path.c_str()); old && *old == bytes) return true;
-  // Unique beside the file, also against another process saving at once.
-  static std::atomic<unsigned> counter{0};
-  const std::string temp =
-      path + "." + std::to_string(std::random_device{}()) + "_" + std::to_string(counter++) + ".tmp";
-  bool ok = sdkWriteTextFile(temp.c_str(), bytes) != 0;
-  std::error_code ec;
-  if (ok) {
-    std::filesystem::perms mode = std::filesystem::status(path, ec).permissions();
-    if (!ec) std::filesystem::permissions(temp, mode, ec);
-    ok = sdkCommitFile(temp.c_str(), path.c_str()) != 0;
-  }
-  if (!ok) sdkDeleteFile(temp.c_str());
-  return ok;
+  std::string reason;
+  return kxReplaceFile(path, bytes, reason) != 0;
 }
 
 }  // namespace
