@@ -55,6 +55,13 @@ Startup::Outcome Startup::run() {
                   MessageIcon::Error, MessageButtons::Ok, _("Initialization Failure"));
       return Outcome::NoConfiguration;
     }
+    // A file the program cannot read is not one to run on, nor to save
+    // the window's settings over when it closes.
+    if (!config.problem().empty()) {
+      showMessage(nullptr, toWx(config.problem()), MessageIcon::Error, MessageButtons::Ok,
+                  _("Initialization Failure"));
+      return Outcome::NoConfiguration;
+    }
   }
 
   // 6. The root folder is the working folder.

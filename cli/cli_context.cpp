@@ -70,6 +70,9 @@ Failure findConfig(const Command& cmd, const ParsedArgs& a, ConfigFacts& config)
     if (!location.exists) return {};
   }
   if (!readable(config.path)) return fail("cannot read the configuration file '" + config.path + "'");
+  // A file that does not read as a configuration gives no settings and is
+  // never written back.
+  if (std::string problem = configFileProblem(config.path); !problem.empty()) return fail(problem);
   config.present = true;
   return {};
 }

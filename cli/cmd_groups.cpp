@@ -8,6 +8,7 @@
 #include "cli/cli_json.h"
 #include "cli/cli_suggest.h"
 #include "delivery/app_config.h"
+#include "delivery/config_lock.h"
 #include "delivery/printer_groups.h"
 #include "delivery/send_job.h"
 #include "delivery/spooler.h"
@@ -88,8 +89,21 @@ bool memberText(const std::vector<std::string>& names, std::string& text) {
 
 bool save(AppFileConfig& config) {
   if (config.save()) return true;
-  sayError("cannot write the configuration file '" + config.fullPath() + "'");
+  sayError(config.saveError());
   return false;
+}
+
+// A new group's name: false after the message.
+bool nameAccepted(const GroupNameCheck& check) {
+  if (check.verdict == GroupNameCheck::Verdict::Empty) {
+    sayError("an empty group name");
+    return false;
+  }
+  if (!check.accepted()) {
+    sayError(oneLine(check.message));
+    return false;
+  }
+  return true;
 }
 
 int listGroups(const ParsedArgs& a, AppFileConfig& config) {
@@ -110,25 +124,49 @@ int listGroups(const ParsedArgs& a, AppFileConfig& config) {
 }
 
 int runGroups(const ParsedArgs& a, OpContext& ctx) {
-  AppFileConfig config(kAppName, "", ctx.configFile);
   const auto& pos = a.positionals();
   const std::string action = pos.empty() ? "list" : pos[0];
-  if (action == "list") return listGroups(a, config);
+  if (action == "list") {
+    AppFileConfig config(kAppName, "", ctx.configFile);
+    return listGroups(a, config);
+  }
+  // Asked before the lock is taken: an answer may take the operator a while.
+  if (action == "delete" && !a.has("yes")) {
+    AppFileConfig config(kAppName, "", ctx.configFile);
+    const std::string group = existingGroup(config, pos[1]);
+    if (group.empty()) return kExitFailed;
+    std::vector<std::string> members = ReadPrinterGroup(config, group);
+    if (!confirm("delete printer group " + group + (members.empty() ? "" : " (" + joined(members) + ")") + "?")) {
+      sayError("nothing deleted");
+      return kExitFailed;
+    }
+  }
+  // What the spooler says is asked before the lock is taken, so that the
+  // lock is held only as long as the file takes.
   const std::vector<std::string> printers(pos.begin() + 2, pos.end());
+  std::string text;
+  std::string name = pos[1];
+  if (action == "create") {
+    GroupNameCheck check =
+        CheckNewGroupName(name, {}, [](const std::string& entered) { return IsInstalledPrinter(entered); });
+    if (!nameAccepted(check)) return kExitFailed;
+    name = check.name;
+  }
+  if (action != "delete" && !memberText(printers, text)) return kExitFailed;
+
+  // The checks on the file (the name is free, the group exists) and the
+  // write are one step: another program's change cannot come between them.
+  ConfigLock lock(resolveConfigFile(kAppName, ctx.configFile).fullPath);
+  if (!lock.held()) {
+    sayError(lock.error());
+    return kExitFailed;
+  }
+  AppFileConfig config(kAppName, "", ctx.configFile);
 
   if (action == "create") {
-    GroupNameCheck check = CheckNewGroupName(pos[1], ListPrinterGroups(config),
-                                             [](const std::string& name) { return IsInstalledPrinter(name); });
-    if (check.verdict == GroupNameCheck::Verdict::Empty) {
-      sayError("an empty group name");
-      return kExitFailed;
-    }
-    if (!check.accepted()) {
-      sayError(oneLine(check.message));
-      return kExitFailed;
-    }
-    std::string text;
-    if (!memberText(printers, text)) return kExitFailed;
+    // The printer names were checked above.
+    GroupNameCheck check = CheckNewGroupName(name, ListPrinterGroups(config), [](const std::string&) { return false; });
+    if (!nameAccepted(check)) return kExitFailed;
     if (!WriteGroup(config, check.name, text) || !save(config)) return kExitFailed;
     std::cout << "Printer group " << check.name << " created\n";
     return kExitOk;
@@ -137,8 +175,6 @@ int runGroups(const ParsedArgs& a, OpContext& ctx) {
   const std::string group = existingGroup(config, pos[1]);
   if (group.empty()) return kExitFailed;
   if (action == "set") {
-    std::string text;
-    if (!memberText(printers, text)) return kExitFailed;
     if (!WriteGroup(config, group, text) || !save(config)) return kExitFailed;
     std::cout << "Printer group "
               << cliShowable(group + ": " + (text.empty() ? "no printers" : joined(ReadPrinterGroup(config, group))))
@@ -146,13 +182,8 @@ int runGroups(const ParsedArgs& a, OpContext& ctx) {
     return kExitOk;
   }
   // delete
-  std::vector<std::string> members = ReadPrinterGroup(config, group);
-  if (!a.has("yes") && !confirm("delete printer group " + group +
-                                (members.empty() ? "" : " (" + joined(members) + ")") + "?")) {
-    sayError("nothing deleted");
-    return kExitFailed;
-  }
   if (!DeletePrinterGroup(config, group) || !save(config)) {
+    if (!config.saveError().empty()) return kExitFailed;
     sayError("cannot remove the printer group '" + group + "' from '" + config.fullPath() + "'");
     return kExitFailed;
   }

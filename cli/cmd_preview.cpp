@@ -17,6 +17,9 @@ std::map<std::string, std::uint64_t> byName(const std::vector<DiskFile>& files) 
 
 int runPreview(const ParsedArgs& a, OpContext&) {
   const std::string job = a.positionals()[0];
+  std::uint64_t diskSize = PrinterSimOptions::kDefaultDiskSize;
+  if (a.has("disk-size") && !parseDiskSize(a.value("disk-size"), diskSize))
+    return usageError("preview", "--disk-size: '" + a.value("disk-size") + "' is not a size (bytes, or with K, M or G)");
   if (sdkIsDirectory(job.c_str())) {
     sayError("'" + job + "' is a folder, not a job file");
     return kExitFailed;
@@ -26,6 +29,7 @@ int runPreview(const ParsedArgs& a, OpContext&) {
     return kExitFailed;
   }
   PrinterSimOptions opt;
+  opt.diskSize = diskSize;
   std::string scratch;
   if (a.has("disk")) {
     opt.diskDir = a.value("disk");
@@ -93,6 +97,8 @@ std::vector<Command> previewCommands() {
                         ValueHint::Folder},
                        {"format", 0, "FORMAT", "page format: png (default) or pdf", {"png", "pdf"}},
                        {"printer-name", 0, "NAME", "the name the simulated printer gives itself"},
+                       {"disk-size", 0, "BYTES", "the disk's size: bytes, or with K, M or G (default 1G); a job "
+                                                 "writing past it gets ioerror"},
                        {"no-power-on", 0, "", "do not run the printer's start-up file first"}},
            .operandHint = ValueHint::File,
            .minOperands = 1,

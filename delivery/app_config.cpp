@@ -6,13 +6,11 @@
 #include <wx/log.h>
 #include <wx/mstream.h>
 
-#include <atomic>
 #include <cstdlib>
-#include <filesystem>
-#include <random>
-#include <system_error>
 
 #include "base/sdk_fs.h"
+#include "delivery/config_lock.h"
+#include "kpsdk/kx_file_replace.h"
 
 wxString toWx(std::string_view text) {
   wxString converted = wxString::FromUTF8(text.data(), text.size());
@@ -72,7 +70,44 @@ ConfigLocation resolveConfigFile(std::string_view appName, std::string_view loca
   return location;
 }
 
+std::string configTextProblem(const std::string& path, std::string_view text) {
+  const std::string_view bom = "\xEF\xBB\xBF";
+  if (text.starts_with(bom)) text.remove_prefix(bom.size());
+  auto fault = [&path](std::size_t line, const char* what) {
+    return "the configuration file '" + path + "' cannot be read: line " + std::to_string(line) + " " + what;
+  };
+  std::size_t line = 1;
+  std::size_t pos = 0;
+  while (pos <= text.size()) {
+    std::size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view content = text.substr(pos, end - pos);
+    if (content.find('\0') != std::string_view::npos) return fault(line, "holds a NUL byte");
+    const std::size_t first = content.find_first_not_of(" \t");
+    if (first != std::string_view::npos) {
+      const char lead = content[first];
+      const bool fits = lead == '#' || lead == ';' ||
+                        (lead == '[' ? content.find(']', first) != std::string_view::npos
+                                     : content.find('=') != std::string_view::npos);
+      if (!fits) return fault(line, "is neither a comment, a [group] header nor key=value");
+    }
+    if (end == text.size()) break;
+    pos = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    ++line;
+  }
+  return {};
+}
+
+std::string configFileProblem(const std::string& path) {
+  if (sdkFileExists(path.c_str()) == 0) return {};
+  std::optional<std::string> text = sdkReadWholeFile(path.c_str());
+  if (!text) return "cannot read the configuration file '" + path + "'";
+  return configTextProblem(path, *text);
+}
+
 namespace {
+
+constexpr long kConfigStyle = wxCONFIG_USE_LOCAL_FILE | wxCONFIG_USE_NO_ESCAPE_CHARACTERS;
 
 // wxFileConfig puts a bare local name into the home folder; the file meant
 // is the one the name designates from the working directory.
@@ -82,26 +117,14 @@ wxString absoluteFor(const std::string& path) {
   return name.GetFullPath();
 }
 
-// Replaces the file's bytes in one step: the new text goes to a file beside
-// it, which is flushed to the disk and renamed over the old one, so the file
-// is whole (old or new) at every moment, even when the process is killed or
-// the power fails; the old file's permissions are kept. Unchanged text is
-// not written at all.
+// Replaces the file's bytes in one step (kxReplaceFile: a new file created
+// beside it, flushed and renamed over it, the old permissions kept), so the
+// file is whole, old or new, at every moment, even when the process is
+// killed or the power fails. Unchanged text is not written at all.
 bool replaceFileText(const std::string& path, const std::string& bytes) {
   if (std::optional<std::string> old = sdkReadWholeFile(path.c_str()); old && *old == bytes) return true;
-  // Unique beside the file, also against another process saving at once.
-  static std::atomic<unsigned> counter{0};
-  const std::string temp =
-      path + "." + std::to_string(std::random_device{}()) + "_" + std::to_string(counter++) + ".tmp";
-  bool ok = sdkWriteTextFile(temp.c_str(), bytes) != 0;
-  std::error_code ec;
-  if (ok) {
-    std::filesystem::perms mode = std::filesystem::status(path, ec).permissions();
-    if (!ec) std::filesystem::permissions(temp, mode, ec);
-    ok = sdkCommitFile(temp.c_str(), path.c_str()) != 0;
-  }
-  if (!ok) sdkDeleteFile(temp.c_str());
-  return ok;
+  std::string reason;
+  return kxReplaceFile(path, bytes, reason) != 0;
 }
 
 }  // namespace
@@ -117,10 +140,13 @@ QmConfigFile::QmConfigFile(std::string_view appName, std::string_view vendorName
     : QmConfigFile(resolveConfigFile(appName, localName), appName, vendorName) {}
 
 QmConfigFile::QmConfigFile(ConfigLocation location, std::string_view appName, std::string_view vendorName)
-    : wxFileConfig(toWx(appName), toWx(vendorName), absoluteFor(location.fullPath), wxEmptyString,
-                   wxCONFIG_USE_LOCAL_FILE | wxCONFIG_USE_NO_ESCAPE_CHARACTERS),
+    : wxFileConfig(toWx(appName), toWx(vendorName), absoluteFor(location.fullPath), wxEmptyString, kConfigStyle),
       location_(std::move(location)) {
   quiet.reset();
+  if (location_.exists) problem_ = configFileProblem(location_.fullPath);
+  // What wxWidgets made of an unreadable file is not the file; the caller
+  // gets the defaults.
+  if (!problem_.empty()) forgetContent();
   SetExpandEnvVars(false);
   // Saving is ours (see the destructor), so that a missing file is never
   // created and a failed write stays quiet.
@@ -130,15 +156,120 @@ QmConfigFile::QmConfigFile(ConfigLocation location, std::string_view appName, st
 QmConfigFile::~QmConfigFile() { save(); }
 
 bool QmConfigFile::save() {
-  if (!location_.exists) return false;
+  saveError_.clear();
+  const std::string& name = location_.fullPath;
+  if (!location_.exists) {
+    saveError_ = "no configuration file '" + name + "'";
+    return false;
+  }
+  if (!problem_.empty()) {
+    saveError_ = problem_;
+    return false;
+  }
+  if (changes_.empty()) return true;
+  ConfigLock lock(name);
+  if (!lock.held()) {
+    saveError_ = lock.error();
+    return false;
+  }
+  // The file as it is now, read again under the lock: another program may
+  // have changed it since this object read it.
+  const std::string path = fromWx(absoluteFor(name));
+  std::optional<std::string> current;
+  if (sdkFileExists(path.c_str()) != 0) current = sdkReadWholeFile(path.c_str());
+  if (!current) {
+    saveError_ = "cannot read the configuration file '" + name + "'";
+    return false;
+  }
+  if (std::string why = configTextProblem(name, *current); !why.empty()) {
+    saveError_ = why;
+    return false;
+  }
   wxLogNull quiet;
+  wxFileConfig store(GetAppName(), GetVendorName(), toWx(path), wxEmptyString, kConfigStyle);
+  store.SetExpandEnvVars(false);
+  store.DisableAutoSave();
+  for (const Change& change : changes_) apply(store, change);
   // wxFileConfig's own flush removes the old file before it renames the new
   // one into place; killed in between, the program would find no file.
   wxMemoryOutputStream memory;
-  if (!Save(memory)) return false;
+  bool ok = store.Save(memory);
   std::string bytes(static_cast<std::size_t>(memory.GetLength()), '\0');
-  if (!bytes.empty()) memory.CopyTo(bytes.data(), bytes.size());
-  return replaceFileText(fromWx(absoluteFor(location_.fullPath)), bytes);
+  if (ok && !bytes.empty()) memory.CopyTo(bytes.data(), bytes.size());
+  if (!ok || !replaceFileText(path, bytes)) {
+    saveError_ = "cannot write the configuration file '" + name + "'";
+    return false;
+  }
+  changes_.clear();
+  return true;
+}
+
+bool QmConfigFile::apply(wxFileConfig& store, const Change& change) {
+  store.SetPath(change.path);
+  switch (change.kind) {
+    case ChangeKind::Write:
+      return store.Write(change.key, change.value);
+    case ChangeKind::DeleteEntry:
+      return store.DeleteEntry(change.key, change.flag);
+    case ChangeKind::DeleteGroup:
+      return store.DeleteGroup(change.key);
+    case ChangeKind::RenameEntry:
+      return store.RenameEntry(change.key, change.value);
+    case ChangeKind::RenameGroup:
+      return store.RenameGroup(change.key, change.value);
+  }
+  return false;
+}
+
+bool QmConfigFile::Flush(bool) { return save(); }
+
+void QmConfigFile::forgetContent() {
+  // wxFileConfig::DeleteAll would delete the file itself.
+  std::vector<wxString> groups;
+  std::vector<wxString> entries;
+  wxString name;
+  long cookie = 0;
+  SetPath("/");
+  for (bool more = GetFirstGroup(name, cookie); more; more = GetNextGroup(name, cookie)) groups.push_back(name);
+  for (bool more = GetFirstEntry(name, cookie); more; more = GetNextEntry(name, cookie)) entries.push_back(name);
+  for (const wxString& group : groups) wxFileConfig::DeleteGroup(group);
+  for (const wxString& entry : entries) wxFileConfig::DeleteEntry(entry, false);
+}
+
+bool QmConfigFile::DoWriteString(const wxString& key, const wxString& value) {
+  const wxString path = GetPath();
+  if (!wxFileConfig::DoWriteString(key, value)) return false;
+  changes_.push_back({ChangeKind::Write, path, key, value, false});
+  return true;
+}
+
+bool QmConfigFile::DeleteEntry(const wxString& key, bool groupIfEmptyAlso) {
+  // The path before the change: deleting the last entry leaves its group.
+  const wxString path = GetPath();
+  if (!wxFileConfig::DeleteEntry(key, groupIfEmptyAlso)) return false;
+  changes_.push_back({ChangeKind::DeleteEntry, path, key, wxString(), groupIfEmptyAlso});
+  return true;
+}
+
+bool QmConfigFile::DeleteGroup(const wxString& key) {
+  const wxString path = GetPath();
+  if (!wxFileConfig::DeleteGroup(key)) return false;
+  changes_.push_back({ChangeKind::DeleteGroup, path, key, wxString(), false});
+  return true;
+}
+
+bool QmConfigFile::RenameEntry(const wxString& oldName, const wxString& newName) {
+  const wxString path = GetPath();
+  if (!wxFileConfig::RenameEntry(oldName, newName)) return false;
+  changes_.push_back({ChangeKind::RenameEntry, path, oldName, newName, false});
+  return true;
+}
+
+bool QmConfigFile::RenameGroup(const wxString& oldName, const wxString& newName) {
+  const wxString path = GetPath();
+  if (!wxFileConfig::RenameGroup(oldName, newName)) return false;
+  changes_.push_back({ChangeKind::RenameGroup, path, oldName, newName, false});
+  return true;
 }
 
 bool QmConfigFile::readText(std::string_view key, std::string& value) const {

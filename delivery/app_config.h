@@ -11,6 +11,14 @@
 // discarded. Values are stored verbatim (no escapes, no environment
 // variable expansion), so an installer or a person can write the file.
 //
+// Saving never writes the object's whole copy: other programs (the desktop,
+// the command line, a second desktop user) may have changed the file since
+// it was read. Under the configuration lock (config_lock.h) the file is read
+// again, the changes made through this object are made once more on that
+// text, in order, and the result replaces the file. A file that cannot be
+// read as a configuration (configTextProblem) is never rewritten: reads of
+// it give the defaults and problem() says why.
+//
 // The environment variable QUAYMASTER_CONFIG_DIR, when set and not empty,
 // replaces the folder for every file name (tests, private setups, users
 // without write access to the all-users folder).
@@ -22,6 +30,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Name of the environment variable that overrides the configuration folder.
 inline constexpr char kConfigDirVariable[] = "QUAYMASTER_CONFIG_DIR";
@@ -83,6 +92,15 @@ struct ConfigLocation {
 // local name itself when not empty, else configFolder(app + ".ini").
 ConfigLocation resolveConfigFile(std::string_view appName, std::string_view localName);
 
+// Why a configuration file's text cannot be taken as one, naming the file
+// and the first line at fault: a NUL byte, or a line that is neither blank,
+// a comment ("#", ";"), a "[group]" header nor key=value. Empty when the
+// text reads. Lines end at LF, CR or CRLF, as the reader takes them.
+std::string configTextProblem(const std::string& path, std::string_view text);
+// The same for a file; a file that exists but cannot be read is a problem
+// too. Empty for a missing file (that one is "absent", not "unreadable").
+std::string configFileProblem(const std::string& path);
+
 // Keeps wxWidgets' log quiet while the file is being read, so that an
 // unreadable file becomes "absent keys" rather than a printed error.
 // Also makes sure wxWidgets is initialised (a program without a wxApp, such
@@ -115,16 +133,47 @@ class QmConfigFile : private QmQuietLog, public wxFileConfig {
   bool writeFlag(std::string_view key, bool value);
   bool writeNumber(std::string_view key, long value);
 
-  // Writes the changes to the file now. False when the file did not exist
-  // when this object was built (it is never created) or cannot be written.
+  // Why the file could not be read when this object was built (see
+  // configFileProblem); empty when it was read or is missing.
+  const std::string& problem() const { return problem_; }
+
+  // Makes this object's changes in the file now, under the lock, on the
+  // file as it is then. False when the file did not exist when this object
+  // was built (it is never created), could not be read then or now, the
+  // lock cannot be had, or the file cannot be written; saveError() then
+  // says which, naming the file. Nothing changed: true, nothing written.
   bool save();
+  const std::string& saveError() const { return saveError_; }
+
+  // Every change goes through these, so that save() can make it again.
+  bool Flush(bool currentOnly = false) override;
+  bool RenameEntry(const wxString& oldName, const wxString& newName) override;
+  bool RenameGroup(const wxString& oldName, const wxString& newName) override;
+  bool DeleteEntry(const wxString& key, bool groupIfEmptyAlso = true) override;
+  bool DeleteGroup(const wxString& key) override;
 
  protected:
   QmConfigFile(std::string_view appName, std::string_view vendorName, std::string_view localName);
+  bool DoWriteString(const wxString& key, const wxString& value) override;
 
  private:
   QmConfigFile(ConfigLocation location, std::string_view appName, std::string_view vendorName);
+
+  enum class ChangeKind { Write, DeleteEntry, DeleteGroup, RenameEntry, RenameGroup };
+  struct Change {
+    ChangeKind kind;
+    wxString path;  // the current path when it was made (keys may be relative)
+    wxString key;
+    wxString value;  // the value, or the new name
+    bool flag = false;
+  };
+  static bool apply(wxFileConfig& store, const Change& change);
+  void forgetContent();
+
   ConfigLocation location_;
+  std::string problem_;
+  std::string saveError_;
+  std::vector<Change> changes_;
 };
 
 // The configuration object of the windows: application name "quaymaster",

@@ -38,7 +38,17 @@ std::vector<std::string> ReadPrinterGroup(const wxConfigBase& config, const std:
     if (comma > pos) members.push_back(text.substr(pos, comma - pos));
     pos = comma + 1;
   }
-  return members;
+  return UniqueMembers(members);
+}
+
+std::vector<std::string> UniqueMembers(const std::vector<std::string>& names) {
+  std::vector<std::string> unique;
+  for (const std::string& name : names) {
+    bool seen = false;
+    for (const std::string& kept : unique) seen = seen || equalsNoCase(kept, name);
+    if (!seen) unique.push_back(name);
+  }
+  return unique;
 }
 
 std::vector<std::string> ReadPrinterGroup(const std::string& groupName) {
@@ -103,7 +113,7 @@ bool DeletePrinterGroup(const std::string& groupName) {
 
 std::string BuildMemberText(const std::vector<std::string>& checkedPrinters) {
   std::string text;
-  for (const std::string& name : checkedPrinters) {
+  for (const std::string& name : UniqueMembers(checkedPrinters)) {
     if (text.size() >= kMemberTextGuard) break;
     if (!text.empty()) text += ',';
     text += name;

@@ -29,9 +29,14 @@ inline constexpr char kGroupNameCharactersMessage[] =
 inline constexpr char kGroupDeleteFailedMessage[] = "Problem removing the seleted group.\n\n";
 
 // Members of the group in stored order: the value split at ",", empty
-// pieces skipped, pieces not trimmed. Empty when the group does not exist.
+// pieces skipped, pieces not trimmed, a name stored again (in any letter
+// case) skipped. Empty when the group does not exist.
 std::vector<std::string> ReadPrinterGroup(const wxConfigBase& config, const std::string& groupName);
 std::vector<std::string> ReadPrinterGroup(const std::string& groupName);
+
+// The names once each, in the order they first occur; letter case is
+// ignored, as the spooler finds printers without regard to it.
+std::vector<std::string> UniqueMembers(const std::vector<std::string>& names);
 
 // The stored member text of a group as it is; nothing when the group is not
 // stored.
@@ -53,8 +58,9 @@ std::vector<std::string> ListPrinterGroups();
 bool DeletePrinterGroup(wxConfigBase& config, const std::string& groupName);
 bool DeletePrinterGroup(const std::string& groupName);
 
-// The member text of the checked printers in list order, joined by ",":
-// a name is appended only while the text is shorter than 3000 characters.
+// The member text of the checked printers in list order, joined by ",",
+// each name once: a name is appended only while the text is shorter than
+// 3000 characters.
 std::string BuildMemberText(const std::vector<std::string>& checkedPrinters);
 
 // The outcome of checking a name for a new group.

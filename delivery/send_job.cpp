@@ -54,7 +54,8 @@ SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const std::s
   };
   if (isGroupTarget(target)) {
     const std::string group = stripGroupMarker(target);
-    const std::vector<std::string> members = readGroup(group);
+    // A printer stored twice in the group still gets the job once.
+    const std::vector<std::string> members = UniqueMembers(readGroup(group));
     if (members.empty()) return failure(kEmptyGroupMessage + group);
     const std::vector<std::string> installed = spooler.EnumeratePrinters();
     for (const std::string& member : members) {

@@ -6,8 +6,9 @@
 // is to be told (status line, error message, beep), and the desktop or the
 // command line presents it. It never deletes the job file. Group members are
 // looked up in a fresh printer list without regard to case and opened by
-// the name as stored; members that are not installed, or whose copy fails,
-// are named in the failure message while the others still get the job.
+// the name as stored, each once; members that are not installed, or whose
+// copy fails, are named in the failure message while the others still get
+// the job.
 #pragma once
 
 #include <functional>

@@ -56,6 +56,21 @@ TEST_F(StartupTest, MissingConfigurationIsReportedAndEndsTheProgram) {
   EXPECT_FALSE(fs::exists(configFile())) << "the program never creates the file";
 }
 
+TEST_F(StartupTest, UnreadableConfigurationIsNamedAndKept) {
+  const std::string garbage("useBuiltin=1\n\x7f\x45\x4c\x46 \x01\x02\n", 20);
+  std::ofstream(configFile(), std::ios::binary) << garbage;
+  Startup startup;
+  EXPECT_EQ(startup.run(), Startup::Outcome::NoConfiguration);
+  const auto messages = user_.messages();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].caption, "Initialization Failure");
+  EXPECT_NE(messages[0].text.find("'" + configFile() + "' cannot be read: line 2 "), std::string::npos)
+      << messages[0].text;
+  EXPECT_EQ(mainFrame(), nullptr);
+  std::ifstream in(configFile(), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), garbage);
+}
+
 TEST_F(StartupTest, ConfiguredTesselShowsMainWindowInTheRootFolder) {
   // An installed Tessel whose folder does not exist still counts.
   writeConfig("useBuiltin=0\nkoroCore=/does/not/exist\n", false);

@@ -99,6 +99,9 @@ TEST_F(CliFixture, OutputOnlyAndPreview) {
   CliRun again = cli({"preview", job, "--disk", disk, "--pages-dir", scratch_ + "/preview-pages"});
   EXPECT_EQ(again.status, 0);
   EXPECT_FALSE(contains(again.output, "stored   ")) << "the same font again replaces nothing new";
+  CliRun small = cli({"preview", job, "--disk", disk + "-small", "--disk-size", "1K", "--pages-dir",
+                      scratch_ + "/preview-pages"});
+  EXPECT_FALSE(contains(small.output, "stored   fonts/FreeEuro")) << "no room on a 1K disk\n" << small.output;
 
   CliRun help = cli({"send-container", "--help"});
   EXPECT_EQ(help.status, 0);

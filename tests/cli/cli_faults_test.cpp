@@ -4,6 +4,7 @@
 // line with the program's name, and nothing left in the temporary folder.
 #include <filesystem>
 #include <regex>
+#include <thread>
 
 #include "base/sdk_fs.h"
 #include "cli_fixture.h"
@@ -204,6 +205,7 @@ TEST_F(CliFixture, ArgumentsAreCheckedBeforeAnythingRuns) {
            {{"install", "-d", "Tessel_1", "--keep"}, "--keep needs --auto-start"},
            {{"install", "-d", "Tessel_1", "-e"}, "unknown option '-e'"},
            {{"preview", "job.ps", "--pages", "x"}, "unknown option '--pages'"},
+           {{"preview", "job.ps", "--disk-size", "lots"}, "--disk-size: 'lots' is not a size"},
            {{"delete", "projct", "-d", "Tessel_1"}, "did you mean 'project'?"},
            {{"delete", "tessel", "--no-folder-shared", "-d", "Tessel_1"}, "go with 'delete project'"},
        }) {
@@ -252,4 +254,31 @@ TEST_F(CliFixture, FailuresAreOneLineAndLeaveNoTemporaryFiles) {
   EXPECT_EQ(guessed.status, 0) << guessed.output;
   EXPECT_FALSE(contains(guessed.output, "Edit button"));
   EXPECT_TRUE(contains(guessed.output, "FILE=PRINTER-NAME")) << guessed.output;
+}
+
+TEST_F(CliFixture, GroupWritersAtOnceAllKeepTheirGroups) {
+  constexpr int kWriters = 20;
+  std::vector<CliRun> runs(kWriters);
+  std::vector<std::thread> threads;
+  for (int i = 0; i < kWriters; ++i)
+    threads.emplace_back([this, &runs, i] { runs[i] = cli({"groups", "create", "C" + std::to_string(i), "Tessel_1"}); });
+  for (std::thread& t : threads) t.join();
+  for (const CliRun& r : runs) EXPECT_EQ(r.status, 0) << r.output;
+  const std::string list = cli({"groups", "list"}).output;
+  for (int i = 0; i < kWriters; ++i)
+    EXPECT_TRUE(contains(list, "C" + std::to_string(i) + ": Tessel_1\n")) << i << "\n" << list;
+  EXPECT_TRUE(contains(list, "Floor_2: Tessel_1, tessel_2\n")) << list;
+}
+
+TEST_F(CliFixture, ConfigurationThatDoesNotReadIsRefusedAndKept) {
+  const std::string garbage("\x7f" "ELF\x02\x01\x01\x00\x00\x00 [\n", 14);
+  std::ofstream(config_, std::ios::binary) << garbage;
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"groups", "list"}, {"groups", "create", "C1", "Tessel_1"}, {"groups", "delete", "Floor_2", "--yes"}}) {
+    CliRun r = cli(args);
+    EXPECT_EQ(r.status, 1) << args[1];
+    EXPECT_TRUE(oneErrorLine(r));
+    EXPECT_TRUE(contains(r.output, "'" + config_ + "' cannot be read: line 1 ")) << r.output;
+  }
+  EXPECT_EQ(readFile(config_), garbage);
 }

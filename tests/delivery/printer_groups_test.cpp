@@ -58,6 +58,7 @@ TEST(GroupMembers, TextStopsGrowingAfterThreeThousandCharacters) {
   EXPECT_TRUE(text.ends_with(",printer_1130_long_name"));
   EXPECT_EQ(BuildMemberText({}), "");
   EXPECT_EQ(BuildMemberText({"a", "b"}), "a,b");
+  EXPECT_EQ(BuildMemberText({"a", "b", "A", "a"}), "a,b") << "a printer is stored once";
 }
 
 class GroupStore : public ::testing::Test {
@@ -77,9 +78,11 @@ TEST_F(GroupStore, MembersAreSplitAtCommasInStoredOrder) {
   EXPECT_TRUE(ReadPrinterGroup("Commas").empty());
   EXPECT_TRUE(ReadPrinterGroup("Empty").empty());
   EXPECT_TRUE(ReadPrinterGroup("Absent").empty());
+  ASSERT_TRUE(WriteGroup("Twice", "P1,p1,P2,P1"));
+  EXPECT_EQ(ReadPrinterGroup("Twice"), (std::vector<std::string>{"P1", "P2"})) << "the first spelling, once";
   // A new group with no members exists as an entry.
   std::vector<std::string> names = ListPrinterGroups();
-  EXPECT_EQ(names.size(), 4u);
+  EXPECT_EQ(names.size(), 5u);
   EXPECT_NE(std::find(names.begin(), names.end(), "Empty"), names.end());
 }
 

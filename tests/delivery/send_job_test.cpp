@@ -82,6 +82,17 @@ TEST_F(SendJobTest, GroupMembersMatchWithoutCaseAndOpenByStoredName) {
   EXPECT_EQ(outcome.status, SendOutcome::Status::Cleared);
 }
 
+TEST_F(SendJobTest, MemberStoredManyTimesGetsTheJobOnce) {
+  spooler_.installed = {"A", "B"};
+  groups_["G"] = std::vector<std::string>(30, "A");
+  groups_["G"].insert(groups_["G"].begin() + 1, {"B", "a"});
+  SendOutcome outcome = send("\\\\\\G");
+  EXPECT_TRUE(outcome.succeeded());
+  ASSERT_EQ(spooler_.writes.size(), 2u);
+  EXPECT_EQ(spooler_.writes[0].printer, "A");
+  EXPECT_EQ(spooler_.writes[1].printer, "B");
+}
+
 TEST_F(SendJobTest, EveryFailedMemberIsListedAndTheRestStillSent) {
   spooler_.installed = {"A", "B", "C"};
   spooler_.failing = {"A", "C"};

@@ -116,9 +116,10 @@ TEST_F(PrinterSim, CommandLineReportsTheDiskAndFailsOnErrors) {
   std::string bad = path("bad.ps");
   ASSERT_EQ(sdkWriteTextFile(good.c_str(), "%!\nshowpage\n"), 1);
   ASSERT_EQ(sdkWriteTextFile(bad.c_str(), "%!\nnosuchcommand\n"), 1);
-  auto runCli = [&](const std::string& job, std::string& report) {
+  auto runCli = [&](const std::string& job, std::string& report, std::vector<std::string> more = {}) {
     ProcessRequest request;
     request.arguments = {QM_PRINTER_SIM, job, "--disk", options_.diskDir, "--pages", options_.pagesDir};
+    request.arguments.insert(request.arguments.end(), more.begin(), more.end());
     request.stdoutPath = path("report.txt");
     int code = runProcess(request).exitCode;
     report = sdkReadWholeFile(request.stdoutPath.c_str()).value_or("");
@@ -131,6 +132,42 @@ TEST_F(PrinterSim, CommandLineReportsTheDiskAndFailsOnErrors) {
   EXPECT_NE(report.find("PostScript errors: none"), std::string::npos) << report;
   EXPECT_EQ(runCli(bad, report), 1);
   EXPECT_NE(report.find("PostScript error: undefined in nosuchcommand"), std::string::npos) << report;
+
+  std::string writer = path("writer.ps");
+  ASSERT_EQ(sdkWriteTextFile(writer.c_str(), "%!\n(w) (w) file 3000 string writestring\n"), 1);
+  EXPECT_EQ(runCli(writer, report, {"--disk-size", "2K"}), 1);
+  EXPECT_NE(report.find("PostScript error: ioerror"), std::string::npos) << report;
+  EXPECT_EQ(runCli(writer, report, {"--disk-size", "2X"}), 2);
+}
+
+TEST_F(PrinterSim, DiskOfAGivenSizeRefusesWritesPastItWhileWriting) {
+  options_.diskSize = 64 * 1024;
+  ASSERT_TRUE(printer().writeFile("old", std::string(16 * 1024, 'o')));
+  EXPECT_FALSE(printer().writeFile("huge", std::string(60 * 1024, 'h')));
+  // Without end: stopped while writing, not after. A short time-out shows it.
+  options_.timeoutSeconds = 20;
+  PrinterSimResult endless = run(Job::bare("%!\n/f (big) (w) file def /s 1000 string def { f s writestring } loop\n"));
+  EXPECT_FALSE(endless.timedOut);
+  EXPECT_EQ(endless.errorText.rfind("ioerror", 0), 0u) << endless.errorText;
+  EXPECT_LE(printer().diskUsed(), options_.diskSize);
+
+  // Deleting and truncating give space back; a job's save and restore do not.
+  PrinterSimResult freed = run(Job::bare(
+      "%!\n(big) deletefile (old) deletefile\n"
+      "save (a) (w) file dup 40000 string writestring closefile restore\n"
+      "(a) (w) file dup 40000 string writestring closefile\n"
+      "save (b) (w) file dup 40000 string writestring closefile restore\n"));
+  EXPECT_EQ(freed.errorText.rfind("ioerror", 0), 0u) << freed.errorText;
+  EXPECT_EQ(printer().readFile("a").value_or("").size(), 40000u);
+  EXPECT_LE(printer().diskUsed(), options_.diskSize);
+
+  // A load that does not fit is refused and leaves no part behind; the job goes on.
+  PrinterSimResult load =
+      run(Job().hexLoad("tqfc/formlib/x.frm", simtest::allBytes(30000), "(P1) false true").add("\n(after) =\n"));
+  EXPECT_TRUE(load.ok()) << load.errorText;
+  EXPECT_EQ(load.output, "after\n");
+  EXPECT_FALSE(printer().readFile("tqfc/formlib/x.frm"));
+  EXPECT_FALSE(printer().readFile("tqfc/formlib/x.frm.krmtmp"));
 }
 
 TEST_F(PrinterSim, RunsTheJobsOwnErrorHandlerAndStillReportsTheError) {

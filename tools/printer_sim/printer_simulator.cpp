@@ -133,6 +133,22 @@ void splitGhostscriptOutput(const std::string& stdoutText, std::string& jobOutpu
   jobOutput.erase(pos);
 }
 
+bool parseDiskSize(const std::string& text, std::uint64_t& bytes) {
+  std::size_t digits = 0;
+  while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') ++digits;
+  if (digits == 0 || digits > 15 || text.size() > digits + 1) return false;
+  std::uint64_t value = std::stoull(text.substr(0, digits));
+  if (text.size() > digits) {
+    const char unit = static_cast<char>(text[digits] & ~0x20);  // either case
+    const int shift = unit == 'K' ? 10 : unit == 'M' ? 20 : unit == 'G' ? 30 : -1;
+    // Ghostscript takes the size as a signed 64-bit integer.
+    if (shift < 0 || (value >> (62 - shift)) != 0) return false;
+    value <<= shift;
+  }
+  bytes = value;
+  return true;
+}
+
 PrinterSimulator::PrinterSimulator(PrinterSimOptions options) : options_(std::move(options)) {}
 
 std::string PrinterSimulator::hostPath(std::string_view printerName) const {
@@ -152,6 +168,16 @@ std::vector<DiskFile> PrinterSimulator::listDisk() const {
   return files;
 }
 
+std::uint64_t PrinterSimulator::diskUsed() const {
+  // Every file counts, also one whose host name is not a printer name.
+  std::uint64_t used = 0;
+  std::error_code ec;
+  for (const fs::directory_entry& entry : fs::directory_iterator(fs::path(options_.diskDir), ec)) {
+    if (entry.is_regular_file(ec)) used += static_cast<std::uint64_t>(entry.file_size(ec));
+  }
+  return used;
+}
+
 std::optional<std::string> PrinterSimulator::readFile(std::string_view printerName) const {
   std::string path = hostPath(printerName);
   if (!sdkFileExists(path.c_str())) return std::nullopt;
@@ -161,6 +187,9 @@ std::optional<std::string> PrinterSimulator::readFile(std::string_view printerNa
 bool PrinterSimulator::writeFile(std::string_view printerName, std::string_view content) const {
   if (printerName.empty()) return false;
   sdkMakeDirs(sdkJoinPath(options_.diskDir, "x").c_str());
+  std::error_code ec;
+  const std::uintmax_t old = fs::is_regular_file(hostPath(printerName), ec) ? fs::file_size(hostPath(printerName), ec) : 0;
+  if (diskUsed() - old + content.size() > options_.diskSize) return false;
   return sdkWriteTextFile(hostPath(printerName).c_str(), content) == 1;
 }
 
@@ -215,6 +244,8 @@ PrinterSimResult PrinterSimulator::run(const std::string& jobFile) const {
   }
   request.arguments.push_back("-sQM_DISK=" + disk);
   request.arguments.push_back("--permit-file-all=" + disk);
+  request.arguments.push_back("-dQM_DISK_SIZE=" + std::to_string(options_.diskSize));
+  request.arguments.push_back("-dQM_DISK_USED=" + std::to_string(diskUsed()));
   if (options_.powerOn) request.arguments.push_back("-dQM_POWERON");
   if (!options_.printerName.empty()) request.arguments.push_back("-sQM_PRINTER_NAME=" + options_.printerName);
   request.arguments.push_back(initFile.generic_string());

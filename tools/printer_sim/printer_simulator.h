@@ -12,6 +12,10 @@
 // directory, the pages directory and a private scratch directory that is
 // deleted afterwards. A PostScript error ends the job, as on a printer, and
 // is reported in the result. Nothing raises.
+//
+// The disk has a size: a job's write that would make its files hold more
+// fails with ioerror while it is written, as on a full printer disk, and
+// writeFile() refuses such a file.
 #pragma once
 
 #include <cstdint>
@@ -33,6 +37,8 @@ struct PrinterSimOptions {
   std::string pageName;        // page file name stem; empty: the job file's
   std::string printerName;     // the printer's own name (statusdict printername); empty: none
   std::string ghostscript;     // program; empty: $QM_GHOSTSCRIPT or the platform default
+  std::uint64_t diskSize = kDefaultDiskSize;  // bytes the disk's files may hold
+  static constexpr std::uint64_t kDefaultDiskSize = std::uint64_t{1} << 30;
 };
 
 struct DiskFile {
@@ -69,7 +75,10 @@ class PrinterSimulator {
   std::vector<DiskFile> listDisk() const;
   // Content of a stored file; nothing when the printer has no such file.
   std::optional<std::string> readFile(std::string_view printerName) const;
-  // Stores a file directly on the disk (as if a job had loaded it).
+  // The bytes the disk's files hold now.
+  std::uint64_t diskUsed() const;
+  // Stores a file directly on the disk (as if a job had loaded it); false
+  // also when it does not fit.
   bool writeFile(std::string_view printerName, std::string_view content) const;
   bool removeFile(std::string_view printerName) const;
   // Host path of a printer file (whether or not it exists).
@@ -85,6 +94,10 @@ class PrinterSimulator {
 // themselves on that answer.
 std::string defaultGhostscript();
 bool ghostscriptAvailable(const std::string& program = defaultGhostscript());
+
+// A disk size as the programs take it: bytes, or with K, M or G (1024,
+// 1024 squared, 1024 cubed). False for anything else or a size too large.
+bool parseDiskSize(const std::string& text, std::uint64_t& bytes);
 
 // The PostScript error that Ghostscript reported in its output ("undefined in
 // foo"), or empty; also the text before the report (the job's own output).

@@ -13,9 +13,11 @@ void usage() {
   std::fprintf(stderr,
                "usage: qm-printer-sim JOB --disk DIR [--pages DIR] [--format png|pdf]\n"
                "                      [--resolution DPI] [--name STEM] [--no-power-on]\n"
-               "                      [--timeout SECONDS] [--printer-name NAME] [--quiet]\n"
+               "                      [--timeout SECONDS] [--printer-name NAME] [--disk-size BYTES]\n"
+               "                      [--quiet]\n"
                "Runs JOB on a simulated printer whose disk is DIR and reports the\n"
-               "pages printed, any PostScript error and the disk's files.\n");
+               "pages printed, any PostScript error and the disk's files. The disk holds\n"
+               "1G unless --disk-size says otherwise (bytes, or with K, M or G).\n");
 }
 
 bool toInt(const std::string& text, int& value) {
@@ -65,6 +67,8 @@ int main(int argc, char** argv) {
       if (!value(options.pageName)) return usage(), 2;
     } else if (arg == "--printer-name") {
       if (!value(options.printerName)) return usage(), 2;
+    } else if (arg == "--disk-size") {
+      if (!value(text) || !parseDiskSize(text, options.diskSize)) return usage(), 2;
     } else if (arg == "--no-power-on") {
       options.powerOn = false;
     } else if (arg == "--quiet") {
