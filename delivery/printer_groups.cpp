@@ -114,7 +114,6 @@ bool DeletePrinterGroup(const std::string& groupName) {
 std::string BuildMemberText(const std::vector<std::string>& checkedPrinters) {
   std::string text;
   for (const std::string& name : UniqueMembers(checkedPrinters)) {
-    if (text.size() >= kMemberTextGuard) break;
     if (!text.empty()) text += ',';
     text += name;
   }

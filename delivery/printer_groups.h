@@ -17,9 +17,6 @@
 class wxConfigBase;
 
 inline constexpr std::size_t kMaxGroupNameLength = 32;
-// A member list stops growing once it is this long (the last name may carry
-// it past).
-inline constexpr std::size_t kMemberTextGuard = 3000;
 
 inline constexpr char kGroupNameTooLongMessage[] = "Please limit the printer group name to at most 32 characters.";
 inline constexpr char kGroupIsPrinterMessage[] = "Group name cannot be the same as a printer name.\n\n";
@@ -59,8 +56,8 @@ bool DeletePrinterGroup(wxConfigBase& config, const std::string& groupName);
 bool DeletePrinterGroup(const std::string& groupName);
 
 // The member text of the checked printers in list order, joined by ",",
-// each name once: a name is appended only while the text is shorter than
-// 3000 characters.
+// each name once. Every member is kept, however long the text: the
+// configuration reads lines of any length back.
 std::string BuildMemberText(const std::vector<std::string>& checkedPrinters);
 
 // The outcome of checking a name for a new group.
