@@ -164,6 +164,7 @@ EntryResult extractCurrent(UnzipRun& run) {
   unz_file_info64 info;
   std::string name;
   if (!currentEntry(run, info, name)) return EntryResult::kFailed;
+  if (!state.isChosen(name)) return EntryResult::kSkipped;
   std::string shortName = archiveBaseName(name);
   std::string path;
   if (!targetOf(run, name, path)) return EntryResult::kSkipped;
@@ -274,8 +275,14 @@ bool preScan(UnzipRun& run, long& entries) {
       state.error(kArchiveMsgGetFileInfo, err);
       return false;
     }
-    state.totalBytes += static_cast<std::int64_t>(info.uncompressed_size);
     ++entries;
+    if (state.chosenOnly) {
+      // Only the chosen entries count towards the work to do.
+      std::string name;
+      if (!currentEntry(run, info, name)) return false;
+      if (!state.isChosen(name)) info.uncompressed_size = 0;
+    }
+    state.totalBytes += static_cast<std::int64_t>(info.uncompressed_size);
     err = unzGoToNextFile(run.zip);
     if (err == UNZ_END_OF_LIST_OF_FILE || (err != UNZ_OK && i + 1 == global.number_entry)) break;
     if (err != UNZ_OK) {
