@@ -5,9 +5,11 @@
 // (every entry unpacked, so file creation dominates). Prints seconds and
 // the ratio to the listing for each.
 //
-//   container_open_bench <work folder> [entries] [install]
-#include <zip.h>
-
+// The container comes from bench/run_container_open.sh, which writes it
+// with Python's zipfile (the project file and form.frm of project
+// Bench/Many, then the other entries).
+//
+//   container_open_bench <work folder> <container> <entries> [install]
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -20,32 +22,6 @@
 
 namespace {
 
-const char kKpf[] =
-    "<?xml version='1.0' encoding='ISO-8859-1'?>\n<KPF Version='2.0'>\n<INFORMATION>\n <COPYRIGHT>bench</COPYRIGHT>\n"
-    " <PROJECT_TYPE>KORO</PROJECT_TYPE>\n <FOLDER_NAME>Bench</FOLDER_NAME>\n <PROJECT_NAME>Many</PROJECT_NAME>\n"
-    " <PROJECT_VERSION>1</PROJECT_VERSION>\n <PROJECT_TITLE>bench</PROJECT_TITLE>\n"
-    " <PROJECT_DESCRIPTION>bench</PROJECT_DESCRIPTION>\n <AUTHOR>bench</AUTHOR>\n <KEYWORDS>bench</KEYWORDS>\n"
-    " <GENERATOR>bench</GENERATOR>\n <CREATION_DATE>2024</CREATION_DATE>\n</INFORMATION>\n<RESOURCES>\n"
-    " <RESOURCE Name='form.frm' Type='frm' Scope='0'/>\n</RESOURCES>\n</KPF>\n";
-
-bool addEntry(zipFile zip, const std::string& name, const std::string& data) {
-  zip_fileinfo info{};
-  if (zipOpenNewFileInZip(zip, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
-                          Z_DEFAULT_COMPRESSION) != ZIP_OK)
-    return false;
-  bool ok = zipWriteInFileInZip(zip, data.data(), static_cast<unsigned>(data.size())) == ZIP_OK;
-  return zipCloseFileInZip(zip) == ZIP_OK && ok;
-}
-
-bool makeContainer(const std::string& path, long entries) {
-  zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
-  if (!zip) return false;
-  bool ok = addEntry(zip, "Bench/Many/Many.kpf", kKpf) && addEntry(zip, "Bench/Many/form.frm", "%!PS form\n");
-  for (long i = 0; ok && i < entries; ++i)
-    ok = addEntry(zip, "Bench/Many/extra" + std::to_string(i) + ".dat", "entry " + std::to_string(i) + "\n");
-  return zipClose(zip, nullptr) == ZIP_OK && ok;
-}
-
 double seconds(const std::function<bool()>& run, bool& ok) {
   const auto start = std::chrono::steady_clock::now();
   ok = run();
@@ -55,19 +31,19 @@ double seconds(const std::function<bool()>& run, bool& ok) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s <work folder> [entries]\n", argv[0]);
+  if (argc < 4) {
+    std::fprintf(stderr, "usage: %s <work folder> <container> <entries> [install]\n", argv[0]);
     return 2;
   }
-  const std::string dir = argv[1];
-  const long entries = argc > 2 ? std::atol(argv[2]) : 200000;
-  const std::string kpc = dir + "/many.kpc", stub = dir + "/stub.run";
+  const std::string dir = argv[1], kpc = argv[2];
+  const long entries = std::atol(argv[3]);
+  const std::string stub = dir + "/stub.run";
   sdkMakeDirs((dir + "/").c_str());
   const std::string stubText = "%!PS\n[ (" + dir + "/kpcpfd/$$FOLDER./$$PROJECT./)\n (" + dir +
                                "/tqfc/$$FOLDER./$$PROJECT./)\n (" + dir + "/tqfc/$$FOLDER./fshared/)\n (" + dir +
                                "/tqfc/gshared/)\n] SETPPATH\n";
-  if (!sdkWriteTextFile(stub.c_str(), stubText) || !makeContainer(kpc, entries)) {
-    std::fprintf(stderr, "cannot write the container in %s\n", dir.c_str());
+  if (!sdkWriteTextFile(stub.c_str(), stubText)) {
+    std::fprintf(stderr, "cannot write the stub file in %s\n", dir.c_str());
     return 1;
   }
   std::printf("container of %ld entries besides the project's own two:\n", entries);
