@@ -1,7 +1,6 @@
 #include "app/operations_panel.h"
 
 #include <wx/checkbox.h>
-#include <wx/odcombo.h>
 #include <wx/frame.h>
 #include <wx/imaglist.h>
 #include <wx/listctrl.h>
@@ -11,10 +10,13 @@
 
 #include <algorithm>
 
+#include "app/destination_choice.h"
+#include "app/job_results.h"
 #include "app/pages/page_factory.h"
 #include "app/program_texts.h"
 #include "app/user_prompts.h"
 #include "app/window_ids.h"
+#include "base/natural_order.h"
 #include "delivery/app_config.h"
 #include "delivery/printer_groups.h"
 #include "delivery/spooler.h"
@@ -35,15 +37,27 @@ OperationsPanel::OperationsPanel(wxFrame* frame) : wxPanel(frame, wxID_ANY), fra
   for (int i = 0; i < kPageCount; ++i) widest = std::max(widest, list_->GetTextExtent(list_->GetItemText(i)).x);
   list_->SetMinSize(wxSize(std::max(FromDIP(100), widest + FromDIP(16)), -1));
 
-  // 2, 3. Destinations, selected as last time.
-  destination_ = new wxOwnerDrawnComboBox(this, kIdDestination, wxString(), wxDefaultPosition, wxDefaultSize, 0,
-                                          nullptr, wxCB_READONLY);
-  fillDestinations();
+  // 2, 3. Destinations, selected as last time. A remembered printer that
+  // has gone selects nothing: the first entry would send the next job to a
+  // printer the operator never chose.
+  auto* destinationLabel = new wxStaticText(this, wxID_ANY, _("&Destination:"));
+  destination_ = new DestinationChoice(this, kIdDestination);
+  destination_->onFilterChanged([this](const wxString& filter, int shown, int total) {
+    if (filter.empty()) setStatusText(wxString());
+    else setStatusText(wxString::Format(_("Destinations holding \"%s\": %d of %d"), filter, shown, total));
+  });
+  const std::vector<std::string> entries = fillDestinations();
   const MainWindowSettings settings = readMainWindowSettings();
-  const wxString last = toWx(settings.lastPrinter);
-  int selection = last.empty() ? wxNOT_FOUND : destination_->FindString(last);
-  if (selection == wxNOT_FOUND && !last.empty()) selection = destination_->FindString(groupEntry(last));
-  destination_->SetSelection(selection == wxNOT_FOUND ? 0 : selection);
+  const std::string saved = FindSavedDestination(entries, settings.lastPrinter);
+  if (!saved.empty()) {
+    destination_->selectEntry(toWx(saved));
+  } else if (!settings.lastPrinter.empty() && !noPrinters_) {
+    destination_->SetSelection(wxNOT_FOUND);
+    setStatusText(wxString::Format(_("The destination used last, %s, is no longer available: choose a destination."),
+                                   toWx(settings.lastPrinter)));
+  } else {
+    destination_->SetSelection(0);
+  }
 
   // 4. The status-page box.
   statusPage_ = new wxCheckBox(this, wxID_ANY, _("Print status page."));
@@ -65,17 +79,30 @@ OperationsPanel::OperationsPanel(wxFrame* frame) : wxPanel(frame, wxID_ANY), fra
   // 7. Layout.
   const int gap = FromDIP(6);
   auto* destinationRow = new wxBoxSizer(wxHORIZONTAL);
-  destinationRow->Add(new wxStaticText(this, wxID_ANY, _("Destination:")), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, gap);
+  destinationRow->Add(destinationLabel, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, gap);
   destinationRow->Add(destination_, 1, wxALIGN_CENTER_VERTICAL);
   right_ = new wxBoxSizer(wxVERTICAL);
   right_->Add(destinationRow, 0, wxEXPAND | wxBOTTOM, gap);
   right_->Add(statusPage_, 0, wxBOTTOM, gap);
   right_->Add(pages_[0], 1, wxEXPAND);
+  results_ = new JobResults(this);
+  results_->Hide();  // until the first send
+  right_->Add(results_, 0, wxEXPAND | wxTOP, gap);
   auto* row = new wxBoxSizer(wxHORIZONTAL);
   row->Add(list_, 0, wxEXPAND | wxALL, gap);
   row->Add(right_, 1, wxEXPAND | wxTOP | wxRIGHT | wxBOTTOM, gap);
   SetSizer(row);
 
+  // Alt+D: the label's mnemonic. GTK labels do not pass their mnemonic on
+  // to a generic control, so the panel does.
+  Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
+    if (event.GetModifiers() == wxMOD_ALT && (event.GetKeyCode() == 'D' || event.GetKeyCode() == 'd') &&
+        destination_->IsEnabled()) {
+      destination_->SetFocus();
+      return;
+    }
+    event.Skip();
+  });
   list_->Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent& event) { showPage(static_cast<int>(event.GetIndex())); });
   Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
     event.Skip();
@@ -86,27 +113,33 @@ OperationsPanel::OperationsPanel(wxFrame* frame) : wxPanel(frame, wxID_ANY), fra
   list_->SetFocus();
 }
 
-void OperationsPanel::fillDestinations() {
-  const std::vector<std::string> entries = BuildDestinationList(EnumeratePrinters(), ListPrinterGroups());
+std::vector<std::string> OperationsPanel::fillDestinations() {
+  // Printers in number order (Q2 before Q10), then the groups as stored.
+  std::vector<std::string> printers = EnumeratePrinters();
+  sdkNaturalSort(printers);
+  const std::vector<std::string> entries = BuildDestinationList(printers, ListPrinterGroups());
   wxArrayString items;
   for (const std::string& entry : entries) {
     items.Add(toWx(entry));
     if (entry == noPrintersSentinel()) noPrinters_ = true;
   }
-  destination_->Set(items);
+  destination_->setEntries(items);
+  return entries;
 }
 
 void OperationsPanel::rebuildDestinations() {
   wxBusyCursor busy;
   const wxString previous = destinationText();
-  destination_->Clear();
   fillDestinations();
   // Not enabled again during the run once the placeholder was seen.
   if (noPrinters_) {
     for (OperationPage* page : pages_) page->disableActions();
   }
-  const int found = previous.empty() ? wxNOT_FOUND : destination_->FindString(previous);
-  destination_->SetSelection(found == wxNOT_FOUND ? 0 : found);
+  if (noPrinters_) {
+    destination_->SetSelection(0);
+  } else if (!destination_->selectEntry(previous) && !previous.empty()) {
+    setStatusText(wxString::Format(_("The destination %s is no longer available: choose a destination."), previous));
+  }
 }
 
 void OperationsPanel::selectPage(int index) {
@@ -160,20 +193,58 @@ void OperationsPanel::reportResult(const OpResult& result) {
       if (outcome.status == SendOutcome::Status::Cleared) setStatusText(wxString());
       else if (outcome.status == SendOutcome::Status::Set) setStatusText(toWx(outcome.statusText));
       if (outcome.beep) wxBell();
-      if (!outcome.message.empty()) showMessage(this, toWx(outcome.message));
+      followJobs(result);
+      wxString message = toWx(outcome.message);
+      if (!message.empty() && !outcome.sent.empty()) {
+        // Who did get the job, so that nobody sends it to them again.
+        wxString reached;
+        for (const SendOutcome::SentJob& sent : outcome.sent)
+          reached += (reached.empty() ? "" : ", ") + toWx(sent.printer);
+        message += "\n\n" + wxString::Format(_("The job was sent to: %s"), reached);
+      }
+      if (!message.empty()) showMessage(this, message);
       break;
     }
     case Kind::JobFailed:
     case Kind::Cancelled:
-      setStatusText(wxString());
+      setStatusText(result.kind == Kind::Cancelled ? _("Cancelled: nothing was sent.") : wxString());
       if (!result.message.empty()) showMessage(this, toWx(result.message));
       break;
     case Kind::TempFileFailed:
     case Kind::Refused:
+      // An earlier success must not stand above a new error.
+      setStatusText(wxString());
       if (!result.message.empty()) showMessage(this, toWx(result.message));
       break;
     case Kind::Written:
     case Kind::NothingToDo:
       break;
   }
+}
+
+void OperationsPanel::followJobs(const OpResult& result) {
+  const SendOutcome& outcome = result.outcome;
+  if (outcome.sent.empty() && outcome.failedPrinters.empty()) return;
+  // Spooled is not done: the status line says so until the printers have
+  // finished, then gives the result line, or what went wrong.
+  const wxString done = toWx(outcome.statusText);
+  const bool followable = std::any_of(outcome.sent.begin(), outcome.sent.end(),
+                                      [](const SendOutcome::SentJob& job) { return job.jobId > 0; });
+  if (result.kind == OpResult::Kind::Sent && followable)
+    setStatusText(wxString::Format(_("%s: spooled, waiting for the printer"), toWx(result.title)));
+  const int printers = static_cast<int>(outcome.sent.size() + outcome.failedPrinters.size());
+  const wxString title = toWx(result.title);
+  const bool sent = result.kind == OpResult::Kind::Sent;
+  results_->follow(result, [this, done, printers, title, sent](const std::string& failures) {
+    if (!failures.empty()) {
+      const wxString first = toWx(failures.substr(0, failures.find('\n')));
+      const wxString line = wxString::Format(_("%s failed on the printer: %s"), title, first);
+      setStatusText(line);
+      wxBell();
+      const auto count = std::count(failures.begin(), failures.end(), '\n') + 1;
+      return wxString::Format(_("%s: failed on %d of %d printers"), title, static_cast<int>(count), printers);
+    }
+    if (sent) setStatusText(done);
+    return sent ? done : title;
+  });
 }

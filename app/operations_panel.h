@@ -10,12 +10,15 @@
 #include <wx/panel.h>
 
 #include <array>
+#include <string>
+#include <vector>
 
 #include "app/pages/operation_page.h"
 #include "app/pages/page_catalogue.h"
 
 class wxCheckBox;
-class wxOwnerDrawnComboBox;
+class DestinationChoice;
+class JobResults;
 class wxFrame;
 class wxListCtrl;
 class wxListEvent;
@@ -42,20 +45,24 @@ class OperationsPanel : public wxPanel, public PageHost {
   bool noPrinters() const { return noPrinters_; }
 
   wxListCtrl* operationList() const { return list_; }
-  // A read-only combo box drawn by the toolkit's generic code: the native
-  // choice control takes seconds to build and show with a thousand entries.
-  wxOwnerDrawnComboBox* destinationChoice() const { return destination_; }
+  DestinationChoice* destinationChoice() const { return destination_; }
+  // What became of the last send's jobs, per printer.
+  JobResults* jobResults() const { return results_; }
   wxCheckBox* statusPageBox() const { return statusPage_; }
   OperationPage* page(int index) const { return pages_.at(static_cast<std::size_t>(index)); }
 
  private:
-  void fillDestinations();
+  // Fills the destination choice; the entries it holds.
+  std::vector<std::string> fillDestinations();
   void showPage(int index);
+  // Shows the send in the results area and follows its jobs.
+  void followJobs(const OpResult& result);
   void updateColumnWidths();
 
   wxFrame* frame_;
   wxListCtrl* list_ = nullptr;
-  wxOwnerDrawnComboBox* destination_ = nullptr;
+  DestinationChoice* destination_ = nullptr;
+  JobResults* results_ = nullptr;
   wxCheckBox* statusPage_ = nullptr;
   wxSizer* right_ = nullptr;
   std::array<OperationPage*, kPageCount> pages_{};

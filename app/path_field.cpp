@@ -56,14 +56,23 @@ PathField::PathField(wxWindow* parent, wxWindowID id, const wxString& prompt, co
   text_->Bind(wxEVT_TEXT_ENTER, [this](wxCommandEvent&) {
     if (!path().empty()) postChanged();
   });
+  // A path typed and left with Tab or a click counts as much as Enter.
+  text_->Bind(wxEVT_KILL_FOCUS, [this](wxFocusEvent& event) {
+    event.Skip();
+    if (!path().empty() && path() != announced_) postChanged();
+  });
   browse_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { browse(); });
 }
 
 wxString PathField::path() const { return text_->GetValue(); }
 
-void PathField::setPath(const wxString& path) { text_->ChangeValue(path); }
+void PathField::setPath(const wxString& path) {
+  text_->ChangeValue(path);
+  announced_ = path;
+}
 
 void PathField::postChanged() {
+  announced_ = path();
   auto* event = new wxCommandEvent(PathChanged, GetId());
   event->SetEventObject(this);
   event->SetString(path());

@@ -4,8 +4,8 @@
 // Browse opens a folder or file chooser that starts where the configuration
 // key says (the last folder, or the folder of the last file when the field
 // remembers the file) and stores the new choice under that key at once.
-// A chosen path, Enter in a non-empty field, and a dropped file (the first
-// of several) each post a PathChanged command event carrying the field's id,
+// A chosen path, Enter in a non-empty field, leaving the field after typing
+// a new path, and a dropped file (the first of several) each post a PathChanged command event carrying the field's id,
 // so the page can react to the new path.
 #pragma once
 
@@ -47,4 +47,5 @@ class PathField : public wxPanel {
   wxString filter_;
   PathKind kind_;
   bool remembersFile_;
+  wxString announced_;  // the path the last PathChanged carried, or set
 };

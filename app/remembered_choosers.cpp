@@ -29,6 +29,8 @@ std::optional<wxArrayString> chooseFilesRemembering(wxWindow* parent, const char
                                                     const wxString& filter) {
   std::optional<ChosenFiles> files = chooseFiles(parent, _("Browse"), rememberedFolder(configKey), filter);
   if (!files) return std::nullopt;
-  rememberFolder(configKey, files->folder);
+  // The folder of the files themselves: a location typed into the chooser
+  // leaves its current folder elsewhere.
+  if (!files->paths.empty()) rememberFolder(configKey, wxFileName(files->paths[0]).GetPath());
   return files->paths;
 }

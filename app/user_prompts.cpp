@@ -2,6 +2,7 @@
 
 #include <wx/dirdlg.h>
 #include <wx/filedlg.h>
+#include <wx/filename.h>
 #include <wx/msgdlg.h>
 #include <wx/textdlg.h>
 
@@ -33,6 +34,8 @@ long buttonStyle(MessageButtons buttons) {
       return wxOK | wxCANCEL;
     case MessageButtons::YesNo:
       return wxYES_NO;
+    case MessageButtons::YesNoDefaultNo:
+      return wxYES_NO | wxNO_DEFAULT;
   }
   return wxOK;
 }
@@ -44,6 +47,7 @@ MessageAnswer cautiousAnswer(MessageButtons buttons) {
     case MessageButtons::OkCancel:
       return MessageAnswer::Cancel;
     case MessageButtons::YesNo:
+    case MessageButtons::YesNoDefaultNo:
       return MessageAnswer::No;
   }
   return MessageAnswer::Ok;
@@ -158,6 +162,8 @@ std::optional<ChosenFiles> chooseFiles(wxWindow* parent, const wxString& title, 
   if (dialog.ShowModal() != wxID_OK) return std::nullopt;
   ChosenFiles chosen;
   dialog.GetPaths(chosen.paths);
-  chosen.folder = dialog.GetDirectory();
+  // GetDirectory() is the chooser's current folder, which a typed location
+  // does not change.
+  chosen.folder = chosen.paths.empty() ? dialog.GetDirectory() : wxFileName(chosen.paths[0]).GetPath();
   return chosen;
 }

@@ -20,7 +20,9 @@
 class wxWindow;
 
 enum class MessageIcon { Error, Information, Question, Warning };
-enum class MessageButtons { Ok, OkCancel, YesNo };
+// YesNoDefaultNo: Yes and No with No as the default button, for questions
+// whose Yes does something the user may regret.
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoDefaultNo };
 enum class MessageAnswer { Ok, Cancel, Yes, No };
 
 // A message box; the caption is the short name unless given.

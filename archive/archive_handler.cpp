@@ -174,7 +174,11 @@ void ArchiveHandler::SetVolumeHook(VolumeHook hook) { state_->volumeHook = std::
 
 void ArchiveHandler::SetOverwriteHook(OverwriteHook hook) { state_->overwriteHook = std::move(hook); }
 
-void ArchiveHandler::SetExtractLimits(const ArchiveExtractLimits& limits) { state_->limits = limits; }
+void ArchiveHandler::SetExtractLimits(const ArchiveExtractLimits& limits) {
+  state_->limits = limits;
+  state_->countAcrossOperations = true;
+  state_->extractedBytes = 0;
+}
 ArchiveExtractLimits ArchiveHandler::GetExtractLimits() const { return state_->limits; }
 
 std::string ArchiveHandler::GetErrorText() const { return state_->errorText(); }

@@ -16,8 +16,12 @@
 // never changed. An entry whose name is absolute, starts with a drive
 // letter, holds a ".." component or would be written through a symbolic
 // link is refused with internal tag kTagUnsafeName and nothing is written
-// for it; the other entries still extract. Host paths use the host
-// separator; entry names inside archives use "/".
+// for it; the other entries still extract. A container in which two
+// entries would land on one file (archiveNormalName: "\" as "/", "." and
+// empty levels dropped, ASCII case folded) is refused by every operation
+// that reads it, with internal tag kTagNameClash, before anything is
+// written. Host paths use the host separator; entry names inside archives
+// use "/".
 //
 // Cancel() may be called from a hook or from another thread while an
 // operation runs; every other member belongs to one thread at a time.
@@ -53,19 +57,26 @@ struct ArchiveExtracted {
   std::string path;
 };
 
-// Bounds of zip extraction, against containers built to fill the disk (zip
-// bombs). An entry is refused before anything is written for it when its
-// stored size is over ratioFloor bytes and more than maxRatio times its
-// compressed size (internal tag kTagRatioLimit), when it would take the
-// bytes extracted by one operation over maxTotalBytes (kTagSizeLimit), or
-// when it is larger than the free space of the target folder
-// (kTagNoSpace). The same bounds hold while the data is inflated, whatever
-// the entry claimed. Tar entries are stored uncompressed and never write
-// more than the archive holds. A value of 0 switches a bound off.
+// maxTotalBytes of ArchiveExtractLimits: derived from the container's size.
+inline constexpr std::int64_t kArchiveTotalFromContainer = -1;
+
+// Bounds of extraction, against containers built to fill the disk (zip
+// bombs, tar hard links repeating one big file). A zip entry is refused
+// before anything is written for it when its stored size is over ratioFloor
+// bytes and more than maxRatio times its compressed size (internal tag
+// kTagRatioLimit); any entry, zip or tar, when it would take the bytes
+// written over maxTotalBytes (kTagSizeLimit), linked and copied data
+// counted like unpacked data; and any entry larger than the free space of
+// the target folder (kTagNoSpace). The same bounds hold while zip data is
+// inflated, whatever the entry claimed. A value of 0 switches a bound off.
+// maxTotalBytes kArchiveTotalFromContainer stands for containerMultiple
+// times the size of the container being read, at least totalFloor.
 struct ArchiveExtractLimits {
   std::int64_t maxRatio = 250;
-  std::int64_t ratioFloor = std::int64_t{64} << 20;     // 64 MiB
-  std::int64_t maxTotalBytes = std::int64_t{8} << 30;  // 8 GiB
+  std::int64_t ratioFloor = std::int64_t{1} << 20;  // 1 MiB
+  std::int64_t maxTotalBytes = kArchiveTotalFromContainer;
+  std::int64_t containerMultiple = 64;
+  std::int64_t totalFloor = std::int64_t{1} << 30;  // 1 GiB
 };
 
 class ArchiveHandler {
@@ -165,7 +176,12 @@ class ArchiveHandler {
   void Cancel();
   bool IsCancelled() const;
 
-  // Bounds of zip extraction (see ArchiveExtractLimits); kept until changed.
+  // Bounds of extraction (see ArchiveExtractLimits); kept until changed.
+  // Without this call each operation counts its own bytes against the
+  // total. With it, the call starts one count for all later extractions
+  // of this handler, until it is called again: a caller opening a
+  // container (project file, named entries, then the rest) sets the limits
+  // first, and the opening as a whole stays under maxTotalBytes.
   void SetExtractLimits(const ArchiveExtractLimits& limits);
   ArchiveExtractLimits GetExtractLimits() const;
 

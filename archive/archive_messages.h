@@ -32,6 +32,12 @@ inline constexpr const char* kArchiveMsgCloseZip = "ERROR (Minizip): Could not c
 inline constexpr const char* kArchiveMsgNoProjectFile = "ERROR (Minizip): No .kpf file found in archive %s";
 inline constexpr const char* kArchiveMsgBadIndex = "ERROR (Minizip): Index %d invalid in archive %s";
 inline constexpr const char* kArchiveMsgInternal = "ERROR (Minizip): Internal - tag: %d, file: %s, reason: %s";
+// The same for the tar code, so that a tar container's faults are not
+// put down to the zip library.
+inline constexpr const char* kArchiveMsgTarInternal = "ERROR (Tar): Internal - tag: %d, file: %s, reason: %s";
+// Entry data that fails its check or cannot be inflated: the archive, the
+// entry and what went wrong (library function and error number).
+inline constexpr const char* kArchiveMsgDamaged = "ERROR (Minizip): Archive %s is damaged at entry %s (%s)";
 
 // Volume texts. No archive operation formats these; the project layer uses
 // them for its own checks of volume settings and volume sets.
@@ -73,6 +79,7 @@ enum ArchiveTag : int {
   kTagRatioLimit = 63,        // a zip entry inflates past the ratio limit
   kTagSizeLimit = 64,         // an extraction would pass the size limit
   kTagNoSpace = 65,           // an entry is larger than the free space
+  kTagNameClash = 66,         // two entries would land on one file
   kTagUnsupportedKind = 69,   // a file to add is of an unsupported kind
   kTagNameTooLong = 70,       // an entry name is 100 characters or longer
   kTagUnknownType = 71,       // an entry of unknown type was written as a plain file

@@ -51,6 +51,25 @@ std::string archiveEntryName(std::string_view path) {
   return out;
 }
 
+std::string archiveNormalName(std::string_view name) {
+  std::string out;
+  for (std::string_view level : splitLevels(name)) {
+    if (level.empty() || level == ".") continue;
+    if (!out.empty()) out += '/';
+    out.append(level);
+  }
+  sdkLowerAscii(out);
+  return out;
+}
+
+bool ArchiveNameSet::add(std::string_view name, bool folder, std::string& reason) {
+  auto [it, inserted] = seen_.try_emplace(archiveNormalName(name), Seen{std::string(name), folder});
+  if (inserted) return true;
+  if (folder && it->second.folder) return true;
+  reason = "entry lands on the same file as " + it->second.name;
+  return false;
+}
+
 bool archiveSplitEntryName(std::string_view name, std::vector<std::string>& levels) {
   levels.clear();
   if (name.empty() || archiveIsSeparator(name[0]) || hasDriveLetter(name)) return false;

@@ -10,6 +10,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // The entry name for a file path: separators become "/", a drive letter and
@@ -21,6 +22,30 @@ std::string archiveEntryName(std::string_view path);
 // absolute, starts with a drive letter or holds a ".." level (Windows also
 // refuses ":" anywhere, which would name a data stream).
 bool archiveSplitEntryName(std::string_view name, std::vector<std::string>& levels);
+
+// The one name an entry stands for when entries are compared: "\" read as
+// "/" (a container made on Windows), "." and empty levels dropped, ASCII
+// letters lower-cased (Windows file names ignore case, so two such entries
+// would land on one file there). "x.frm", "./x.frm", ".\\X.FRM" and
+// "a//x.frm" against "a/x.frm" each give one name.
+std::string archiveNormalName(std::string_view name);
+
+// Remembers the entries of one container and finds the second entry that
+// would land on the file of an earlier one (hash set, linear in the
+// entries). Folder entries never clash with each other, only with a file.
+class ArchiveNameSet {
+ public:
+  // False when the name clashes; reason then says with which earlier entry
+  // (its name as stored).
+  bool add(std::string_view name, bool folder, std::string& reason);
+
+ private:
+  struct Seen {
+    std::string name;
+    bool folder;
+  };
+  std::unordered_map<std::string, Seen> seen_;
+};
 
 // 1 for "/" and "\".
 bool archiveIsSeparator(char c);

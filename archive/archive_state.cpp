@@ -1,7 +1,10 @@
 #include "archive/archive_state.h"
 
+#include <algorithm>
 #include <cstdarg>
+#include <cstdint>
 
+#include "archive/archive_fs.h"
 #include "archive/archive_paths.h"
 #include "base/sdk_fs.h"
 #include "base/sdk_string.h"
@@ -35,7 +38,9 @@ void ArchiveState::begin() {
   reset();
   cancelled = false;
   errorReported = false;
-  extractedBytes = 0;
+  tarRunning = false;
+  if (!countAcrossOperations) extractedBytes = 0;
+  totalCap = 0;
   sources.clear();
   wholeOrNothing = false;
   extracted.clear();
@@ -58,6 +63,31 @@ bool ArchiveState::refusesOutput(const std::string& output, const std::vector<st
   return false;
 }
 
+void ArchiveState::startExtraction(const std::string& container) {
+  totalCap = limits.maxTotalBytes;
+  if (totalCap != kArchiveTotalFromContainer) return;
+  const std::int64_t size = sdkFileSize(container.c_str());
+  const std::int64_t multiple = std::max<std::int64_t>(limits.containerMultiple, 0);
+  totalCap = multiple > 0 && size > INT64_MAX / multiple ? INT64_MAX : size * multiple;
+  totalCap = std::max(totalCap, limits.totalFloor);
+}
+
+bool ArchiveState::mayWrite(const std::string& name, std::int64_t bytes) {
+  if (totalCap <= 0 || bytes <= totalCap - extractedBytes) return true;
+  internal(kTagSizeLimit, name,
+           sdkFormat("extraction would pass the limit of %lld bytes", static_cast<long long>(totalCap)));
+  return false;
+}
+
+bool ArchiveState::fitsOnDisk(const std::string& name, const std::string& folder, std::int64_t bytes) {
+  const std::int64_t space = archiveFreeSpace(folder);
+  if (space < 0 || bytes <= space) return true;
+  internal(kTagNoSpace, name,
+           sdkFormat("entry of %lld bytes is larger than the free space of %lld bytes", static_cast<long long>(bytes),
+                     static_cast<long long>(space)));
+  return false;
+}
+
 void ArchiveState::error(const char* templ, ...) {
   va_list args;
   va_start(args, templ);
@@ -70,7 +100,7 @@ void ArchiveState::error(const char* templ, ...) {
 
 void ArchiveState::internal(int tag, const std::string& file, const std::string& reason) {
   if (errorReported.exchange(true)) return;
-  error(kArchiveMsgInternal, tag, file.c_str(), reason.c_str());
+  error(internalTemplate(), tag, file.c_str(), reason.c_str());
 }
 
 void ArchiveState::cancelWith(int tag, const std::string& file) {
@@ -81,10 +111,10 @@ void ArchiveState::cancelWith(int tag, const std::string& file) {
 void ArchiveState::cancelFromOutside() {
   cancelled = true;
   errorReported = true;
+  const char* templ = internalTemplate();
   std::lock_guard<std::mutex> lock(errorMutex_);
-  errorText_ = sdkFormat(kArchiveMsgInternal, static_cast<int>(kTagCancel), volumeFileName.c_str(),
-                         kArchiveReasonCancelled);
-  errorTemplate_ = kArchiveMsgInternal;
+  errorText_ = sdkFormat(templ, static_cast<int>(kTagCancel), volumeFileName.c_str(), kArchiveReasonCancelled);
+  errorTemplate_ = templ;
 }
 
 bool ArchiveState::hasError() const {

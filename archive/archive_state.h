@@ -51,7 +51,11 @@ struct ArchiveState {
   std::string volumeFileName, volumePath;  // written under the error lock
 
   ArchiveExtractLimits limits;
-  std::int64_t extractedBytes = 0;  // written by the running extraction
+  // Written by the running extraction, or since SetExtractLimits when
+  // countAcrossOperations.
+  std::int64_t extractedBytes = 0;
+  bool countAcrossOperations = false;
+  std::int64_t totalCap = 0;  // of the running extraction, 0 for none
 
   std::string foundEntry;
   std::string foundFile;
@@ -69,6 +73,9 @@ struct ArchiveState {
   bool chosenOnly = false;
   std::unordered_set<std::string> chosen;
   bool isChosen(const std::string& name) const { return !chosenOnly || chosen.count(name) > 0; }
+
+  // Set while the tar code runs: its internal errors carry the tar label.
+  std::atomic<bool> tarRunning{false};
 
   std::atomic<bool> cancelled{false};
   std::atomic<bool> errorReported{false};
@@ -100,6 +107,15 @@ struct ArchiveState {
   std::string errorText() const;
   std::string errorTemplate() const;
 
+  // Works out totalCap from the limits and the container read.
+  void startExtraction(const std::string& container);
+  // False (kTagSizeLimit recorded for name) when writing bytes more would
+  // pass totalCap.
+  bool mayWrite(const std::string& name, std::int64_t bytes);
+  // False (kTagNoSpace recorded for name) when bytes are more than the free
+  // space of folder.
+  bool fitsOnDisk(const std::string& name, const std::string& folder, std::int64_t bytes);
+
   // Sets the current file, counts it and resets its byte counter.
   void startFile(const std::string& name, std::int64_t size);
   // Adds to the byte counters.
@@ -125,6 +141,8 @@ struct ArchiveState {
   std::string currentVolumePath() const;
 
  private:
+  const char* internalTemplate() const { return tarRunning ? kArchiveMsgTarInternal : kArchiveMsgInternal; }
+
   mutable std::mutex errorMutex_;
   std::string errorText_;
   std::string errorTemplate_;

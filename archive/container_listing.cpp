@@ -6,6 +6,9 @@
 #include <memory>
 
 #include "archive/archive_handler.h"
+#include "archive/archive_paths.h"
+#include "archive/zip_entry.h"
+#include "base/sdk_string.h"
 
 namespace {
 bool startsWithPK(const std::string& path) {
@@ -14,15 +17,23 @@ bool startsWithPK(const std::string& path) {
   return f && std::fread(magic, 1, 2, f.get()) == 2 && magic[0] == 'P' && magic[1] == 'K';
 }
 
+// Refuses, as extraction does, a container in which two entries would land
+// on one file.
 std::string listZip(const std::string& path, std::vector<ContainerEntry>& entries) {
   unzFile zip = unzOpen64(path.c_str());
   if (!zip) return "Cannot open container '" + path + "'";
+  ArchiveNameSet names;
   int err = unzGoToFirstFile(zip);
   while (err == UNZ_OK) {
-    unz_file_info64 info;
-    char name[4096];
-    if (unzGetCurrentFileInfo64(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK) break;
-    entries.push_back({name, info.uncompressed_size});
+    ZipEntryInfo info;
+    if (zipCurrentEntry(zip, info) != UNZ_OK) break;
+    std::string clash;
+    if (!info.name.empty() && !names.add(info.name, archiveIsSeparator(info.name.back()), clash)) {
+      unzClose(zip);
+      return sdkFormat(kArchiveMsgInternal, static_cast<int>(kTagNameClash), info.name.c_str(),
+                       clash.c_str());
+    }
+    entries.push_back({info.name, static_cast<std::uint64_t>(info.size)});
     err = unzGoToNextFile(zip);
   }
   unzClose(zip);

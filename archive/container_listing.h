@@ -12,5 +12,8 @@ struct ContainerEntry {
 };
 
 // Reads the entry list of a zip or tar container (sniffed as on
-// extraction). Returns an error text, empty on success.
+// extraction), zip sizes from the Zip64 field where it holds them. Returns
+// an error text, empty on success; a container in which two entries would
+// land on one file is refused as on extraction (internal tag
+// kTagNameClash).
 std::string ListContainerEntries(const std::string& containerPath, std::vector<ContainerEntry>& entries);

@@ -119,6 +119,7 @@ bool readNamesFile(ArchiveState& state, const std::string& path, std::vector<std
 }  // namespace
 
 void tarMain(ArchiveState& state, const std::vector<std::string>& argv, const std::string& folder) {
+  state.tarRunning = true;
   TarOptions options;
   std::vector<std::string> words = argv;
   // The fifth element of an extraction vector selects the mode.

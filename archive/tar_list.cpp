@@ -169,6 +169,16 @@ bool TarWalker::skipData(const TarHeader& header) {
   return false;
 }
 
+// Adds an entry to the names seen; false (kTagNameClash recorded) when it
+// lands on the file of an earlier one.
+bool noteName(ArchiveState& state, ArchiveNameSet& names, const TarHeader& header) {
+  std::string clash;
+  const bool folder = header.type == '5' || (!header.name.empty() && archiveIsSeparator(header.name.back()));
+  if (header.name.empty() || names.add(header.name, folder, clash)) return true;
+  state.internal(kTagNameClash, header.name, clash);
+  return false;
+}
+
 bool isProjectEntry(const std::string& name) {
   return name.find(".kpf") != std::string::npos || name.find(".KPF") != std::string::npos;
 }
@@ -204,6 +214,9 @@ class TarExtraction {
   bool found_ = false;
 };
 
+// Reads every header first: counts the entries and their sizes and
+// refuses an archive in which two entries would land on one file, before
+// anything is written. The project-file mode walks without progress calls.
 bool TarExtraction::validate() {
   if (!reader_.open(options_.archive)) {
     state_.error(kArchiveMsgCannotOpen, options_.archive.c_str(), options_.archive.c_str());
@@ -212,15 +225,19 @@ bool TarExtraction::validate() {
   long count = 0;
   std::int64_t total = 0;
   TarHeader header;
+  ArchiveNameSet names;
   for (;;) {
     Next next = walker_.next(header);
     if (next == Next::kFailed) return false;
     if (next == Next::kEnd) break;
+    if (!noteName(state_, names, header)) return false;
     ++count;
     total += tarDataBytes(header);
-    state_.status = sdkFormat("Validating archive: %s", header.name.c_str());
-    if (state_.progressWith(state_.status.c_str(), 1, header.size, 0, 0, header.name, header.size, 0) != 0) {
-      state_.cancelWith(kTagCancelBeforeFile, header.name);
+    if (!options_.projectMode) {
+      state_.status = sdkFormat("Validating archive: %s", header.name.c_str());
+      if (state_.progressWith(state_.status.c_str(), 1, header.size, 0, 0, header.name, header.size, 0) != 0) {
+        state_.cancelWith(kTagCancelBeforeFile, header.name);
+      }
     }
     if (state_.cancelled || !walker_.skipData(header)) return false;
   }
@@ -246,7 +263,8 @@ bool TarExtraction::selected(const std::string& name) const {
 }
 
 void TarExtraction::run() {
-  if (!options_.projectMode && !validate()) return;
+  state_.startExtraction(options_.archive);
+  if (!validate()) return;
   if (!reader_.open(options_.archive)) {
     state_.error(kArchiveMsgCannotOpen, options_.archive.c_str(), options_.archive.c_str());
     return;
@@ -344,6 +362,10 @@ bool TarExtraction::mayReplace(const std::string& path, ArchivePathKind kind) {
 }
 
 bool TarExtraction::extractFile(const std::string& path, const TarHeader& header) {
+  if (!state_.mayWrite(header.name, tarDataBytes(header)) ||
+      !state_.fitsOnDisk(header.name, target_, tarDataBytes(header))) {
+    return false;
+  }
   if (!mayReplace(path, archivePathKind(path))) return walker_.skipData(header);
   std::FILE* out = archiveCreateNew(path, header.mode & 0777);
   if (!out) {
@@ -375,6 +397,7 @@ bool TarExtraction::extractFile(const std::string& path, const TarHeader& header
       writeFailed = true;
       continue;
     }
+    state_.extractedBytes += static_cast<std::int64_t>(n);
     if (!quiet) {
       state_.addBytes(static_cast<std::int64_t>(n));
       if (state_.progress() != 0) state_.cancelWith(kTagCancelDuringCopy, header.name);
@@ -410,7 +433,12 @@ bool TarExtraction::extractLink(const std::string& path, const TarHeader& header
     return true;
   }
   if (archivePathKind(existing) != ArchivePathKind::kFile || existing == path) return true;
+  // A link is one more copy of the data for whoever reads the folder (each
+  // is placed and sent as a file of its own): it counts like one.
+  const std::int64_t size = sdkFileSize(existing.c_str());
+  if (!state_.mayWrite(header.name, size)) return false;
   if (!mayReplace(path, archivePathKind(path))) return true;
+  state_.extractedBytes += size;
   if (!archiveHardLink(existing, path) && !sdkCopyFile(existing.c_str(), path.c_str())) {
     state_.internal(kTagCreateTarget, path, archiveErrorText());
   } else {
@@ -435,7 +463,9 @@ void tarList(ArchiveState& state, const TarOptions& options) {
   TarWalker walker(state, reader, options.archive);
   TarHeader header;
   long count = 0;
+  ArchiveNameSet names;
   while (walker.next(header) == Next::kEntry) {
+    if (!noteName(state, names, header)) break;
     ++count;
     state.appendListing(header.type == '1' ? header.name + " link to " + header.linkName : header.name);
     if (!walker.skipData(header)) break;

@@ -16,6 +16,7 @@
 #include "archive/archive_fs.h"
 #include "archive/archive_paths.h"
 #include "archive/archive_state.h"
+#include "archive/zip_entry.h"
 #include "base/sdk_fs.h"
 #include "base/sdk_string.h"
 
@@ -29,6 +30,7 @@ struct UnzipRun {
   ArchiveState& state;
   unzFile zip;
   std::string targetFolder;
+  std::string opened;  // the container path that was opened
   bool overwrite;
   bool keepFolders;
   std::vector<char> buffer;
@@ -58,20 +60,8 @@ bool withinLimits(UnzipRun& run, const std::string& name, std::int64_t size, std
                              static_cast<long long>(limits.maxRatio)));
     return false;
   }
-  if (limits.maxTotalBytes > 0 && size > limits.maxTotalBytes - state.extractedBytes) {
-    state.internal(kTagSizeLimit, name,
-                   sdkFormat("extraction would pass the limit of %lld bytes",
-                             static_cast<long long>(limits.maxTotalBytes)));
-    return false;
-  }
-  std::int64_t space = archiveFreeSpace(run.targetFolder);
-  if (space >= 0 && size > space) {
-    state.internal(kTagNoSpace, name,
-                   sdkFormat("entry of %lld bytes is larger than the free space of %lld bytes",
-                             static_cast<long long>(size), static_cast<long long>(space)));
-    return false;
-  }
-  return true;
+  if (!state.mayWrite(name, size)) return false;
+  return state.fitsOnDisk(name, run.targetFolder, size);
 }
 
 // The data inflated so far against the bounds; false (internal error
@@ -90,29 +80,23 @@ bool inflateWithinLimits(ArchiveState& state, const std::string& name, std::int6
                              static_cast<long long>(limits.maxRatio)));
     return false;
   }
-  if (limits.maxTotalBytes > 0 && state.extractedBytes > limits.maxTotalBytes) {
-    state.internal(kTagSizeLimit, name,
-                   sdkFormat("extraction would pass the limit of %lld bytes",
-                             static_cast<long long>(limits.maxTotalBytes)));
-    return false;
-  }
-  return true;
+  return state.mayWrite(name, 0);
+}
+
+// Entry data the library cannot open, inflate or check: the container is
+// damaged (or lies in its headers), and the user learns which entry.
+void damaged(UnzipRun& run, const std::string& name, int err, const char* call) {
+  const char* what = err == UNZ_CRCERROR ? "data fails its check" : "data cannot be read";
+  run.state.error(kArchiveMsgDamaged, run.opened.c_str(), name.c_str(),
+                  sdkFormat("%s, error %d in %s", what, err, call).c_str());
 }
 
 // Name and information of the current entry.
-bool currentEntry(UnzipRun& run, unz_file_info64& info, std::string& name) {
-  int err = unzGetCurrentFileInfo64(run.zip, &info, nullptr, 0, nullptr, 0, nullptr, 0);
-  if (err == UNZ_OK) {
-    name.assign(info.size_filename + 1, '\0');
-    err = unzGetCurrentFileInfo64(run.zip, &info, name.data(), static_cast<uLong>(name.size()), nullptr, 0,
-                                  nullptr, 0);
-  }
-  if (err != UNZ_OK) {
-    run.state.error(kArchiveMsgGetFileInfo, err);
-    return false;
-  }
-  name.resize(info.size_filename);
-  return true;
+bool currentEntry(UnzipRun& run, ZipEntryInfo& entry) {
+  int err = zipCurrentEntry(run.zip, entry);
+  if (err == UNZ_OK) return true;
+  run.state.error(kArchiveMsgGetFileInfo, err);
+  return false;
 }
 
 // The host path an entry is written to, in path: its bare name in the
@@ -161,23 +145,20 @@ bool targetOf(UnzipRun& run, const std::string& name, std::string& path) {
 
 EntryResult extractCurrent(UnzipRun& run) {
   ArchiveState& state = run.state;
-  unz_file_info64 info;
-  std::string name;
-  if (!currentEntry(run, info, name)) return EntryResult::kFailed;
+  ZipEntryInfo info;
+  if (!currentEntry(run, info)) return EntryResult::kFailed;
+  const std::string& name = info.name;
   if (!state.isChosen(name)) return EntryResult::kSkipped;
   std::string shortName = archiveBaseName(name);
   std::string path;
   if (!targetOf(run, name, path)) return EntryResult::kSkipped;
-  const auto declared = static_cast<std::int64_t>(info.uncompressed_size);
-  const auto compressed = static_cast<std::int64_t>(info.compressed_size);
-  if (declared < 0 || !withinLimits(run, name, declared, compressed)) {
-    if (declared < 0) state.internal(kTagSizeLimit, name, "entry size out of range");
-    return EntryResult::kFailed;
-  }
+  const std::int64_t declared = info.size;
+  const std::int64_t compressed = info.compressed;
+  if (!withinLimits(run, name, declared, compressed)) return EntryResult::kFailed;
 
   int err = unzOpenCurrentFile(run.zip);
   if (err != UNZ_OK) {
-    state.error(kArchiveMsgOpenCurrent, err);
+    damaged(run, name, err, "unzOpenCurrentFile");
     return EntryResult::kFailed;
   }
   ArchivePathKind existing = archivePathKind(path);
@@ -199,7 +180,7 @@ EntryResult extractCurrent(UnzipRun& run) {
     return EntryResult::kSkipped;
   }
 
-  state.startFile(shortName, static_cast<std::int64_t>(info.uncompressed_size));
+  state.startFile(shortName, declared);
   EntryResult result = EntryResult::kDone;
   if (state.progress() != 0) {
     state.cancelWith(kTagCancelBeforeFile, shortName);
@@ -209,7 +190,7 @@ EntryResult extractCurrent(UnzipRun& run) {
     int n = unzReadCurrentFile(run.zip, run.buffer.data(), static_cast<unsigned>(run.buffer.size()));
     if (n == 0) break;
     if (n < 0) {
-      state.error(kArchiveMsgReadCurrent, n);
+      damaged(run, name, n, "unzReadCurrentFile");
       result = EntryResult::kFailed;
       break;
     }
@@ -247,18 +228,18 @@ EntryResult extractCurrent(UnzipRun& run) {
   if (result != EntryResult::kDone) return result;
   if (err != UNZ_OK) {
     // The data failed its check (CRC): the file written from it is dropped.
-    state.error(kArchiveMsgCloseCurrent, err);
+    damaged(run, name, err, "unzCloseCurrentFile");
     archiveRemoveFile(path);
     return EntryResult::kFailed;
   }
-  archiveSetFileTime(path, entryTime(info.tmu_date));
+  archiveSetFileTime(path, entryTime(info.date));
   run.writtenPath = path;
   state.extracted.push_back({name, path});
   return EntryResult::kDone;
 }
 
 // Counts the entries and their sizes; false (error recorded) when the
-// directory cannot be walked.
+// directory cannot be walked or two entries would land on one file.
 bool preScan(UnzipRun& run, long& entries) {
   ArchiveState& state = run.state;
   unz_global_info64 global;
@@ -268,21 +249,19 @@ bool preScan(UnzipRun& run, long& entries) {
     return false;
   }
   entries = 0;
+  ArchiveNameSet names;
   for (ZPOS64_T i = 0; i < global.number_entry; ++i) {
-    unz_file_info64 info;
-    err = unzGetCurrentFileInfo64(run.zip, &info, nullptr, 0, nullptr, 0, nullptr, 0);
-    if (err != UNZ_OK) {
-      state.error(kArchiveMsgGetFileInfo, err);
+    ZipEntryInfo info;
+    if (!currentEntry(run, info)) return false;
+    const std::string& name = info.name;
+    std::string clash;
+    if (!name.empty() && !names.add(name, archiveIsSeparator(name.back()), clash)) {
+      state.internal(kTagNameClash, name, clash);
       return false;
     }
     ++entries;
-    if (state.chosenOnly) {
-      // Only the chosen entries count towards the work to do.
-      std::string name;
-      if (!currentEntry(run, info, name)) return false;
-      if (!state.isChosen(name)) info.uncompressed_size = 0;
-    }
-    state.totalBytes += static_cast<std::int64_t>(info.uncompressed_size);
+    // Only the chosen entries count towards the work to do.
+    if (state.isChosen(name)) state.totalBytes += info.size;
     err = unzGoToNextFile(run.zip);
     if (err == UNZ_END_OF_LIST_OF_FILE || (err != UNZ_OK && i + 1 == global.number_entry)) break;
     if (err != UNZ_OK) {
@@ -319,9 +298,9 @@ void extractProjectFile(UnzipRun& run, long entries, const std::string& opened) 
   bool extracted = false;
   for (long i = 0; i < entries && !extracted; ++i) {
     if (run.state.cancelled) return;
-    unz_file_info64 info;
-    std::string name;
-    if (!currentEntry(run, info, name)) break;
+    ZipEntryInfo info;
+    if (!currentEntry(run, info)) break;
+    const std::string& name = info.name;
     std::string lower = name;
     sdkLowerAscii(lower);
     if (lower.find(".kpf") != std::string::npos) {
@@ -342,9 +321,9 @@ void extractProjectFile(UnzipRun& run, long entries, const std::string& opened) 
 void extractNamed(UnzipRun& run, long entries, const std::string& wanted, const std::string& opened) {
   bool done = false;
   for (long i = 0; i < entries; ++i) {
-    unz_file_info64 info;
-    std::string name;
-    if (!currentEntry(run, info, name)) break;
+    ZipEntryInfo info;
+    if (!currentEntry(run, info)) break;
+    const std::string& name = info.name;
     std::string base = archiveBaseName(name);
     if (!base.empty() && base == wanted) {
       done = extractCurrent(run) == EntryResult::kDone;
@@ -386,11 +365,12 @@ void unzipMain(ArchiveState& state, const std::vector<std::string>& argv, const 
     zip = unzOpen64(opened.c_str());
   }
   state.status = sdkFormat("Extracting archive: %s", opened.c_str());
+  state.startExtraction(opened);
   if (!zip) {
     state.error(kArchiveMsgCannotOpen, path.c_str(), path.c_str());
     return;
   }
-  UnzipRun run{state, zip, targetFolder, overwrite || project || named, all && !project && !named, {}, {}};
+  UnzipRun run{state, zip, targetFolder, opened, overwrite || project || named, all && !project && !named, {}, {}};
   try {
     run.buffer.resize(kExtractPiece);
   } catch (const std::bad_alloc&) {

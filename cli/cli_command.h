@@ -109,7 +109,7 @@ OpProgress terminalJobProgress();
 void clearProgressLine();
 // The user's message as one line: "Text.\n\nDetail" becomes
 // "Text: Detail", further line breaks become ", ", and the archive layer's
-// "ERROR (Minizip)" label is dropped.
+// "ERROR (Minizip)" or "ERROR (Tar)" label is dropped.
 std::string oneLine(const std::string& message);
 // Asks on the terminal; true without asking when there is no terminal.
 bool confirm(const std::string& question);

@@ -1,47 +1,32 @@
 #include "cli/cli_json.h"
 
-namespace {
-// Length of the valid UTF-8 sequence at text[i], or 0.
-std::size_t utf8Length(std::string_view text, std::size_t i) {
-  auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-  unsigned char c = byte(i);
-  std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-  if (n == 0 || i + n > text.size()) return 0;
-  for (std::size_t k = 1; k < n; ++k)
-    if ((byte(i + k) & 0xC0) != 0x80) return 0;
-  if (n == 2 && c < 0xC2) return 0;  // overlong
-  return n;
-}
-}  // namespace
+#include "cli/cli_escape.h"
 
 std::string jsonString(std::string_view text) {
   static const char hex[] = "0123456789abcdef";
+  const std::string shown = cliShowable(text, ShowFor::Json);
   std::string out = "\"";
-  for (std::size_t i = 0; i < text.size();) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(shown[i]);
+    // C1 controls arrive as UTF-8 (C2 80 to C2 9F): one escape for both bytes.
+    unsigned char c1 = c == 0xC2 && i + 1 < shown.size() ? static_cast<unsigned char>(shown[i + 1]) : 0;
     if (c == '"' || c == '\\') {
       out += '\\';
       out += static_cast<char>(c);
-      ++i;
-    } else if (c < 0x20) {
-      switch (c) {
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-          out += "\\u00";
-          out += hex[c >> 4];
-          out += hex[c & 15];
-      }
-      ++i;
-    } else if (std::size_t n = utf8Length(text, i); n > 0) {
-      out.append(text.substr(i, n));
-      i += n;
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c < 0x20 || c == 0x7F || (c1 >= 0x80 && c1 <= 0x9F)) {
+      unsigned code = c1 ? c1 : c;
+      out += "\\u00";
+      out += hex[code >> 4];
+      out += hex[code & 15];
+      if (c1) ++i;
     } else {
-      // A Latin-1 byte: its character in UTF-8.
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-      ++i;
+      out += static_cast<char>(c);
     }
   }
   return out + "\"";

@@ -1,7 +1,8 @@
 // The --json output: a small writer for objects and arrays, written in the
-// order the calls come. Strings are escaped; text that is not UTF-8 (8-bit
-// names from project files) is taken as Latin-1, so the output is always
-// valid JSON in UTF-8.
+// order the calls come. Strings are escaped by JSON's rules (controls as
+// \u00NN); bytes that are not UTF-8 are shown as the text \xNN, as on the
+// terminal (cli_escape.h), so the output is always valid JSON in UTF-8 and
+// two different names never read the same.
 #pragma once
 
 #include <cstdint>

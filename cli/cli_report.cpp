@@ -12,6 +12,7 @@
 #include "base/sdk_string.h"
 #include "base/sdk_fs.h"
 #include "cli/cli_command.h"
+#include "cli/cli_escape.h"
 #include "cli/console.h"
 #include "delivery/send_job.h"
 #include "delivery/spooler_jobs.h"
@@ -44,7 +45,7 @@ bool waitForJobs(const std::vector<SendOutcome::SentJob>& jobs) {
       std::string line = jobLine(*it) + " " + jobStateName(status.state);
       if (!status.reason.empty() && status.state != JobState::Completed) line += " (" + status.reason + ")";
       if (status.state == JobState::Completed) {
-        std::cout << line << std::endl;
+        std::cout << cliShowable(line) << std::endl;
       } else {
         sayError(line);
         allCompleted = false;
@@ -72,7 +73,7 @@ int reportSent(const ParsedArgs& args, const OpResult& r) {
   const SendOutcome& outcome = r.outcome;
   int status = kExitOk;
   if (r.kind == OpResult::Kind::Sent) {
-    if (!outcome.statusText.empty()) std::cout << outcome.statusText << std::endl;
+    if (!outcome.statusText.empty()) std::cout << cliShowable(outcome.statusText) << std::endl;
   } else {
     status = kExitFailed;
     std::string message = outcome.failedPrinters.empty()
@@ -85,7 +86,7 @@ int reportSent(const ParsedArgs& args, const OpResult& r) {
     }
     sayError(message);
   }
-  for (const auto& job : outcome.sent) std::cout << jobLine(job) << std::endl;
+  for (const auto& job : outcome.sent) std::cout << cliShowable(jobLine(job)) << std::endl;
   if (args.has("wait") && !waitForJobs(outcome.sent)) status = kExitFailed;
   return status;
 }
@@ -117,7 +118,7 @@ OpProgress terminalJobProgress() {
   const auto start = std::chrono::steady_clock::now();
   return [start](const OpProgressStep& step) {
     if (!progressLineShown && std::chrono::steady_clock::now() - start < kProgressDelay) return true;
-    std::cerr << "\r" << step.text();
+    std::cerr << "\r" << cliShowable(step.text());
     if (step.percent() >= 0) std::cerr << " (" << step.percent() << "%)";
     std::cerr << "\x1b[K" << std::flush;
     progressLineShown = true;
@@ -127,15 +128,17 @@ OpProgress terminalJobProgress() {
 
 void sayError(const std::string& message) {
   clearProgressLine();
-  std::cerr << kProgramName << ": " << message << std::endl;
+  // Messages carry names from received files and printer answers.
+  std::cerr << kProgramName << ": " << cliShowable(message) << std::endl;
 }
 
 std::string oneLine(const std::string& message) {
   std::string text = message;
-  // The archive layer labels its messages after the zip library, also for
-  // tar containers; the program name says enough.
-  sdkReplaceAll(text, "ERROR (Minizip): ", "");
-  sdkReplaceAll(text, "ERROR (Minizip) ", "");
+  // The archive layer labels its messages after the library behind them
+  // (zip or tar); the program name says enough.
+  for (const char* label : {"ERROR (Minizip): ", "ERROR (Minizip) ", "ERROR (Tar): ", "ERROR (Tar) "})
+    sdkReplaceAll(text, label, "");
+  sdkReplaceAll(text, "\r\n", "\n");  // system texts on Windows
   while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
   sdkReplaceAll(text, ".\n\n", ": ");
   sdkReplaceAll(text, "\n\n", ": ");
@@ -145,7 +148,7 @@ std::string oneLine(const std::string& message) {
 
 bool confirm(const std::string& question) {
   if (!stdinIsTerminal() || !stderrIsTerminal()) return true;
-  std::cerr << kProgramName << ": " << question << " [y/N] " << std::flush;
+  std::cerr << kProgramName << ": " << cliShowable(question) << " [y/N] " << std::flush;
   std::string answer;
   if (!std::getline(std::cin, answer)) return false;
   std::transform(answer.begin(), answer.end(), answer.begin(), [](unsigned char c) { return std::tolower(c); });

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "cli/cli_command.h"
+#include "cli/cli_escape.h"
 #include "cli/cli_json.h"
 #include "cli/cli_suggest.h"
 #include "delivery/app_config.h"
@@ -103,7 +104,7 @@ int listGroups(const ParsedArgs& a, AppFileConfig& config) {
   }
   for (const std::string& g : groups) {
     std::vector<std::string> members = ReadPrinterGroup(config, g);
-    std::cout << g << ":" << (members.empty() ? "" : " " + joined(members)) << "\n";
+    std::cout << cliShowable(g + ":" + (members.empty() ? "" : " " + joined(members))) << "\n";
   }
   return kExitOk;
 }
@@ -139,7 +140,8 @@ int runGroups(const ParsedArgs& a, OpContext& ctx) {
     std::string text;
     if (!memberText(printers, text)) return kExitFailed;
     if (!WriteGroup(config, group, text) || !save(config)) return kExitFailed;
-    std::cout << "Printer group " << group << ": " << (text.empty() ? "no printers" : joined(ReadPrinterGroup(config, group)))
+    std::cout << "Printer group "
+              << cliShowable(group + ": " + (text.empty() ? "no printers" : joined(ReadPrinterGroup(config, group))))
               << "\n";
     return kExitOk;
   }
@@ -154,7 +156,7 @@ int runGroups(const ParsedArgs& a, OpContext& ctx) {
     sayError("cannot remove the printer group '" + group + "' from '" + config.fullPath() + "'");
     return kExitFailed;
   }
-  std::cout << "Printer group " << group << " deleted\n";
+  std::cout << "Printer group " << cliShowable(group) << " deleted\n";
   return kExitOk;
 }
 }  // namespace

@@ -1,8 +1,12 @@
 // load-files, remove-files, send-file, load-fonts
 #include <iostream>
+#include <optional>
 
 #include "base/sdk_fs.h"
 #include "cli/cli_command.h"
+#include "cli/cli_escape.h"
+#include "krmsdk/krm_printer_names.h"
+#include "krmsdk/krm_wildcard.h"
 #include "ops/legacy_lists.h"
 #include "ops/operations.h"
 
@@ -24,31 +28,81 @@ bool reportMissing(const std::string& what, const std::string& path) {
   return false;
 }
 
+// An operand of load-files. One that names an existing file (or folder)
+// is that file, whatever its name holds: a received file called
+// "a=Sys/Start" must not become file "a" under the printer name
+// "Sys/Start". Otherwise FILE=PRINTER-NAME splits at the first "=" that
+// follows an existing file's name, else at the first "=".
+struct LoadOperand {
+  std::string local;
+  std::optional<std::string> printerName;
+};
+LoadOperand splitLoadOperand(const std::string& arg) {
+  if (sdkFileExists(arg.c_str())) return {arg, std::nullopt};
+  for (auto eq = arg.find('='); eq != std::string::npos; eq = arg.find('=', eq + 1)) {
+    const std::string local = arg.substr(0, eq);
+    if (sdkFileExists(local.c_str()) && !sdkIsDirectory(local.c_str())) return {local, arg.substr(eq + 1)};
+  }
+  const auto eq = arg.find('=');
+  if (eq == std::string::npos) return {arg, std::nullopt};
+  return {arg.substr(0, eq), arg.substr(eq + 1)};
+}
+
+// The start of a message about an operand's printer name.
+std::string aboutName(const std::string& operand, const std::string& printerName) {
+  return "'" + krmShownName(operand) + "': the printer name '" + krmShownName(printerName) + "' ";
+}
+
+// False, after the usage error naming the operand, for a printer name the
+// printer would refuse.
+bool printerTakesName(const std::string& command, const std::string& operand, const std::string& printerName) {
+  const KrmNameFault fault = krmPrinterNameFault(printerName);
+  if (fault == KrmNameFault::kNone) return true;
+  usageError(command, aboutName(operand, printerName) + krmNameFaultText(fault) + ", which the printer refuses");
+  return false;
+}
+
+// False, after the usage error, for a load that would replace one of the
+// printer's own files when the operator did not ask for that.
+bool systemNameAllowed(const std::string& operand, const std::string& local, const std::string& printerName,
+                       bool allowSystemNames) {
+  const KrmSystemArea area = systemAreaOfLoad(local, printerName);
+  if (area == KrmSystemArea::kNone || allowSystemNames) return true;
+  usageError("load-files", aboutName(operand, printerName) + "belongs to " + systemAreaWords(area) +
+                               "; give --allow-system-names to load it there anyway");
+  return false;
+}
+
 int loadFiles(const ParsedArgs& a, OpContext& ctx) {
   LegacyLoadList list;
   bool guessed = false;
+  const bool allowSystemNames = a.has("allow-system-names");
   for (const std::string& arg : a.positionals()) {
-    const auto eq = arg.find('=');
-    const std::string local = arg.substr(0, eq);
-    if (reportMissing("file", local)) return kExitFailed;
+    const LoadOperand operand = splitLoadOperand(arg);
+    if (reportMissing("file", operand.local)) return kExitFailed;
     std::string message;
-    if (eq == std::string::npos) {
+    if (!operand.printerName) {
       bool recognised = true;
-      message = list.add(local, recognised);
+      message = list.add(operand.local, recognised);
       guessed = guessed || !recognised;
     } else {
-      message = list.put(local, arg.substr(eq + 1));
+      message = list.put(operand.local, *operand.printerName);
     }
     if (!message.empty()) {
       sayError(oneLine(message));
       return kExitFailed;
     }
+    // The name as the list keeps it (a leading "/" dropped).
+    for (const auto& [local, printer] : list.rows())
+      if (local == operand.local && (!printerTakesName("load-files", arg, printer) ||
+                                     !systemNameAllowed(arg, local, printer, allowSystemNames)))
+        return kExitUsage;
   }
-  for (const auto& [local, printer] : list.rows()) std::cerr << local << " -> " << printer << std::endl;
+  for (const auto& [local, printer] : list.rows()) std::cerr << cliShowable(local + " -> " + printer) << std::endl;
   if (guessed)
     sayError("some printer names above are only guessed from the file's extension; give FILE=PRINTER-NAME to "
              "choose them");
-  return reportResult(a, loadLegacyFiles(ctx, list.rows()));
+  return reportResult(a, loadLegacyFiles(ctx, list.rows(), allowSystemNames));
 }
 
 int loadFontFiles(const ParsedArgs& a, OpContext& ctx) {
@@ -64,9 +118,19 @@ int loadFontFiles(const ParsedArgs& a, OpContext& ctx) {
       failed = true;
     }
   }
+  // A font is stored under "fonts/" + its name; a name the printer would
+  // refuse fails here, before the list is shown.
+  for (const auto& [file, name] : list.rows()) {
+    const std::string printerName = "fonts/" + name;
+    if (KrmNameFault fault = krmPrinterNameFault(printerName); fault != KrmNameFault::kNone) {
+      sayError("the font file '" + krmShownName(file) + "': the printer name '" + krmShownName(printerName) + "' " +
+               krmNameFaultText(fault) + ", which the printer refuses");
+      failed = true;
+    }
+  }
   // Nothing is sent unless every font could be read.
   if (failed) return kExitFailed;
-  for (const auto& [file, name] : list.rows()) std::cerr << file << " -> " << name << std::endl;
+  for (const auto& [file, name] : list.rows()) std::cerr << cliShowable(file + " -> " + name) << std::endl;
   return reportResult(a, loadFonts(ctx, list.files()));
 }
 }  // namespace
@@ -76,7 +140,13 @@ std::vector<Command> legacyCommands() {
                .summary = "load loose (legacy) files onto the printer",
                .usage = "FILE[=PRINTER-NAME]... [options]",
                .description = "Loads local files onto the printer disk. Without =PRINTER-NAME the printer name is "
-                              "derived from the file's folder (formlib, imglib, ...) or its extension.",
+                              "derived from the file's folder (formlib, imglib, ...) or its extension. An operand "
+                              "that names an existing file is that file, also when its name holds \"=\"; "
+                              "FILE=PRINTER-NAME applies only to an operand that is not a file. Names of the "
+                              "printer's own files (Sys/..., tqf/..., fonts/... for a file that is no font) are "
+                              "refused without --allow-system-names.",
+               .options = {{"allow-system-names", 0, "",
+                            "load under the printer's start-up, Tessel or font names too"}},
                .sendsJob = true,
                .config = ConfigUse::Optional,
                .operandHint = ValueHint::File,
@@ -93,7 +163,13 @@ std::vector<Command> legacyCommands() {
                  .maxOperands = kAnyNumber,
                  .run = [](const ParsedArgs& a, OpContext& ctx) {
                    LegacyRemovalList list;
-                   for (const std::string& n : a.positionals()) list.put(n);
+                   for (const std::string& n : a.positionals()) {
+                     list.put(n);
+                     // A name no printer file can have; "*" and its kin mean everything.
+                     const std::string kept = n.starts_with('/') ? n.substr(1) : n;
+                     if (!krmMeansEverything(n) && !printerTakesName("remove-files", n, kept))
+                       return kExitUsage;
+                   }
                    return reportResult(a, removeLegacyFiles(ctx, list.rows()));
                  }};
   Command send{.name = "send-file",

@@ -5,6 +5,7 @@
 
 #include "base/sdk_fs.h"
 #include "cli/cli_command.h"
+#include "cli/cli_escape.h"
 #include "tools/printer_sim/printer_simulator.h"
 
 namespace {
@@ -50,15 +51,16 @@ int runPreview(const ParsedArgs& a, OpContext&) {
   for (const auto& [name, size] : after) {
     auto it = before.find(name);
     if (it == before.end()) {
-      std::cout << "stored   " << name << " (" << size << " bytes)\n";
+      std::cout << "stored   " << cliShowable(name) << " (" << size << " bytes)\n";
     } else if (it->second != size) {
-      std::cout << "replaced " << name << " (" << size << " bytes)\n";
+      std::cout << "replaced " << cliShowable(name) << " (" << size << " bytes)\n";
     }
   }
   for (const auto& [name, size] : before)
-    if (!after.count(name)) std::cout << "removed  " << name << "\n";
+    if (!after.count(name)) std::cout << "removed  " << cliShowable(name) << "\n";
   for (const std::string& p : r.pages) std::cout << "page     " << p << "\n";
-  if (!r.output.empty()) std::cout << "--- printer output ---\n" << r.output << (r.output.back() == '\n' ? "" : "\n");
+  if (!r.output.empty())
+    std::cout << "--- printer output ---\n" << cliShowableLines(r.output) << (r.output.back() == '\n' ? "" : "\n");
   if (a.has("disk")) std::cout << "disk     " << opt.diskDir << " (" << after.size() << " files)\n";
   if (!scratch.empty()) std::filesystem::remove_all(scratch);
   if (!r.ran) {

@@ -22,6 +22,10 @@ int parseChoice(const std::string& command, const std::vector<std::string>& pos,
   if (isProject) {
     folder = pos[1];
     project = pos[2];
+    if (folder.empty() || project.empty()) {
+      usageError(command, std::string(folder.empty() ? "the folder name" : "the project name") + " is empty");
+      return -1;
+    }
   }
   return item;
 }

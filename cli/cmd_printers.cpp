@@ -2,9 +2,11 @@
 #include <iostream>
 
 #include "cli/cli_command.h"
+#include "cli/cli_escape.h"
 #include "cli/cli_json.h"
 #include "delivery/app_config.h"
 #include "delivery/printer_groups.h"
+#include "delivery/send_job.h"
 
 std::vector<Command> printerCommands() {
   Command printers{
@@ -35,7 +37,9 @@ std::vector<Command> printerCommands() {
           return kExitOk;
         }
         if (printers.empty()) sayError("no printer takes Tessel jobs (none has a queue that takes raw PostScript)");
-        for (const std::string& d : BuildDestinationList(printers, groups)) std::cout << d << "\n";
+        // The group marker stays as the desktop shows it; only the name is escaped.
+        for (const std::string& d : BuildDestinationList(printers, groups))
+          std::cout << (isGroupTarget(d) ? kGroupMarker + cliShowable(stripGroupMarker(d)) : cliShowable(d)) << "\n";
         return kExitOk;
       }};
   return {printers};

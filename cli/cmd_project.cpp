@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "cli/cli_command.h"
+#include "cli/cli_escape.h"
 #include "cli/cli_json.h"
 #include "ops/operations.h"
 
@@ -112,7 +113,7 @@ std::vector<Command> projectCommands() {
               std::cout << json.endArray().endObject().str();
               return kExitOk;
             }
-            for (const ProjectResource& r : l.resources) std::cout << r.type << " " << r.path << "\n";
+            for (const ProjectResource& r : l.resources) std::cout << cliShowable(r.type + " " + r.path) << "\n";
             return kExitOk;
           }};
   Command send{

@@ -10,6 +10,7 @@
 #include "archive/container_listing.h"
 #include "base/sdk_fs.h"
 #include "cli/cli_command.h"
+#include "cli/cli_escape.h"
 #include "cli/cli_json.h"
 #include "cli/cli_suggest.h"
 #include "cli/console.h"
@@ -72,7 +73,7 @@ KxProgressHook terminalProgress() {
   return [](const char* status, long files, std::int64_t, long current, std::int64_t, const char* fileName,
             std::int64_t, std::int64_t) {
     if (fileName && *fileName && status && *status != '_')
-      std::cerr << "\r[" << current << "/" << files << "] " << fileName << "\x1b[K" << std::flush;
+      std::cerr << "\r[" << current << "/" << files << "] " << cliShowable(fileName) << "\x1b[K" << std::flush;
     return 0;
   };
 }
@@ -132,18 +133,18 @@ void printProjectInfo(const KxProject& project, const ParsedArgs& a) {
     std::cout << json.endObject().str();
     return;
   }
-  std::cout << "Project:   " << project.GetFolderName() << "/" << project.GetProjectName() << "\n"
-            << "Title:     " << project.GetProjectTitle() << "\n"
+  std::cout << "Project:   " << cliShowable(project.GetFolderName() + "/" + project.GetProjectName()) << "\n"
+            << "Title:     " << cliShowable(project.GetProjectTitle()) << "\n"
             << "Type:      " << kxProjectTypeName(project.GetProjectType()) << "\n"
-            << "Version:   " << project.GetProjectVersion() << "\n"
+            << "Version:   " << cliShowable(project.GetProjectVersion()) << "\n"
             << "Resources: " << project.GetResourceCount() << "\n";
   for (int i = 0; i < project.GetResourceCount(); ++i) {
     const KxResource* r = project.GetResource(i);
-    std::cout << "  " << r->GetType() << "  " << scopeName(r->GetScope()) << "  " << r->GetName() << "  "
-              << r->GetPath() << "\n";
+    std::cout << "  " << cliShowable(r->GetType()) << "  " << scopeName(r->GetScope()) << "  "
+              << cliShowable(r->GetName()) << "  " << cliShowable(r->GetPath()) << "\n";
   }
   for (int i = 0; i < project.GetSubmissionFileCount(); ++i)
-    std::cout << "Submission: " << project.GetSubmissionFilePath(i) << "\n";
+    std::cout << "Submission: " << cliShowable(project.GetSubmissionFilePath(i)) << "\n";
 }
 
 int projectTool(const ParsedArgs& a, OpContext& ctx) {
@@ -162,7 +163,7 @@ int projectTool(const ParsedArgs& a, OpContext& ctx) {
     if (failed) {
       sayError(line);
     } else if (!json) {
-      std::cout << line << "\n";
+      std::cout << cliShowable(line) << "\n";
     }
   }
   if (pos[0] == "check" && !failed) std::cout << pos[1] << ": no errors\n";
@@ -275,7 +276,7 @@ int listContainer(const ParsedArgs& a, const std::string& container) {
     std::cout << json.endArray().endObject().str();
     return kExitOk;
   }
-  for (const ContainerEntry& e : entries) std::cout << e.name << "\n";
+  for (const ContainerEntry& e : entries) std::cout << cliShowable(e.name) << "\n";
   return kExitOk;
 }
 

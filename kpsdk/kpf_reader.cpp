@@ -3,8 +3,10 @@
 // The reader walks the token list with a flat set of flags. Only the listed
 // elements mean anything; other markup is skipped. The first ERROR ends the
 // walk; values read before it stay in the project.
+#include <algorithm>
 #include <cstdlib>
 
+#include "base/sdk_fs.h"
 #include "base/sdk_string.h"
 #include "kpsdk/kpf_token.h"
 #include "kpsdk/kx_names.h"
@@ -48,6 +50,32 @@ std::string quotedVersion(const std::string& tag) {
     return tag.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1);
   }
   return tag;
+}
+
+// A directory for comparison: one separator style, no trailing separator,
+// case folded (Windows folders ignore case).
+std::string comparable(std::string dir) {
+  KxProject::NormalisePath(dir);
+  std::replace(dir.begin(), dir.end(), '\\', '/');
+  sdkLowerAscii(dir);
+  return dir;
+}
+
+bool anyShared(const std::vector<std::string>& a, const std::vector<std::string>& b) {
+  for (const std::string& x : a)
+    for (const std::string& y : b)
+      if (comparable(x) == comparable(y)) return true;
+  return false;
+}
+
+// Where the stub's patterns give two scopes one directory for these names
+// (a project named like the folder-shared level), each scope would take
+// the other's files for its own.
+bool scopesMeet(const KxProject& p, std::string_view folder, std::string_view project) {
+  const std::vector<std::string> local = p.GetLocalDirectories(folder, project, 0);
+  const std::vector<std::string> shared = p.GetFolderDirectories(folder, 0);
+  const std::vector<std::string> global = p.GetGlobalDirectories(0);
+  return anyShared(local, shared) || anyShared(local, global) || anyShared(shared, global);
 }
 
 }  // namespace
@@ -156,6 +184,16 @@ void KxProject::readKpfTokens(const std::string& path, KpfTokenStream& tokens) {
           else log(kKxError, "Project name '%s' is not a plain folder name", shown.c_str());
           break;
         }
+        // The printer keeps the shared scopes beside the projects:
+        // "tqfc/<folder>/fshared/" and "tqfc/gshared/".
+        const std::string_view reserved = kind == kKpfFolderName ? kKxGlobalSharedLevel : kKxFolderSharedLevel;
+        if (kxIsSharedLevel(name, reserved) || kxIsReservedPrinterName(name)) {
+          const std::string shown = kxPrintableName(name);
+          name.clear();
+          if (kind == kKpfFolderName) log(kKxError, "Folder name '%s' is a name the printer keeps for its own files", shown.c_str());
+          else log(kKxError, "Project name '%s' is a name the printer keeps for its own files", shown.c_str());
+          break;
+        }
         if (!folderName_.empty() && !projectName_.empty()) DeriveScopePatterns(0);
         break;
       }
@@ -217,9 +255,16 @@ void KxProject::readKpfTokens(const std::string& path, KpfTokenStream& tokens) {
           projectPaths_.assign(kpfProjectPaths_.begin(), kpfProjectPaths_.end());
           kpfPathsFixed_ = true;
         }
-        if (projectType_ != kKxTypeKoro && reconciledInputs != inputs) {
+        if (reconciledInputs != inputs) {
           reconciledInputs = inputs;
-          if (ValidateProjectPaths()) ReconcileProjectPaths(projectType_, mismatchAction_);
+          if (projectType_ != kKxTypeKoro && ValidateProjectPaths())
+            ReconcileProjectPaths(projectType_, mismatchAction_);
+          // Paths a KPF file gives for itself are its author's to choose.
+          if (!scopesFromKpf_ && scopesMeet(*this, folderName_, projectName_)) {
+            log(kKxError, "Project '%s' of folder '%s' would share its folder with a shared scope",
+                kxPrintableName(projectName_).c_str(), kxPrintableName(folderName_).c_str());
+            break;
+          }
         }
         readResourceTag(tokens);
         break;
@@ -272,6 +317,13 @@ void KxProject::readResourceTag(KpfTokenStream& tokens) {
   // the printer.
   if (!r->GetName().empty() && !kxIsSafeRelativeName(r->GetName())) {
     log(kKxError, "Resource name '%s' is not a plain name inside the project's folders",
+        kxPrintableName(r->GetName()).c_str());
+    return;
+  }
+  // The project's record of its shared files and the transfers' part
+  // files live beside the resources on the printer.
+  if (kxIsReservedPrinterName(r->GetName())) {
+    log(kKxError, "Resource name '%s' is a name the program keeps on the printer",
         kxPrintableName(r->GetName()).c_str());
     return;
   }

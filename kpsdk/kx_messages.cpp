@@ -9,7 +9,7 @@
 namespace {
 
 // Every format the project SDK and the archive layer log, by number. The
-// archive texts (54 to 73, 100 to 109) must stay exactly as the archive
+// archive texts (54 to 73, 100 to 111) must stay exactly as the archive
 // layer writes its templates.
 constexpr const char* kCatalogue[] = {
     "(pos. %d) %s",  // 0
@@ -122,6 +122,8 @@ constexpr const char* kCatalogue[] = {
     "Archive volume name '%s' is malformed",  // 107
     "Operation cancelled",  // 108
     "Volume size must be greater than zero",  // 109
+    "ERROR (Minizip): Archive %s is damaged at entry %s (%s)",  // 110
+    "ERROR (Tar): Internal - tag: %d, file: %s, reason: %s",  // 111
 };
 constexpr int kCatalogueSize = static_cast<int>(sizeof kCatalogue / sizeof kCatalogue[0]);
 

@@ -21,7 +21,7 @@
 
 // Catalogue number of a format, or -1.
 int kxCatalogueNumber(std::string_view format);
-// Format of a catalogue number, or null outside 0..109.
+// Format of a catalogue number, or null outside 0..111.
 const char* kxCatalogueFormat(int number);
 
 // Arguments of a formatted message, found by walking the format and the text

@@ -10,7 +10,20 @@
 // ":" (which on Windows also names a data stream), levels made of dots
 // and blanks only ("." and ".." and what Windows reads as them), and
 // control characters (a NUL would cut the name short). Both "/" and "\"
-// count as level separators here, since Windows reads both.
+// count as level separators here, since Windows reads both. So do the
+// names Windows keeps for its devices (CON, PRN, AUX, NUL, COM0-9, LPT0-9,
+// CONIN$, CONOUT$, any case, with or without an extension) and levels
+// ending in a dot or a blank, which Windows trims into another name: a
+// container made on one system is opened on the other.
+//
+// Some names belong to the program itself on the printer disk: the record
+// of the shared files a project uses (".krmuses" in the project's folder)
+// and the part file of a transfer (the target name plus ".krmtmp"). A
+// resource stored under such a name would overwrite or forge them, so no
+// level of a name read from a project may be one (kxIsReservedPrinterName).
+// On the printer, "tqfc/<folder>/fshared/" holds a folder's shared files
+// and "tqfc/gshared/" the global ones; a project named "fshared" or a
+// folder named "gshared" would put its own files among them.
 //
 // Placing a file under a folder goes through kxPrepareTarget, which also
 // refuses to pass through symbolic links below that folder.
@@ -24,6 +37,18 @@
 bool kxIsSafeFolderName(std::string_view name);
 // 1 when name is a safe relative name of one or more levels.
 bool kxIsSafeRelativeName(std::string_view name);
+// 1 when a level of name is one the program keeps on the printer disk.
+bool kxIsReservedPrinterName(std::string_view name);
+// The printer's level names of the folder-shared and global-shared scopes.
+inline constexpr std::string_view kKxFolderSharedLevel = "fshared";
+inline constexpr std::string_view kKxGlobalSharedLevel = "gshared";
+// 1 when a folder name (kKxGlobalSharedLevel) or a project name
+// (kKxFolderSharedLevel) is that level, in any case.
+bool kxIsSharedLevel(std::string_view name, std::string_view level);
+// Replaces "$$FOLDER." and "$$PROJECT." of a directory pattern by the
+// names, each placeholder once where the pattern holds it: a name holding
+// a placeholder is not substituted again.
+std::string kxSubstitutePlaceholders(std::string_view pattern, std::string_view folder, std::string_view project);
 // The name for a message: control characters shown as "?", so that a
 // refused name cannot break the log into lines of its own.
 std::string kxPrintableName(std::string_view name);

@@ -13,20 +13,12 @@
 namespace {
 
 constexpr std::string_view kFolderMark = "$$FOLDER.";
-constexpr std::string_view kProjectMark = "$$PROJECT.";
 
 void keepCandidate(std::vector<std::string>& out, std::string dir, int mustExist) {
   if (!mustExist || sdkIsDirectory(dir.c_str())) out.push_back(std::move(dir));
 }
 
 }  // namespace
-
-// Replaces the folder and project placeholders of a directory pattern.
-std::string kxSubstitutePlaceholders(std::string pattern, std::string_view folder, std::string_view project) {
-  sdkReplaceAll(pattern, kFolderMark, folder);
-  sdkReplaceAll(pattern, kProjectMark, project);
-  return pattern;
-}
 
 std::vector<std::string> KxProject::GetLocalDirectories(std::string_view folder, std::string_view project,
                                                         int mustExist) const {

@@ -8,10 +8,10 @@
 #include <algorithm>
 
 #include "base/sdk_string.h"
+#include "kpsdk/kx_names.h"
 #include "kpsdk/kx_project.h"
 
 void kpsdkSubstitutePath(std::string& path);
-std::string kxSubstitutePlaceholders(std::string pattern, std::string_view folder, std::string_view project);
 
 namespace {
 

@@ -8,6 +8,7 @@
 
 #include "base/sdk_fs.h"
 #include "kpsdk/kx_tree.h"
+#include "kpsdk/kx_volume_flow.h"
 
 namespace {
 
@@ -115,6 +116,13 @@ int kxJoinVolumeSet(const std::string& volumePath, const std::string& outPath, K
     error.format = error.text = "Operation cancelled";
     return abandon();
   };
+  // The joined stream must be one tar archive across every cut.
+  KxVolumeFlow flow;
+  auto broken = [&] {
+    fail(error, "Error reading archive volume '%s' - reason '%s'",
+         paths[static_cast<std::size_t>(flow.brokenVolume() - 1)], flow.reason());
+    return abandon();
+  };
   std::int64_t done = 0;
   for (std::size_t v = 0; v < paths.size(); ++v) {
     const std::string& path = paths[v];
@@ -129,8 +137,10 @@ int kxJoinVolumeSet(const std::string& volumePath, const std::string& outPath, K
       fail(error, "Could not open archive file '%s' - reason '%s'", path, std::strerror(errno));
       return abandon();
     }
+    flow.startVolume(static_cast<long>(v) + 1);
     std::size_t n;
     while ((n = std::fread(buf.data(), 1, buf.size(), in.get())) > 0) {
+      if (!flow.feed(buf.data(), n)) return broken();
       if (std::fwrite(buf.data(), 1, n, out.get()) != n) {
         fail(error, "Error writing archive volume '%s' - reason '%s'", outPath, std::strerror(errno));
         return abandon();
@@ -144,6 +154,7 @@ int kxJoinVolumeSet(const std::string& volumePath, const std::string& outPath, K
       return abandon();
     }
   }
+  if (!flow.finish()) return broken();
   if (std::fclose(out.release()) != 0) {
     fail(error, "Error writing archive volume '%s' - reason '%s'", outPath, std::strerror(errno));
     sdkDeleteFile(outPath.c_str());

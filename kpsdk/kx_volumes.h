@@ -39,8 +39,9 @@ using KxJoinProgress = std::function<bool(const std::string& volumeFile, long in
 // Joins every volume of the set that volumePath belongs to into outPath.
 // On failure returns 0, removes outPath and describes the problem with the
 // volume texts: malformed name, missing volume, volume that cannot be
-// opened or read (or whose size does not fit the set), output that cannot
-// be written, or cancellation.
+// opened or read (or whose size does not fit the set, or whose bytes do not
+// follow on from the volumes before as one tar archive, kx_volume_flow.h),
+// output that cannot be written, or cancellation.
 int kxJoinVolumeSet(const std::string& volumePath, const std::string& outPath, KxVolumeError& error,
                     const std::atomic<bool>* cancelled = nullptr, const KxJoinProgress& progress = {});
 // The container to read for path: path itself, or, for a volume of a tar

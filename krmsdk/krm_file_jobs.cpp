@@ -1,9 +1,11 @@
 // Loose files and fonts: loading, removing, and a project's printer files.
 #include "base/sdk_fs.h"
+#include "kpsdk/kx_names.h"
 #include "krmsdk/krm_font.h"
 #include "krmsdk/krm_framing.h"
 #include "krmsdk/krm_koro_texts.h"
 #include "krmsdk/krm_lifetime.h"
+#include "krmsdk/krm_printer_names.h"
 #include "krmsdk/krm_progress.h"
 #include "krmsdk/krm_stream.h"
 #include "krmsdk/krm_transfer.h"
@@ -68,6 +70,12 @@ void sendFont(KrmStream& stream, const char* path, const std::string& options, b
     stream.fail(kKrmNoFontName, path);
     return;
   }
+  // A font name the printer would not store ("..", control bytes, a name
+  // too long) is no font name to load under.
+  if (krmPrinterNameFault(*name) != KrmNameFault::kNone) {
+    stream.fail(kKrmNoFontName, krmShownName(*name));
+    return;
+  }
   krmDiskLoadRanges(stream, source, ranges, *name, options, hex, path);
 }
 
@@ -75,6 +83,19 @@ void sendFont(KrmStream& stream, const char* path, const std::string& options, b
 void reportFile(const char* path, int index, int count) {
   if (!krmProgressWanted() || path == nullptr) return;
   krmProgressFile(KrmProgressStep::kWriting, sdkFileNamePart(path), sdkFileSize(path), index + 1, count);
+}
+
+// 1017 with the first name of the list that the printer would refuse
+// (removal: apart from the entries that mean everything), else 0. Nothing
+// has been written then.
+int refuseBadNames(const char* function, const SdkList& names, bool removal) {
+  for (int i = 0; i < names.count(); ++i) {
+    const std::string_view name = orEmpty(names.get(i));
+    if (removal && krmMeansEverything(name)) continue;
+    if (krmPrinterNameFault(name) != KrmNameFault::kNone)
+      return krmReportResult(function, kKrmBadParameter, krmShownName(name));
+  }
+  return 0;
 }
 
 // Removal line: "(" entry ") (" printer ") " status " true list&remove\n".
@@ -92,6 +113,7 @@ int krmCreateFileLoader(const krmFOS* fos, const krmVOS* vos) {
       fos->krmFOSGetLoadFilesList().count() != fos->krmFOSGetPrinterFilesList().count())
     return krmMissingField(kFunction, "krmFOS.loadFilesList or krmFOS.printerFilesList");
   if (int rc = krmCheckOutput(kFunction, vos)) return rc;
+  if (int rc = refuseBadNames(kFunction, fos->krmFOSGetPrinterFilesList(), false)) return rc;
 
   const int flags = fos->krmFOSGetFlags();
   const bool status = flags & kKrmFlagStatusPage;
@@ -142,6 +164,7 @@ int krmCreateFileRemover(const krmFOS* fos, const krmVOS* vos) {
   if (fos == nullptr || fos->krmFOSGetRemoveFilesList().count() == 0)
     return krmMissingField(kFunction, "krmFOS.removeFilesList");
   if (int rc = krmCheckOutput(kFunction, vos)) return rc;
+  if (int rc = refuseBadNames(kFunction, fos->krmFOSGetRemoveFilesList(), true)) return rc;
 
   const bool status = fos->krmFOSGetFlags() & kKrmFlagStatusPage;
   const std::string printer = krmPsString(orEmpty(fos->krmFOSGetPrinterName()));
@@ -177,10 +200,17 @@ int krmCreateFileRemover(const krmFOS* fos, const krmVOS* vos) {
 namespace {
 
 // Required folder and project names of the project jobs (0 when both are
-// there, else the recorded 1017).
+// there, else the recorded 1017). Each is one level of "tqfc/" on the
+// printer, and not one of the shared scopes' folders there: a project
+// "fshared" would be its folder's shared files.
 int checkProjectNames(const char* function, const krmPPS* pps) {
-  if (pps == nullptr || isEmpty(pps->krmPPSGetFolderName())) return krmMissingField(function, "krmPPS.folderName");
-  if (isEmpty(pps->krmPPSGetProjectName())) return krmMissingField(function, "krmPPS.projectName");
+  auto plain = [](const char* name, std::string_view reserved) {
+    return kxIsSafeFolderName(name) && !kxIsSharedLevel(name, reserved) && !kxIsReservedPrinterName(name);
+  };
+  if (pps == nullptr || isEmpty(pps->krmPPSGetFolderName()) || !plain(pps->krmPPSGetFolderName(), kKxGlobalSharedLevel))
+    return krmMissingField(function, "krmPPS.folderName");
+  if (isEmpty(pps->krmPPSGetProjectName()) || !plain(pps->krmPPSGetProjectName(), kKxFolderSharedLevel))
+    return krmMissingField(function, "krmPPS.projectName");
   return 0;
 }
 

@@ -41,10 +41,17 @@ std::string krmCtimeText() {
   return buf;
 }
 
+std::string krmCommentText(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+  return out;
+}
+
 void krmWriteJobHeader(SdkString& job, const char* title, const char* headerComments) {
   job.format("%%!\n%%%%Title: %s\n%%%%Creator: %s\n%%%%CreationDate: %s%%%%%s\n%s%%%%EndComments\n\n",
-             title ? title : "", kKrmVersionText, krmCtimeText().c_str(), krmNoticeText(),
-             headerComments ? headerComments : "");
+             krmCommentText(title ? title : "").c_str(), kKrmVersionText, krmCtimeText().c_str(),
+             krmCommentText(krmNoticeText()).c_str(), headerComments ? headerComments : "");
 }
 
 std::string_view krmPrologText() {

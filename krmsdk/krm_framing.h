@@ -21,9 +21,13 @@ std::string krmLocalTimeText(const char* format);
 // Local time in ctime form, with its own trailing newline.
 std::string krmCtimeText();
 
+// A text for one DSC comment line: line ends and other control bytes
+// become blanks. A title may be a file name that someone sent, and a line
+// end in it would start a line of PostScript in the header.
+std::string krmCommentText(std::string_view text);
 // Replaces the job text with the header: "%!", title, creator, creation
 // date, notice, the header comments verbatim, "%%EndComments" and an empty
-// line.
+// line. Title and notice pass through krmCommentText.
 void krmWriteJobHeader(SdkString& job, const char* title, const char* headerComments);
 // Appends the prolog (ending in "%%EndProlog\n") and the date line.
 void krmAppendProlog(SdkString& job);

@@ -5,6 +5,7 @@
 #include "base/sdk_list.h"
 #include "krmsdk/krm_framing.h"
 #include "krmsdk/krm_lifetime.h"
+#include "krmsdk/krm_printer_names.h"
 #include "krmsdk/krm_progress.h"
 #include "krmsdk/krm_project.h"
 #include "krmsdk/krm_stream.h"
@@ -37,6 +38,13 @@ int sendResource(const char* function, KrmStream& stream, const KxResource& reso
   krmReportResult(function, kKrmLoadingResource, resource.GetPath());
   krmProgressFile(KrmProgressStep::kWriting, resource.GetName(), size, position, positions);
   return krmDiskLoadRanges(stream, source, {{0, size}}, target, options, hex, path);
+}
+
+// A printer path the printer would not store stops the job (1017): the
+// printer would drop the file and the job would look fine. Else 1001.
+int checkTarget(KrmStream& stream, const std::string& target) {
+  if (krmPrinterNameFault(target) == KrmNameFault::kNone) return kKrmOk;
+  return stream.fail(kKrmBadParameter, krmShownName(target));
 }
 
 }  // namespace
@@ -79,13 +87,14 @@ int krmLoadProjRes(const SdkList& chosenList, KxProject& project, int flags, con
       const std::string target = krmResourceTarget(r, folder, name);
       if (krmFilterResource(r.GetType(), r.GetScope(), flags)) {
         // The project still uses the shared file that is on the printer.
-        if (r.GetScope() != kKxScopeLocal)
+        if (r.GetScope() != kKxScopeLocal && checkTarget(stream, target) == kKrmOk)
           stream.write("\n\n-1 (" + krmPsString(target) + ") " +
                        projectOptions(r.GetScope(), project, printerName, status, overwrite) + " load_file");
         continue;
       }
       if (!everything && !krmMatchName(wanted, r.GetName(), true)) continue;
       if (!loaded.insert(r.GetName())) continue;
+      if (checkTarget(stream, target) != kKrmOk) break;
       std::string options;
       if (r.GetType() == "fnt") {
         options = projectOptions(kKxScopeGlobal, project, printerName, status, overwrite);

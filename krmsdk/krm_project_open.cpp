@@ -6,6 +6,7 @@
 
 #include "base/sdk_string.h"
 #include "base/sdk_fs.h"
+#include "kpsdk/kx_names.h"
 #include "krmsdk/krm_koro_texts.h"
 #include "krmsdk/krm_lifetime.h"
 #include "krmsdk/krm_progress.h"
@@ -154,8 +155,7 @@ std::optional<std::string> krmFindProjectFile(std::string_view folder, std::stri
   if (isEmpty(startupFile)) return std::nullopt;
   for (std::string dir : lastSetppathEntries(startupFile)) {
     if (!contains(dir, "$$FOLDER.") || !contains(dir, "$$PROJECT.")) continue;
-    sdkReplaceAll(dir, "$$FOLDER.", folder);
-    sdkReplaceAll(dir, "$$PROJECT.", project);
+    dir = kxSubstitutePlaceholders(dir, folder, project);
     if (!sdkIsDirectory(dir.c_str()) || !sdkCanEnterDir(dir.c_str())) continue;
     if (auto found = projectFileIn(dir)) return found;
   }

@@ -1,5 +1,6 @@
 // Manage Legacy Files and Load PS Fonts pages.
 #include "base/sdk_fs.h"
+#include "delivery/printer_path.h"
 #include "krmsdk/krmsdk.h"
 #include "ops/op_records.h"
 #include "ops/translate.h"
@@ -36,8 +37,48 @@ std::unique_ptr<krmFOS> fontLoadRecord(const OpContext& ctx, const std::vector<s
   return fos;
 }
 
-OpResult loadLegacyFiles(const OpContext& ctx, const std::vector<std::pair<std::string, std::string>>& rows) {
+KrmSystemArea systemAreaOfLoad(const std::string& localPath, const std::string& printerName) {
+  const KrmSystemArea area = krmSystemArea(printerName);
+  std::string fontName;
+  if (area == KrmSystemArea::kFonts && ReadPostScriptFontName(localPath, fontName)) return KrmSystemArea::kNone;
+  return area;
+}
+
+std::string systemAreaWords(KrmSystemArea area) {
+  switch (area) {
+    case KrmSystemArea::kNone:
+      return {};
+    case KrmSystemArea::kStartup:
+      return tr("the printer's start-up");
+    case KrmSystemArea::kTessel:
+      return tr("Tessel");
+    case KrmSystemArea::kFonts:
+      return tr("the printer's fonts");
+  }
+  return {};
+}
+
+std::vector<std::pair<std::string, std::string>> systemNameRows(
+    const std::vector<std::pair<std::string, std::string>>& rows) {
+  std::vector<std::pair<std::string, std::string>> found;
+  for (const auto& row : rows)
+    if (systemAreaOfLoad(row.first, row.second) != KrmSystemArea::kNone) found.push_back(row);
+  return found;
+}
+
+OpResult loadLegacyFiles(const OpContext& ctx, const std::vector<std::pair<std::string, std::string>>& rows,
+                         bool allowSystemNames) {
   if (rows.empty()) return {};
+  if (!allowSystemNames) {
+    if (auto system = systemNameRows(rows); !system.empty()) {
+      const auto& [local, printer] = system.front();
+      OpResult r;
+      r.kind = OpResult::Kind::Refused;
+      r.message = tr("The printer file name belongs to ") + systemAreaWords(systemAreaOfLoad(local, printer)) +
+                  ".\n\n" + krmShownName(printer);
+      return r;
+    }
+  }
   return runJob(ctx, tr("[Load Legacy Files]"), [&](const char* jobPath) {
     return krmCreateFileLoader(legacyLoadRecord(ctx, rows).get(), jobOutputRecord(jobPath, ctx.progress).get());
   });

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "krmsdk/krm_printer_names.h"
 #include "ops/operation.h"
 
 // --- Install Tessel page -------------------------------------------------
@@ -94,8 +95,20 @@ struct ListChoice {
 OpResult listPrinterFiles(const OpContext& ctx, const ListChoice& choice);
 
 // --- Manage Legacy Files and Load PS Fonts pages -------------------------
-// (local path, printer name) rows of the load list.
-OpResult loadLegacyFiles(const OpContext& ctx, const std::vector<std::pair<std::string, std::string>>& rows);
+// The printer's own area a loose file would replace a file of under this
+// printer name: its start-up, Tessel, or its fonts (unless the file is a
+// font). Such a load happens only when the operator asked for it.
+KrmSystemArea systemAreaOfLoad(const std::string& localPath, const std::string& printerName);
+// Whom the area belongs to, for messages: "the printer's start-up",
+// "Tessel", "the printer's fonts"; empty for none.
+std::string systemAreaWords(KrmSystemArea area);
+// The rows of a load list whose printer names lie in a system area.
+std::vector<std::pair<std::string, std::string>> systemNameRows(
+    const std::vector<std::pair<std::string, std::string>>& rows);
+// (local path, printer name) rows of the load list. Unless allowSystemNames
+// is set, a list holding a row of systemNameRows is refused whole.
+OpResult loadLegacyFiles(const OpContext& ctx, const std::vector<std::pair<std::string, std::string>>& rows,
+                         bool allowSystemNames = false);
 OpResult removeLegacyFiles(const OpContext& ctx, const std::vector<std::string>& names);
 OpResult sendSubmissionFile(const OpContext& ctx, const std::string& path);
 OpResult loadFonts(const OpContext& ctx, const std::vector<std::string>& fontFiles);

@@ -14,6 +14,7 @@
 #include "app/art.h"
 #include "app/user_prompts.h"
 #include "app/window_ids.h"
+#include "base/natural_order.h"
 #include "delivery/app_config.h"
 #include "delivery/printer_groups.h"
 #include "delivery/spooler.h"
@@ -41,7 +42,9 @@ PrinterGroupsDialog::PrinterGroupsDialog(wxWindow* parent)
   ok->SetDefault();
 
   for (const std::string& name : ListPrinterGroups()) groups_->Append(toWx(name));
-  for (const std::string& name : EnumeratePrinters()) printers_->Append(toWx(name));
+  std::vector<std::string> printers = EnumeratePrinters();
+  sdkNaturalSort(printers);  // Q2 before Q10, as in the destination list
+  for (const std::string& name : printers) printers_->Append(toWx(name));
   apply_->Disable();
 
   auto* groupRow = new wxBoxSizer(wxHORIZONTAL);

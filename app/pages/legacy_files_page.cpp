@@ -38,6 +38,18 @@ Part newPart(wxWindow* parent, const wxString& title) {
 
 wxString allFilesFilter() { return _("All Files (*.*)|*.*"); }
 
+// The question before loading under names of the printer's own files, one
+// line per name.
+wxString systemNamesQuestion(const std::vector<std::pair<std::string, std::string>>& rows) {
+  wxString text;
+  for (const auto& [local, printer] : rows)
+    text += wxString::Format(_("The printer file name '%s' belongs to %s."), toWx(krmShownName(printer)),
+                             toWx(systemAreaWords(systemAreaOfLoad(local, printer)))) +
+            "\n";
+  return text + "\n" + _("Loading a file under such a name replaces a file the printer itself runs or uses.") +
+         "\n\n" + (rows.size() == 1 ? _("Load it anyway?") : _("Load them anyway?"));
+}
+
 }  // namespace
 
 LegacyFilesPage::LegacyFilesPage(wxWindow* parent, PageHost& host) : OperationPage(parent, host, 5) {
@@ -241,7 +253,18 @@ void LegacyFilesPage::copyLoadNames() {
 
 void LegacyFilesPage::loadFiles() {
   if (load_.rows().empty()) return;
-  runOperation(this, host(), [this](const OpContext& context) { return loadLegacyFiles(context, load_.rows()); });
+  // A file that replaces what the printer runs at start-up, Tessel or a
+  // font is loaded only when the user says so; a list made from received
+  // files may name them without anyone noticing.
+  const auto system = systemNameRows(load_.rows());
+  if (!system.empty() &&
+      showMessage(this, systemNamesQuestion(system), MessageIcon::Warning, MessageButtons::YesNoDefaultNo) !=
+          MessageAnswer::Yes)
+    return;
+  const bool allowSystemNames = !system.empty();
+  runOperation(this, host(), [this, allowSystemNames](const OpContext& context) {
+    return loadLegacyFiles(context, load_.rows(), allowSystemNames);
+  });
 }
 
 void LegacyFilesPage::sendSubmission() {

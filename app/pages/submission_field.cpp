@@ -46,6 +46,9 @@ void SubmissionField::setChoices(const std::vector<std::string>& names) {
   wxArrayString items;
   for (const std::string& name : names) items.Add(toWx(name));
   choice_->Set(items);
+  // The first of the project's files, rather than a choice that looks
+  // filled and sends nothing.
+  if (!items.empty()) choice_->SetSelection(0);
   names_ = names;
 }
 

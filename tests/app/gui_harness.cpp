@@ -99,6 +99,10 @@ class DialogWatch : public wxTimer {
     for (wxWindow* window : wxTopLevelWindows) {
       auto* top = dynamic_cast<wxTopLevelWindow*>(window);
       if (top == nullptr || known_.count(window) != 0 || !top->IsShown()) continue;
+      // Shown but not yet in its modal loop (a loaded machine can get here
+      // while the toolkit waits on the window manager inside Show()): ending
+      // it now would be lost, and ShowModal() would then wait for ever.
+      if (auto* dialog = dynamic_cast<wxDialog*>(window); dialog != nullptr && !dialog->IsModal()) continue;
       Stop();
       // Let the dialog paint before it is driven.
       auto action = action_;
@@ -132,6 +136,24 @@ class DialogWatch : public wxTimer {
 void whenDialogShown(const std::function<void(wxTopLevelWindow*)>& action, int timeoutMs) {
   new DialogWatch(action, timeoutMs);
 }
+
+class ModalWatchdog::Timer : public wxTimer {
+ public:
+  void Notify() override {
+    for (wxWindow* window : wxTopLevelWindows) {
+      auto* dialog = dynamic_cast<wxDialog*>(window);
+      if (dialog == nullptr || !dialog->IsModal()) continue;
+      ADD_FAILURE() << "a dialog was still open at the time limit: " << dialog->GetTitle().utf8_string();
+      dialog->EndModal(wxID_CANCEL);
+    }
+  }
+};
+
+ModalWatchdog::ModalWatchdog(int timeoutMs) : timer_(std::make_unique<Timer>()) {
+  timer_->StartOnce(timeoutMs);
+}
+
+ModalWatchdog::~ModalWatchdog() { timer_->Stop(); }
 
 namespace {
 bool windowManagerAnnounced() {

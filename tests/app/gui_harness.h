@@ -44,6 +44,20 @@ void whenDialogShown(const std::function<void(wxTopLevelWindow*)>& action, int t
 // Builds a dialog of type Dialog (parent none), shows it modally and runs
 // drive() once it is on screen; whatever drive() leaves open is cancelled.
 // The dialog's result.
+// Ends every modal dialog still open after timeoutMs, as a test failure, so
+// that a test never waits without a bound. Disarmed when destroyed.
+class ModalWatchdog {
+ public:
+  explicit ModalWatchdog(int timeoutMs = 60000);
+  ~ModalWatchdog();
+  ModalWatchdog(const ModalWatchdog&) = delete;
+  ModalWatchdog& operator=(const ModalWatchdog&) = delete;
+
+ private:
+  class Timer;
+  std::unique_ptr<Timer> timer_;
+};
+
 template <typename Dialog>
 int runModal(const std::function<void(Dialog&)>& drive) {
   Dialog* shown = nullptr;
@@ -53,6 +67,7 @@ int runModal(const std::function<void(Dialog&)>& drive) {
   });
   Dialog dialog(nullptr);
   shown = &dialog;
+  ModalWatchdog watchdog;
   return dialog.ShowModal();
 }
 

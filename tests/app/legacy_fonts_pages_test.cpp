@@ -19,6 +19,8 @@
 #include "app/pages/legacy_files_page.h"
 #include "app/pages/report_list.h"
 #include "app/path_field.h"
+#include "app/job_results.h"
+#include "app/operations_panel.h"
 #include "app/window_ids.h"
 #include "page_fixture.h"
 
@@ -87,9 +89,11 @@ TEST_F(LegacyFontsPagesTest, LegacyFilesAreLoadedRemovedAndSent) {
   ASSERT_NE(page, nullptr);
 
   // Added with the chooser: one notice for the name that is only a guess.
+  // The folder remembered is the chosen files' own, not the one the chooser
+  // reports (a location typed into it leaves that elsewhere).
   user_.answerFiles(chosen({form, notes, logo}, scratch_ + "/misc"));
   pressTool(kIdLegacyAdd);
-  EXPECT_EQ(configValue("lastLegacyDir"), scratch_ + "/misc");
+  EXPECT_EQ(configValue("lastLegacyDir"), scratch_ + "/res/formlib");
   EXPECT_EQ(column(page->loadList(), 1),
             (std::vector<std::string>{"tqfc/formlib/invoice.frm", "tqfc/mislib/notes.xyz", "tqfc/imglib/LOGO.JPG"}));
   ASSERT_EQ(user_.messages().size(), 1u);
@@ -152,11 +156,61 @@ TEST_F(LegacyFontsPagesTest, LegacyFilesAreLoadedRemovedAndSent) {
   EXPECT_EQ(statusText(), "[Send Submission File] job.ps completed successfully");
   waitIdle();
   EXPECT_EQ(printedPages(1).size(), printed + 1);
+  // One the printer cannot run: shown as it ended there, in the spooler's
+  // words, never as a success.
+  page->submissionField()->setPath(scratchFile("run/bad.ps", "%!PS\nRUN\n"));
+  pressTool(kIdSendSubmissionFile);
+  const wxString refused = statusText();
+  EXPECT_EQ(refused,
+            "[Send Submission File] bad.ps failed on the printer: Tessel_1 aborted: PostScript error: undefined in RUN");
+  EXPECT_TRUE(panel()->jobResults()->stateOf("Tessel_1").StartsWith("aborted"));
+  EXPECT_FALSE(screenshot(frame_, "results-aborted").empty());
   EXPECT_TRUE(std::ifstream(job).good()) << "the submission file is kept";
   page->submissionField()->setPath(scratch_ + "/run/gone.ps");
   pressTool(kIdSendSubmissionFile);
   EXPECT_EQ(user_.messages().back().text, "The submission file does not exist.\n\n" + scratch_ + "/run/gone.ps");
   EXPECT_EQ(temporaryJobFiles(), 0);
+}
+
+TEST_F(LegacyFontsPagesTest, ThePrintersOwnNamesAreLoadedOnlyWhenTheUserSaysYes) {
+  const std::string payload = scratchFile("recv/payload.ps", "%!PS\n% payload\n");
+  const std::string demo = scratchFile("recv/demo/start.ps", "%!PS\n% demo\n");
+  openWithPrinters(5);
+  chooseDestination("Tessel_1");
+  LegacyFilesPage* page = legacy();
+  ASSERT_NE(page, nullptr);
+  user_.answerFiles(chosen({payload, demo}, scratch_ + "/recv"));
+  pressTool(kIdLegacyAdd);
+  page->loadList()->selectRows({0});
+  whenDialogShown([](wxTopLevelWindow* window) {
+    auto* dialog = dynamic_cast<SetPrinterPathDialog*>(window);
+    ASSERT_NE(dialog, nullptr);
+    dialog->printerField()->ChangeValue("Sys/Start");
+    dialog->EndModal(wxID_OK);
+  });
+  pressTool(kIdLegacyEdit);
+  ASSERT_EQ(column(page->loadList(), 1), (std::vector<std::string>{"Sys/Start", "tqf/demo/start.ps"}));
+
+  // Asked with No as the default; the cautious answer sends nothing.
+  user_.clear();
+  pressTool(kIdLoadLegacyFiles);
+  ASSERT_EQ(user_.messages().size(), 1u);
+  const ShownPrompt asked = user_.messages()[0];
+  EXPECT_EQ(asked.buttons, MessageButtons::YesNoDefaultNo);
+  EXPECT_EQ(asked.icon, MessageIcon::Warning);
+  EXPECT_TRUE(asked.text.Contains("'Sys/Start' belongs to the printer's start-up.")) << asked.text;
+  EXPECT_TRUE(asked.text.Contains("'tqf/demo/start.ps' belongs to Tessel.")) << asked.text;
+  EXPECT_TRUE(asked.text.EndsWith("Load them anyway?")) << asked.text;
+  EXPECT_NE(statusText(), "[Load Legacy Files] completed successfully");
+  waitIdle();
+  EXPECT_FALSE(diskHas(1, "Sys/Start"));
+
+  user_.answerMessage(MessageAnswer::Yes);
+  pressTool(kIdLoadLegacyFiles);
+  EXPECT_EQ(statusText(), "[Load Legacy Files] completed successfully");
+  waitIdle();
+  EXPECT_EQ(printer(1).readFile("Sys/Start").value_or(""), "%!PS\n% payload\n");
+  EXPECT_TRUE(diskHas(1, "tqf/demo/start.ps"));
 }
 
 TEST_F(LegacyFontsPagesTest, FontsAreStoredUnderTheNamesShown) {

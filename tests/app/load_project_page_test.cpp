@@ -82,6 +82,20 @@ TEST_F(LoadProjectPageTest, TickedResourcesAloneReachThePrinter) {
   EXPECT_EQ(temporaryJobFiles(), 0);
 }
 
+TEST_F(LoadProjectPageTest, ATypedPathLoadsWhenTheFieldIsLeft) {
+  const std::string kpf = writeRichProject(tree_);
+  openWithPrinters(1);
+  LoadProjectPage* page = loadPage();
+  ASSERT_NE(page, nullptr);
+  clickWithMouse(page->projectField()->textField());
+  page->projectField()->textField()->SetFocus();
+  pump(50);
+  page->projectField()->textField()->ChangeValue(kpf);  // as typed
+  page->tree()->SetFocus();                               // Tab or a click away, no Enter
+  ResourceTree* tree = page->tree();
+  EXPECT_TRUE(pumpUntil([tree] { return !tree->topItems().empty(); }));
+}
+
 TEST_F(LoadProjectPageTest, FolderBoxesFollowTheirFilesAndKeysToggle) {
   const std::string kpf = writeRichProject(tree_);
   openWithoutPrinters(1);

@@ -10,8 +10,11 @@
 #include <wx/toplevel.h>
 #include <wx/uiaction.h>
 
+#include "app/destination_choice.h"
+#include "app/job_results.h"
 #include "app/main_frame.h"
 #include "app/operations_panel.h"
+#include "app/pages/operation_page.h"
 #include "app/pages/page_catalogue.h"
 #include "app/window_ids.h"
 #include "delivery/spooler.h"
@@ -206,6 +209,85 @@ TEST_F(MainWindowTest, TabWalksFromTheListThroughTheSharedControlsIntoThePage) {
   EXPECT_EQ(visited[2], panel->page(0)->FindWindow(kIdAutoStart)) << "then the page's first control";
 }
 
+// True when the keyboard focus is in the window or one of its children
+// (the combo box's parts take it in its stead).
+bool focusIn(wxWindow* window) {
+  for (wxWindow* w = wxWindow::FindFocus(); w != nullptr; w = w->GetParent())
+    if (w == window) return true;
+  return false;
+}
+
+TEST_F(MainWindowTest, DestinationByKeyboardInNumberOrderNarrowedByTyping) {
+  std::vector<std::string> queues;
+  for (int i = 203; i >= 1; --i) queues.push_back("Q" + std::to_string(i));
+  startPrinters(queues);
+  writeConfig("lastPrinter=Tessel_1\n[printer-groups]\nFloor_2=Tessel_1,Q2\n");
+  MainFrame* frame = openFrame();
+  OperationsPanel* panel = frame->operations();
+  DestinationChoice* choice = panel->destinationChoice();
+  ASSERT_EQ(choice->GetCount(), 206u) << "205 printers, then the group";
+  EXPECT_EQ(choice->GetString(0), "Q1");
+  EXPECT_EQ(choice->GetString(1), "Q2");
+  EXPECT_EQ(choice->GetString(9), "Q10");
+  EXPECT_EQ(choice->GetString(202), "Q203");
+  EXPECT_EQ(choice->GetString(203), "Tessel_1");
+  EXPECT_EQ(choice->GetString(205), "\\\\\\Floor_2");
+  EXPECT_EQ(panel->destinationText(), "Tessel_1");
+
+  clickWithMouse(panel->operationList());
+  panel->operationList()->SetFocus();
+  pump(50);
+  wxUIActionSimulator keys;
+  // Tab stops at the destination on its way round the window.
+  bool reached = false;
+  for (int i = 0; i < 12 && !reached; ++i) {
+    keys.Char(WXK_TAB);
+    pump(60);
+    reached = focusIn(choice);
+  }
+  EXPECT_TRUE(reached) << "Tab never stopped at Destination";
+
+  // Alt+D from anywhere, then typing narrows the list.
+  panel->statusPageBox()->SetFocus();
+  pump(50);
+  keys.Char('d', wxMOD_ALT);
+  pump(60);
+  ASSERT_TRUE(focusIn(choice)) << "Alt+D";
+  keys.Text("q10");
+  pump(100);
+  EXPECT_EQ(choice->filter(), "q10");
+  ASSERT_EQ(choice->GetCount(), 11u) << "Q10 and Q100 to Q109";
+  EXPECT_EQ(panel->destinationText(), "Q10");
+  EXPECT_EQ(frame->GetStatusBar()->GetStatusText(), "Destinations holding \"q10\": 11 of 206");
+  EXPECT_FALSE(screenshot(frame, "destination-narrowed").empty());
+  keys.Char(WXK_BACK);
+  pump(60);
+  EXPECT_EQ(choice->GetCount(), 111u) << "every entry holding q1";
+  keys.Char('x');  // nothing holds "q1x": the list stays
+  pump(60);
+  EXPECT_EQ(choice->filter(), "q1");
+  // Leaving the control shows every entry again, keeping the choice.
+  panel->statusPageBox()->SetFocus();
+  pump(60);
+  EXPECT_EQ(choice->GetCount(), 206u);
+  EXPECT_EQ(panel->destinationText(), "Q10");
+}
+
+TEST_F(MainWindowTest, AVanishedLastPrinterSelectsNothingAndSaysSo) {
+  startPrinters();
+  writeConfig("lastPrinter=Gone_1\n");
+  MainFrame* frame = openFrame();
+  OperationsPanel* panel = frame->operations();
+  EXPECT_EQ(panel->destinationText(), "");
+  EXPECT_EQ(frame->GetStatusBar()->GetStatusText(),
+            "The destination used last, Gone_1, is no longer available: choose a destination.");
+  // An operation started now asks for a destination instead of guessing.
+  panel->selectPage(0);
+  pressButton(panel->page(0)->FindWindow(kIdInstallTessel));
+  ASSERT_EQ(user_.messages().size(), 1u);
+  EXPECT_EQ(user_.messages()[0].text, "Choose a destination first.");
+}
+
 TEST_F(MainWindowTest, MaximisedStateIsKeptAndRestored) {
   WindowManager manager;
   if (!manager.running()) GTEST_SKIP() << "maximising needs a window manager (openbox)";
@@ -239,7 +321,11 @@ TEST_F(MainWindowTest, OutcomesReachStatusLineAndMessageBox) {
   OpResult sent = listPrinterFiles(panel->operationContext(), ListChoice{});
   ASSERT_EQ(sent.kind, OpResult::Kind::Sent) << sent.message;
   panel->reportResult(sent);
+  // Spooled is not done: the result line once the printer has finished.
+  EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), "[List Files]: spooled, waiting for the printer");
+  ASSERT_TRUE(pumpUntil([panel] { return !panel->jobResults()->following(); }, 60000));
   EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), "[List Files] completed successfully");
+  EXPECT_EQ(panel->jobResults()->stateOf("Tessel_2"), "completed");
   EXPECT_TRUE(user_.messages().empty());
 
   // To a group with a member that is not installed: the failure message.
@@ -249,7 +335,9 @@ TEST_F(MainWindowTest, OutcomesReachStatusLineAndMessageBox) {
   panel->reportResult(partly);
   EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), "");
   ASSERT_EQ(user_.messages().size(), 1u);
-  EXPECT_EQ(user_.messages()[0].text, "Quaymaster cannot send the job to the printer(s).\n\nGone_Printer");
+  EXPECT_EQ(user_.messages()[0].text,
+            "Quaymaster cannot send the job to the printer(s).\n\nGone_Printer\n\nThe job was sent to: Tessel_1");
+  EXPECT_TRUE(panel->jobResults()->stateOf("Gone_Printer").StartsWith("not sent"));
   EXPECT_EQ(user_.messages()[0].caption, "Quaymaster");
   EXPECT_EQ(user_.messages()[0].icon, MessageIcon::Error);
 

@@ -9,6 +9,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/destination_choice.h"
+#include "app/job_results.h"
+#include "app/main_frame.h"
+#include "app/operations_panel.h"
 #include "app/path_field.h"
 #include "app/window_ids.h"
 #include "base/sdk_fs.h"
@@ -74,7 +78,12 @@ void PageTest::chooseDestination(const wxString& destination) {
 
 void PageTest::setStatusPage(bool on) { panel()->statusPageBox()->SetValue(on); }
 
-wxString PageTest::statusText() const { return frame_->GetStatusBar()->GetStatusText(0); }
+wxString PageTest::statusText() const {
+  // What the operator reads once the printers have finished the jobs.
+  JobResults* results = frame_->operations()->jobResults();
+  if (!pumpUntil([results] { return !results->following(); }, 120000)) ADD_FAILURE() << "jobs still followed";
+  return frame_->GetStatusBar()->GetStatusText(0);
+}
 
 void PageTest::waitIdle() {
   if (!waitForEmptyQueues(120000)) ADD_FAILURE() << "jobs still pending after two minutes";

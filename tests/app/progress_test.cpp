@@ -47,7 +47,7 @@ TEST_F(ProgressTest, CancelledLoadSendsNothing) {
   pressButton(page->FindWindow(kIdLoadProject));
   EXPECT_GE(updates_, 1) << "the progress window was shown";
   EXPECT_TRUE(user_.messages().empty()) << "a cancelled job is no failure";
-  EXPECT_EQ(statusText(), "");
+  EXPECT_EQ(statusText(), "Cancelled: nothing was sent.");
   waitIdle();
   EXPECT_TRUE(diskFiles(1).empty()) << "nothing reached the printer";
   EXPECT_FALSE(leftovers());

@@ -42,7 +42,7 @@ TEST_F(SendContainerPageTest, PageRangeOfAContainerWithItsResourcesIsPrinted) {
   ASSERT_EQ(submissions->GetCount(), 2u) << "forms and submission files, in listing order";
   EXPECT_EQ(submissions->GetString(0), "invoice.frm");
   EXPECT_EQ(submissions->GetString(1), "main.ps");
-  EXPECT_EQ(submissions->GetSelection(), wxNOT_FOUND);
+  EXPECT_EQ(submissions->GetSelection(), 0) << "the first of them, chosen for the operator";
   submissions->SetSelection(1);
   setRange(2, 3);
   clickCheckBox(page->embedBox(), true);
@@ -69,7 +69,7 @@ TEST_F(SendContainerPageTest, InvalidRangeAsksWhetherToPrintEverything) {
   chooseRadio(page->resourceChoice(), 1);
   setRange(5, 4);
 
-  // Cancel: nothing is sent and the status line is cleared.
+  // Cancel: nothing is sent, and the status line says so.
   frame_->SetStatusText("before");
   user_.answerMessage(MessageAnswer::Cancel);
   pressButton(page->FindWindow(kIdSendContainer));
@@ -79,7 +79,7 @@ TEST_F(SendContainerPageTest, InvalidRangeAsksWhetherToPrintEverything) {
   EXPECT_EQ(user_.messages()[0].icon, MessageIcon::Question);
   EXPECT_EQ(user_.messages()[0].buttons, MessageButtons::OkCancel);
   EXPECT_EQ(user_.messages()[0].caption, "Quaymaster");
-  EXPECT_EQ(statusText(), "");
+  EXPECT_EQ(statusText(), "Cancelled: nothing was sent.");
   EXPECT_EQ(temporaryJobFiles(), 0);
 
   // OK: the whole document.

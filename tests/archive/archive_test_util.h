@@ -15,7 +15,10 @@
 #include <string>
 #include <vector>
 
+#include <zip.h>
+
 #include "archive/archive_handler.h"
+#include "archive/tar.h"
 #include "tests/common/test_platform.h"
 
 namespace archive_test {
@@ -111,6 +114,54 @@ inline std::vector<std::string> listTree(const fs::path& root) {
   std::sort(names.begin(), names.end());
   return names;
 }
+
+// Writes a zip with the given entry names and contents through minizip,
+// optionally marking entries as symbolic links (Unix mode in the external
+// attributes, as Info-ZIP stores them).
+inline void makeRawZip(const fs::path& zipPath, const std::vector<std::pair<std::string, std::string>>& entries,
+                const std::vector<bool>& links = {}) {
+  zipFile zf = zipOpen64(zipPath.string().c_str(), APPEND_STATUS_CREATE);
+  ASSERT_NE(nullptr, zf);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    zip_fileinfo zi{};
+    zi.tmz_date = tm_zip{0, 0, 12, 1, 0, 2020};
+    bool link = i < links.size() && links[i];
+    if (link) zi.external_fa = (0120777u << 16);
+    int versionMadeBy = link ? (3 << 8) : 0;  // Unix
+    ASSERT_EQ(ZIP_OK, zipOpenNewFileInZip4_64(zf, entries[i].first.c_str(), &zi, nullptr, 0, nullptr, 0, nullptr,
+                                              Z_DEFLATED, 6, 0, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY,
+                                              nullptr, 0, versionMadeBy, 0, 0));
+    zipWriteInFileInZip(zf, entries[i].second.data(), static_cast<unsigned>(entries[i].second.size()));
+    zipCloseFileInZip(zf);
+  }
+  zipClose(zf, nullptr);
+}
+
+// Builds tar archives block by block with our own header writer.
+struct TarBuilder {
+  std::string bytes;
+
+  TarBuilder& add(const std::string& name, const std::string& data = "", char type = '0',
+                  const std::string& link = "") {
+    TarHeader header;
+    header.name = name;
+    header.type = type;
+    header.size = static_cast<std::int64_t>(data.size());
+    header.linkName = link;
+    header.mtime = fixedTime();
+    char block[kTarBlock];
+    tarEncodeHeader(header, block);
+    bytes.append(block, kTarBlock);
+    bytes += data;
+    bytes.append((kTarBlock - data.size() % kTarBlock) % kTarBlock, '\0');
+    return *this;
+  }
+  std::string finish() const {
+    std::string out = bytes + std::string(2 * kTarBlock, '\0');
+    out.append((kArchiveRecordSize - out.size() % kArchiveRecordSize) % kArchiveRecordSize, '\0');
+    return out;
+  }
+};
 
 // A fresh scratch folder per test, removed afterwards.
 class ArchiveTest : public ::testing::Test {

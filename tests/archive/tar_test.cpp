@@ -10,32 +10,6 @@ using namespace archive_test;
 
 namespace {
 
-// Builds tar archives block by block with our own header writer.
-struct TarBuilder {
-  std::string bytes;
-
-  TarBuilder& add(const std::string& name, const std::string& data = "", char type = '0',
-                  const std::string& link = "") {
-    TarHeader header;
-    header.name = name;
-    header.type = type;
-    header.size = static_cast<std::int64_t>(data.size());
-    header.linkName = link;
-    header.mtime = fixedTime();
-    char block[kTarBlock];
-    tarEncodeHeader(header, block);
-    bytes.append(block, kTarBlock);
-    bytes += data;
-    bytes.append((kTarBlock - data.size() % kTarBlock) % kTarBlock, '\0');
-    return *this;
-  }
-  std::string finish() const {
-    std::string out = bytes + std::string(2 * kTarBlock, '\0');
-    out.append((kArchiveRecordSize - out.size() % kArchiveRecordSize) % kArchiveRecordSize, '\0');
-    return out;
-  }
-};
-
 // Replaces a header field and repairs the checksum.
 void patchHeader(std::string& tar, std::size_t headerAt, std::size_t offset, const std::string& value) {
   std::memcpy(&tar[headerAt + offset], value.data(), value.size());
@@ -163,7 +137,7 @@ TEST_F(TarTest, LinksDevicesFoldersAndNameLengths) {
   fs::create_directories(path("src/folder"));
   // A name of 100 characters fails the creation: no archive is left.
   std::string error = create({"a.bin", "folder", "b.bin", "/dev/null", std::string(100, 'm'), std::string(99, 'n')});
-  EXPECT_EQ("ERROR (Minizip): Internal - tag: 70, file: " + std::string(100, 'm') +
+  EXPECT_EQ("ERROR (Tar): Internal - tag: 70, file: " + std::string(100, 'm') +
                 ", reason: name of 100 characters or more",
             error);
   EXPECT_FALSE(fs::exists(path("pack.tar")));
@@ -227,7 +201,7 @@ TEST_F(TarTest, VolumeHookStopsWritingAndKeepsWrittenVolumes) {
   fs::create_directories(path("vol"));
   // Without name parts the volumes are named after the container.
   std::string error = create({"big.bin"}, "vol/set.kpc");
-  EXPECT_EQ("ERROR (Minizip): Internal - tag: 83, file: set_000002_000003.kpc, reason: CANCELLED", error);
+  EXPECT_EQ("ERROR (Tar): Internal - tag: 83, file: set_000002_000003.kpc, reason: CANCELLED", error);
   EXPECT_TRUE(handler.IsCancelled());
   EXPECT_EQ((std::vector<std::string>{"set_000001_000003.kpc"}), listTree(path("vol")));
   EXPECT_EQ(10240u, fs::file_size(path("vol/set_000001_000003.kpc")));
@@ -300,7 +274,7 @@ TEST_F(TarTest, HostileEntriesWriteNothingOutside) {
                                   .add("dir/good.txt", "g")
                                   .finish());
   std::string error = handler.Extract(path("evil.tar").string(), path("box/in").string());
-  EXPECT_EQ("ERROR (Minizip): Internal - tag: 59, file: " + abs + ", reason: entry name leaves the target folder",
+  EXPECT_EQ("ERROR (Tar): Internal - tag: 59, file: " + abs + ", reason: entry name leaves the target folder",
             error);
   EXPECT_TRUE(listTree(path("outside")).empty());
   if (planted) {
@@ -323,7 +297,7 @@ TEST_F(TarTest, DamagedArchivesEndWithAnErrorText) {
                           std::size_t{32256}, std::size_t{1536 + 30208}}) {
     writeFile(path("cut.tar"), good.substr(0, cut));
     std::string error = handler.Extract(path("cut.tar").string(), path("out").string());
-    EXPECT_EQ(0u, error.find("ERROR (Minizip): Internal - tag: ")) << cut << " " << error;
+    EXPECT_EQ(0u, error.find("ERROR (Tar): Internal - tag: ")) << cut << " " << error;
     EXPECT_TRUE(error.find("tag: 54") != std::string::npos || error.find("tag: 55") != std::string::npos ||
                 error.find("tag: 75") != std::string::npos)
         << cut << " " << error;
@@ -369,7 +343,7 @@ TEST_F(TarTest, CancelDuringCreationLeavesAClosedShorterArchive) {
                              const char*, std::int64_t, std::int64_t done) {
     return index == 2 && done >= 20480 ? 1 : 0;
   });
-  EXPECT_EQ("ERROR (Minizip): Internal - tag: 85, file: b, reason: CANCELLED", create(names));
+  EXPECT_EQ("ERROR (Tar): Internal - tag: 85, file: b, reason: CANCELLED", create(names));
   EXPECT_LT(fs::file_size(path("pack.tar")), 3u * 40448u);
   if (haveTool("tar")) {
     EXPECT_EQ(0, run("test \"$(tar -tf " + quote(path("pack.tar")) + ")\" = \"$(printf 'a\\nb')\""));
@@ -411,14 +385,14 @@ TEST_F(TarTest, CancelDuringCreationLeavesAClosedShorterArchive) {
     return 0;
   });
   // a and b fill four volumes of two records; the end blocks open a fifth.
-  EXPECT_EQ("ERROR (Minizip): Internal - tag: 86, file: v_000004_000007.kpv, reason: CANCELLED", create(names));
+  EXPECT_EQ("ERROR (Tar): Internal - tag: 86, file: v_000004_000007.kpv, reason: CANCELLED", create(names));
   EXPECT_TRUE(fs::exists(path("v_000005_000007.kpv")));
   EXPECT_FALSE(fs::exists(path("v_000006_000007.kpv")));
 }
 
 TEST_F(TarTest, CommandLineShape) {
   makeSources({{"a", 10}});
-  EXPECT_EQ("ERROR (Minizip): Internal - tag: 76, file: tar, reason: one of the options c, x or t is required",
+  EXPECT_EQ("ERROR (Tar): Internal - tag: 76, file: tar, reason: one of the options c, x or t is required",
             handler.RunTar({"pdtar_main", "-f", path("t.tar").string(), "-cx", "a"}, path("src").string()));
   EXPECT_EQ(0u, handler.GetListing().find("tar: valid options:\n"));
   EXPECT_NE(std::string::npos, handler.RunTar({"pdtar_main", "-f", "x.tar"}, "").find("tag: 76"));
@@ -470,7 +444,7 @@ TEST_F(TarTest, LongNamesFromOtherWritersStayInsideOrEndWithAnError) {
   EXPECT_EQ("prefixed", readFile(path("box/in") / prefix / hundred));
 
   std::string error = handler.Extract(path("gnu.tar").string(), path("box/in").string());
-  EXPECT_EQ(0u, error.find("ERROR (Minizip): Internal - tag: 9, file: ")) << error;
+  EXPECT_EQ(0u, error.find("ERROR (Tar): Internal - tag: 9, file: ")) << error;
   EXPECT_NE(std::string::npos, error.find("/d/" + std::string(300, 'x') + ", reason: ")) << error;
   EXPECT_EQ("fine", readFile(path("box/in/ok") / std::string(200, 'y')));
   for (const std::string& name : listTree(path("box"))) EXPECT_EQ(0u, name.rfind("in", 0)) << name;
@@ -524,4 +498,27 @@ TEST_F(TarTest, AContainerNeverReplacesAFileItPacks) {
   error = handler.Create(path("ignored.kpc").string(), {"p_000001_000001.kpf"}, path("src").string());
   EXPECT_NE(std::string::npos, error.find("tag: 60")) << error;
   EXPECT_EQ("a volume's name", readFile(path("src/p_000001_000001.kpf")));
+}
+
+TEST_F(TarTest, HardLinksCountAgainstTheTotal) {
+  // One 1 MiB file and twenty links to it: 21 MiB for whoever reads the
+  // folder, from a container of about 1 MiB.
+  TarBuilder tar;
+  tar.add("big.bin", std::string(1 << 20, 'b'));
+  for (int i = 0; i < 20; ++i) tar.add("l" + std::to_string(i), "", '1', "big.bin");
+  writeFile(path("links.tar"), tar.finish());
+  ArchiveExtractLimits fixed;
+  fixed.maxTotalBytes = std::int64_t{6} << 20;
+  // Four times the 1064960-byte container: the file and three links.
+  ArchiveExtractLimits scaled;
+  scaled.containerMultiple = 4;
+  scaled.totalFloor = 0;
+  const std::pair<ArchiveExtractLimits, std::string> cases[] = {{fixed, "l5"}, {scaled, "l3"}};
+  for (const auto& [limits, refused] : cases) {
+    handler.SetExtractLimits(limits);
+    const fs::path out = path("out_" + refused);
+    std::string error = handler.Extract(path("links.tar").string(), out.string());
+    EXPECT_NE(std::string::npos, error.find("Internal - tag: 64, file: " + refused + ", ")) << error;
+    EXPECT_FALSE(fs::exists(out / refused)) << refused;
+  }
 }

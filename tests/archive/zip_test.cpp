@@ -5,33 +5,12 @@
 #include <atomic>
 #include <thread>
 
+#include "archive/container_listing.h"
 #include "archive_test_util.h"
 
 using namespace archive_test;
 
 namespace {
-
-// Writes a zip with the given entry names and contents through minizip,
-// optionally marking entries as symbolic links (Unix mode in the external
-// attributes, as Info-ZIP stores them).
-void makeRawZip(const fs::path& zipPath, const std::vector<std::pair<std::string, std::string>>& entries,
-                const std::vector<bool>& links = {}) {
-  zipFile zf = zipOpen64(zipPath.string().c_str(), APPEND_STATUS_CREATE);
-  ASSERT_NE(nullptr, zf);
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    zip_fileinfo zi{};
-    zi.tmz_date = tm_zip{0, 0, 12, 1, 0, 2020};
-    bool link = i < links.size() && links[i];
-    if (link) zi.external_fa = (0120777u << 16);
-    int versionMadeBy = link ? (3 << 8) : 0;  // Unix
-    ASSERT_EQ(ZIP_OK, zipOpenNewFileInZip4_64(zf, entries[i].first.c_str(), &zi, nullptr, 0, nullptr, 0, nullptr,
-                                              Z_DEFLATED, 6, 0, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY,
-                                              nullptr, 0, versionMadeBy, 0, 0));
-    zipWriteInFileInZip(zf, entries[i].second.data(), static_cast<unsigned>(entries[i].second.size()));
-    zipCloseFileInZip(zf);
-  }
-  zipClose(zf, nullptr);
-}
 
 class ZipTest : public ArchiveTest {
  protected:
@@ -290,7 +269,9 @@ TEST_F(ZipTest, DamagedContainersEndWithAnErrorText) {
   writeFile(path("bad.kpc"), bad);
   fs::remove_all(path("out"));
   std::string error = handler.Extract(path("bad.kpc").string(), path("out").string());
-  EXPECT_EQ(0u, error.find("ERROR (Minizip): Error# ")) << error;
+  EXPECT_EQ(kArchiveMsgDamaged, handler.GetErrorTemplate()) << error;
+  EXPECT_EQ(0u, error.find("ERROR (Minizip): Archive " + path("bad.kpc").string() + " is damaged at entry a.ps ("))
+      << error;
   EXPECT_FALSE(fs::exists(path("out/a.ps")));
 
   // Every byte flipped in turn over the headers and directory.
@@ -404,10 +385,16 @@ TEST_F(ZipTest, ZipBombsStopAtTheLimitsWithNothingLeft) {
   const std::string noise = sampleData(3 << 20, 9);
   makeLyingZip(path("total.kpc"), {honest("a.bin", noise), honest("b.bin", noise), honest("c.bin", noise)});
   fs::remove_all(path("out"));
+  handler.SetExtractLimits(small);
   EXPECT_EQ("ERROR (Minizip): Internal - tag: 64, file: c.bin, reason: extraction would pass the limit of 6291456 "
             "bytes",
             handler.Extract(path("total.kpc").string(), path("out").string()));
   EXPECT_EQ((std::vector<std::string>{"a.bin", "b.bin"}), listTree(path("out")));
+  // The count runs on over the operations of one opening, until the limits
+  // are set again.
+  EXPECT_NE("", handler.ExtractNamed(path("total.kpc").string(), "a.bin", path("again").string()));
+  EXPECT_FALSE(fs::exists(path("again/a.bin")));
+  handler.SetExtractLimits(small);
   // The named mode is bounded the same way (and reports, as for any failed
   // entry, that the entry was not found).
   EXPECT_EQ("ERROR (Minizip): No .kpf file found in archive " + path("bomb.kpc").string(),
@@ -415,17 +402,82 @@ TEST_F(ZipTest, ZipBombsStopAtTheLimitsWithNothingLeft) {
   EXPECT_FALSE(fs::exists(path("n/zeros.bin")));
 
   // The default bounds, against a header that claims 4 GiB for 4 KiB of
-  // data: nothing is inflated at all. (minizip reads sizes up to 4 GiB - 1;
-  // a larger zip64 size reaches us as that.)
+  // data: nothing is inflated at all.
   ArchiveHandler defaults;
   EXPECT_EQ(250, defaults.GetExtractLimits().maxRatio);
-  EXPECT_EQ(std::int64_t{64} << 20, defaults.GetExtractLimits().ratioFloor);
-  EXPECT_EQ(std::int64_t{8} << 30, defaults.GetExtractLimits().maxTotalBytes);
+  EXPECT_EQ(std::int64_t{1} << 20, defaults.GetExtractLimits().ratioFloor);
+  EXPECT_EQ(kArchiveTotalFromContainer, defaults.GetExtractLimits().maxTotalBytes);
   makeLyingZip(path("huge.kpc"), {{"huge.bin", rawDeflate(zeros), 0xFFFFFFFEu, 0, Z_DEFLATED}});
   EXPECT_EQ("ERROR (Minizip): Internal - tag: 63, file: huge.bin, reason: entry inflates more than 250 times its "
             "compressed size",
             defaults.Extract(path("huge.kpc").string(), path("d").string()));
   EXPECT_TRUE(listTree(path("d")).empty());
+  // Entries far below the old 64 MiB floor are checked too: the 4 MiB of
+  // zeros are refused under the defaults.
+  EXPECT_EQ("ERROR (Minizip): Internal - tag: 63, file: zeros.bin, reason: entry inflates more than 250 times its "
+            "compressed size",
+            defaults.Extract(path("bomb.kpc").string(), path("d").string()));
+  // The total from the container's size: once the size of a container of
+  // 3 MiB of random bytes (which do not shrink) and 4 MiB of one letter
+  // lets the random bytes through, not the letters.
+  ArchiveExtractLimits scaled;
+  scaled.maxRatio = 0;
+  scaled.containerMultiple = 1;
+  scaled.totalFloor = 0;
+  std::mt19937 rng(5);
+  std::string random(3 << 20, '\0');
+  for (char& c : random) c = static_cast<char>(rng() & 0xff);
+  makeLyingZip(path("grow.kpc"), {honest("a.bin", random), honest("z.bin", std::string(4 << 20, 'z'))});
+  defaults.SetExtractLimits(scaled);
+  std::string error = defaults.Extract(path("grow.kpc").string(), path("g").string());
+  EXPECT_EQ(0u, error.find("ERROR (Minizip): Internal - tag: 64, file: z.bin, ")) << error;
+  EXPECT_EQ((std::vector<std::string>{"a.bin"}), listTree(path("g")));
+}
+
+TEST_F(ZipTest, Zip64SizesAreTheTrueOnes) {
+  // A 5 GB claim, in the Zip64 field, for ten stored bytes.
+  const std::string ten(10, 'x');
+  makeLyingZip(path("big.kpc"), {{"big.bin", ten, 5000000000u, crcOf(ten), 0}});
+  std::vector<ContainerEntry> entries;
+  ASSERT_EQ("", ListContainerEntries(path("big.kpc").string(), entries));
+  ASSERT_EQ(1u, entries.size());
+  EXPECT_EQ(5000000000u, entries[0].size);
+  // A cap between 4 GiB and the true size stops it before a byte is written.
+  ArchiveHandler handler;
+  ArchiveExtractLimits limits;
+  limits.maxRatio = 0;
+  limits.maxTotalBytes = 4500000000;
+  handler.SetExtractLimits(limits);
+  EXPECT_EQ("ERROR (Minizip): Internal - tag: 64, file: big.bin, reason: extraction would pass the limit of "
+            "4500000000 bytes",
+            handler.Extract(path("big.kpc").string(), path("out").string()));
+  EXPECT_TRUE(listTree(path("out")).empty());
+  // So does the free space, where the disk holds less than 5 GB.
+  if (fs::space(root_).available < 5000000000) {
+    limits.maxTotalBytes = 0;
+    handler.SetExtractLimits(limits);
+    std::string error = handler.Extract(path("big.kpc").string(), path("out").string());
+    EXPECT_NE(std::string::npos, error.find("tag: 65, file: big.bin, reason: entry of 5000000000 bytes")) << error;
+  }
+
+  // Peers that put small sizes into the Zip64 field.
+  if (!haveTool("zip") || !haveTool("python3")) GTEST_SKIP() << "zip or python3 missing";
+  makeSources({{"a.ps", 3000}});
+  ASSERT_EQ(0, run("cd " + quote(path("src")) + " && zip -q -fz ../fz.kpc a.ps"));
+  writeFile(path("make.py"),
+            "import zipfile,sys\n"
+            "with zipfile.ZipFile(sys.argv[1],'w',zipfile.ZIP_DEFLATED) as z:\n"
+            "  with z.open('a.ps','w',force_zip64=True) as f: f.write(open(sys.argv[2],'rb').read())\n");
+  ASSERT_EQ(0, run("python3 " + quote(path("make.py")) + " " + quote(path("py.kpc")) + " " + quote(path("src/a.ps"))));
+  for (const char* peer : {"fz", "py"}) {
+    const std::string container = path(std::string(peer) + ".kpc").string();
+    ASSERT_EQ("", ListContainerEntries(container, entries)) << peer;
+    ASSERT_EQ(1u, entries.size());
+    EXPECT_EQ(3000u, entries[0].size) << peer;
+    const fs::path out = path(std::string("peer_") + peer);
+    EXPECT_EQ("", ArchiveHandler().Extract(container, out.string())) << peer;
+    EXPECT_EQ(readFile(path("src/a.ps")), readFile(out / "a.ps")) << peer;
+  }
 }
 
 TEST_F(ZipTest, EntriesThatLieAboutTheirSizeLeaveNothing) {
@@ -443,7 +495,8 @@ TEST_F(ZipTest, EntriesThatLieAboutTheirSizeLeaveNothing) {
   ArchiveHandler handler;
   for (const char* name : {"short", "crc", "cut"}) {
     std::string error = handler.Extract(path(std::string(name) + ".kpc").string(), path("out").string());
-    EXPECT_EQ(0u, error.find("ERROR (Minizip): Error# ")) << name << ": " << error;
+    // The message names the entry, not only the library's error number.
+    EXPECT_NE(std::string::npos, error.find(" is damaged at entry " + std::string(name) + ".bin (")) << error;
     EXPECT_TRUE(listTree(path("out")).empty()) << name;
   }
   EXPECT_EQ("ERROR (Minizip): Internal - tag: 75, file: long.bin, reason: entry data shorter than its stored size",

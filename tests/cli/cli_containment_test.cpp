@@ -2,7 +2,9 @@
 // names that try to leave their folder change nothing outside it; volume
 // sets are read from any of their volumes; bad volume sizes are usage
 // errors; project check reports what a load would meet.
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #ifndef _WIN32
 #include <sys/resource.h>
@@ -123,6 +125,37 @@ TEST_F(CliFixture, VolumeSetsAreReadFromAnyVolume) {
   EXPECT_TRUE(contains(broken.output, "Could not find archive file '" + volumes.back() + "'")) << broken.output;
 }
 
+TEST_F(CliFixture, VolumesThatDoNotFollowOnAreRefused) {
+  const std::string kpc = scratch_ + "/vol/Invoice.kpc";
+  ASSERT_EQ(cli({"container", "create", sampleKpf(), kpc, "--tar", "--volume-size", "1"}).status, 0);
+  std::vector<std::string> volumes;
+  for (const auto& e : fs::directory_iterator(scratch_ + "/vol")) volumes.push_back(e.path().string());
+  std::sort(volumes.begin(), volumes.end());
+  ASSERT_GE(volumes.size(), 2u);
+  const std::string first = sdkReadWholeFile(volumes[0].c_str()).value_or("");
+  const std::string second = sdkReadWholeFile(volumes[1].c_str()).value_or("");
+  auto put = [](const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; };
+  const struct {
+    const char* what;
+    std::string one, two;
+  } cases[] = {{"swapped", second, first}, {"repeated", first, first}};
+  for (const auto& c : cases) {
+    put(volumes[0], c.one);
+    put(volumes[1], c.two);
+    CliRun extract = cli({"container", "extract", volumes[0], scratch_ + "/out"});
+    EXPECT_EQ(extract.status, 1) << c.what << ": " << extract.output;
+    EXPECT_TRUE(contains(extract.output, "Error reading archive volume '" + volumes[c.what[0] == 's' ? 0 : 1] +
+                                             "' - reason 'tar: the volume "))
+        << c.what << ": " << extract.output;
+    EXPECT_FALSE(contains(extract.output, "Minizip")) << extract.output;
+    const std::string job = scratch_ + "/job.ps";
+    CliRun load = cli({"load-project", volumes[0], "--output", job});
+    EXPECT_EQ(load.status, 1) << c.what << ": " << load.output;
+    EXPECT_FALSE(fs::exists(scratch_ + "/out/Demo")) << c.what;
+    EXPECT_FALSE(fs::exists(job)) << c.what;
+  }
+}
+
 TEST_F(CliFixture, BadVolumeSizesAreCommandLineErrors) {
   for (const char* size : {"abc", "99999999999", "0", "-1", "1x", ""}) {
     CliRun r = cli({"container", "create", sampleKpf(), scratch_ + "/x.kpc", "--volume-size", size});
@@ -236,4 +269,102 @@ TEST_F(CliFixture, CommandsThatReadAContainerUnpackOnlyWhatTheyUse) {
   EXPECT_EQ(check.status, 1) << check.output;
   EXPECT_TRUE(contains(check.output, "Could not find the resource 'invoice.frm'")) << check.output;
 #endif
+}
+
+TEST_F(CliFixture, ContainersWithEntriesLandingOnOneFileAreRefusedByEveryCommand) {
+  QM_NEEDS_PYTHON();
+  const std::string kpfFile = sampleKpf();
+  const std::string first = scratchFile("src/first.frm", "first");
+  const std::string second = scratchFile("src/second.frm", "second");
+  const std::vector<std::vector<std::pair<std::string, std::string>>> cases = {
+      {{"Invoice.kpf", kpfFile}, {"Invoice.kpf", kpfFile}, {"invoice.frm", first}},
+      {{"Invoice.kpf", kpfFile}, {"invoice.frm", first}, {"INVOICE.FRM", second}},
+      {{"Invoice.kpf", kpfFile}, {"a/invoice.frm", first}, {"a\\invoice.frm", second}},
+  };
+  for (const auto& entries : cases) {
+    for (const char* ext : {".kpc", ".tar"}) {
+      // A tar container goes by ".kpc" too: the commands sniff its bytes.
+      const std::string packed = scratch_ + "/src/clash" + ext;
+      qmtest::packContainer(packed, entries);
+      const std::string container = scratch_ + "/src/clash_" + (ext + 1) + ".kpc";
+      fs::rename(packed, container);
+      const std::string label = entries[2].first + ext;
+      for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+               {"project", "info", container},
+               {"container", "list", container},
+               {"container", "extract", container, scratch_ + "/out"}}) {
+        CliRun r = cli(args);
+        EXPECT_EQ(r.status, 1) << label << " " << args[1] << ": " << r.output;
+        EXPECT_TRUE(contains(r.output, "lands on the same file as")) << label << ": " << r.output;
+      }
+      EXPECT_FALSE(fs::exists(scratch_ + "/out/invoice.frm")) << label;
+    }
+  }
+}
+
+TEST_F(CliFixture, ContainerListShowsZip64Sizes) {
+  QM_NEEDS_PYTHON();
+  // One entry that claims 5 GB in the Zip64 field of the directory.
+  const std::string container = scratch_ + "/big.kpc";
+  const std::string script = scratchFile("mk.py",
+      "import struct, sys, zlib\n"
+      "name, data = b'big.bin', b'x' * 10\n"
+      "crc, size = zlib.crc32(data), 5000000000\n"
+      "extra = struct.pack('<HHQQ', 1, 16, size, len(data))\n"
+      "local = struct.pack('<IHHHHHIIIHH', 0x04034b50, 45, 0, 0, 0, 0, crc, 0xFFFFFFFF, 0xFFFFFFFF, len(name),"
+      " len(extra)) + name + extra\n"
+      "central = struct.pack('<IHHHHHHIIIHHHHHII', 0x02014b50, 45, 45, 0, 0, 0, 0, crc, 0xFFFFFFFF, 0xFFFFFFFF,"
+      " len(name), len(extra), 0, 0, 0, 0, 0) + name + extra\n"
+      "end = struct.pack('<IHHHHIIH', 0x06054b50, 0, 0, 1, 1, len(central), len(local) + len(data), 0)\n"
+      "open(sys.argv[1], 'wb').write(local + data + central + end)\n");
+  ASSERT_EQ(std::system(("python3 '" + script + "' '" + container + "'").c_str()), 0);
+  CliRun r = cli({"container", "list", "--json", container});
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_TRUE(contains(r.output, "\"size\": 5000000000")) << r.output;
+}
+
+TEST_F(CliFixture, ContainerExtractRefusesSmallEntriesThatInflateTooFar) {
+  QM_NEEDS_PYTHON();
+  // 2 MiB of zeros deflate about a thousand times: far below the size
+  // where the ratio was checked before, and refused now.
+  const std::string zeros = scratchFile("src/zeros.bin", std::string(2 << 20, '\0'));
+  const std::string container = scratch_ + "/src/zeros.kpc";
+  qmtest::packContainer(container, {{"Invoice.kpf", sampleKpf()}, {"zeros.bin", zeros}});
+  CliRun r = cli({"container", "extract", container, scratch_ + "/out"});
+  EXPECT_EQ(r.status, 1) << r.output;
+  EXPECT_TRUE(contains(r.output, "zeros.bin, reason: entry inflates more than 250 times")) << r.output;
+  EXPECT_FALSE(fs::exists(scratch_ + "/out/zeros.bin"));
+}
+
+TEST_F(CliFixture, OperandsThatAreFilesAreNeverSplitAtTheirEquals) {
+  // A received tree: a payload "a" and decoys whose names read like
+  // FILE=PRINTER-NAME operands of it, as a recursive glob hands them over.
+  const std::string payload = scratchFile("recv/a", "payload");
+  const std::string decoy = scratchFile("recv/a=Sys/Start", "decoy");
+  const std::string flat = scratchFile("recv/a=tqf", "flat decoy");
+  // A file of one's own whose name holds "=" can still be named.
+  const std::string own = scratchFile("recv/c=d.frm", "own");
+  const std::string job = scratch_ + "/job.ps";
+  CliRun load = cli({"load-files", payload, decoy, flat, own + "=tqfc/formlib/cd.frm", "-o", job});
+  ASSERT_EQ(load.status, 0) << load.output;
+  const std::string text = sdkReadWholeFile(job.c_str()).value_or("");
+  // Transfer commands: "0 (target) (printer) ...".
+  for (const char* target :
+       {"0 (tqfc/mislib/a) (", "0 (tqfc/mislib/Start) (", "0 (tqfc/mislib/a=tqf) (", "0 (tqfc/formlib/cd.frm) ("})
+    EXPECT_TRUE(contains(text, target)) << target;
+  EXPECT_FALSE(contains(text, "0 (Sys/Start) ("));
+  EXPECT_FALSE(contains(text, "0 (tqf) ("));
+
+  // FILE=NAME still names an operand that is no file; the printer's own
+  // names take --allow-system-names, and a font may go among the fonts.
+  fs::remove(job);
+  const std::string other = scratchFile("recv/b", "payload");
+  EXPECT_EQ(cli({"load-files", other + "=Sys/Start", "-o", job}).status, 2);
+  EXPECT_FALSE(fs::exists(job));
+  CliRun allowed = cli({"load-files", other + "=Sys/Start", "--allow-system-names", "-o", job});
+  ASSERT_EQ(allowed.status, 0) << allowed.output;
+  EXPECT_TRUE(contains(sdkReadWholeFile(job.c_str()).value_or(""), "0 (Sys/Start) ("));
+  const std::string font = scratchFile("QmFont.pfa", "%!PS-AdobeFont-1.0: QmFont\n/FontName /QmFont def\n");
+  CliRun fontFile = cli({"load-files", font + "=fonts/QmFont", "-o", job});
+  EXPECT_EQ(fontFile.status, 0) << fontFile.output;
 }

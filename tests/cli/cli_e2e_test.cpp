@@ -74,8 +74,8 @@ TEST_F(CliFixture, SubmissionFileArrivesUnchangedAndFailuresExitNonZero) {
   EXPECT_EQ(sdkReadWholeFile(jobs[0].c_str()).value_or(""), data);
 
   CliRun noFolder = cli({"delete", "project", "", "P", "-d", "Tessel_1"});
-  EXPECT_EQ(noFolder.status, 1);
-  EXPECT_TRUE(contains(noFolder.output, "Quaymaster needs more information: krmPPS.folderName"));
+  EXPECT_EQ(noFolder.status, 2);
+  EXPECT_TRUE(contains(noFolder.output, "the folder name is empty"));
   CliRun badPrinter = cli({"list", "fonts", "-d", "No_Such_Printer"});
   EXPECT_EQ(badPrinter.status, 1);
   EXPECT_TRUE(contains(badPrinter.output, "No_Such_Printer"));

@@ -176,7 +176,24 @@ TEST_F(CliFixture, ArgumentsAreCheckedBeforeAnythingRuns) {
     std::string says;
   };
   const std::string kpf = sampleKpf();
+  const std::string form = scratchFile("recv/a.frm", "form");
+  const std::string demo = scratchFile("recv/demo/d.frm", "demo");
   for (const Case& c : std::vector<Case>{
+           {{"delete", "project", "", "P", "-d", "Tessel_1"}, "delete: the folder name is empty"},
+           {{"delete", "project", "Demo", "", "-d", "Tessel_1"}, "delete: the project name is empty"},
+           {{"list", "project", "Demo", "", "-d", "Tessel_1"}, "list: the project name is empty"},
+           // Printer names the printer refuses, and the printer's own files.
+           {{"load-files", form + "=../../x.frm", "-d", "Tessel_1"},
+            "load-files: '" + form + "=../../x.frm': the printer name '../../x.frm' holds a '..' level"},
+           {{"load-files", form + "=%os%/etc/x", "-d", "Tessel_1"}, "starts with '%'"},
+           {{"load-files", form + "=tqfc/a\x1b[2Jb", "-d", "Tessel_1"}, "'tqfc/a?[2Jb' holds a control character"},
+           {{"load-files", form + "=Sys/Start", "-d", "Tessel_1"},
+            "'Sys/Start' belongs to the printer's start-up; give --allow-system-names"},
+           {{"load-files", form + "=tqf/src/tqfdep", "-d", "Tessel_1"}, "belongs to Tessel"},
+           {{"load-files", demo, "-d", "Tessel_1"}, "the printer name 'tqf/demo/d.frm' belongs to Tessel"},
+           {{"load-files", form + "=fonts/Courier", "-d", "Tessel_1"}, "belongs to the printer's fonts"},
+           {{"remove-files", "tqfc/*", "../../x", "-d", "Tessel_1"},
+            "remove-files: '../../x': the printer name '../../x' holds a '..' level"},
            {{"list", "all", "extra", "-d", "Tessel_1"}, "unexpected argument 'extra'"},
            {{"load-project", kpf, "second.kpf", "-d", "Tessel_1"}, "unexpected argument 'second.kpf'"},
            {{"send-file", "-d", "Tessel_1"}, "missing arguments; usage: quaymaster-cli send-file FILE"},
@@ -210,7 +227,8 @@ TEST_F(CliFixture, FailuresAreOneLineAndLeaveNoTemporaryFiles) {
     std::string says;
   };
   for (const Case& c : std::vector<Case>{
-           {{"delete", "project", "", "P", "-d", "Tessel_1"}, "Quaymaster needs more information: krmPPS.folderName"},
+           {{"load-fonts", scratchFile("dots.pfa", "%!PS-AdobeFont-1.0: Dots\n/FontName /.. def\n"), "-d", "Tessel_1"},
+            "dots.pfa': the printer name 'fonts/..' holds a '..' level, which the printer refuses"},
            {{"load-fonts", scratch_ + "/missing.pfb", "-d", "Tessel_1"}, "the font file '" + scratch_ + "/missing.pfb' does not exist"},
            {{"load-files", scratch_ + "/gone.frm", "-d", "Tessel_1"}, "does not exist"},
            {{"preview", scratch_}, "is a folder, not a job file"},

@@ -13,6 +13,7 @@
 
 #include "base/sdk_fs.h"
 #include "cli/cli_command.h"
+#include "cli/cli_escape.h"
 #include "cli/cli_help.h"
 #include "cli/cli_json.h"
 #include "cli/cli_suggest.h"
@@ -169,6 +170,8 @@ TEST(CliMessages, OneLineWithTheDetailAfterAColon) {
             "Quaymaster cannot send the job to the printer(s): P1, P2");
   EXPECT_EQ(oneLine("ERROR (Minizip): Cannot open a.kpc or a.kpc.kpc\n"), "Cannot open a.kpc or a.kpc.kpc");
   EXPECT_EQ(oneLine("KRMSDK is not started."), "KRMSDK is not started.");
+  EXPECT_EQ(oneLine("Cannot open a.kpc: Access is denied.\r\n"), "Cannot open a.kpc: Access is denied.")
+      << "a Windows system text leaves no carriage return to be shown escaped";
 }
 
 TEST(CliMessages, ProgressLineOnlyForLongWorkAndClearedBeforeAnError) {
@@ -199,12 +202,58 @@ TEST(CliMessages, SuggestionsAreTheClosestNamesOnly) {
   EXPECT_EQ(didYouMean("x", {"Floor_2"}), "");
 }
 
+TEST(CliShowable, ControlsAndBadBytesAreEscapedAndNamesStayApart) {
+  const struct {
+    std::string in, shown;
+  } cases[] = {
+      {"plain name.pfa", "plain name.pfa"},
+      {"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80", "caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80"},
+      {"x\033x", "x\\x1bx"},
+      {"\x1b[2J\x1b]0;title\x07", "\\x1b[2J\\x1b]0;title\\x07"},
+      {std::string("a\0b\n\r\t", 6), "a\\x00b\\x0a\\x0d\\x09"},
+      {"del\x7f", "del\\x7f"},
+      {"c1\xc2\x9b\xc2\x80 nbsp\xc2\xa0", "c1\\xc2\\x9b\\xc2\\x80 nbsp\xc2\xa0"},
+      {"\xfc.frm", "\\xfc.frm"},
+      {"\x9b", "\\x9b"},
+      {"\xc3", "\\xc3"},                          // cut short
+      {"\xc0\xaf", "\\xc0\\xaf"},                  // overlong
+      {"\xed\xa0\x80", "\\xed\\xa0\\x80"},          // surrogate
+      {"\xf4\x90\x80\x80", "\\xf4\\x90\\x80\\x80"},  // past U+10FFFF
+      {"C:\\Quaymaster\\fonts\\a.pfa", "C:\\Quaymaster\\fonts\\a.pfa"},
+      {"\\\\server\\share", "\\\\server\\share"},
+      {"\\xfc.frm", "\\\\xfc.frm"},   // typed backslash-x
+      {"\\\\x", "\\\\\\\\x"},
+      {"\\\x1b", "\\\\\\x1b"},    // a backslash before an escape
+  };
+  for (const auto& c : cases) EXPECT_EQ(cliShowable(c.in), c.shown) << c.in;
+  EXPECT_EQ(cliShowable("a\x1b\xc2\x9b\xfc", ShowFor::Json), "a\x1b\xc2\x9b\\xfc") << "JSON escapes controls itself";
+  EXPECT_EQ(cliShowableLines("%%[ Error: \x1b[31m ]%%\nok\r\nlast\rline"), "%%[ Error: \\x1b[31m ]%%\nok\nlast\\x0dline")
+      << "printer answers";
+  // Different names never show the same.
+  std::vector<std::string> shown;
+  for (const auto& c : cases) shown.push_back(cliShowable(c.in));
+  std::sort(shown.begin(), shown.end());
+  EXPECT_EQ(std::adjacent_find(shown.begin(), shown.end()), shown.end());
+}
+
 TEST(CliJson, EscapedAndAlwaysUtf8) {
   EXPECT_EQ(jsonString("a\"b\\c\n\x01"), "\"a\\\"b\\\\c\\n\\u0001\"");
   EXPECT_EQ(jsonString("caf\xc3\xa9"), "\"caf\xc3\xa9\"") << "UTF-8 stays";
-  EXPECT_EQ(jsonString("caf\xe9"), "\"caf\xc3\xa9\"") << "a Latin-1 byte becomes its character";
+  // Bytes that are not UTF-8 are the text \xNN, so FC and C3 BC differ.
+  EXPECT_EQ(jsonString("\xfc.frm"), "\"\\\\xfc.frm\"");
+  EXPECT_EQ(jsonString("\xc3\xbc.frm"), "\"\xc3\xbc.frm\"");
+  EXPECT_EQ(jsonString("a\\xfc"), "\"a\\\\\\\\xfc\"") << "a typed \\x is told apart";
+  EXPECT_EQ(jsonString("\x1b[2J\x7f\xc2\x9b"), "\"\\u001b[2J\\u007f\\u009b\"");
   JsonWriter json;
   json.beginObject().key("names").value(std::vector<std::string>{"a", "b"}).key("empty").beginArray().endArray();
   json.key("n").value(std::int64_t{3}).key("ok").value(true).endObject();
   EXPECT_EQ(json.str(), "{\n  \"names\": [\n    \"a\",\n    \"b\"\n  ],\n  \"empty\": [],\n  \"n\": 3,\n  \"ok\": true\n}\n");
+}
+
+TEST(CliMessages, ErrorsShowReceivedNamesEscaped) {
+  std::ostringstream captured;
+  std::streambuf* saved = std::cerr.rdbuf(captured.rdbuf());
+  sayError("cannot read the font 'x\x1b]0;owned\x07'");
+  std::cerr.rdbuf(saved);
+  EXPECT_EQ(captured.str(), "quaymaster-cli: cannot read the font 'x\\x1b]0;owned\\x07'\n");
 }

@@ -87,11 +87,11 @@ TEST_F(KpfReader, NotAnXmlFile) {
 
 TEST_F(KpfReader, ToleranceOfTheFormat) {
   std::string info = kInformation;
-  info.replace(info.find("<FOLDER_NAME>F</FOLDER_NAME>"), 28, "<folder_name> F </Folder_Name>");
+  info.replace(info.find("<FOLDER_NAME>F</FOLDER_NAME>"), 28, "<folder_name> F</Folder_Name>");
   info.replace(info.find("<PROJECT_TITLE>T</PROJECT_TITLE>"), 32, "<PROJECT_TITLE>x &amp;lt; y</PROJECT_TITLE>");
   EXPECT_EQ(read(file(" <RESOURCE Name = 'ignored' Name='b.tif' Type='img' Scope='0'/>\n", "", info)) & kKxError, 0)
       << project_->GetMessages();
-  EXPECT_EQ(project_->GetFolderName(), " F ");
+  EXPECT_EQ(project_->GetFolderName(), " F");  // not trimmed (a trailing blank is refused)
   EXPECT_EQ(project_->GetProjectTitle(), "x &lt; y");
   ASSERT_EQ(project_->GetResourceCount(), 1);
   EXPECT_EQ(project_->GetResource(0)->GetName(), "b.tif");
@@ -117,6 +117,50 @@ TEST_F(KpfReader, ResourceBeforeNamesAndMissingFields) {
   read(file(" <RESOURCE Name='t' Type='jtk' Scope='0'/>\n"));
   EXPECT_EQ(project_->GetMessages(),
             "ERROR: <RESOURCE ... /> tag, malformed or missing field(s): 'JobTicketOrder/JobTicketID='");
+}
+
+// Names that would land on the printer among the program's own files or
+// another scope's, and names Windows reads as devices, stop the reading.
+TEST_F(KpfReader, NamesThePrinterOrWindowsKeepAreRefused) {
+  auto info = [](const std::string& folder, const std::string& project) {
+    std::string text = kInformation;
+    sdkReplaceAll(text, "<FOLDER_NAME>F<", "<FOLDER_NAME>" + folder + "<");
+    sdkReplaceAll(text, "<PROJECT_NAME>P<", "<PROJECT_NAME>" + project + "<");
+    return text;
+  };
+  auto resource = [](const std::string& name, int scope) {
+    return " <RESOURCE Name='" + name + "' Type='frm' Scope='" + std::to_string(scope) + "'/>\n";
+  };
+  const struct {
+    std::string text;
+    const char* message;
+  } cases[] = {
+      {file(resource("a.frm", 0), "", info("gshared", "P")), "Folder name 'gshared' is a name the printer keeps"},
+      {file(resource("a.frm", 0), "", info("F", "FShared")), "Project name 'FShared' is a name the printer keeps"},
+      {file(resource("a.frm", 0), "", info("F", ".krmuses")), "Project name '.krmuses' is a name the printer keeps"},
+      {file(resource(".krmuses", 0)), "Resource name '.krmuses' is a name the program keeps on the printer"},
+      {file(resource("sub/.KrmUses", 1)), "Resource name 'sub/.KrmUses' is a name the program keeps"},
+      {file(resource("a.frm.krmtmp", 2)), "Resource name 'a.frm.krmtmp' is a name the program keeps"},
+      {file(resource("CON.frm", 0)), "Resource name 'CON.frm' is not a plain name"},
+      {file(resource("sub./a.frm", 0)), "Resource name 'sub./a.frm' is not a plain name"},
+      {file(resource("a.frm", 0), "", info("LPT1", "P")), "Folder name 'LPT1' is not a plain folder name"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(read(c.text) & kKxError, kKxError) << c.message;
+    EXPECT_NE(project_->GetMessages().find(c.message), std::string::npos) << project_->GetMessages();
+    EXPECT_EQ(project_->GetResourceCount(), 0) << c.message;
+  }
+
+  // A stub whose patterns give a project the folder-shared scope's folder.
+  const std::string stub = dir_ / "common.run";
+  writeFile(stub, "%!\n[\n (" + dir_ / "tqfc/$$FOLDER./$$PROJECT./)\n (" + dir_ / "tqfc/$$FOLDER./common/)\n (" +
+                      dir_ / "tqfc/all/)\n] SETPPATH\n");
+  project_ = kxProjectNew(stub);
+  EXPECT_EQ(read(file(resource("a.frm", 0), "", info("F", "Common"))) & kKxError, kKxError);
+  EXPECT_NE(project_->GetMessages().find("Project 'Common' of folder 'F' would share its folder with a shared scope"),
+            std::string::npos)
+      << project_->GetMessages();
+  EXPECT_EQ(read(file(resource("a.frm", 0), "", info("F", "Own"))) & kKxError, 0) << project_->GetMessages();
 }
 
 TEST_F(KpfReader, EndOfFileChecks) {

@@ -137,7 +137,7 @@ TEST_F(KxContainment, ResourceNamesThatLeaveTheProjectAreRefused) {
   // Print-and-forget puts local files in stage/kpcpfd/Fold/Proj; four
   // levels up is world/.
   for (const char* name : {"../../../../victim/invoice.frm", "..\\..\\..\\..\\victim\\invoice.frm", "/victim/invoice.frm",
-                           "C:invoice.frm", "sub//invoice.frm", "invoice.frm:stream"}) {
+                           "C:invoice.frm", "sub//invoice.frm", "invoice.frm:stream", "aux.frm", "sub./invoice.frm"}) {
     for (int scope : {0, 2}) {
       for (const std::string& c : containers(kpfText("Fold", "Proj", {{name, scope}}), "res")) {
         std::string log = openAllWays(c, true);

@@ -85,7 +85,7 @@ TEST(KxMessageCatalogue, NumbersAndUnknownFormats) {
   EXPECT_EQ(kxCatalogueNumber("ERROR (Minizip): Index %d invalid in archive %s"), 73);
   EXPECT_EQ(kxCatalogueNumber("Volume size must be greater than zero"), 109);
   EXPECT_EQ(kxCatalogueNumber("(pos. 12) Nested <ACTIONS> sections not allowed"), -1);
-  EXPECT_EQ(kxCatalogueFormat(110), nullptr);
+  EXPECT_EQ(kxCatalogueFormat(112), nullptr);
   EXPECT_EQ(kxFormatRecord(kKxError, "(pos. 12) Nested <ACTIONS> sections not allowed",
                            "(pos. 12) Nested <ACTIONS> sections not allowed"),
             "ERROR,-1,0,\"(pos. 12) Nested <ACTIONS> sections not allowed\"");
@@ -213,11 +213,13 @@ const char* const kCatalogueTable[] = {
     "Archive volume name '%s' is malformed",  // 107
     "Operation cancelled",  // 108
     "Volume size must be greater than zero",  // 109
+    "ERROR (Minizip): Archive %s is damaged at entry %s (%s)",  // 110
+    "ERROR (Tar): Internal - tag: %d, file: %s, reason: %s",  // 111
 };
 
 TEST(KxMessageCatalogue, EveryNumberHoldsItsText) {
   constexpr int kCount = static_cast<int>(sizeof kCatalogueTable / sizeof kCatalogueTable[0]);
-  ASSERT_EQ(kCount, 110);
+  ASSERT_EQ(kCount, 112);
   for (int n = 0; n < kCount; ++n) {
     ASSERT_NE(kxCatalogueFormat(n), nullptr) << n;
     EXPECT_STREQ(kxCatalogueFormat(n), kCatalogueTable[n]) << n;

@@ -124,6 +124,22 @@ TEST_F(KrmContainer, SubmissionFileChoice) {
   EXPECT_EQ(krmGetLastArgument(), dir_ / "none.ps");
 }
 
+TEST_F(KrmContainer, ASubmissionFileNameAddsNoLineToTheHeader) {
+  QM_POSIX_ONLY("file names with line ends");
+  const std::string name = dir_ / "sub\n(injected) print\r%%EndComments\x1b.ps";
+  writeFile(name, "%DATA\n");
+  makeProject(simple());
+  pps_->krmPPSSetFlags(0x10 | 0x8000);
+  pps_->krmPPSSetSubmissionFile(name.c_str());
+  ASSERT_EQ(container(), 1001) << krmGetLastMessage();
+  const std::string job = output();
+  const std::string header = job.substr(0, job.find("%%EndComments\n"));
+  EXPECT_NE(header.find("%%Title: " + dir_.path() + "/sub (injected) print %%EndComments .ps\n"), std::string::npos)
+      << header;
+  // "%!", title, creator, date and notice: five lines.
+  EXPECT_EQ(std::count(header.begin(), header.end(), '\n'), 5) << header;
+}
+
 TEST_F(KrmContainer, ProjectWithoutSubmissionFile) {
   makeProject({{"a.frm", "frm", 0, "FORM"}});
   pps_->krmPPSSetFlags(0x20);

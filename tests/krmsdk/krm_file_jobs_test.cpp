@@ -5,6 +5,7 @@
 #include "krmsdk/krm_encode.h"
 #include "krmsdk/krm_font.h"
 #include "krmsdk/krm_framing.h"
+#include "krmsdk/krm_printer_names.h"
 
 using namespace krmtest;
 
@@ -192,6 +193,18 @@ TEST_F(KrmFileJobs, FontLoaderRefusals) {
     EXPECT_EQ(std::string(krmGetLastArgument()), dir_ / file);
     EXPECT_FALSE(fs::exists(out_)) << file;
   }
+  // Font names the printer would not store under fonts/ stop the job, with
+  // the name.
+  for (const std::string& name : {std::string(".."), std::string("E\x1bsc"), std::string("V\x0bT"),
+                                  std::string("Del\x7f"), std::string(1024, 'F')}) {
+    writeFile(dir_ / "refused.pfa", "/FontName /" + name + " def\n");
+    auto fos = krmNewFOS();
+    fos->krmFOSAddFontFile((dir_ / "ok.pfa").c_str());
+    fos->krmFOSAddFontFile((dir_ / "refused.pfa").c_str());
+    EXPECT_EQ(krmCreatePSFontLoader(fos.get(), vos_.get()), 1019) << name.size();
+    EXPECT_EQ(std::string(krmGetLastArgument()), krmShownName("fonts/" + name));
+    EXPECT_FALSE(fs::exists(out_));
+  }
   auto fos = krmNewFOS();
   writeFile(dir_ / "gone.pfa", "/FontName /G def\n");
   fos->krmFOSAddFontFile((dir_ / "gone.pfa").c_str());
@@ -244,6 +257,21 @@ TEST_F(KrmFileJobs, FileRemover) {
   EXPECT_EQ(commands(),
             "(tqf/*) (P1) false true list&remove\n(tqfc/*) (P1) false true list&remove\n"
             "\n(P1) false 0 auto_start\nfalse () startjob pop\n%EOF");
+
+  // Names no file on the printer can have stop the job before it is
+  // written; entries that mean everything are no names.
+  for (const char* refused : {"../../x", "%os%/x", "tqfc/a\nb"}) {
+    fs::remove(out_);
+    auto some = krmNewFOS();
+    some->krmFOSAddRemoveFile("a.frm");
+    some->krmFOSAddRemoveFile(refused);
+    EXPECT_EQ(krmCreateFileRemover(some.get(), vos_.get()), 1017) << refused;
+    EXPECT_EQ(std::string(krmGetLastArgument()), krmShownName(refused));
+    EXPECT_FALSE(fs::exists(out_));
+  }
+  auto all = krmNewFOS();
+  all->krmFOSAddRemoveFile("/");
+  EXPECT_EQ(krmCreateFileRemover(all.get(), vos_.get()), 1001);
 }
 
 TEST_F(KrmFileJobs, ProjectJobs) {

@@ -6,6 +6,7 @@
 #include "krm_project_test_util.h"
 #include "krmsdk/krm_encode.h"
 #include "krmsdk/krm_framing.h"
+#include "krmsdk/krm_printer_names.h"
 #include "krmsdk/krm_project.h"
 
 using namespace krmtest;
@@ -142,6 +143,17 @@ TEST_F(KrmProjectLoader, ResourceFileProblemsStopTheJob) {
   EXPECT_EQ(krmGetLastArgument(), scopeDir(0, "F", "P") + "b.frm");
 }
 
+TEST_F(KrmProjectLoader, APrinterPathTooLongForThePrinterStopsTheJobWhenSent) {
+  QM_POSIX_ONLY("a local path longer than 260 characters");
+  const std::string longName = std::string(240, 'r') + ".frm";
+  makeProject({{"a.frm", "frm", 0, "A"}, {longName, "frm", 0, "LONG"}});
+  EXPECT_EQ(load(), 1017);
+  EXPECT_EQ(krmGetLastArgument(), krmShownName("tqfc/F/P/" + longName));
+  EXPECT_FALSE(outputExists());
+  pps_->krmPPSAddResource("a.frm");
+  EXPECT_EQ(load(), 1001) << krmGetLastMessage();
+}
+
 TEST_F(KrmProjectLoader, OpeningChecks) {
   auto empty = krmNewPPS();
   EXPECT_EQ(krmCreateProjectResourceLoader(empty.get(), vos_.get()), 1017);
@@ -204,6 +216,13 @@ TEST_F(KrmProjectLoader, Mode2001FindsTheProjectThroughTheStartupFile) {
   writeFile(startupFile(), startupText("") + "[\n (/nowhere/$$FOLDER./$$PROJECT./)\n (/x/)\n] SETPPATH\n");
   EXPECT_FALSE(krmFindProjectFile("F", "P", startupFile().c_str()));
   EXPECT_EQ(load(), 1009);
+
+  // A folder name holding a placeholder is looked up as it stands.
+  writeFile(startupFile(), startupText(""));
+  writeFile(dir_ / "tqfc/AQB/Q/Q.kpf", "decoy");
+  writeFile(dir_ / "tqfc/A$$PROJECT.B/Q/Q.kpf", "own");
+  EXPECT_EQ(krmFindProjectFile("A$$PROJECT.B", "Q", startupFile().c_str()),
+            sdkJoinPath(dir_ / "tqfc/A$$PROJECT.B/Q", "Q.kpf"));
 }
 
 TEST_F(KrmProjectLoader, ProjectTypeAndOpenFailures) {

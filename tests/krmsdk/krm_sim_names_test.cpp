@@ -1,11 +1,19 @@
-// Names and bytes on the printer disk: names that only look like patterns
-// are names, two files of one name in two scopes keep their own bytes
-// through a container, and empty files land as empty files.
+// Names and bytes on the printer disk: the job library refuses exactly the
+// names the printer refuses, names that only look like patterns are names,
+// two files of one name in two scopes keep their own bytes through a
+// container, and empty files land as empty files.
 #ifdef QM_HAVE_PRINTER_SIM
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include "kpsdk/kx_project.h"
+#include "krmsdk/krm_encode.h"
+#include "krmsdk/krm_framing.h"
+#include "krmsdk/krm_printer_names.h"
+#include "krmsdk/krm_transfer.h"
 #include "krm_sim_test_util.h"
 #include "tests/common/project_stub.h"
 
@@ -75,6 +83,71 @@ class KrmSimNames : public SimulatedPrinter {
 
   std::string startup_;
 };
+
+TEST_F(KrmSimNames, TheJobLibraryRefusesExactlyTheNamesThePrinterRefuses) {
+  struct Name {
+    std::string name;
+    bool stored;
+  };
+  const std::vector<Name> names = {
+      {"tqfc/mislib/plain.bin", true},
+      {"tqfc/mislib/a..b/...", true},   // dots, but no ".." level
+      {"tqfc/mislib/up\\..\\x", true},  // "\" separates nothing on the printer
+      {"\\lead", true},
+      {"tqfc//twice", true},
+      {std::string(kKrmMaxPrinterNameBytes, 'n'), true},
+      {"", false},
+      {"/tqf/VER", false},
+      {"%os%/tmp/qm-escape", false},
+      {"tqfc/mislib/line\nend", false},
+      {"cr\rend", false},
+      {"esc\x1b", false},
+      {"vt\x0b", false},
+      {"del\x7f", false},
+      {"..", false},
+      {"../tqf/VER", false},
+      {"tqfc/../tqf/VER", false},
+      {"tqfc/mislib/..", false},
+      {std::string(kKrmMaxPrinterNameBytes + 1, 'n'), false},
+      {"fonts/" + std::string(1024, 'F'), false},
+      {"tqfc/F/P/.krmuses", false},        // a project's record
+      {"tqfc/mislib/x.krmtmp", false},     // a transfer's part file
+      {"tqfc/mislib/.KRMUSES", true},      // the printer compares exactly
+  };
+  // The printer, given every name in a job made without the check.
+  SdkString job;
+  krmWriteJobHeader(job, "names", "");
+  krmAppendProlog(job);
+  std::vector<std::string> stored;
+  for (const Name& n : names) {
+    job.append(krmTransferCommand(0, n.name, "() false true") + krmConvertToAscii85("payload", 7, 0, 512));
+    if (n.stored) stored.push_back(n.name);
+  }
+  job.append(kKrmTrailer);
+  PrinterSimResult r = runText("names", std::string(job.view()));
+  ASSERT_TRUE(r.ok()) << r.errorText << r.log;
+  std::sort(stored.begin(), stored.end());
+  EXPECT_EQ(diskNames(), stored);
+  EXPECT_FALSE(std::filesystem::exists("/tmp/qm-escape"));
+
+  // The job library: the same names refused before anything is written.
+  writeFile(dir_ / "payload.bin", "payload");
+  for (const Name& n : names) {
+    SCOPED_TRACE(krmShownName(n.name));
+    EXPECT_EQ(krmPrinterNameFault(n.name) == KrmNameFault::kNone, n.stored);
+    if (n.name.empty()) continue;  // the record derives a name for an empty one
+    auto fos = krmNewFOS();
+    ASSERT_EQ(fos->krmFOSAddLoadFile((dir_ / "payload.bin").c_str(), n.name.c_str()), 1);
+    krmVOS* vos = output("one");
+    std::filesystem::remove(jobPath_);
+    const int rc = krmCreateFileLoader(fos.get(), vos);
+    EXPECT_EQ(rc, n.stored ? 1001 : 1017);
+    if (!n.stored) {
+      EXPECT_EQ(krmGetLastArgument(), krmShownName(n.name));
+      EXPECT_FALSE(std::filesystem::exists(jobPath_));
+    }
+  }
+}
 
 TEST_F(KrmSimNames, NamesWithPatternCharactersAreNamesOfTheirOwn) {
   // Loose files: a[1].frm and a1.frm are two files under two names.

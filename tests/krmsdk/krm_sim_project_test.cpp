@@ -154,6 +154,39 @@ TEST_F(KrmSimProject, SharedFilesLeftOutAreStillRecordedForTheProject) {
   }
 }
 
+// Names from the project file are taken as they stand: a folder name
+// holding a placeholder is not substituted again, and a project named like
+// its folder's shared files is neither loaded nor removed.
+TEST_F(KrmSimProject, ProjectNamesLandOnlyInTheProjectsOwnFolders) {
+  installTessel();
+  auto renamed = [&](const std::string& folder, const std::string& project) {
+    std::string text = readFile(kpf_);
+    sdkReplaceAll(text, "<FOLDER_NAME>Demo<", "<FOLDER_NAME>" + folder + "<");
+    sdkReplaceAll(text, "<PROJECT_NAME>Invoice<", "<PROJECT_NAME>" + project + "<");
+    const std::string dir = tree_ + "/tqfc/" + folder + "/" + project;
+    writeFile(dir + "/Invoice.kpf", text);
+    writeFile(dir + "/invoice.frm", "form of " + folder);
+    fs::copy_file(tree_ + "/tqfc/Demo/Invoice/main.ps", dir + "/main.ps", fs::copy_options::overwrite_existing);
+    writeFile(tree_ + "/tqfc/" + folder + "/fshared/logo.seg", "logo of " + folder);
+    return dir + "/Invoice.kpf";
+  };
+  // Where a second substitution would look: tqfc/AInvoiceB/Invoice/.
+  renamed("AInvoiceB", "Invoice");
+  kpf_ = renamed("A$$PROJECT.B", "Invoice");
+  ASSERT_TRUE(loadResources().ok());
+  EXPECT_EQ(printer().readFile("tqfc/A$$PROJECT.B/Invoice/invoice.frm"), "form of A$$PROJECT.B");
+  EXPECT_EQ(printer().readFile("tqfc/A$$PROJECT.B/fshared/logo.seg"), "logo of A$$PROJECT.B");
+
+  kpf_ = renamed("Demo", "fshared");
+  auto pps = sample(0);
+  EXPECT_EQ(krmCreateProjectResourceLoader(pps.get(), output("fshared")), kKrmProjectOpenError);
+  pps->krmPPSSetProjectNames("Demo", "fshared");
+  EXPECT_EQ(krmCreateProjectRemover(pps.get(), output("remove")), kKrmBadParameter);
+  EXPECT_STREQ(krmGetLastArgument(), "krmPPS.projectName");
+  pps->krmPPSSetProjectNames("gshared", "Invoice");
+  EXPECT_EQ(krmCreateProjectRemover(pps.get(), output("remove")), kKrmBadParameter);
+}
+
 TEST_F(KrmSimProject, ContainerPrintsTheSamePagesInEveryResourceMode) {
   std::vector<std::string> reference;
   for (bool embedded : {false, true}) {

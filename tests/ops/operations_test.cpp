@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "ops/legacy_lists.h"
 #include "ops_test_support.h"
 
@@ -69,6 +71,23 @@ TEST_F(OpsFixture, EmptyListsDoNothingAtAll) {
   EXPECT_EQ(loadFonts(ctx_, {}).kind, Kind::NothingToDo);
   EXPECT_EQ(leftoverJobFiles(), 0);
   EXPECT_TRUE(spooler_.jobs.empty());
+}
+
+TEST_F(OpsFixture, LoadsUnderThePrintersOwnNamesOnlyWhenAllowed) {
+  const std::string form = path("a.frm");
+  const std::string font = path("f.pfa");
+  std::ofstream(form) << "form";
+  std::ofstream(font) << "%!PS-AdobeFont-1.0: F\n/FontName /F def\n";
+  for (const std::string name : {"Sys/Start", "SYS/x", "tqf/src/tqfdep", "fonts/F"}) {
+    OpResult r = loadLegacyFiles(ctx_, {{font, "tqfc/fontlib/f.pfa"}, {form, name}});
+    EXPECT_EQ(r.kind, Kind::Refused) << name;
+    EXPECT_TRUE(r.message.ends_with("\n\n" + name)) << r.message;
+  }
+  EXPECT_TRUE(spooler_.jobs.empty());
+  EXPECT_EQ(leftoverJobFiles(), 0);
+  // A font among the fonts is no replacement; asked for, the rest goes too.
+  EXPECT_EQ(loadLegacyFiles(ctx_, {{font, "fonts/F"}}).kind, Kind::Sent);
+  EXPECT_EQ(loadLegacyFiles(ctx_, {{form, "Sys/Start"}}, true).kind, Kind::Sent);
 }
 
 TEST_F(OpsFixture, SubmissionFileIsSentAsItIs) {

@@ -252,6 +252,86 @@ TEST_F(DiskProlog, ProjectRemovalTakesTheSharedFilesRecordedForTheProject) {
   EXPECT_TRUE(hasFile(keepGlobal, "tqfc/gshared/g.frm"));
 }
 
+// Records on the disk may have been written by anyone: a project's record
+// only ever makes its own folder's or the global shared files go, and a
+// record the procedures cannot have written stops that project's removal
+// alone.
+TEST_F(DiskProlog, ForgedAndDamagedRecordsRemoveNothingOfOtherProjects) {
+  Job load;
+  load.a85Load("tqfc/Demo/Invoice/invoice.frm", "invoice", kOpts)
+      .a85Load("tqfc/Demo/fshared/logo.seg", "logo", "[1 (Demo) (Invoice)] (P1) true true")
+      .a85Load("tqfc/Demo/Evil/own.frm", "evil", kOpts)
+      // A reference the procedures will not record: another project's file.
+      .add("\n\n-1 (tqfc/Demo/Invoice/invoice.frm) [2 (Demo) (Evil)] (P1) true true load_file")
+      .add("\n%EOF");
+  const std::string longLine = "1 tqfc/Z/fshared/" + std::string(5000, 'a') + "\n";
+  const struct {
+    const char* name;
+    std::string record;
+  } forged[] = {
+      {"global scope naming a project file", "2 tqfc/Demo/Invoice/invoice.frm\n"},
+      {"folder scope naming a project file", "1 tqfc/Demo/Invoice/invoice.frm\n"},
+      {"climbing out of the shared folder", "2 tqfc/gshared/../Demo/Invoice/invoice.frm\n"},
+      {"another folder's shared files", "1 tqfc/Other/fshared/x.seg\n"},
+      {"unknown scope", "3 tqfc/gshared/g.frm\n"},
+      {"a line over the line buffer", "2 tqfc/gshared/g.frm\n" + longLine},
+  };
+  for (const auto& f : forged) {
+    printer().removeFile("tqfc/Demo/Evil/.krmuses");
+    ASSERT_TRUE(run(load, "load").ok());
+    EXPECT_EQ(printer().readFile("tqfc/Demo/Evil/.krmuses"), std::nullopt) << "a reference to a project file was recorded";
+    ASSERT_TRUE(printer().writeFile("tqfc/gshared/g.frm", "global"));
+    ASSERT_TRUE(printer().writeFile("tqfc/Demo/Evil/.krmuses", f.record));
+    // A damaged record of an unrelated folder, read while Demo/Invoice's
+    // shared files are checked, and one that still names the logo.
+    ASSERT_TRUE(printer().writeFile("tqfc/Z/Long/.krmuses", longLine));
+    ASSERT_TRUE(printer().writeFile("tqfc/Demo/Other/.krmuses", "1 tqfc/Demo/fshared/logo.seg\njunk\n"));
+
+    PrinterSimResult evil = run(Job().add("\n[(Demo) (Evil) 0] (P1) true true list&remove\nend_list\n%EOF"), "evil");
+    ASSERT_TRUE(evil.ok()) << f.name << ": " << evil.errorText;
+    EXPECT_TRUE(hasFile(evil, "tqfc/Demo/Invoice/invoice.frm")) << f.name;
+    EXPECT_TRUE(hasFile(evil, "tqfc/gshared/g.frm")) << f.name;
+    EXPECT_TRUE(hasFile(evil, "tqfc/Demo/Evil/own.frm")) << f.name << ": a damaged record's project is not removed";
+
+    PrinterSimResult invoice =
+        run(Job().add("\n[(Z) (Long) 0] (P1) true true list&remove\n[(Demo) (Invoice) 0] (P1) true true list&remove"
+                      "\nend_list\n%EOF"),
+            "invoice");
+    ASSERT_TRUE(invoice.ok()) << f.name << ": " << invoice.errorText;
+    EXPECT_FALSE(hasFile(invoice, "tqfc/Demo/Invoice/invoice.frm")) << f.name;
+    EXPECT_TRUE(hasFile(invoice, "tqfc/Demo/fshared/logo.seg")) << "still named by a damaged record";
+    EXPECT_TRUE(hasFile(invoice, "tqfc/Z/Long/.krmuses"));
+  }
+}
+
+// "tqfc/<folder>/fshared/" and "tqfc/gshared/" are the shared scopes, and a
+// project's record and a transfer's part file are the procedures' own.
+TEST_F(DiskProlog, SharedFoldersAndOwnFilesAreNoProjectsOrTargets) {
+  ASSERT_TRUE(printer().writeFile("tqfc/Demo/fshared/logo.seg", "logo"));
+  ASSERT_TRUE(printer().writeFile("tqfc/gshared/X/a.frm", "a"));
+  ASSERT_TRUE(printer().writeFile("tqfc/Demo/Invoice/.krmuses", "1 tqfc/Demo/fshared/logo.seg\n"));
+  // A project's own file that another project's record names (a font
+  // "P/x.pfa" of the font library, where a folder "fontlib" keeps project P).
+  ASSERT_TRUE(printer().writeFile("tqfc/fontlib/P/x.pfa", "font"));
+  ASSERT_TRUE(printer().writeFile("tqfc/F/Q/.krmuses", "2 tqfc/fontlib/P/x.pfa\n"));
+  Job job;
+  job.a85Load("tqfc/Demo/Invoice/.krmuses", "2 tqfc/gshared/X/a.frm\n", kOpts)
+      .a85Load("tqfc/Demo/Invoice/x.frm.krmtmp", "part", kOpts)
+      .a85Load("tqfc/Demo/fshared/s.frm", "s", "[1 (Demo) (fshared)] (P1) true true")
+      .add("\n[(Demo) (fshared) 0] (P1) true true list&remove\n[(gshared) (X) 0] (P1) true true list&remove"
+           "\n[(Demo) (..) 0] (P1) true true list&remove\n[(Demo/Invoice) (x) 0] (P1) true true list&remove"
+           "\n[(fontlib) (P) 0] (P1) true true list&remove"
+           "\nend_list\n%EOF");
+  PrinterSimResult r = run(job);
+  ASSERT_TRUE(r.ok()) << r.errorText;
+  EXPECT_EQ(printer().readFile("tqfc/Demo/Invoice/.krmuses"), "1 tqfc/Demo/fshared/logo.seg\n");
+  for (const char* refused : {"tqfc/Demo/Invoice/x.frm.krmtmp", "tqfc/Demo/fshared/.krmuses"})
+    EXPECT_FALSE(hasFile(r, refused)) << refused;
+  for (const char* kept : {"tqfc/Demo/fshared/logo.seg", "tqfc/Demo/fshared/s.frm", "tqfc/gshared/X/a.frm",
+                           "tqfc/fontlib/P/x.pfa"})
+    EXPECT_TRUE(hasFile(r, kept)) << kept;
+}
+
 TEST_F(DiskProlog, AutoStartWritesAndRemovesThePowerOnFile) {
   ASSERT_TRUE(printer().writeFile("tqf/src/tqfdep", "(tqfdep ran at power-on) =\n/TQFDEPMARK true def\n"));
   ASSERT_TRUE(printer().writeFile("tqf/src/tqfdep.run", "(tqfdep.run ran at power-on) =\n"));
