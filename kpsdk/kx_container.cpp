@@ -237,6 +237,9 @@ int KxProject::openContainer(const std::string& kpcPath, KxOpening how) {
   listedSizes_.clear();
   resourceEntries_.clear();
   nothingToRemove_ = how == KxOpening::kRead;
+  // One count of unpacked bytes for the whole opening: project file, then
+  // the entries.
+  archive_->SetExtractLimits(archive_->GetExtractLimits());
   const bool inspect = how == KxOpening::kInspect || how == KxOpening::kRead;
   auto ok = [this] { return !(GetMessageFlags() & (kKxError | kKxCancelled)); };
 
