@@ -49,6 +49,16 @@ void runCreate(ArchiveState& state, const std::string& containerName, const std:
 
 std::vector<std::string> tarExtractVector(const std::string& path) { return {"pdtar_main", "-f", path, "-xvi"}; }
 
+// Every entry (or every chosen one) into the target folder, keeping folders.
+void extractAll(ArchiveState& state, const std::string& containerPath, const std::string& targetFolder) {
+  if (!prepareFolder(state, targetFolder)) return;
+  if (looksLikeZip(containerPath)) {
+    unzipMain(state, {"unzip_main", "-E", containerPath}, targetFolder);
+  } else {
+    tarMain(state, tarExtractVector(containerPath), targetFolder);
+  }
+}
+
 }  // namespace
 
 ArchiveHandler::ArchiveHandler(void* owner) : state_(std::make_unique<ArchiveState>(*this, owner)) {}
@@ -75,13 +85,16 @@ std::string ArchiveHandler::Create(const std::string& containerName, const std::
 
 std::string ArchiveHandler::Extract(const std::string& containerPath, const std::string& targetFolder) {
   state_->begin();
-  if (prepareFolder(*state_, targetFolder)) {
-    if (looksLikeZip(containerPath)) {
-      unzipMain(*state_, {"unzip_main", "-E", containerPath}, targetFolder);
-    } else {
-      tarMain(*state_, tarExtractVector(containerPath), targetFolder);
-    }
-  }
+  extractAll(*state_, containerPath, targetFolder);
+  return state_->errorText();
+}
+
+std::string ArchiveHandler::ExtractEntries(const std::string& containerPath, const std::vector<std::string>& entryNames,
+                                           const std::string& targetFolder) {
+  state_->begin();
+  state_->chosenOnly = true;
+  state_->chosen.insert(entryNames.begin(), entryNames.end());
+  extractAll(*state_, containerPath, targetFolder);
   return state_->errorText();
 }
 

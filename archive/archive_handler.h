@@ -128,6 +128,10 @@ class ArchiveHandler {
   // zip, anything else as tar; a zip that cannot be opened is retried with
   // ".kpc" added. GetExtractedEntries lists what was written.
   std::string Extract(const std::string& containerPath, const std::string& targetFolder);
+  // Unpacks only the entries whose stored names are listed, as Extract
+  // does; the others are passed over without being inflated or written.
+  std::string ExtractEntries(const std::string& containerPath, const std::vector<std::string>& entryNames,
+                             const std::string& targetFolder);
   // The entries the last extraction wrote, in archive order.
   std::vector<ArchiveExtracted> GetExtractedEntries() const;
   // Unpacks the project file: the first file entry, in archive order, whose

@@ -44,6 +44,8 @@ void ArchiveState::begin() {
   sources.clear();
   wholeOrNothing = false;
   extracted.clear();
+  chosenOnly = false;
+  chosen.clear();
 }
 
 std::string ArchiveState::sourceOf(const std::string& baseFolder, const std::string& file) const {

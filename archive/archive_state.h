@@ -12,6 +12,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "archive/archive_handler.h"
@@ -67,6 +68,11 @@ struct ArchiveState {
   bool wholeOrNothing = false;
   // Extraction: every entry written, in archive order.
   std::vector<ArchiveExtracted> extracted;
+  // Extraction of chosen entries (ArchiveHandler::ExtractEntries): only
+  // entries of these stored names are written, the others passed over.
+  bool chosenOnly = false;
+  std::unordered_set<std::string> chosen;
+  bool isChosen(const std::string& name) const { return !chosenOnly || chosen.count(name) > 0; }
 
   // Set while the tar code runs: its internal errors carry the tar label.
   std::atomic<bool> tarRunning{false};

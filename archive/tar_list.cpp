@@ -250,6 +250,7 @@ bool TarExtraction::validate() {
 bool TarExtraction::selected(const std::string& name) const {
   if (options_.projectMode) return isProjectEntry(name);
   if (options_.namedMode) return name == options_.wantedName;
+  if (state_.chosenOnly) return state_.isChosen(name);
   if (options_.names.empty()) return true;
   for (std::string wanted : options_.names) {
     while (!wanted.empty() && archiveIsSeparator(wanted.back())) wanted.pop_back();

@@ -148,6 +148,7 @@ EntryResult extractCurrent(UnzipRun& run) {
   ZipEntryInfo info;
   if (!currentEntry(run, info)) return EntryResult::kFailed;
   const std::string& name = info.name;
+  if (!state.isChosen(name)) return EntryResult::kSkipped;
   std::string shortName = archiveBaseName(name);
   std::string path;
   if (!targetOf(run, name, path)) return EntryResult::kSkipped;
@@ -258,8 +259,9 @@ bool preScan(UnzipRun& run, long& entries) {
       state.internal(kTagNameClash, name, clash);
       return false;
     }
-    state.totalBytes += info.size;
     ++entries;
+    // Only the chosen entries count towards the work to do.
+    if (state.isChosen(name)) state.totalBytes += info.size;
     err = unzGoToNextFile(run.zip);
     if (err == UNZ_END_OF_LIST_OF_FILE || (err != UNZ_OK && i + 1 == global.number_entry)) break;
     if (err != UNZ_OK) {

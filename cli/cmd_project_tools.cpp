@@ -86,8 +86,10 @@ std::unique_ptr<KxProject> newProject(const OpContext& ctx) {
   return project;
 }
 
+// info and check only read: a container gives its project file and its
+// headers, and nothing of it is unpacked.
 int openProject(KxProject& project, const std::string& path) {
-  return isContainerPath(path) ? project.OpenContainerPrintAndForget(path) : project.OpenProject(path);
+  return isContainerPath(path) ? project.ReadContainer(path) : project.OpenProject(path);
 }
 
 // The project log, one message a line; on standard error with the program
@@ -151,7 +153,9 @@ int projectTool(const ParsedArgs& a, OpContext& ctx) {
   if (!project) return kExitFailed;
   int flags = openProject(*project, pos[1]);
   // check reports what loading the project would meet.
-  if (pos[0] == "check" && !(flags & kKxError)) flags = project->CheckResourceFiles(kKrmMaxEmbeddedFileSize);
+  if (pos[0] == "check" && !(flags & kKxError))
+    flags = isContainerPath(pos[1]) ? project->CheckContainerEntries(kKrmMaxEmbeddedFileSize)
+                                    : project->CheckResourceFiles(kKrmMaxEmbeddedFileSize);
   bool failed = (flags & kKxError) != 0;
   const bool json = pos[0] == "info" && a.has("json");
   if (pos[0] == "info" && !failed) printProjectInfo(*project, a);
@@ -163,7 +167,6 @@ int projectTool(const ParsedArgs& a, OpContext& ctx) {
     }
   }
   if (pos[0] == "check" && !failed) std::cout << pos[1] << ": no errors\n";
-  if (isContainerPath(pos[1])) project->RemovePrintAndForget();
   return failed ? kExitFailed : kExitOk;
 }
 

@@ -19,6 +19,7 @@
 #include "kpsdk/kx_project.h"
 #include "kpsdk/kx_tree.h"
 #include "kpsdk/kx_volumes.h"
+#include "kpsdk/kx_work_folder.h"
 
 namespace {
 
@@ -29,18 +30,30 @@ std::string existingContainer(const std::string& path) {
   return sdkFileExists(completed.c_str()) ? completed : std::string();
 }
 
-// Removes a temporary folder tree when it goes out of scope.
-class TempTree {
- public:
-  explicit TempTree(std::string path) : path_(std::move(path)) {}
-  ~TempTree() { kxRemoveTree(path_); }
-  TempTree(const TempTree&) = delete;
-  TempTree& operator=(const TempTree&) = delete;
-  const std::string& path() const { return path_; }
+// A private work folder in the temporary directory, removed with what is
+// in it when it goes; those that killed processes left go first.
+std::unique_ptr<KxWorkFolder> tempWorkFolder(const char* prefix) {
+  const std::string parent = sdkTempDirectory();
+  kxSweepAbandoned(parent, prefix);
+  return KxWorkFolder::make(parent, prefix);
+}
 
- private:
-  std::string path_;
-};
+// The entries of a container as its headers list them, in archive order,
+// in the shape the entry matching takes (no file behind them).
+std::string listEntries(const std::string& container, std::vector<ArchiveExtracted>& listed,
+                        std::vector<std::int64_t>& sizes) {
+  std::vector<ContainerEntry> entries;
+  std::string error = ListContainerEntries(container, entries);
+  listed.clear();
+  sizes.clear();
+  listed.reserve(entries.size());
+  sizes.reserve(entries.size());
+  for (ContainerEntry& e : entries) {
+    listed.push_back({std::move(e.name), std::string()});
+    sizes.push_back(static_cast<std::int64_t>(e.size));
+  }
+  return error;
+}
 
 std::string fileNameWithoutExtension(const std::string& name) {
   std::size_t dot = name.rfind('.');
@@ -166,11 +179,11 @@ int KxProject::makePrintAndForgetFolder() {
   // the root is made again and another name tried.
   for (int attempt = 0; attempt < 100; ++attempt) {
     if (!root.empty() && !kxMakeDirsRecorded(root, createdDirs_)) break;
-    SdkString unique;
-    if (!sdkTempName(unique, "_pf")) break;
-    const std::string name = sdkFileNamePart(unique.view());
-    const std::string dir = root.empty() ? name : sdkJoinPath(root, name);
-    if (!sdkMakeDir(dir.c_str())) continue;
+    // What killed openings left goes first.
+    kxSweepAbandoned(root.empty() ? std::string(".") : root, "_pf");
+    pfFolder_ = KxWorkFolder::make(root, "_pf");
+    if (!pfFolder_) continue;
+    const std::string& dir = pfFolder_->path();
     createdDirs_.push_back(dir);
     printAndForgetDir_ = dir + separator + rest;
     // The project file was read before the folder existed.
@@ -194,6 +207,20 @@ int KxProject::requireSafeInstall() {
 }
 
 int KxProject::ExtractContainer(const std::string& kpcPath, int printAndForget, int inspect) {
+  const KxOpening how = inspect ? KxOpening::kInspect : printAndForget ? KxOpening::kPrintAndForget
+                                                                      : KxOpening::kInstall;
+  return openContainer(kpcPath, how);
+}
+
+int KxProject::ReadContainer(const std::string& kpcPath) {
+  if (printAndForgetPath_.empty()) {
+    ClearMessages();
+    return log(kKxError, "Print-and-Forget path not specified in SETPPATH");
+  }
+  return openContainer(kpcPath, KxOpening::kRead);
+}
+
+int KxProject::openContainer(const std::string& kpcPath, KxOpening how) {
   const std::string path = existingContainer(kpcPath);
   if (path.empty()) {
     ClearMessages();
@@ -201,36 +228,47 @@ int KxProject::ExtractContainer(const std::string& kpcPath, int printAndForget, 
   }
   Reset();
   ClearMessages();
-  printAndForget_ = printAndForget != 0;
+  printAndForget_ = how == KxOpening::kPrintAndForget || how == KxOpening::kRead;
   overwriteAll_ = false;
   placedFiles_.clear();
   createdDirs_.clear();
+  pfFolder_.reset();
+  listedEntries_.clear();
+  listedSizes_.clear();
+  resourceEntries_.clear();
+  nothingToRemove_ = how == KxOpening::kRead;
+  // One count of unpacked bytes for the whole opening: project file, then
+  // the entries.
+  archive_->SetExtractLimits(archive_->GetExtractLimits());
+  const bool inspect = how == KxOpening::kInspect || how == KxOpening::kRead;
+  auto ok = [this] { return !(GetMessageFlags() & (kKxError | kKxCancelled)); };
 
-  TempTree work(kxMakeTempFolder("_x"));
-  if (work.path().empty() || !sdkIsDirectory(work.path().c_str()))
-    return log(kKxError, "Could not create temporary directory '%s'", work.path().c_str());
+  const std::unique_ptr<KxWorkFolder> work = tempWorkFolder("_x");
+  if (!work) return log(kKxError, "Could not create temporary directory '%s'", sdkTempDirectory().c_str());
 
   SetVolumeNaming(path);
-  std::string container = readableContainer(path, work.path());
-  const std::string kpfDir = sdkJoinPath(work.path(), "kpf");
+  std::string container = readableContainer(path, work->path());
+  const std::string kpfDir = sdkJoinPath(work->path(), "kpf");
   std::string kpfTemp;
-  if (!(GetMessageFlags() & kKxError) && !container.empty()) {
+  if (ok() && !container.empty()) {
     sdkMakeDir(kpfDir.c_str());
     const UnpackedProjectFile unpacked = unpackProjectFile(*archive_, container, kpfDir);
     kpfTemp = unpacked.path;
     kpfEntry_ = unpacked.entry;
     takeArchiveError();
   }
-  if (!(GetMessageFlags() & (kKxError | kKxCancelled)) && !container.empty()) {
+  if (ok() && !container.empty()) {
     if (kpfTemp.empty()) {
       log(kKxError, "Could not find a file with .kpf extension in archive '%s'", kpcPath.c_str());
     } else {
       ReadKpf(kpfTemp);
     }
   }
-  if (!kpfTemp.empty() && !inspect && !(GetMessageFlags() & kKxError)) requireSafeInstall();
-  if (printAndForget_ && !inspect && !(GetMessageFlags() & kKxError) && !kpfTemp.empty()) makePrintAndForgetFolder();
-  if (!(GetMessageFlags() & kKxError) && !kpfTemp.empty()) CreateProjectDirectories();
+  if (!kpfTemp.empty() && how != KxOpening::kInspect && !(GetMessageFlags() & kKxError)) requireSafeInstall();
+  if (how == KxOpening::kPrintAndForget && !(GetMessageFlags() & kKxError) && !kpfTemp.empty())
+    makePrintAndForgetFolder();
+  // Reading for a look writes nothing outside the work folder.
+  if (how != KxOpening::kRead && !(GetMessageFlags() & kKxError) && !kpfTemp.empty()) CreateProjectDirectories();
   if (!kpfTemp.empty()) {
     const std::string name = sdkFileNamePart(kpfTemp);
     kpfPath_ = ResolveLocalPath(name, 1);
@@ -238,13 +276,71 @@ int KxProject::ExtractContainer(const std::string& kpcPath, int printAndForget, 
     loaded_ = true;
     if (!inspect && !(GetMessageFlags() & kKxError) && !kpfPath_.empty()) placeFile(kpfTemp, kpfPath_, name, false);
   }
+  if (how == KxOpening::kRead && !kpfTemp.empty() && !(GetMessageFlags() & kKxError)) {
+    // Which entry holds each resource, from the headers alone.
+    if (std::string error = listEntries(container, listedEntries_, listedSizes_); !error.empty())
+      log(kKxError, "%s", error.c_str());
+    int kpfIndex = -1;
+    resourceEntries_ = entriesOfResources(listedEntries_, kpfEntry_, kpfIndex);
+  }
   if (!inspect && !kpfTemp.empty() && !(GetMessageFlags() & kKxError)) {
-    const std::string staging = sdkJoinPath(work.path(), "content");
+    const std::string staging = sdkJoinPath(work->path(), "content");
     sdkMakeDir(staging.c_str());
-    archive_->Extract(container, staging);
+    if (how == KxOpening::kInstall) {
+      // Installing keeps every file of the container (the unlisted ones in
+      // the local directory).
+      archive_->Extract(container, staging);
+    } else {
+      unpackProjectEntries(container, staging);
+    }
     takeArchiveError();
     if (!(GetMessageFlags() & kKxCancelled))
       placeExtractedFiles(archive_->GetExtractedEntries(), kpfEntry_, sdkDirPart(kpfPath_));
+  }
+  // A failed print-and-forget opening takes away what it placed: nothing
+  // is left for a removal that its caller may never ask for.
+  if (how == KxOpening::kPrintAndForget && !ok()) {
+    removePlaced(false);
+    nothingToRemove_ = true;
+  }
+  return GetMessageFlags();
+}
+
+void KxProject::unpackProjectEntries(const std::string& container, const std::string& staging) {
+  std::vector<ArchiveExtracted> listed;
+  std::vector<std::int64_t> sizes;
+  if (std::string error = listEntries(container, listed, sizes); !error.empty()) {
+    log(kKxError, "%s", error.c_str());
+    return;
+  }
+  int kpfIndex = -1;
+  const std::vector<int> match = entriesOfResources(listed, kpfEntry_, kpfIndex);
+  // The project file's entry goes along: it tells the project's own folder
+  // when the unpacked entries are matched again.
+  std::vector<std::string> names;
+  if (kpfIndex >= 0) names.push_back(listed[static_cast<std::size_t>(kpfIndex)].entryName);
+  for (int m : match)
+    if (m >= 0) names.push_back(listed[static_cast<std::size_t>(m)].entryName);
+  archive_->ExtractEntries(container, names, staging);
+}
+
+int KxProject::CheckContainerEntries(std::int64_t maxSize) {
+  std::set<std::string> seen;
+  for (std::size_t i = 0; i < resources_.size(); ++i) {
+    const std::string& name = resources_[i]->GetName();
+    if (!seen.insert(name).second) {
+      log(kKxError, "The Project already contains an element named '%s'", name.c_str());
+      continue;
+    }
+    const int entry = i < resourceEntries_.size() ? resourceEntries_[i] : -1;
+    if (entry < 0) {
+      log(kKxError, "Could not find the resource '%s'", name.c_str());
+      continue;
+    }
+    const std::int64_t size = listedSizes_[static_cast<std::size_t>(entry)];
+    if (maxSize > 0 && size > maxSize)
+      log(kKxError, "Resource file '%s' is too large to load (%lld bytes)", name.c_str(),
+          static_cast<long long>(size));
   }
   return GetMessageFlags();
 }
@@ -335,6 +431,16 @@ int KxProject::OpenExtractedPrintAndForget(const std::string& directory) {
 }
 
 int KxProject::ImportExtracted(const std::string& directory, int printAndForget, int move, int removeDirectory) {
+  const int flags = importExtracted(directory, printAndForget, move, removeDirectory);
+  // As for a container: a failed print-and-forget opening leaves nothing.
+  if (printAndForget != 0 && (flags & (kKxError | kKxCancelled))) {
+    removePlaced(false);
+    nothingToRemove_ = true;
+  }
+  return GetMessageFlags();
+}
+
+int KxProject::importExtracted(const std::string& directory, int printAndForget, int move, int removeDirectory) {
   if (!sdkIsDirectory(directory.c_str())) {
     ClearMessages();
     return log(kKxError, "Could not open file '%s'", directory.c_str());
@@ -345,6 +451,8 @@ int KxProject::ImportExtracted(const std::string& directory, int printAndForget,
   overwriteAll_ = false;
   placedFiles_.clear();
   createdDirs_.clear();
+  pfFolder_.reset();
+  nothingToRemove_ = false;
 
   // The project file: the shallowest file ending in ".kpf", then the first
   // by name; each resource takes its own file as it would its own entry.
@@ -403,7 +511,13 @@ int KxProject::RemovePrintAndForget() {
     return log(kKxError, "Resource '%s' was not at local scope, but should have been - removal operation halted",
                r->GetName().c_str());
   }
+  // A project only read, or an opening that failed and cleaned up after
+  // itself, has nothing to remove.
+  if (!nothingToRemove_) removePlaced(true);
+  return GetMessageFlags();
+}
 
+void KxProject::removePlaced(bool reportNothing) {
   // Only what the opening placed goes: the files it wrote and the folders
   // it made, innermost first. Whatever else shares those places (someone's
   // files, folders that were there before) stays.
@@ -411,19 +525,31 @@ int KxProject::RemovePrintAndForget() {
   const bool anything = !placedFiles_.empty() || !createdDirs_.empty();
   while (!placedFiles_.empty()) {
     const std::string file = placedFiles_.back();
-    if (sdkFileExists(file.c_str()) && !sdkDeleteFile(file.c_str()))
-      return log(kKxError, "The file '%s' could not be removed - removal operation halted", file.c_str());
+    if (sdkFileExists(file.c_str()) && !sdkDeleteFile(file.c_str())) {
+      log(kKxError, "The file '%s' could not be removed - removal operation halted", file.c_str());
+      return;
+    }
     placedFiles_.pop_back();
   }
-  if (!anything) return log(kKxError, "The directory '%s' could not be located for removal", localDir.c_str());
+  if (!anything) {
+    if (reportNothing) log(kKxError, "The directory '%s' could not be located for removal", localDir.c_str());
+    return;
+  }
   for (auto it = createdDirs_.rbegin(); it != createdDirs_.rend(); ++it) {
-    if (!sdkIsDirectory(it->c_str()) || sdkRemoveDir(it->c_str())) continue;
+    const bool removed = !sdkIsDirectory(it->c_str()) || sdkRemoveDir(it->c_str());
+    // The private folder's lock goes with it, before the root is tried. A
+    // private folder that stays keeps its lock: it goes with the project,
+    // or with the first opening after this process.
+    if (removed && pfFolder_ && *it == pfFolder_->path()) {
+      pfFolder_->release();
+      pfFolder_.reset();
+    }
+    if (removed) continue;
     // Folders above the project's own one stay when others still use them.
     if (*it == localDir || localDir.compare(0, it->size(), *it) != 0)
       log(kKxError, "The directory '%s' could not be removed", it->c_str());
   }
   createdDirs_.clear();
-  return GetMessageFlags();
 }
 
 int KxProject::CreateContainer(const std::string& kpcPath) {
@@ -433,19 +559,20 @@ int KxProject::CreateContainer(const std::string& kpcPath) {
   // file is written as it stands now into a private folder and packed from
   // there, so the user's file (and its folder, which may be read-only) is
   // left as it is.
-  TempTree work(kxMakeTempFolder("_k"));
+  const std::unique_ptr<KxWorkFolder> work = tempWorkFolder("_k");
+  const std::string workPath = work ? work->path() : std::string();
   const std::string kpfName = sdkFileNamePart(kpfPath_);
   std::vector<ArchiveMember> members;
   if (!(GetMessageFlags() & kKxError)) {
     const std::string completed = kpcPath.find('.') == std::string::npos ? kpcPath + ".kpc" : kpcPath;
     if (sdkSameFile(completed.c_str(), kpfPath_.c_str())) {
       log(kKxError, "Could not create file '%s' (%s)", completed.c_str(), "it is the project file being packed");
-    } else if (work.path().empty()) {
-      log(kKxError, "Could not create temporary directory '%s'", work.path().c_str());
+    } else if (workPath.empty()) {
+      log(kKxError, "Could not create temporary directory '%s'", sdkTempDirectory().c_str());
     }
   }
   if (!(GetMessageFlags() & kKxError)) {
-    const std::string written = sdkJoinPath(work.path(), kpfName);
+    const std::string written = sdkJoinPath(workPath, kpfName);
     WriteKpf(written);
     if (!sdkFileExists(written.c_str())) {
       log(kKxError, "Could not open file '%s'", written.c_str());
@@ -489,21 +616,33 @@ void KxProject::SetVolumeNaming(const std::string& kpcPath) {
 }
 
 std::string KxProject::extractResource(const std::string& container, int index, const std::string& targetDir) {
-  // Unpacked privately in full, so that the resource takes its own entry
-  // even where another entry carries the same file name.
-  TempTree staging(kxMakeTempFolder("_x"));
-  archive_->Extract(container, staging.path());
-  if (takeArchiveError()) return archive_->GetErrorText();
-  const std::vector<ArchiveExtracted> entries = archive_->GetExtractedEntries();
+  // Matched on the headers, so that the resource takes its own entry even
+  // where another entry carries the same file name; only that one is
+  // unpacked.
+  std::vector<ArchiveExtracted> listed;
+  std::vector<std::int64_t> sizes;
+  if (std::string error = listEntries(container, listed, sizes); !error.empty()) {
+    log(kKxError, "%s", error.c_str());
+    return error;
+  }
   int kpfIndex = -1;
   const std::vector<int> match =
-      entriesOfResources(entries, kpfEntry_.empty() ? sdkFileNamePart(kpfPath_) : kpfEntry_, kpfIndex);
+      entriesOfResources(listed, kpfEntry_.empty() ? sdkFileNamePart(kpfPath_) : kpfEntry_, kpfIndex);
+  const int found = match[static_cast<std::size_t>(index)];
+  const std::unique_ptr<KxWorkFolder> staging = tempWorkFolder("_x");
+  std::string unpacked;
+  if (found >= 0 && staging) {
+    const std::string& wanted = listed[static_cast<std::size_t>(found)].entryName;
+    archive_->ExtractEntries(container, {wanted}, staging->path());
+    if (takeArchiveError()) return archive_->GetErrorText();
+    for (const ArchiveExtracted& e : archive_->GetExtractedEntries())
+      if (e.entryName == wanted) unpacked = e.path;
+  }
   const KxResource& r = *resources_[static_cast<std::size_t>(index)];
   const std::string target = kxJoinContained(targetDir, r.GetName());
-  const int found = match[static_cast<std::size_t>(index)];
   std::vector<std::string> created;
-  if (found < 0 || target.empty() || !kxPrepareTarget(target, r.GetName(), created) ||
-      !sdkMoveFile(entries[static_cast<std::size_t>(found)].path.c_str(), target.c_str())) {
+  if (unpacked.empty() || target.empty() || !kxPrepareTarget(target, r.GetName(), created) ||
+      !sdkMoveFile(unpacked.c_str(), target.c_str())) {
     const char* templ = "ERROR (Minizip): No .kpf file found in archive %s";
     std::string text = sdkFormat(templ, container.c_str());
     log_.AddVerbatim(text, templ);
@@ -517,8 +656,9 @@ int KxProject::ExtractEntry(const std::string& kpcPath, int entry) {
   ClearMessages();
   const std::string path = existingContainer(kpcPath);
   if (path.empty()) return log(kKxError, "Could not open file '%s'", kpcPath.c_str());
-  TempTree work(kxMakeTempFolder("_x"));
-  std::string container = readableContainer(path, work.path());
+  const std::unique_ptr<KxWorkFolder> work = tempWorkFolder("_x");
+  if (!work) return log(kKxError, "Could not create temporary directory '%s'", sdkTempDirectory().c_str());
+  std::string container = readableContainer(path, work->path());
   if (container.empty()) return GetMessageFlags();
   // An entry goes only into a directory of the project, never into the
   // current folder.
@@ -534,7 +674,7 @@ int KxProject::ExtractEntry(const std::string& kpcPath, int entry) {
     extractResource(container, entry - 1, dir);
     return GetMessageFlags();
   }
-  const std::string unpacked = sdkJoinPath(work.path(), "kpf");
+  const std::string unpacked = sdkJoinPath(work->path(), "kpf");
   sdkMakeDir(unpacked.c_str());
   const std::string kpf = unpackProjectFile(*archive_, container, unpacked).path;
   if (!takeArchiveError() && kpf.empty())
@@ -567,21 +707,21 @@ int kpsdkPeekProjectType(std::string& error, const std::string& kpfPath) {
 
 int kpsdkPeekContainerProjectType(std::string& error, const std::string& kpcPath, const KxProgressHook& progress) {
   error.clear();
-  TempTree work(kxMakeTempFolder("_y"));
-  if (work.path().empty()) {
-    error = sdkFormat("Could not create temporary directory '%s'", work.path().c_str());
+  const std::unique_ptr<KxWorkFolder> work = tempWorkFolder("_y");
+  if (!work) {
+    error = sdkFormat("Could not create temporary directory '%s'", sdkTempDirectory().c_str());
     return -1;
   }
   std::string container = existingContainer(kpcPath);
   if (container.empty()) container = kpcPath;  // the archive reports it
   KxVolumeError volumeError;
   const KxJoinProgress joining = joinProgress(container, progress);
-  container = kxReadableContainer(container, work.path(), volumeError, nullptr, joining);
+  container = kxReadableContainer(container, work->path(), volumeError, nullptr, joining);
   if (container.empty()) {
     error = volumeError.text;
     return -1;
   }
-  const std::string target = sdkJoinPath(work.path(), "kpf");
+  const std::string target = sdkJoinPath(work->path(), "kpf");
   sdkMakeDir(target.c_str());
   ArchiveHandler handler(nullptr);
   if (progress)

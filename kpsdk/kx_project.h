@@ -40,6 +40,15 @@
 class ArchiveHandler;
 struct ArchiveExtracted;
 class KpfTokenStream;
+class KxWorkFolder;
+
+// How a container is opened: what is unpacked and where.
+enum class KxOpening {
+  kInstall,         // every entry, the resources into their scopes
+  kPrintAndForget,  // the project's own entries, into a private folder
+  kInspect,         // the project file only (the scope folders are made)
+  kRead,            // the project file only, as print-and-forget reads it
+};
 
 // Hooks of a project. The progress hook receives a status text (such as
 // "_VOLUMES_COMPLETE_") and the archive's counters; a non-zero answer cancels.
@@ -107,12 +116,24 @@ class KxProject {
   int OpenContainerPrintAndForget(const std::string& kpcPath);
   // Reads the project of a container without installing anything.
   int InspectContainer(const std::string& kpcPath);
+  // Reads the project of a container as print-and-forget opens it (every
+  // resource local) and finds each resource's entry from the headers,
+  // writing nothing but the project file into a private temporary folder,
+  // which goes again. Resource paths name where print-and-forget would
+  // put the files, without the private folder of an opening.
+  int ReadContainer(const std::string& kpcPath);
+  // After ReadContainer: logs, as errors, what loading the resources would
+  // meet: a name listed twice, a resource without an entry, an entry over
+  // maxSize bytes (0: no limit; tar headers are not read for sizes).
+  int CheckContainerEntries(std::int64_t maxSize);
   int ExtractContainer(const std::string& kpcPath, int printAndForget, int inspect);
   // Opens a folder holding an extracted container.
   int OpenExtracted(const std::string& directory);
   int OpenExtractedPrintAndForget(const std::string& directory);
   int ImportExtracted(const std::string& directory, int printAndForget, int move, int removeDirectory);
   // Deletes what a print-and-forget extraction placed, then its folders.
+  // Nothing to do (and no error) after ReadContainer or after an opening
+  // that failed, which removes what it placed itself.
   int RemovePrintAndForget();
   // Packs the project file and every resource into a container.
   int CreateContainer(const std::string& kpcPath);
@@ -361,6 +382,14 @@ class KxProject {
   void readKpfTokens(const std::string& path, KpfTokenStream& tokens);
   void readResourceTag(KpfTokenStream& tokens);
   std::string collectElementText(KpfTokenStream& tokens, int closeKind);
+  int openContainer(const std::string& kpcPath, KxOpening how);
+  int importExtracted(const std::string& directory, int printAndForget, int move, int removeDirectory);
+  // Unpacks into staging the entries that hold the project's files (and the
+  // project file's), chosen from the container's headers.
+  void unpackProjectEntries(const std::string& container, const std::string& staging);
+  // Deletes the files this opening placed and the folders it made,
+  // innermost first; "could not be located" only with reportNothing.
+  void removePlaced(bool reportNothing);
   // Makes the container readable as one file: a volume set is joined into
   // workDir. Empty (with the error logged) on failure.
   std::string readableContainer(const std::string& kpcPath, const std::string& workDir);
@@ -447,6 +476,16 @@ class KxProject {
   // made, so that print-and-forget removal deletes these and nothing else.
   std::vector<std::string> placedFiles_;
   std::vector<std::string> createdDirs_;
+  // The private print-and-forget folder, locked while this project has it
+  // (kx_work_folder.h).
+  std::unique_ptr<KxWorkFolder> pfFolder_;
+  // Nothing was placed that RemovePrintAndForget should remove.
+  bool nothingToRemove_ = false;
+  // ReadContainer: the container's entries (no files behind them), their
+  // sizes, and for each resource the index of its entry or -1.
+  std::vector<ArchiveExtracted> listedEntries_;
+  std::vector<std::int64_t> listedSizes_;
+  std::vector<int> resourceEntries_;
   // The scope patterns came from a KPF file's project paths (mismatch
   // action 2), not from the stub file. Kept, like the raw SETPPATH value,
   // across Reset.

@@ -2,6 +2,7 @@
 // (format, volume size and naming, hooks, cancellation, error texts).
 #include "archive/archive_handler.h"
 #include "kpsdk/kx_project.h"
+#include "kpsdk/kx_work_folder.h"
 
 namespace {
 

@@ -3,7 +3,8 @@
 //
 // They share one opening sequence (krmOpenProjectJob): the job's checks,
 // the local start-up or stub file, the project lookup by processing mode
-// (krmGetProject) and, for a container, its print-and-forget extraction.
+// (krmGetProject) and, for a container, its print-and-forget extraction
+// (for a listing, only its project file and headers are read).
 // A KrmProjectJob owns the opened project; when it goes, the files that a
 // container extraction placed are removed again, whatever the job's result.
 // Resources are selected by krmFilterResource and sent to the printer path
@@ -51,10 +52,16 @@ bool krmFilterResource(std::string_view type, int scope, int flags);
 std::optional<std::string> krmFindProjectFile(std::string_view folder, std::string_view project,
                                               const char* startupFile);
 
+// What a job does with the project: uses its files, or only lists them
+// (a container is then read from its project file and headers, nothing of
+// it unpacked).
+enum class KrmProjectUse { kFiles, kListing };
+
 // Finds and opens the project by pps's processing mode (2001 search paths,
 // 2002 project file, 2003 container, print-and-forget). Returns 1001 or
 // the recorded failure (1009, 1010, 1016, 1017, 1020).
-int krmGetProject(const char* function, const krmPPS& pps, const std::string& startupFile, KxProject& project);
+int krmGetProject(const char* function, const krmPPS& pps, const std::string& startupFile, KxProject& project,
+                  KrmProjectUse use = KrmProjectUse::kFiles);
 
 // One opened project for the length of a job.
 class KrmProjectJob {
@@ -71,7 +78,7 @@ class KrmProjectJob {
   void finish();
 
  private:
-  friend int krmOpenProjectJob(const char*, const krmPPS*, const krmVOS*, KrmProjectJob&);
+  friend int krmOpenProjectJob(const char*, const krmPPS*, const krmVOS*, KrmProjectJob&, KrmProjectUse);
   std::unique_ptr<KxProject> project_;
   std::string startupFile_;
 };
@@ -79,7 +86,8 @@ class KrmProjectJob {
 // The shared opening sequence: 1006, 1017 (interpreter location, output
 // path), 1002, 1004 (start-up file), then krmGetProject. 1001 when the job
 // can run; every other result is recorded (except 1006).
-int krmOpenProjectJob(const char* function, const krmPPS* pps, const krmVOS* vos, KrmProjectJob& job);
+int krmOpenProjectJob(const char* function, const krmPPS* pps, const krmVOS* vos, KrmProjectJob& job,
+                      KrmProjectUse use = KrmProjectUse::kFiles);
 
 // Walks over the project's resources that a selection of chosen names
 // makes: one per name, up to the first that means everything.

@@ -40,7 +40,7 @@ int krmListProjectResources(const krmPPS* pps, const krmVOS* vos) {
   static const char* const kFunction = "krmListProjectResources";
   KrmProgressScope progress(vos);
   KrmProjectJob job;
-  int rc = krmOpenProjectJob(kFunction, pps, vos, job);
+  int rc = krmOpenProjectJob(kFunction, pps, vos, job, KrmProjectUse::kListing);
   if (rc != kKrmOk) return rc;
   const std::string text = listText(pps->krmPPSGetResourceList(), job.project(), pps->krmPPSGetFlags());
   const char* out = vos->krmVOSGetOutputPath();

@@ -100,7 +100,7 @@ KxProgressHook archiveProgress() {
 
 // Type check and opening of a located project file or container.
 int openLocated(const char* function, KxProject& project, const std::string& path, const std::string& argument,
-                bool container) {
+                bool container, KrmProjectUse use) {
   std::string error;
   // Reading a big project or its container takes a while before the
   // archive reports anything.
@@ -109,7 +109,9 @@ int openLocated(const char* function, KxProject& project, const std::string& pat
                        : kpsdkPeekProjectType(error, path);
   if (krmProgressCancelled()) return krmReportResult(function, kKrmCancelled, argument);
   if (type != 0) return krmReportResult(function, kKrmNotKoroProject, argument);
-  int status = container ? project.OpenContainerPrintAndForget(path) : project.OpenProject(path);
+  int status = !container                    ? project.OpenProject(path)
+               : use == KrmProjectUse::kListing ? project.ReadContainer(path)
+                                                : project.OpenContainerPrintAndForget(path);
   if (krmProgressCancelled()) return krmReportResult(function, kKrmCancelled, argument);
   if (status & kKxError) {
     logMessages("KPSDK - OpenProject messages:", project);
@@ -160,7 +162,8 @@ std::optional<std::string> krmFindProjectFile(std::string_view folder, std::stri
   return std::nullopt;
 }
 
-int krmGetProject(const char* function, const krmPPS& pps, const std::string& startupFile, KxProject& project) {
+int krmGetProject(const char* function, const krmPPS& pps, const std::string& startupFile, KxProject& project,
+                  KrmProjectUse use) {
   switch (pps.krmPPSGetProcessingMode()) {
     case 2001: {
       const char* folder = pps.krmPPSGetFolderName();
@@ -170,17 +173,17 @@ int krmGetProject(const char* function, const krmPPS& pps, const std::string& st
       const std::string argument = std::string(folder) + "/" + name;
       std::optional<std::string> kpf = krmFindProjectFile(folder, name, startupFile.c_str());
       if (!kpf) return krmReportResult(function, kKrmProjectMissing, argument);
-      return openLocated(function, project, *kpf, argument, false);
+      return openLocated(function, project, *kpf, argument, false, use);
     }
     case 2002: {
       const char* path = pps.krmPPSGetProjectFile();
       if (!isExistingFile(path)) return krmReportResult(function, kKrmProjectMissing, path ? path : "");
-      return openLocated(function, project, path, path, false);
+      return openLocated(function, project, path, path, false, use);
     }
     case 2003: {
       const char* path = pps.krmPPSGetContainerFile();
       if (!isExistingFile(path)) return krmReportResult(function, kKrmProjectMissing, path ? path : "");
-      return openLocated(function, project, path, path, true);
+      return openLocated(function, project, path, path, true, use);
     }
     default:
       return krmReportResult(function, kKrmBadMode, std::to_string(pps.krmPPSGetProcessingMode()));
@@ -198,7 +201,8 @@ void KrmProjectJob::finish() {
   project_.reset();
 }
 
-int krmOpenProjectJob(const char* function, const krmPPS* pps, const krmVOS* vos, KrmProjectJob& job) {
+int krmOpenProjectJob(const char* function, const krmPPS* pps, const krmVOS* vos, KrmProjectJob& job,
+                      KrmProjectUse use) {
   if (int rc = krmCheckStarted()) return rc;
   const int flags = pps ? pps->krmPPSGetFlags() : 0;
   const char* koroPath = pps ? pps->krmPPSGetKOROPath() : nullptr;
@@ -216,7 +220,7 @@ int krmOpenProjectJob(const char* function, const krmPPS* pps, const krmVOS* vos
   job.project_ = kxProjectNew(job.startupFile_);
   if (!job.project_) return krmReportResult(function, kKrmAccessError, job.startupFile_);
   job.project_->SetProjectProgressHook(archiveProgress());
-  int rc = krmGetProject(function, *pps, job.startupFile_, *job.project_);
+  int rc = krmGetProject(function, *pps, job.startupFile_, *job.project_, use);
   if (rc != kKrmOk) job.finish();
   return rc;
 }

@@ -6,6 +6,10 @@
 #include <filesystem>
 #include <fstream>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
+
 #include "base/sdk_fs.h"
 #include "cli_fixture.h"
 #include "tests/common/containers.h"
@@ -212,6 +216,59 @@ TEST_F(CliFixture, ContainerExtractKeepsHostileEntriesInsideTheTarget) {
     }
     fs::remove_all(out);
   }
+}
+
+TEST_F(CliFixture, CommandsThatReadAContainerUnpackOnlyWhatTheyUse) {
+#ifdef _WIN32
+  GTEST_SKIP() << "limits the size of the files the command writes with RLIMIT_FSIZE, which Windows lacks";
+#else
+  QM_NEEDS_PYTHON();
+  // The sample project's container with four entries the project does not
+  // name, 8 MiB of zeros each (a few KiB packed), and a copy without the
+  // project's invoice.frm.
+  const std::string kpc = scratch_ + "/Invoice.kpc", big = scratch_ + "/big.kpc", lacking = scratch_ + "/lacking.kpc";
+  ASSERT_EQ(cli({"container", "create", sampleKpf(), kpc}).status, 0);
+  const std::string script =
+      "import sys, zipfile\n"
+      "src = zipfile.ZipFile(sys.argv[1])\n"
+      "big = zipfile.ZipFile(sys.argv[2], 'w', zipfile.ZIP_DEFLATED)\n"
+      "lacking = zipfile.ZipFile(sys.argv[3], 'w', zipfile.ZIP_DEFLATED)\n"
+      "for n in src.namelist():\n"
+      "    big.writestr(n, src.read(n))\n"
+      "    if not n.endswith('invoice.frm'): lacking.writestr(n, src.read(n))\n"
+      "for n in range(4): big.writestr('Demo/Invoice/filler%d.bin' % n, bytes(8 << 20))\n"
+      "big.close(); lacking.close()\n";
+  const std::string py = scratchFile("pack.py", script);
+  ASSERT_EQ(std::system(("python3 '" + py + "' '" + kpc + "' '" + big + "' '" + lacking + "'").c_str()), 0);
+
+  // No file the commands write may pass 1 MiB (the kernel stops the
+  // process), and the temporary folder is a private one.
+  const std::string tmp = scratch_ + "/tmp";
+  fs::create_directories(tmp);
+  qmtest::TempDirVariable tmpdir(tmp);
+  struct rlimit old {};
+  getrlimit(RLIMIT_FSIZE, &old);
+  struct rlimit small = old;
+  small.rlim_cur = 1 << 20;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const std::vector<std::vector<std::string>> runs = {{"project", "info", big},
+                                                      {"project", "check", big},
+                                                      {"list-project", big},
+                                                      {"container", "list", big},
+                                                      {"load-project", big, "--output", scratch_ + "/job.ps"}};
+  std::vector<CliRun> results;
+  for (const auto& args : runs) results.push_back(cli(args));
+  setrlimit(RLIMIT_FSIZE, &old);
+  for (std::size_t i = 0; i < runs.size(); ++i) EXPECT_EQ(results[i].status, 0) << runs[i][0] << ": " << results[i].output;
+  EXPECT_TRUE(contains(results[2].output, "frm ")) << results[2].output;
+  EXPECT_TRUE(qmtest::treeBelow(tmp).empty());
+  EXPECT_FALSE(fs::exists(scratch_ + "/kpcpfd/Demo"));
+
+  // Read from the headers, a resource without its entry is still found out.
+  CliRun check = cli({"project", "check", lacking});
+  EXPECT_EQ(check.status, 1) << check.output;
+  EXPECT_TRUE(contains(check.output, "Could not find the resource 'invoice.frm'")) << check.output;
+#endif
 }
 
 TEST_F(CliFixture, ContainersWithEntriesLandingOnOneFileAreRefusedByEveryCommand) {
