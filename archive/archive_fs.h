@@ -46,6 +46,9 @@ std::FILE* archiveOpenRead(const std::string& path);
 // by the process's file-creation mask); fails when the path exists, so a
 // link in its place is never followed.
 std::FILE* archiveCreateNew(const std::string& path, unsigned mode);
+// Opens an existing regular file for reading and writing in place; a link
+// at the path is not followed.
+std::FILE* archiveOpenUpdate(const std::string& path);
 bool archiveMakeDir(const std::string& path);
 // Removes a file or a symbolic link (never what the link points at).
 bool archiveRemoveFile(const std::string& path);

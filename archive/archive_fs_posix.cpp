@@ -62,6 +62,15 @@ std::FILE* archiveCreateNew(const std::string& path, unsigned mode) {
   return f;
 }
 
+std::FILE* archiveOpenUpdate(const std::string& path) {
+  int fd = open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  std::FILE* f = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? fdopen(fd, "r+b") : nullptr;
+  if (!f) close(fd);
+  return f;
+}
+
 bool archiveMakeDir(const std::string& path) { return mkdir(path.c_str(), 0777) == 0; }
 
 bool archiveRemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }

@@ -14,6 +14,7 @@
 
 #include "archive/archive_handler.h"
 #include "archive/container_listing.h"
+#include "base/sdk_fs_unique.h"
 #include "kpsdk/kx_entries.h"
 #include "kpsdk/kx_names.h"
 #include "kpsdk/kx_project.h"
@@ -167,10 +168,8 @@ int KxProject::makePrintAndForgetFolder() {
   for (int attempt = 0; attempt < 100; ++attempt) {
     if (!root.empty() && !kxMakeDirsRecorded(root, createdDirs_)) break;
     SdkString unique;
-    if (!sdkTempName(unique, "_pf")) break;
-    const std::string name = sdkFileNamePart(unique.view());
-    const std::string dir = root.empty() ? name : sdkJoinPath(root, name);
-    if (!sdkMakeDir(dir.c_str())) continue;
+    if (!sdkMakeUniqueDir(unique, root, "_pf")) continue;
+    const std::string dir = unique.str();
     createdDirs_.push_back(dir);
     printAndForgetDir_ = dir + separator + rest;
     // The project file was read before the folder existed.

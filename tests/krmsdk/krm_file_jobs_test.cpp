@@ -83,19 +83,21 @@ TEST_F(KrmFileJobs, FileLoaderRefusals) {
     EXPECT_EQ(krmCreateFileLoader(fos.get(), vos_.get()), 1001);
     EXPECT_NE(commands().find("\n\n0 (y) () false false load_file\n~>\n"), std::string::npos) << commands();
   }
-  // One byte over the embedding limit (a sparse file): 1023 as well.
+  // One byte over the embedding limit (a sparse file): 1023 as well. A
+  // failed job leaves the previous job at the output.
+  const std::string previous = readFile(out_);
   writeFile(dir_ / "huge.bin", "");
   fs::resize_file(dir_ / "huge.bin", 134217728);
   fos = krmNewFOS();
   fos->krmFOSAddLoadFile((dir_ / "huge.bin").c_str(), "x");
   EXPECT_EQ(krmCreateFileLoader(fos.get(), vos_.get()), 1023);
-  EXPECT_FALSE(fs::exists(out_));
+  EXPECT_EQ(readFile(out_), previous);
   fs::resize_file(dir_ / "huge.bin", 134217727);
   auto fonts = krmNewFOS();
   fonts->krmFOSAddFontFile((dir_ / "huge.bin").c_str());
   fs::resize_file(dir_ / "huge.bin", 134217728);
   EXPECT_EQ(krmCreatePSFontLoader(fonts.get(), vos_.get()), 1023);
-  EXPECT_FALSE(fs::exists(out_));
+  EXPECT_EQ(readFile(out_), previous);
   // A file that went missing after it was listed.
   fos = krmNewFOS();
   writeFile(dir_ / "gone.frm", "G");
@@ -104,7 +106,7 @@ TEST_F(KrmFileJobs, FileLoaderRefusals) {
   EXPECT_EQ(krmCreateFileLoader(fos.get(), vos_.get()), 1003);
   EXPECT_EQ(std::string(krmGetLastMessage()), "[krmCreateFileLoader] Cannot locate source file. [" +
                                                   dir_ / "gone.frm" + "]");
-  EXPECT_FALSE(fs::exists(out_));
+  EXPECT_EQ(readFile(out_), previous);
 }
 
 TEST_F(KrmFileJobs, FontNames) {

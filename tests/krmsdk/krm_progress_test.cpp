@@ -76,6 +76,10 @@ class KrmProgressTest : public ProjectJobTest {
 
   // Follows the job; stopAt decides for each report whether to cancel.
   void follow(std::function<bool(const Seen&)> stopAt = {}) {
+    // A cancelled job leaves an earlier job's output as it was; each one
+    // here starts without one, so that anything at the output is its own.
+    std::error_code ec;
+    fs::remove(out_, ec);
     seen_.clear();
     afterCancel_ = 0;
     vos_->krmVOSSetProgressHook([this, stopAt](const KrmProgress& p) {
