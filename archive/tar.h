@@ -10,11 +10,13 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "archive/archive_state.h"
+#include "base/sdk_fs_unique.h"
 
 inline constexpr int kTarBlock = 512;
 inline constexpr int kTarDefaultBlocking = 20;
@@ -108,6 +110,7 @@ class TarWriter {
   std::FILE* file_ = nullptr;
   std::string path_;  // final name of the file being written
   std::vector<std::pair<std::string, std::string>> parts_;  // final name, part file; in order of writing
+  std::vector<std::unique_ptr<SdkFileHold>> holds_;  // one per part file
   bool stopped_ = false;
   bool writeFailed_ = false;
 };

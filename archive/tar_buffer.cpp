@@ -38,7 +38,10 @@ TarWriter::~TarWriter() {
 
 std::FILE* TarWriter::createPart(const std::string& path) {
   SdkNewFile made = sdkCreatePartFile(path);
-  if (made) parts_.emplace_back(path, made.path);
+  if (!made) return nullptr;
+  parts_.emplace_back(path, made.path);
+  // Keeps the part file in use after it is closed, until it is renamed.
+  holds_.push_back(std::make_unique<SdkFileHold>(made.path.c_str()));
   return made.file;
 }
 
@@ -53,6 +56,7 @@ void TarWriter::commitParts() {
     }
   }
   parts_.clear();
+  holds_.clear();
 }
 
 bool TarWriter::open(const std::string& path) {

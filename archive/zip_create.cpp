@@ -217,6 +217,10 @@ void zipMain(ArchiveState& state, const std::vector<std::string>& argv, const st
     return;
   }
   const std::string part = made.path;
+  // Closing the zip drops the writer's own mark; this one keeps the part
+  // file in use until it is renamed, so that a sweep by another writer of
+  // the same container cannot take it in between.
+  SdkFileHold inUse(part.c_str());
   OpenPart opened{made.file, false};
   zipFile zf = openZipOn(opened, part);
   if (!zf) {

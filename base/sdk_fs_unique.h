@@ -58,7 +58,8 @@ int sdkVisitUnique(const std::string& stem, const std::string& suffix, std::chro
 // sdkVisitUnique removing the abandoned ones; returns how many went.
 int sdkRemoveAbandonedUnique(const std::string& stem, const std::string& suffix, std::chrono::seconds minAge);
 
-// Marks an existing file as in use by this process while the object lives.
+// Marks an existing file as in use by this process while the object lives
+// (the holder may still rename or delete it).
 class SdkFileHold {
  public:
   SdkFileHold() = default;

@@ -53,7 +53,10 @@ int sdkRemoveAbandoned(const char* path) {
 }
 
 std::intptr_t sdkHoldOpen(const char* path) {
-  HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+  // Shares deletion so that the holder can still rename the file; a
+  // sweeper's unshared open fails all the same.
+  HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return -1;
   return reinterpret_cast<std::intptr_t>(h);
