@@ -55,6 +55,10 @@ std::string createTempJobFile(const char* prefix) {
   return name.str();
 }
 
+bool dropEmptyJobFile(const std::string& path) {
+  return sdkFileSize(path.c_str()) == 0 && sdkDeleteFile(path.c_str()) == 1;
+}
+
 std::string lastPathComponent(const std::string& path) { return sdkFileNamePart(path); }
 
 namespace {
@@ -118,9 +122,8 @@ OpResult runJob(const OpContext& ctx, const std::string& title, const std::funct
     const char* detail = krmGetLastArgument();
     r.kind = OpResult::Kind::JobFailed;
     r.message = resultMessage(r.code, detail ? detail : "");
-    // A failed job leaves the temporary file as it was made, empty: nothing
-    // to look into, so it goes.
-    if (temporary && sdkFileSize(jobPath.c_str()) == 0 && sdkDeleteFile(jobPath.c_str())) r.jobFile.clear();
+    // Nothing to look into in the empty file a failed job leaves.
+    if (temporary && dropEmptyJobFile(jobPath)) r.jobFile.clear();
     return r;
   }
   if (!temporary) {

@@ -97,5 +97,9 @@ OpResult deliverFile(const OpContext& ctx, const std::string& title, const std::
 // first.
 std::string createTempJobFile(const char* prefix = "krm");
 
+// Deletes a temporary job file that a failed job left empty (as failed jobs
+// leave it); true when it went.
+bool dropEmptyJobFile(const std::string& path);
+
 // The last path component of a host or printer path.
 std::string lastPathComponent(const std::string& path);

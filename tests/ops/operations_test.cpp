@@ -47,6 +47,10 @@ TEST_F(OpsFixture, FailedJobSendsNothingAndLeavesNoEmptyJobFile) {
   EXPECT_TRUE(spooler_.jobs.empty());
   EXPECT_EQ(leftoverJobFiles(), 0);
   EXPECT_TRUE(r.jobFile.empty());
+  // The project listing's own job file as well.
+  ProjectListing listing = listProjectResources(ctx_, path("missing.kpf"), false);
+  EXPECT_EQ(listing.result.kind, Kind::JobFailed) << listing.result.message;
+  EXPECT_EQ(leftoverJobFiles(), 0);
 }
 
 TEST_F(OpsFixture, JobFilesOfKilledRunsGoAndThoseInUseStay) {
