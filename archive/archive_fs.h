@@ -57,6 +57,13 @@ bool archiveHardLink(const std::string& existing, const std::string& newPath);
 // time.
 bool archiveSetFileTime(const std::string& path, std::int64_t mtime);
 
+// Holds a lock on a folder, between processes, until archiveUnlockFolder:
+// writers of one volume set rename their volumes into it one set after the
+// other. -1 where it cannot be taken (on Windows there is none; the renames
+// then go unguarded).
+std::intptr_t archiveLockFolder(const std::string& folder);
+void archiveUnlockFolder(std::intptr_t handle);
+
 // Broken-down local time of a time in seconds since 1970; false when the
 // platform cannot convert it.
 bool archiveLocalTime(std::int64_t time, struct tm& out);

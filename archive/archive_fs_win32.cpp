@@ -137,6 +137,10 @@ bool archiveSetFileTime(const std::string& path, std::int64_t mtime) {
   return ok != 0;
 }
 
+std::intptr_t archiveLockFolder(const std::string&) { return -1; }
+
+void archiveUnlockFolder(std::intptr_t) {}
+
 bool archiveLocalTime(std::int64_t time, struct tm& out) {
   __time64_t t = time;
   return _localtime64_s(&out, &t) == 0;

@@ -48,6 +48,9 @@ std::FILE* TarWriter::createPart(const std::string& path) {
 void TarWriter::commitParts() {
   // A failed creation leaves nothing; a cancelled one keeps what it wrote.
   const bool drop = writeFailed_ || (state_.wholeOrNothing && state_.failed());
+  // Two sets of the same volumes renamed at once would leave a mixed set.
+  const std::intptr_t folderLock =
+      !drop && parts_.size() > 1 ? archiveLockFolder(sdkDirPart(parts_.front().first)) : -1;
   for (const auto& [path, part] : parts_) {
     if (drop) {
       sdkDeleteFile(part.c_str());
@@ -55,6 +58,7 @@ void TarWriter::commitParts() {
       state_.internal(kTagWriteRecord, path, archiveErrorText());
     }
   }
+  archiveUnlockFolder(folderLock);
   parts_.clear();
   holds_.clear();
 }
