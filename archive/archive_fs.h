@@ -46,6 +46,9 @@ std::FILE* archiveOpenRead(const std::string& path);
 // by the process's file-creation mask); fails when the path exists, so a
 // link in its place is never followed.
 std::FILE* archiveCreateNew(const std::string& path, unsigned mode);
+// Opens an existing regular file for reading and writing in place; a link
+// at the path is not followed.
+std::FILE* archiveOpenUpdate(const std::string& path);
 bool archiveMakeDir(const std::string& path);
 // Removes a file or a symbolic link (never what the link points at).
 bool archiveRemoveFile(const std::string& path);
@@ -53,6 +56,13 @@ bool archiveHardLink(const std::string& existing, const std::string& newPath);
 // Sets the modification (and, where kept, creation) time; keeps the access
 // time.
 bool archiveSetFileTime(const std::string& path, std::int64_t mtime);
+
+// Holds a lock on a folder, between processes, until archiveUnlockFolder:
+// writers of one volume set rename their volumes into it one set after the
+// other. -1 where it cannot be taken (on Windows there is none; the renames
+// then go unguarded).
+std::intptr_t archiveLockFolder(const std::string& folder);
+void archiveUnlockFolder(std::intptr_t handle);
 
 // Broken-down local time of a time in seconds since 1970; false when the
 // platform cannot convert it.

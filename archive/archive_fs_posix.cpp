@@ -1,5 +1,6 @@
 // POSIX side of the archive file-system calls.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
@@ -62,6 +63,15 @@ std::FILE* archiveCreateNew(const std::string& path, unsigned mode) {
   return f;
 }
 
+std::FILE* archiveOpenUpdate(const std::string& path) {
+  int fd = open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  std::FILE* f = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? fdopen(fd, "r+b") : nullptr;
+  if (!f) close(fd);
+  return f;
+}
+
 bool archiveMakeDir(const std::string& path) { return mkdir(path.c_str(), 0777) == 0; }
 
 bool archiveRemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
@@ -77,6 +87,22 @@ bool archiveSetFileTime(const std::string& path, std::int64_t mtime) {
   times[1].tv_sec = static_cast<time_t>(mtime);
   times[1].tv_nsec = 0;
   return utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+std::intptr_t archiveLockFolder(const std::string& folder) {
+  int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  while (flock(fd, LOCK_EX) != 0) {
+    if (errno != EINTR) {
+      close(fd);
+      return -1;
+    }
+  }
+  return fd;
+}
+
+void archiveUnlockFolder(std::intptr_t handle) {
+  if (handle != -1) close(static_cast<int>(handle));
 }
 
 bool archiveLocalTime(std::int64_t time, struct tm& out) {

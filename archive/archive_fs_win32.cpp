@@ -82,6 +82,16 @@ std::FILE* archiveCreateNew(const std::string& path, unsigned mode) {
   return f;
 }
 
+std::FILE* archiveOpenUpdate(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES ||
+      (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))) {
+    errno = ENOENT;
+    return nullptr;
+  }
+  return std::fopen(path.c_str(), "r+b");
+}
+
 bool archiveMakeDir(const std::string& path) {
   if (CreateDirectoryA(path.c_str(), nullptr)) return true;
   setErrnoFromLastError();
@@ -126,6 +136,10 @@ bool archiveSetFileTime(const std::string& path, std::int64_t mtime) {
   CloseHandle(h);
   return ok != 0;
 }
+
+std::intptr_t archiveLockFolder(const std::string&) { return -1; }
+
+void archiveUnlockFolder(std::intptr_t) {}
 
 bool archiveLocalTime(std::int64_t time, struct tm& out) {
   __time64_t t = time;

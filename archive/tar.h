@@ -10,10 +10,13 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "archive/archive_state.h"
+#include "base/sdk_fs_unique.h"
 
 inline constexpr int kTarBlock = 512;
 inline constexpr int kTarDefaultBlocking = 20;
@@ -56,8 +59,9 @@ struct TarOptions {
 };
 
 // Record output with volumes (tar_buffer.cpp). The archive and each volume
-// are written under their names with ".part" appended and renamed into
-// place when the writer finishes (all volumes at the end), so a process
+// are written into part files beside their names (made exclusively under
+// fresh names, sdk_fs_unique.h) and renamed into place when the writer
+// finishes (all volumes at the end), so a process
 // killed while writing leaves an older container of the same name whole. A
 // cancelled creation still renames what it wrote; a failed write removes
 // its part files.
@@ -105,7 +109,8 @@ class TarWriter {
   std::int64_t flushed_ = 0;  // bytes written out before the record
   std::FILE* file_ = nullptr;
   std::string path_;  // final name of the file being written
-  std::vector<std::string> parts_;  // final names, in order of writing
+  std::vector<std::pair<std::string, std::string>> parts_;  // final name, part file; in order of writing
+  std::vector<std::unique_ptr<SdkFileHold>> holds_;  // one per part file
   bool stopped_ = false;
   bool writeFailed_ = false;
 };

@@ -7,13 +7,12 @@
 #include "archive/archive_fs.h"
 #include "archive/tar.h"
 #include "base/sdk_fs.h"
+#include "base/sdk_fs_unique.h"
 #include "base/sdk_string.h"
 
 namespace {
 
 constexpr const char* kModule = "buffer";
-
-std::string partOf(const std::string& path) { return path + ".part"; }
 
 std::int64_t roundToBlocks(std::int64_t bytes) { return (bytes + kTarBlock - 1) / kTarBlock * kTarBlock; }
 
@@ -38,22 +37,30 @@ TarWriter::~TarWriter() {
 }
 
 std::FILE* TarWriter::createPart(const std::string& path) {
-  std::FILE* file = std::fopen(partOf(path).c_str(), "wb");
-  if (file) parts_.push_back(path);
-  return file;
+  SdkNewFile made = sdkCreatePartFile(path);
+  if (!made) return nullptr;
+  parts_.emplace_back(path, made.path);
+  // Keeps the part file in use after it is closed, until it is renamed.
+  holds_.push_back(std::make_unique<SdkFileHold>(made.path.c_str()));
+  return made.file;
 }
 
 void TarWriter::commitParts() {
   // A failed creation leaves nothing; a cancelled one keeps what it wrote.
   const bool drop = writeFailed_ || (state_.wholeOrNothing && state_.failed());
-  for (const std::string& path : parts_) {
+  // Two sets of the same volumes renamed at once would leave a mixed set.
+  const std::intptr_t folderLock =
+      !drop && parts_.size() > 1 ? archiveLockFolder(sdkDirPart(parts_.front().first)) : -1;
+  for (const auto& [path, part] : parts_) {
     if (drop) {
-      sdkDeleteFile(partOf(path).c_str());
-    } else if (!sdkCommitFile(partOf(path).c_str(), path.c_str())) {
+      sdkDeleteFile(part.c_str());
+    } else if (!sdkCommitFile(part.c_str(), path.c_str())) {
       state_.internal(kTagWriteRecord, path, archiveErrorText());
     }
   }
+  archiveUnlockFolder(folderLock);
   parts_.clear();
+  holds_.clear();
 }
 
 bool TarWriter::open(const std::string& path) {
@@ -180,7 +187,9 @@ bool TarWriter::patch(std::int64_t position, const char* block) {
     return archiveSeek(file_, offset) && std::fwrite(block, 1, kTarBlock, file_) == kTarBlock &&
            archiveSeek(file_, end);
   }
-  std::FILE* earlier = std::fopen(partOf(path).c_str(), "r+b");
+  auto written = std::find_if(parts_.begin(), parts_.end(), [&](const auto& p) { return p.first == path; });
+  if (written == parts_.end()) return false;
+  std::FILE* earlier = archiveOpenUpdate(written->second);
   if (!earlier) return false;
   bool ok = archiveSeek(earlier, offset) && std::fwrite(block, 1, kTarBlock, earlier) == kTarBlock;
   return std::fclose(earlier) == 0 && ok;

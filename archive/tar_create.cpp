@@ -96,9 +96,7 @@ bool TarCreation::refusesOutputs(const std::string& name) {
     outputs.push_back(name);
   }
   for (const std::string& output : outputs) {
-    if (state_.refusesOutput(output, options_.names, baseFolder_) ||
-        state_.refusesOutput(output + ".part", options_.names, baseFolder_))
-      return true;
+    if (state_.refusesOutput(output, options_.names, baseFolder_)) return true;
   }
   return false;
 }

@@ -16,6 +16,7 @@
 #include "archive/archive_paths.h"
 #include "archive/archive_state.h"
 #include "base/sdk_fs.h"
+#include "base/sdk_fs_unique.h"
 #include "base/sdk_string.h"
 
 namespace {
@@ -146,6 +147,32 @@ AddResult addFile(ArchiveState& state, zipFile zf, const std::string& file, cons
   return result;
 }
 
+// The zip writer works on the part file already open, never reopening it
+// by name; its other file functions are the C runtime's as usual.
+struct OpenPart {
+  std::FILE* file = nullptr;
+  bool closed = false;
+};
+
+voidpf ZCALLBACK openOpenPart(voidpf opaque, const void*, int) { return static_cast<OpenPart*>(opaque)->file; }
+
+int ZCALLBACK closeOpenPart(voidpf opaque, voidpf stream) {
+  static_cast<OpenPart*>(opaque)->closed = true;
+  return std::fclose(static_cast<std::FILE*>(stream));
+}
+
+// part must live until the zip is closed.
+zipFile openZipOn(OpenPart& part, const std::string& name) {
+  zlib_filefunc64_def functions;
+  fill_fopen64_filefunc(&functions);
+  functions.zopen64_file = openOpenPart;
+  functions.zclose_file = closeOpenPart;
+  functions.opaque = &part;
+  zipFile zf = zipOpen2_64(name.c_str(), APPEND_STATUS_CREATE, nullptr, &functions);
+  if (!zf && !part.closed) std::fclose(part.file);
+  return zf;
+}
+
 }  // namespace
 
 void zipMain(ArchiveState& state, const std::vector<std::string>& argv, const std::string& baseFolder) {
@@ -183,11 +210,22 @@ void zipMain(ArchiveState& state, const std::vector<std::string>& argv, const st
   // Written beside the container and committed over it at the end, so a
   // process killed while writing, or a failure, leaves an older container
   // whole.
-  const std::string part = container + ".part";
-  if (state.refusesOutput(container, files, baseFolder) || state.refusesOutput(part, files, baseFolder)) return;
-  zipFile zf = zipOpen64(part.c_str(), APPEND_STATUS_CREATE);
+  if (state.refusesOutput(container, files, baseFolder)) return;
+  SdkNewFile made = sdkCreatePartFile(container);
+  if (!made) {
+    state.error(kArchiveMsgCannotCreate, container.c_str());
+    return;
+  }
+  const std::string part = made.path;
+  // Closing the zip drops the writer's own mark; this one keeps the part
+  // file in use until it is renamed, so that a sweep by another writer of
+  // the same container cannot take it in between.
+  SdkFileHold inUse(part.c_str());
+  OpenPart opened{made.file, false};
+  zipFile zf = openZipOn(opened, part);
   if (!zf) {
     state.error(kArchiveMsgCannotCreate, container.c_str());
+    sdkDeleteFile(part.c_str());
     return;
   }
   state.fileCount = static_cast<long>(files.size());

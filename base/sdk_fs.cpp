@@ -2,6 +2,8 @@
 // file reads and writes through the C runtime.
 #include "base/sdk_fs.h"
 
+#include "base/sdk_fs_unique.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -165,7 +167,22 @@ void sdkSleep(unsigned milliseconds) {
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-int sdkMakeTempDir(SdkString& out) {
-  if (!sdkTempName(out, "kp_")) return 0;
-  return sdkMakeDir(out.text());
+int sdkTempName(SdkString& out, const char* prefix) {
+  out.clear();
+  std::string pre(prefix ? prefix : "");
+  if (pre.size() > 3) pre.resize(3);
+  SdkNewFile made = sdkCreateUniqueFile(sdkJoinPath(sdkTempDirectory(), pre), "", SdkFileAccess::Private);
+  if (!made) return 0;
+  if (std::fclose(made.file) != 0) {
+    sdkDeleteFile(made.path.c_str());
+    return 0;
+  }
+  out.set(made.path);
+  return 1;
+}
+
+int sdkMakeTempDir(SdkString& out, const char* prefix) {
+  std::string pre(prefix ? prefix : "");
+  if (pre.size() > 3) pre.resize(3);
+  return sdkMakeUniqueDir(out, sdkTempDirectory(), pre.c_str());
 }

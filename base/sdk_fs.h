@@ -2,8 +2,8 @@
 //
 // Thin wrappers over the operating system with a few rules of their own:
 // directory parts drop a trailing separator (except at a root), missing
-// directory levels are created one by one, and temporary names are unique
-// names in the temporary directory that no file holds when returned.
+// directory levels are created one by one, and temporary files and folders
+// are made exclusively under fresh names (sdk_fs_unique.h).
 // Results are 1 for success and 0 for failure unless noted; nothing raises
 // or prints. Path-splitting functions are pure text functions that accept
 // both "\" and "/" and a leading drive letter on every platform; paths that
@@ -36,12 +36,14 @@ int sdkSetCwd(const char* path);
 // 1 when the directory could be entered; the current directory is unchanged.
 int sdkCanEnterDir(const char* path);
 
-// A unique name in the temporary directory (TMPDIR on POSIX) starting with
-// the first three characters of prefix; no file of that name exists when it
-// is returned.
+// A new, empty file in the temporary directory (TMPDIR on POSIX) whose name
+// starts with the first three characters of prefix, made exclusively
+// (owner only); the file is the caller's to use and delete. For a folder
+// use sdkMakeTempDir, which makes the folder itself under a fresh name.
 int sdkTempName(SdkString& out, const char* prefix);
-// sdkTempName with prefix "kp_", then that directory is created.
-int sdkMakeTempDir(SdkString& out);
+// A new folder in the temporary directory (owner only), its name starting
+// with the first three characters of prefix, made exclusively.
+int sdkMakeTempDir(SdkString& out, const char* prefix = "kp_");
 
 int sdkMakeDir(const char* path);
 // Removes one empty directory.

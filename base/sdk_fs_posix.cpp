@@ -40,20 +40,6 @@ std::string sdkTempDirectory() {
   return dir;
 }
 
-int sdkTempName(SdkString& out, const char* prefix) {
-  out.clear();
-  std::string pre(prefix ? prefix : "");
-  if (pre.size() > 3) pre.resize(3);
-  std::string templ = sdkJoinPath(sdkTempDirectory(), pre + "XXXXXX.tmp");
-  int fd = mkstemps(templ.data(), 4);
-  if (fd < 0) return 0;
-  close(fd);
-  unlink(templ.c_str());
-  templ.resize(templ.size() - 4);
-  out.set(templ);
-  return 1;
-}
-
 int sdkMakeDir(const char* path) { return path && mkdir(path, 0777) == 0 ? 1 : 0; }
 
 int sdkRemoveDir(const char* path) { return path && rmdir(path) == 0 ? 1 : 0; }

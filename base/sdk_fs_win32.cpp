@@ -34,18 +34,6 @@ std::string sdkTempDirectory() {
   return dir;
 }
 
-int sdkTempName(SdkString& out, const char* prefix) {
-  out.clear();
-  char name[MAX_PATH];
-  std::string dir = sdkTempDirectory();
-  if (GetTempFileNameA(dir.c_str(), prefix ? prefix : "", 0, name) == 0) return 0;
-  DeleteFileA(name);
-  std::string s(name);
-  if (s.size() > 4) s.resize(s.size() - 4);
-  out.set(s);
-  return 1;
-}
-
 int sdkMakeDir(const char* path) { return path && CreateDirectoryA(path, nullptr) ? 1 : 0; }
 
 int sdkRemoveDir(const char* path) { return path && RemoveDirectoryA(path) ? 1 : 0; }

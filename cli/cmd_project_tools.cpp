@@ -5,6 +5,7 @@
 #include <iostream>
 #include <iterator>
 #include <random>
+#include <vector>
 
 #include "archive/archive_handler.h"
 #include "archive/container_listing.h"
@@ -191,8 +192,31 @@ std::string obstacleOnTheWay(const fs::path& base, const fs::path& relative) {
 // is changed, unless force.
 int extractContainer(const std::string& container, const std::string& target, bool force) {
   std::error_code ec;
-  fs::create_directories(target, ec);
-  if (!fs::is_directory(target, ec)) {
+  // A failed extraction takes back what it placed: the files it moved in
+  // (not those it replaced with --force), then the folders it made,
+  // innermost first, the target's own levels included; a folder something
+  // else has put files into meanwhile stays.
+  struct Undo {
+    std::vector<fs::path> files;
+    std::vector<fs::path> dirs;
+    bool done = false;
+    ~Undo() {
+      if (done) return;
+      std::error_code ignored;
+      for (auto it = files.rbegin(); it != files.rend(); ++it) fs::remove(*it, ignored);
+      for (auto it = dirs.rbegin(); it != dirs.rend(); ++it) fs::remove(*it, ignored);
+    }
+  } undo;
+  auto makeDirs = [&](const fs::path& dir) {
+    fs::path level;
+    for (const fs::path& part : dir) {
+      level /= part;
+      if (fs::exists(fs::symlink_status(level, ec))) continue;
+      if (fs::create_directory(level, ec)) undo.dirs.push_back(level);
+    }
+    return fs::is_directory(dir, ec);
+  };
+  if (!makeDirs(target)) {
     sayError("cannot create the folder '" + target + "'");
     return kExitFailed;
   }
@@ -250,13 +274,16 @@ int extractContainer(const std::string& container, const std::string& target, bo
   }
   for (const fs::path& relative : files) {
     const fs::path destination = fs::path(target) / relative;
-    fs::create_directories(destination.parent_path(), ec);
+    const bool replaces = fs::exists(fs::symlink_status(destination, ec));
+    makeDirs(destination.parent_path());
     fs::rename(staging / relative, destination, ec);
     if (ec) {
       sayError("cannot write '" + destination.string() + "': " + ec.message());
       return kExitFailed;
     }
+    if (!replaces) undo.files.push_back(destination);
   }
+  undo.done = true;
   return kExitOk;
 }
 

@@ -14,6 +14,7 @@
 
 #include "archive/archive_handler.h"
 #include "archive/container_listing.h"
+#include "base/sdk_fs_unique.h"
 #include "kpsdk/kx_entries.h"
 #include "kpsdk/kx_names.h"
 #include "kpsdk/kx_project.h"

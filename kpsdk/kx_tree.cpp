@@ -58,7 +58,7 @@ int kxRemoveTree(const std::string& dir) {
 
 std::string kxMakeTempFolder(const char* prefix) {
   SdkString name;
-  if (!sdkTempName(name, prefix) || !sdkMakeDir(name.text())) return std::string();
+  if (!sdkMakeTempDir(name, prefix)) return std::string();
   return name.str();
 }
 

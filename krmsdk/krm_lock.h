@@ -7,7 +7,8 @@
 // apart, then gives up. The lock belongs to the open handle, not to the
 // file's existence: the operating system drops it when the holder's process
 // dies, so a crashed writer never blocks later jobs; a live holder still
-// keeps every other writer, in any process, out.
+// keeps every other writer, in any process, out. A link or another user's
+// file at the lock's name is never followed or opened: the lock fails.
 #pragma once
 
 #include <cstdint>

@@ -9,7 +9,7 @@
 // (at most 256 KiB of input, 10 MiB for a printable container's
 // submission file), and every 20 ms or so of a walk over resources that
 // sends nothing. A non-zero answer cancels: the job writes nothing more, deletes
-// its output (and its ".part" file) and the files that opening a container
+// its part file (an earlier output stays) and the files that opening a container
 // unpacked, and returns kKrmCancelled. Without a hook every job writes the
 // same bytes as ever.
 //

@@ -5,15 +5,23 @@
 #include <system_error>
 
 #include "base/sdk_fs.h"
+#include "base/sdk_fs_unique.h"
 #include "krmsdk/krm_lifetime.h"
 #include "krmsdk/krm_progress.h"
 #include "krmsdk/krmsdk.h"
 
-std::string krmPartPath(const std::string& outputPath) {
+std::FILE* krmOpenPart(const std::string& outputPath, std::string& partPath) {
   std::error_code ec;
+  // A device or a pipe the user named (also through a link, as
+  // /dev/stdout is) takes the job as it comes.
   std::filesystem::file_status status = std::filesystem::status(outputPath, ec);
-  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) return outputPath;
-  return outputPath + ".part";
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    partPath = outputPath;
+    return std::fopen(outputPath.c_str(), "wb");
+  }
+  SdkNewFile part = sdkCreatePartFile(outputPath);
+  partPath = part.path;
+  return part.file;
 }
 
 int krmCommitPart(const std::string& partPath, const std::string& outputPath) {
@@ -26,9 +34,15 @@ int krmWriteWholeText(const char* outputPath, std::string_view text) {
   sdkMakeDirs(outputPath);
   KrmLockHandle lock = krmLockFile(outputPath);
   if (!lock.valid()) return 0;
-  const std::string part = krmPartPath(outputPath);
-  int ok = sdkWriteTextFile(part.c_str(), text) && krmCommitPart(part, outputPath);
-  if (!ok && part != outputPath) sdkDeleteFile(part.c_str());
+  std::string part;
+  std::FILE* file = krmOpenPart(outputPath, part);
+  int ok = 0;
+  if (file) {
+    ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    if (std::fclose(file) != 0) ok = 0;
+    ok = ok && krmCommitPart(part, outputPath);
+    if (!ok && part != outputPath) sdkDeleteFile(part.c_str());
+  }
   krmUnlockFile(lock);
   return ok;
 }
@@ -47,9 +61,11 @@ int KrmStream::open() {
   sdkMakeDirs(outputPath_.c_str());
   lock_ = krmLockFile(outputPath_.c_str());
   if (!lock_.valid()) return fail(kKrmAccessError, outputPath_);
-  writePath_ = krmPartPath(outputPath_);
-  file_.reset(std::fopen(writePath_.c_str(), "wb"));
-  if (!file_) return fail(kKrmWriteError, outputPath_);
+  file_.reset(krmOpenPart(outputPath_, writePath_));
+  if (!file_) {
+    writePath_.clear();
+    return fail(kKrmWriteError, outputPath_);
+  }
   return result_;
 }
 
@@ -75,7 +91,6 @@ std::FILE* KrmStream::flushedFile() {
 
 bool KrmStream::refusesInput(const char* path) {
   if (path == nullptr || !sdkSameFile(path, outputPath_.c_str())) return false;
-  keepOutput_ = true;
   fail(kKrmBadParameter, "krmVOS.outputPath");
   return true;
 }
@@ -97,23 +112,13 @@ int KrmStream::close() {
   if (file_) {
     if (std::fclose(file_.release()) != 0) fail(kKrmWriteError, outputPath_);
   }
-  // A failed job's output goes while the lock is still held, so it can't
-  // hit the file of the next writer; without the lock the file is another
-  // writer's and stays.
   if (result_ == kKrmOk && !writePath_.empty() && !krmCommitPart(writePath_, outputPath_))
     fail(kKrmWriteError, outputPath_);
-  if (result_ != kKrmOk) {
-    if (lock_.valid() && !writePath_.empty() && writePath_ != outputPath_) sdkDeleteFile(writePath_.c_str());
-    // Only a regular file is ours to delete: an output that is a device
-    // or a pipe (written directly) stays.
-    std::error_code ec;
-    if (lock_.valid() && !keepOutput_ && std::filesystem::is_regular_file(outputPath_, ec))
-      sdkDeleteFile(outputPath_.c_str());
-    krmUnlockFile(lock_);
-    return krmReportResult(function_, result_, argument_);
-  }
+  // A failed job leaves whatever was at the output before it; only its own
+  // part file goes.
+  if (result_ != kKrmOk && !writePath_.empty() && writePath_ != outputPath_) sdkDeleteFile(writePath_.c_str());
   krmUnlockFile(lock_);
-  return krmReportResult(function_, kKrmOk, outputPath_);
+  return krmReportResult(function_, result_, result_ == kKrmOk ? outputPath_ : argument_);
 }
 
 std::unique_ptr<KrmStream> krmOpenStream(const char* function, const char* outputPath) {

@@ -5,15 +5,17 @@
 // directories, takes the output's lock file, and writes piece after piece,
 // each written and flushed at once. The first failure (a write, or a job
 // step that reports one through fail()) is kept and stops every later
-// write. krmCloseStream closes the file, releases the lock, deletes the
-// output of a failed job and records the job's result as the last message.
+// write. krmCloseStream closes the file, releases the lock, removes the part
+// file of a failed job and records the job's result as the last message.
 //
-// Both writers put the job beside the output first, in the output's name
-// with ".part" appended, and rename it over the output once it is complete,
-// so a process killed while writing never leaves a half-written job in place
-// of the file that was there; its ".part" file is replaced by the next
-// writer of the same output (which holds the same lock). An output that
-// exists and is not a regular file (a device, a pipe) is written directly.
+// Both writers put the job beside the output first, in a part file made
+// exclusively under a fresh name (the output's name, six random characters,
+// ".part"), and rename it over the output once it is complete. A failed or
+// killed job thus leaves the file that was at the output as it was, and a
+// link planted beside the output is never written through. Part files that
+// killed writers of the same output left are removed by the next writer
+// (only those no live process still has open). An output that exists and is
+// not a regular file (a device, a pipe) is written directly.
 //
 // Once the caller of the running job has cancelled it (krm_progress.h), a
 // stream writes nothing more and fails with kKrmCancelled.
@@ -69,16 +71,16 @@ class KrmStream {
   std::string outputPath_;
   std::string argument_;
   std::unique_ptr<std::FILE, Closer> file_;
-  std::string writePath_;  // the ".part" file, or the output itself
+  std::string writePath_;  // the part file, or the output itself
   KrmLockHandle lock_;
   int result_ = 1001;
   bool closed_ = false;
-  bool keepOutput_ = false;  // the output is one of the job's inputs
 };
 
-// Where a writer of outputPath writes before the rename: outputPath +
-// ".part", or outputPath itself for an existing non-regular file.
-std::string krmPartPath(const std::string& outputPath);
+// Opens where a writer of outputPath writes before the rename: a new part
+// file beside it (path filled in), or, for an existing non-regular output,
+// the output itself. Null on failure.
+std::FILE* krmOpenPart(const std::string& outputPath, std::string& partPath);
 // Renames a complete part file over its output; 1 on success (always 1
 // when the part file is the output).
 int krmCommitPart(const std::string& partPath, const std::string& outputPath);

@@ -103,6 +103,7 @@ ProjectListing listProjectResources(const OpContext& ctx, const std::string& pro
     const char* detail = krmGetLastArgument();
     listing.result.kind = OpResult::Kind::JobFailed;
     listing.result.message = resultMessage(code, detail ? detail : "");
+    if (dropEmptyJobFile(listFile)) listFile.clear();
     listing.result.jobFile = listFile;
     return listing;
   }

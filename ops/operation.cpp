@@ -1,8 +1,12 @@
 #include "ops/operation.h"
 
+#include <chrono>
+
 #include "base/sdk_fs.h"
+#include "base/sdk_fs_unique.h"
 #include "delivery/app_config.h"
 #include "delivery/printer_groups.h"
+#include "krmsdk/krm_lock.h"
 #include "krmsdk/krmsdk.h"
 #include "ops/result_message.h"
 #include "ops/translate.h"
@@ -20,13 +24,39 @@ InterpreterChoice readInterpreterChoice(const OpContext& ctx) {
 
 std::string printerNameFor(const OpContext& ctx) { return stripGroupMarker(ctx.destination); }
 
+namespace {
+
+// A run that is killed leaves its job file (and maybe the job's part file)
+// in the temporary folder. Another run's file is taken only when it has not
+// changed for a while (a file just made is not yet locked or held), no job
+// holds its lock, and no live process has it open.
+constexpr std::chrono::seconds kLeftoverAge(60);
+
+void removeLeftoverJobFiles(const std::string& stem) {
+  sdkVisitUnique(stem, "", kLeftoverAge, [](const std::string& path) {
+    KrmLockHandle lock = krmLockFile(path.c_str());
+    if (!lock.valid()) return false;
+    sdkRemoveAbandonedUnique(path + ".", ".part", std::chrono::seconds(0));
+    const bool removed = sdkRemoveAbandoned(path.c_str()) == 1;
+    krmUnlockFile(lock);
+    return removed;
+  });
+}
+
+}  // namespace
+
 std::string createTempJobFile(const char* prefix) {
+  std::string pre(prefix ? prefix : "");
+  if (pre.size() > 3) pre.resize(3);
+  removeLeftoverJobFiles(sdkJoinPath(sdkTempDirectory(), pre));
+  // Made exclusively and empty; the job replaces it with its output.
   SdkString name;
   if (!sdkTempName(name, prefix)) return {};
-  // The page handlers get an existing empty file from the platform; keep
-  // that, so the name stays taken until the job replaces it.
-  if (!sdkWriteTextFile(name.text(), "")) return {};
   return name.str();
+}
+
+bool dropEmptyJobFile(const std::string& path) {
+  return sdkFileSize(path.c_str()) == 0 && sdkDeleteFile(path.c_str()) == 1;
 }
 
 std::string lastPathComponent(const std::string& path) { return sdkFileNamePart(path); }
@@ -92,13 +122,21 @@ OpResult runJob(const OpContext& ctx, const std::string& title, const std::funct
     const char* detail = krmGetLastArgument();
     r.kind = OpResult::Kind::JobFailed;
     r.message = resultMessage(r.code, detail ? detail : "");
+    // Nothing to look into in the empty file a failed job leaves.
+    if (temporary && dropEmptyJobFile(jobPath)) r.jobFile.clear();
     return r;
   }
   if (!temporary) {
     r.kind = OpResult::Kind::Written;
     return r;
   }
-  OpResult sent = deliver(ctx, title, jobPath);
+  OpResult sent;
+  {
+    // Marks the job as in use while the spooler reads it, so that a sweep
+    // of another run leaves it alone.
+    SdkFileHold inUse(jobPath.c_str());
+    sent = deliver(ctx, title, jobPath);
+  }
   sent.code = r.code;
   sdkDeleteFile(jobPath.c_str());
   sent.jobFile.clear();

@@ -6,8 +6,8 @@
 // an OpResult that the desktop shows in its message box and status line
 // and the command line prints. The job library must have been started
 // (krmInitialize) by the front end. On success the temporary job file is
-// deleted after delivery; on a failed job it is left in place and named in
-// the result. Nothing here asks the user anything: where a page asks a
+// deleted after delivery; on a failed job it goes when it is empty (as
+// failed jobs leave it), else it is left in place and named in the result. Nothing here asks the user anything: where a page asks a
 // question, the caller passes the answer in. Long operations report their
 // progress through the context and can be cancelled (op_progress.h).
 #pragma once
@@ -58,6 +58,7 @@ struct OpResult {
     SendFailed,      // delivery reported a failure (outcome.message)
     Written,         // the job was written to jobOutputPath and not sent
     JobFailed,       // the job library refused (code, message); jobFile kept
+                     // unless it was an empty temporary file
     TempFileFailed,  // no temporary file could be created (message)
     Refused,         // the operation did not start (message), e.g. a missing file
     NothingToDo,     // nothing was chosen: no job, no message
@@ -91,8 +92,14 @@ OpResult runJob(const OpContext& ctx, const std::string& title, const std::funct
 // file is never deleted.
 OpResult deliverFile(const OpContext& ctx, const std::string& title, const std::string& file);
 
-// Creates an empty temporary file with the prefix; empty on failure.
+// Creates an empty temporary file with the prefix, exclusively; empty on
+// failure. Job files with the same prefix that killed runs left are removed
+// first.
 std::string createTempJobFile(const char* prefix = "krm");
+
+// Deletes a temporary job file that a failed job left empty (as failed jobs
+// leave it); true when it went.
+bool dropEmptyJobFile(const std::string& path);
 
 // The last path component of a host or printer path.
 std::string lastPathComponent(const std::string& path);

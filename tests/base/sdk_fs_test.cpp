@@ -1,5 +1,7 @@
 #include "base/sdk_fs.h"
 
+#include "base/sdk_fs_unique.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -148,21 +150,61 @@ TEST(SdkFs, CommitReplacesTheFileAndSameFileSeesThroughSpellings) {
   EXPECT_EQ(sdkSameFile((dir / "user.kpf").c_str(), (dir / "missing").c_str()), 0);
 }
 
-TEST(SdkFs, TempNameIsUniqueUsesThePrefixAndLeavesNoFile) {
+TEST(SdkFs, TempNameIsUniqueUsesThePrefixAndHoldsTheName) {
   TempDir dir;
-  SdkString a, b;
+  SdkString a, b, folder;
   {
     qmtest::ScopedEnvVar temp(qmtest::kTempVariable, dir.path().c_str());
     ASSERT_EQ(sdkTempName(a, "krmjob"), 1);
     ASSERT_EQ(sdkTempName(b, "krm"), 1);
+    ASSERT_EQ(sdkMakeTempDir(folder), 1);
   }
   EXPECT_EQ(sdkDirPart(a.str()), dir.path());
   EXPECT_EQ(sdkFileNamePart(a.str()).substr(0, 3), "krm");
   EXPECT_NE(sdkFileNamePart(a.str()).substr(0, 4), "krmj") << "only three prefix characters";
   EXPECT_FALSE(a.equalsString(b));
-  EXPECT_EQ(sdkFileExists(a.text()), 0);
-  EXPECT_EQ(sdkFileExists((a.str() + ".tmp").c_str()), 0);
-  EXPECT_TRUE(fs::is_empty(dir.path()));
+  // The name is taken by an empty file of the caller's, not handed out free
+  // for anyone to create first.
+  EXPECT_TRUE(fs::is_regular_file(a.str()));
+  EXPECT_EQ(sdkFileSize(a.text()), 0);
+  EXPECT_EQ(sdkFileNamePart(folder.str()).substr(0, 3), "kp_");
+  EXPECT_TRUE(fs::is_directory(folder.str()));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 3);
+}
+
+TEST(SdkFs, SweepTakesOnlyAbandonedFilesAndNeverALinksTarget) {
+  TempDir dir;
+  const std::string stem = dir / "out.";
+  const std::string sentinel = dir / "sentinel";
+  sdkWriteTextFile(sentinel.c_str(), "keep");
+  SdkNewFile live = sdkCreateUniqueFile(stem, ".part", SdkFileAccess::Shared);
+  ASSERT_TRUE(live);
+  SdkNewFile closed = sdkCreateUniqueFile(stem, ".part", SdkFileAccess::Shared);
+  ASSERT_TRUE(closed);
+  std::fclose(closed.file);
+  const std::string held = dir / "out.HELDxx.part";
+  sdkWriteTextFile(held.c_str(), "");
+  SdkFileHold hold(held.c_str());
+  ASSERT_TRUE(hold.held());
+  const std::string other = dir / "out.toolong.part";
+  sdkWriteTextFile(other.c_str(), "");
+#ifndef _WIN32
+  const std::string link = dir / "out.LINKxx.part";
+  fs::create_symlink(sentinel, link);
+#endif
+
+  EXPECT_EQ(sdkRemoveAbandonedUnique(stem, ".part", std::chrono::seconds(0)), 1);
+  EXPECT_FALSE(fs::exists(closed.path));
+  EXPECT_TRUE(fs::exists(live.path)) << "open in this process";
+  EXPECT_TRUE(fs::exists(held));
+  EXPECT_TRUE(fs::exists(other)) << "not a name of the sweep";
+  EXPECT_EQ(sdkReadWholeFile(sentinel.c_str()).value_or(""), "keep");
+  std::fclose(live.file);
+  hold.release();
+  // Nothing changed in the last hour is old enough for an hour's age.
+  EXPECT_EQ(sdkRemoveAbandonedUnique(stem, ".part", std::chrono::hours(1)), 0);
+  EXPECT_EQ(sdkRemoveAbandonedUnique(stem, ".part", std::chrono::seconds(0)), 2);
+  EXPECT_EQ(sdkReadWholeFile(sentinel.c_str()).value_or(""), "keep");
 }
 
 TEST(SdkFs, LockIsReentrantAndExcludesOtherThreads) {

@@ -44,14 +44,15 @@ TEST_F(WinDir, TemporaryNamesAreDrivePathsInTheTempFolder) {
   EXPECT_EQ(sdkDirPart(root_), sdkTempDirectory());
   SdkString name;
   ASSERT_EQ(sdkTempName(name, "krmjob"), 1);
-  // Prefix (three characters), then the platform's hexadecimal number; no
-  // ".tmp" and no file left behind.
+  // Prefix (three characters), then six letters or digits; no ".tmp", and
+  // the file itself made and kept for the caller.
   std::string file = sdkFileNamePart(name.str());
   EXPECT_EQ(file.substr(0, 3), "krm");
-  EXPECT_GT(file.size(), 3u);
-  for (char c : file.substr(3)) EXPECT_TRUE(std::isxdigit(static_cast<unsigned char>(c))) << file;
-  EXPECT_EQ(sdkFileExists(name.text()), 0);
+  EXPECT_EQ(file.size(), 9u);
+  for (char c : file.substr(3)) EXPECT_TRUE(std::isalnum(static_cast<unsigned char>(c))) << file;
+  EXPECT_EQ(sdkFileExists(name.text()), 1);
   EXPECT_EQ(sdkFileExists((name.str() + ".tmp").c_str()), 0);
+  sdkDeleteFile(name.text());
 }
 
 TEST_F(WinDir, MakeDirsWithBackslashesForwardSlashesAndTrailingSeparators) {

@@ -248,6 +248,8 @@ TEST_F(CliFixture, FailuresAreOneLineAndLeaveNoTemporaryFiles) {
     EXPECT_FALSE(contains(r.output, "Ghostscript")) << r.output;
     EXPECT_TRUE(krmFiles(tmp).empty()) << c.args[0];
   }
+  // The folder a failed extraction made for itself goes again.
+  EXPECT_FALSE(fs::exists(scratch_ + "/out"));
   // The desktop's advice about its Edit button is not the command line's.
   std::string odd = scratchFile("misc/notes.xyz", "notes\n");
   CliRun guessed = cli({"load-files", odd, "-o", scratch_ + "/j.ps"});

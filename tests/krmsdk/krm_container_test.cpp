@@ -72,7 +72,10 @@ class KrmContainer : public ProjectJobTest {
     krmUseBuiltInSetForTesting(nullptr);
     ProjectJobTest::TearDown();
   }
-  int container() { return krmCreatePrintableContainer(pps_.get(), vos_.get()); }
+  int container() {
+    notePreviousOutput();
+    return krmCreatePrintableContainer(pps_.get(), vos_.get());
+  }
   std::string submission() const { return scopeDir(0, "F", "P") + "job.ps"; }
   std::vector<TestResource> simple() {
     return {{"a.frm", "frm", 0, "FORM A"}, {"job.ps", "sub", 0, "%DATA\n", "SubmissionOrder='1'"}};
@@ -114,7 +117,7 @@ TEST_F(KrmContainer, SubmissionFileChoice) {
   pps_->krmPPSSetSubmissionFile("d.dat");
   EXPECT_EQ(container(), 1015);
   EXPECT_STREQ(krmGetLastArgument(), "d.dat");
-  EXPECT_FALSE(outputExists());
+  EXPECT_TRUE(outputKept());
   pps_->krmPPSSetSubmissionFile("A.FRM");
   EXPECT_EQ(container(), 1015);
   // An external file that is missing.
@@ -253,7 +256,7 @@ TEST_F(KrmContainer, SelfContainedWithALocalTesselFolder) {
   fs::remove(src + "b.mod");
   EXPECT_EQ(container(), 1012);
   EXPECT_EQ(krmGetLastArgument(), qmtest::native(src + "b.mod"));
-  EXPECT_FALSE(outputExists());
+  EXPECT_TRUE(outputKept());
   writeFile(startupFile(), startupText("(" + osPath(src + "a.mod") + ") run\n"));
   EXPECT_EQ(container(), 1003);
   EXPECT_STREQ(krmGetLastArgument(), "tqf.eeh");
@@ -347,7 +350,7 @@ TEST_F(KrmContainer, ContentHoldingTheEndMarkGoesEncoded) {
   EXPECT_EQ(output().find("erasepage"), std::string::npos);
 }
 
-TEST_F(KrmContainer, ResourceProblemsDeleteTheContainer) {
+TEST_F(KrmContainer, ResourceProblemsKeepThePreviousOutput) {
   makeProject({{"a.frm", "frm", 0, ""}, {"job.ps", "sub", 0, "%DATA\n", "SubmissionOrder='1'"}});
   pps_->krmPPSSetFlags(0x20 | 0x8000);
   // An empty file is a file: it goes as an empty in-memory file (a form
@@ -357,11 +360,11 @@ TEST_F(KrmContainer, ResourceProblemsDeleteTheContainer) {
   // One byte over the embedding limit (a sparse file) is too large.
   fs::resize_file(scopeDir(0, "F", "P") + "a.frm", 134217728);
   EXPECT_EQ(container(), 1023);
-  EXPECT_FALSE(outputExists());
+  EXPECT_TRUE(outputKept());
   fs::remove(scopeDir(0, "F", "P") + "a.frm");
   EXPECT_EQ(container(), 1003);
   EXPECT_EQ(krmGetLastArgument(), scopeDir(0, "F", "P") + "a.frm");
-  EXPECT_FALSE(outputExists());
+  EXPECT_TRUE(outputKept());
 }
 
 TEST_F(KrmContainer, SubmissionIsCopiedInTenMebibyteChunks) {

@@ -8,16 +8,11 @@
 
 #include "krm_test_util.h"
 #include "tests/common/kill_child.h"
+#include "tests/common/part_files.h"
 
 using namespace krmtest;
 
 namespace {
-
-std::int64_t sizeOf(const std::string& path) {
-  std::error_code ec;
-  auto n = std::filesystem::file_size(path, ec);
-  return ec ? -1 : static_cast<std::int64_t>(n);
-}
 
 class KrmCrash : public StartedLibrary {
  protected:
@@ -51,11 +46,11 @@ TEST_F(KrmCrash, KilledStreamingJobLeavesThePreviousJobAndNoLock) {
     std::string chunk(1 << 20, '\x5a');
     for (int i = 0; i < 64; ++i) big << chunk;
   }
-  const std::string part = out_ + ".part";
-  bool killed = qmtest::killChildWhen([&] { load(dir_ / "big.bin"); }, [&] { return sizeOf(part) > (1 << 20); });
+  bool killed = qmtest::killChildWhen([&] { load(dir_ / "big.bin"); },
+                                      [&] { return qmtest::partSizeOf(out_) > (1 << 20); });
   ASSERT_TRUE(killed) << "the job finished before it could be killed";
   EXPECT_EQ(readFile(out_), good);
-  EXPECT_GT(sizeOf(part), 0);
+  EXPECT_GT(qmtest::partSizeOf(out_), 0);
 
   // The killed writer's lock died with it: the next job runs at once and
   // takes the place of the leftover.
@@ -64,13 +59,13 @@ TEST_F(KrmCrash, KilledStreamingJobLeavesThePreviousJobAndNoLock) {
   ASSERT_EQ(load(dir_ / "other.frm"), 1001);
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
   EXPECT_NE(readFile(out_).find("4F5448455220464F524D"), std::string::npos);  // "OTHER FORM" in hex
-  EXPECT_EQ(sizeOf(part), -1);
+  EXPECT_TRUE(qmtest::partFilesOf(out_).empty());
 }
 
-TEST_F(KrmCrash, FailedJobsStillLeaveNothing) {
+TEST_F(KrmCrash, FailedJobsLeaveThePreviousOutputAndNoPart) {
   // A failure inside the job (a second file over the embedding limit, after
-  // the first was written) removes the part file and, as before, the output
-  // path.
+  // the first was written) removes the part file; the file that was at the
+  // output stays as it was.
   writeFile(dir_ / "a.frm", "A");
   writeFile(dir_ / "empty.frm", "");
   fs::resize_file(dir_ / "empty.frm", 134217728);
@@ -79,6 +74,6 @@ TEST_F(KrmCrash, FailedJobsStillLeaveNothing) {
   fos->krmFOSAddLoadFile((dir_ / "a.frm").c_str(), "tqfc/formlib/a.frm");
   fos->krmFOSAddLoadFile((dir_ / "empty.frm").c_str(), "tqfc/formlib/m.frm");
   EXPECT_EQ(krmCreateFileLoader(fos.get(), vos_.get()), 1023);
-  EXPECT_EQ(sizeOf(out_), -1);
-  EXPECT_EQ(sizeOf(out_ + ".part"), -1);
+  EXPECT_EQ(readFile(out_), "old job");
+  EXPECT_TRUE(qmtest::partFilesOf(out_).empty());
 }

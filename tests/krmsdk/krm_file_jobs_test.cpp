@@ -6,6 +6,7 @@
 #include "krmsdk/krm_font.h"
 #include "krmsdk/krm_framing.h"
 #include "krmsdk/krm_printer_names.h"
+#include "tests/common/part_files.h"
 
 using namespace krmtest;
 
@@ -84,19 +85,21 @@ TEST_F(KrmFileJobs, FileLoaderRefusals) {
     EXPECT_EQ(krmCreateFileLoader(fos.get(), vos_.get()), 1001);
     EXPECT_NE(commands().find("\n\n0 (y) () false false load_file\n~>\n"), std::string::npos) << commands();
   }
-  // One byte over the embedding limit (a sparse file): 1023 as well.
+  // One byte over the embedding limit (a sparse file): 1023 as well. A
+  // failed job leaves the previous job at the output.
+  const std::string previous = readFile(out_);
   writeFile(dir_ / "huge.bin", "");
   fs::resize_file(dir_ / "huge.bin", 134217728);
   fos = krmNewFOS();
   fos->krmFOSAddLoadFile((dir_ / "huge.bin").c_str(), "x");
   EXPECT_EQ(krmCreateFileLoader(fos.get(), vos_.get()), 1023);
-  EXPECT_FALSE(fs::exists(out_));
+  EXPECT_EQ(readFile(out_), previous);
   fs::resize_file(dir_ / "huge.bin", 134217727);
   auto fonts = krmNewFOS();
   fonts->krmFOSAddFontFile((dir_ / "huge.bin").c_str());
   fs::resize_file(dir_ / "huge.bin", 134217728);
   EXPECT_EQ(krmCreatePSFontLoader(fonts.get(), vos_.get()), 1023);
-  EXPECT_FALSE(fs::exists(out_));
+  EXPECT_EQ(readFile(out_), previous);
   // A file that went missing after it was listed.
   fos = krmNewFOS();
   writeFile(dir_ / "gone.frm", "G");
@@ -105,7 +108,7 @@ TEST_F(KrmFileJobs, FileLoaderRefusals) {
   EXPECT_EQ(krmCreateFileLoader(fos.get(), vos_.get()), 1003);
   EXPECT_EQ(std::string(krmGetLastMessage()), "[krmCreateFileLoader] Cannot locate source file. [" +
                                                   dir_ / "gone.frm" + "]");
-  EXPECT_FALSE(fs::exists(out_));
+  EXPECT_EQ(readFile(out_), previous);
 }
 
 TEST_F(KrmFileJobs, FontNames) {
@@ -227,7 +230,7 @@ TEST_F(KrmFileJobs, TheJobNeverReplacesAFileItReads) {
   fs::create_directories(dir_ / "sub");
   EXPECT_EQ(krmCreatePSFontLoader(fonts.get(), vos_.get()), 1017);
   EXPECT_EQ(readFile(dir_ / "f.pfa"), "/FontName /F def\n");
-  EXPECT_FALSE(fs::exists(dir_ / "f.pfa.part"));
+  EXPECT_TRUE(qmtest::partFilesOf(dir_ / "f.pfa").empty());
 }
 
 TEST_F(KrmFileJobs, FileRemover) {

@@ -9,16 +9,11 @@
 
 #include "krm_test_util.h"
 #include "tests/common/child_process.h"
+#include "tests/common/part_files.h"
 
 using namespace krmtest;
 
 namespace {
-
-std::int64_t sizeOf(const std::string& path) {
-  std::error_code ec;
-  auto n = fs::file_size(path, ec);
-  return ec ? -1 : static_cast<std::int64_t>(n);
-}
 
 int loadJob(const std::string& local, const std::string& output) {
   auto vos = krmNewVOS();
@@ -52,15 +47,14 @@ TEST_F(KrmKillProcess, KilledWriterLeavesThePreviousJobAndNoLock) {
     std::string chunk(1 << 20, '\x5a');
     for (int i = 0; i < 64; ++i) big << chunk;
   }
-  const std::string part = out + ".part";
   auto writer = qmtest::Child::start("load-big", {dir_ / "big.bin", out});
   ASSERT_TRUE(writer);
   ASSERT_TRUE(writer->waitFor("running"));
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (sizeOf(part) <= (1 << 20) && std::chrono::steady_clock::now() < deadline)
+  while (qmtest::partSizeOf(out) <= (1 << 20) && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   writer->kill();
-  ASSERT_GT(sizeOf(part), 1 << 20) << "the job finished before it could be killed";
+  ASSERT_GT(qmtest::partSizeOf(out), 1 << 20) << "the job finished before it could be killed";
   EXPECT_EQ(readFile(out), good);
 
   auto started = std::chrono::steady_clock::now();
@@ -68,5 +62,5 @@ TEST_F(KrmKillProcess, KilledWriterLeavesThePreviousJobAndNoLock) {
   ASSERT_EQ(loadJob(dir_ / "other.frm", out), 1001);
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
   EXPECT_NE(readFile(out).find("4F5448455220464F524D"), std::string::npos);  // "OTHER FORM" in hex
-  EXPECT_EQ(sizeOf(part), -1);
+  EXPECT_TRUE(qmtest::partFilesOf(out).empty());
 }

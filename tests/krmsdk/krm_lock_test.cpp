@@ -12,6 +12,7 @@
 #endif
 
 #include "krm_test_util.h"
+#include "tests/common/test_platform.h"
 #include "krmsdk/krm_lock.h"
 #include "krmsdk/krm_stream.h"
 
@@ -48,6 +49,27 @@ TEST(KrmLock, SerialisesWritersInOneProcess) {
   second = krmLockFile(target.c_str());
   EXPECT_TRUE(second.valid());
   krmUnlockFile(second);
+}
+
+TEST(KrmLock, LinkAtTheLockNameFailsTheLockAndIsNotFollowed) {
+  QM_POSIX_ONLY("symbolic links");
+  ScratchDir dir;
+  const std::string sentinel = dir / "sentinel";
+  writeFile(sentinel, "keep");
+  // A link to an existing file and a dangling one (which opening with
+  // O_CREAT would have made into a file).
+  for (const std::string& pointee : {sentinel, dir / "absent"}) {
+    const std::string target = dir / "out.ps";
+    const std::string lockPath = krmLockPath(target);
+    fs::create_symlink(pointee, lockPath);
+    KrmLockHandle lock = krmLockFile(target.c_str());
+    EXPECT_FALSE(lock.valid()) << pointee;
+    krmUnlockFile(lock);
+    EXPECT_TRUE(fs::is_symlink(lockPath));
+    fs::remove(lockPath);
+  }
+  EXPECT_EQ(readFile(sentinel), "keep");
+  EXPECT_FALSE(fs::exists(dir / "absent"));
 }
 
 // Many threads appending under the lock never interleave.

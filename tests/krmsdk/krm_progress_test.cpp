@@ -13,6 +13,7 @@
 #include "krm_project_test_util.h"
 #include "krmsdk/krm_progress.h"
 #include "tests/common/containers.h"
+#include "tests/common/part_files.h"
 
 using namespace krmtest;
 
@@ -76,6 +77,10 @@ class KrmProgressTest : public ProjectJobTest {
 
   // Follows the job; stopAt decides for each report whether to cancel.
   void follow(std::function<bool(const Seen&)> stopAt = {}) {
+    // A cancelled job leaves an earlier job's output as it was; each one
+    // here starts without one, so that anything at the output is its own.
+    std::error_code ec;
+    fs::remove(out_, ec);
     seen_.clear();
     afterCancel_ = 0;
     vos_->krmVOSSetProgressHook([this, stopAt](const KrmProgress& p) {
@@ -95,8 +100,8 @@ class KrmProgressTest : public ProjectJobTest {
     for (const std::string& dir : {tmp_, dir_ / "kpcpfd"})
       if (fs::exists(dir))
         for (auto& e : fs::recursive_directory_iterator(dir)) found.push_back(e.path().string());
-    for (const std::string& file : {out_, out_ + ".part"})
-      if (fs::exists(file)) found.push_back(file);
+    if (fs::exists(out_)) found.push_back(out_);
+    for (const auto& part : qmtest::partFilesOf(out_)) found.push_back(part.string());
     return found;
   }
 

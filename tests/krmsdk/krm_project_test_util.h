@@ -84,6 +84,11 @@ class ProjectJobTest : public StartedLibrary {
 
   std::string output() const { return readFile(out_); }
   bool outputExists() const { return fs::exists(out_); }
+  // Called before a job: what is at the output then.
+  void notePreviousOutput() { previous_ = fs::exists(out_) ? readFile(out_) : std::string("<none>"); }
+  // A failed job leaves the output as it was before it.
+  bool outputKept() const { return (fs::exists(out_) ? readFile(out_) : std::string("<none>")) == previous_; }
+  std::string previous_;
 
   std::string koro_;
   std::string folder_ = "F";

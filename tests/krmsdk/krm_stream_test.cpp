@@ -138,5 +138,6 @@ TEST_F(KrmStreamTest, LocalFileChecks) {
     EXPECT_EQ(krmSendLocalFile(stream, (dir_ / "huge").c_str(), "t", "() false false", false), 1023);
     EXPECT_EQ(stream.close(), 1023);
   }
-  EXPECT_FALSE(fs::exists(out));
+  // The failed job leaves the previous one.
+  EXPECT_EQ(readFile(out), "\n\n0 (t) () false false load_file\n~>\n");
 }

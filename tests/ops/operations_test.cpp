@@ -3,11 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <fstream>
 
+#include "base/sdk_fs_unique.h"
 #include "ops/legacy_lists.h"
 #include "ops_test_support.h"
 
+namespace fs = std::filesystem;
 using Kind = OpResult::Kind;
 
 TEST_F(OpsFixture, ConfigurationChoosesTheInterpreter) {
@@ -36,14 +40,42 @@ TEST_F(OpsFixture, ListingAGroupSendsOneJobToEveryMemberAndDeletesTheJobFile) {
   EXPECT_EQ(leftoverJobFiles(), 0);
 }
 
-TEST_F(OpsFixture, FailedJobKeepsItsFileAndSendsNothing) {
+TEST_F(OpsFixture, FailedJobSendsNothingAndLeavesNoEmptyJobFile) {
   OpResult r = deleteFiles(ctx_, {3, "", "P", false, false});
   ASSERT_EQ(r.kind, Kind::JobFailed);
   EXPECT_EQ(r.code, 1017);
   EXPECT_EQ(r.message, "Quaymaster needs more information.\n\nkrmPPS.folderName");
   EXPECT_TRUE(spooler_.jobs.empty());
-  EXPECT_EQ(leftoverJobFiles(), 1);
-  EXPECT_EQ(r.jobFile.rfind(path("tmp/krm"), 0), 0u);
+  EXPECT_EQ(leftoverJobFiles(), 0);
+  EXPECT_TRUE(r.jobFile.empty());
+  // The project listing's own job file as well.
+  ProjectListing listing = listProjectResources(ctx_, path("missing.kpf"), false);
+  EXPECT_EQ(listing.result.kind, Kind::JobFailed) << listing.result.message;
+  EXPECT_EQ(leftoverJobFiles(), 0);
+}
+
+TEST_F(OpsFixture, JobFilesOfKilledRunsGoAndThoseInUseStay) {
+  const auto old = fs::file_time_type::clock::now() - std::chrono::hours(2);
+  auto make = [&](const std::string& name, bool aged) {
+    ASSERT_EQ(sdkWriteTextFile(path("tmp/" + name).c_str(), "job"), 1);
+    if (aged) fs::last_write_time(path("tmp/" + name), old);
+  };
+  make("krmKILLED", true);
+  make("krmKILLED.AbC123.part", true);
+  make("krmINUSE1", true);
+  make("krmYOUNG1", false);
+  make("krm-notes.txt", true);
+  SdkFileHold inUse(path("tmp/krmINUSE1").c_str());
+  ASSERT_TRUE(inUse.held());
+
+  OpResult r = listPrinterFiles(ctx_, {0, "", ""});
+  ASSERT_EQ(r.kind, Kind::Sent) << r.message;
+  EXPECT_FALSE(fs::exists(path("tmp/krmKILLED")));
+  EXPECT_FALSE(fs::exists(path("tmp/krmKILLED.AbC123.part")));
+  EXPECT_TRUE(fs::exists(path("tmp/krmINUSE1")));
+  EXPECT_TRUE(fs::exists(path("tmp/krmYOUNG1"))) << "may be a run that has not taken its lock yet";
+  EXPECT_TRUE(fs::exists(path("tmp/krm-notes.txt"))) << "not a name of a job file";
+  EXPECT_EQ(leftoverJobFiles(), 3);
 }
 
 TEST_F(OpsFixture, PlaceholderDestinationSendsNothing) {
