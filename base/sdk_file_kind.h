@@ -25,8 +25,10 @@ enum class SdkFileKind {
   kSpecial,   // a device, FIFO, socket or anything else
 };
 
-// What is at path, looked at without opening it.
-SdkFileKind sdkFileKindOf(const char* path, SdkLinks links);
+// What is at path, looked at without opening it (sdkFileSize opens the
+// file, which blocks on a FIFO); size, when given, gets a regular file's
+// size, else 0.
+SdkFileKind sdkFileKindOf(const char* path, SdkLinks links, std::int64_t* size = nullptr);
 
 struct SdkFileCloser {
   void operator()(std::FILE* f) const {

@@ -24,10 +24,13 @@ bool statPath(const char* path, SdkLinks links, struct stat& st) {
 
 }  // namespace
 
-SdkFileKind sdkFileKindOf(const char* path, SdkLinks links) {
+SdkFileKind sdkFileKindOf(const char* path, SdkLinks links, std::int64_t* size) {
+  if (size) *size = 0;
   struct stat st;
   if (!statPath(path, links, st)) return SdkFileKind::kMissing;
-  return kindOfStat(st);
+  const SdkFileKind kind = kindOfStat(st);
+  if (size && kind == SdkFileKind::kRegular) *size = static_cast<std::int64_t>(st.st_size);
+  return kind;
 }
 
 SdkRegularFile sdkOpenRegularFile(const char* path, SdkLinks links) {

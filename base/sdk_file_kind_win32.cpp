@@ -27,18 +27,22 @@ HANDLE openForReading(const char* path, SdkLinks links) {
 
 }  // namespace
 
-SdkFileKind sdkFileKindOf(const char* path, SdkLinks links) {
+SdkFileKind sdkFileKindOf(const char* path, SdkLinks links, std::int64_t* size) {
+  if (size) *size = 0;
   if (path == nullptr || *path == '\0') return SdkFileKind::kMissing;
-  const DWORD a = GetFileAttributesA(path);
-  if (a == INVALID_FILE_ATTRIBUTES) return SdkFileKind::kMissing;
-  SdkFileKind kind = kindOfAttributes(a, links);
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return SdkFileKind::kMissing;
+  SdkFileKind kind = kindOfAttributes(data.dwFileAttributes, links);
   if (kind != SdkFileKind::kRegular) return kind;
   // Device names (NUL, COM1, ...) have attributes like files; only an
-  // opened handle tells.
+  // opened handle tells. Opening one of them does not block.
   HANDLE h = openForReading(path, links);
-  if (h == INVALID_HANDLE_VALUE) return SdkFileKind::kRegular;
-  if (GetFileType(h) != FILE_TYPE_DISK) kind = SdkFileKind::kSpecial;
-  CloseHandle(h);
+  if (h != INVALID_HANDLE_VALUE) {
+    if (GetFileType(h) != FILE_TYPE_DISK) kind = SdkFileKind::kSpecial;
+    CloseHandle(h);
+  }
+  if (size && kind == SdkFileKind::kRegular)
+    *size = static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
   return kind;
 }
 

@@ -60,11 +60,13 @@ std::string pageRangeText(int mode, int first, int last) {
 // A submission file of the project is opened as itself (no link is
 // followed); an external one is the operator's choice.
 int copySubmission(KrmStream& out, const std::string& path, bool external) {
-  krmProgressFile(KrmProgressStep::kWriting, sdkFileNamePart(path), sdkFileSize(path.c_str()));
+  const SdkLinks links = external ? SdkLinks::kFollow : SdkLinks::kRefuse;
+  std::int64_t size = 0;
+  if (sdkFileKindOf(path.c_str(), links, &size) != SdkFileKind::kRegular) return out.fail(kKrmLoadError, path);
+  krmProgressFile(KrmProgressStep::kWriting, sdkFileNamePart(path), size);
   return krmCopyFileInChunks(
       out, path.c_str(), kKrmSubmissionChunk,
-      [](std::int64_t, std::size_t got) { krmProgressBytes(static_cast<std::int64_t>(got)); },
-      external ? SdkLinks::kFollow : SdkLinks::kRefuse);
+      [](std::int64_t, std::size_t got) { krmProgressBytes(static_cast<std::int64_t>(got)); }, links);
 }
 
 // The job's title names the submission file with "/" between folders on
