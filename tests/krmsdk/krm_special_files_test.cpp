@@ -5,19 +5,13 @@
 
 #include <fstream>
 #include <functional>
-#include <optional>
 
 #include "krm_project_test_util.h"
+#include "tests/common/kill_child.h"
 #include "tests/common/test_platform.h"
 
 #ifndef _WIN32
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <thread>
 #endif
 
 using namespace krmtest;
@@ -25,25 +19,6 @@ using namespace krmtest;
 namespace {
 
 constexpr const char* kSentinel = "SENTINEL-HOST-BYTES";
-
-#ifndef _WIN32
-// Runs work in a forked copy of the test; its result, or nothing when it
-// has not ended within ms (it is killed then). A job blocked on a FIFO
-// must fail the test, not hang it.
-std::optional<int> boundedRun(const std::function<int()>& work, int ms = 20000) {
-  pid_t pid = fork();
-  if (pid == 0) _exit(work() & 0xff);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  int status = 0;
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  kill(pid, SIGKILL);
-  waitpid(pid, &status, 0);
-  return std::nullopt;
-}
-#endif
 
 }  // namespace
 
@@ -79,7 +54,7 @@ TEST_F(KrmSpecialFiles, ProjectFilesThatAreLinksOrSpecialFilesAreRefusedUnopened
       fs::remove(local("a.frm"));
       c.make(local("a.frm"));
       pps_->krmPPSSetFlags(flags < 0 ? 0 : flags);
-      std::optional<int> rc = boundedRun([&] { return (flags < 0 ? load() : container()) - 1000; });
+      std::optional<int> rc = qmtest::childResultWithin([&] { return (flags < 0 ? load() : container()) - 1000; });
       ASSERT_TRUE(rc.has_value()) << "the job hangs";
       EXPECT_EQ(*rc, 12);
       // Run again here for the last message and the output.
@@ -119,7 +94,7 @@ TEST_F(KrmSpecialFiles, ExternalSubmissionMustBeARegularFile) {
       SCOPED_TRACE(external + " " + std::to_string(flags));
       pps_->krmPPSSetFlags(flags);
       pps_->krmPPSSetSubmissionFile(external.c_str());
-      std::optional<int> rc = boundedRun([&] { return container() - 1000; });
+      std::optional<int> rc = qmtest::childResultWithin([&] { return container() - 1000; });
       ASSERT_TRUE(rc.has_value()) << "the job does not end";
       EXPECT_EQ(*rc, 12);
     }
