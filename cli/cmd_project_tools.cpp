@@ -314,7 +314,10 @@ int containerTool(const ParsedArgs& a, OpContext& ctx) {
   // create
   auto project = newProject(ctx);
   if (!project) return kExitFailed;
-  if (project->OpenProject(pos[1]) & kKxError) {
+  // The resources are checked as a load checks them, before anything is
+  // packed: a link or special file is not followed into the container, and
+  // a file too large to load is not packed for minutes first.
+  if ((project->OpenProject(pos[1]) & kKxError) || (project->CheckResourceFiles(kKrmMaxEmbeddedFileSize) & kKxError)) {
     for (const std::string& line : messageLines(project->GetMessages())) sayError(line);
     return kExitFailed;
   }

@@ -5,6 +5,7 @@
 
 #include "base/sdk_string.h"
 #include "base/ps_font_name.h"
+#include "base/sdk_file_kind.h"
 #include "base/sdk_fs.h"
 
 namespace {
@@ -86,10 +87,13 @@ PrinterPath ToPrinterPath(std::string_view localPath, int typeIndex, bool useFol
 }
 
 bool ReadWholeFile(const std::string& path, std::string& content) {
-  if (path.empty() || !sdkFileExists(path.c_str()) || sdkIsDirectory(path.c_str())) return false;
-  std::optional<std::string> data = sdkReadWholeFile(path.c_str());
-  if (!data) return false;
-  content = std::move(*data);
+  // Only a regular file, read up to the size it has when opened: a device
+  // or FIFO would never end or never answer.
+  SdkRegularFile file = sdkOpenRegularFile(path.c_str(), SdkLinks::kFollow);
+  if (!file.file || file.size < 0) return false;
+  std::string data(static_cast<std::size_t>(file.size), '\0');
+  if (std::fread(data.data(), 1, data.size(), file.file.get()) != data.size()) return false;
+  content = std::move(data);
   return true;
 }
 

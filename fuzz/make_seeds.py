@@ -192,6 +192,31 @@ for name, text in OPENING.items():
     put("container_open", name + ".kpc", zip_bytes(files, zipfile.ZIP_STORED))
 
 
+def tree_project(resources):
+    information = INFORMATION.replace("<FOLDER_NAME>F<", "<FOLDER_NAME>Fold<").replace(
+        "<PROJECT_NAME>P<", "<PROJECT_NAME>Proj<")
+    return kpf("".join(" <RESOURCE Name='%s' Type='%s' Scope='%d'%s/>\n" % r for r in resources),
+               information=information).encode("latin-1")
+
+
+# Plain KPF trees for the same target (an input starting with "<"): the
+# target plants regular files, links to its host file and to /dev/zero,
+# FIFOs and a device node under these names in stage/tqfc/Fold/.
+SUB = (" SubmissionOrder='1'")
+TREES = {
+    "tree-clean": [("a.frm", "frm", 0, ""), ("job.ps", "sub", 0, SUB)],
+    "tree-case": [("a.frm", "frm", 0, ""), ("A.FRM", "frm", 0, ""), ("job.ps", "sub", 0, SUB)],
+    "tree-links": [("leak.frm", "frm", 0, ""), ("leak.seg", "seg", 1, ""), ("leak.jpg", "img", 2, ""),
+                   ("dir.frm", "frm", 0, ""), ("job.ps", "sub", 0, SUB)],
+    "tree-special": [("fifo.frm", "frm", 0, ""), ("fifo.jpg", "img", 2, ""), ("zero.frm", "frm", 0, ""),
+                     ("zero.jpg", "img", 2, ""), ("device.frm", "frm", 0, ""), ("job.ps", "sub", 0, SUB)],
+    "tree-submission": [("a.frm", "frm", 0, ""), ("leak.ps", "sub", 0, SUB), ("fifo.ps", "sub", 0,
+                                                                                " SubmissionOrder='2'")],
+}
+for name, resources in TREES.items():
+    put("container_open", name + ".kpf", tree_project(resources))
+
+
 def pfb(segments):
     out = b""
     for kind, body in segments:

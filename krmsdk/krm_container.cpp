@@ -57,10 +57,16 @@ std::string pageRangeText(int mode, int first, int last) {
 
 // The submission file to print, or nothing (1015).
 // Copies the submission file into the container, telling the caller.
-int copySubmission(KrmStream& out, const std::string& path) {
-  krmProgressFile(KrmProgressStep::kWriting, sdkFileNamePart(path), sdkFileSize(path.c_str()));
-  return krmCopyFileInChunks(out, path.c_str(), kKrmSubmissionChunk,
-                             [](std::int64_t, std::size_t got) { krmProgressBytes(static_cast<std::int64_t>(got)); });
+// A submission file of the project is opened as itself (no link is
+// followed); an external one is the operator's choice.
+int copySubmission(KrmStream& out, const std::string& path, bool external) {
+  const SdkLinks links = external ? SdkLinks::kFollow : SdkLinks::kRefuse;
+  std::int64_t size = 0;
+  if (sdkFileKindOf(path.c_str(), links, &size) != SdkFileKind::kRegular) return out.fail(kKrmLoadError, path);
+  krmProgressFile(KrmProgressStep::kWriting, sdkFileNamePart(path), size);
+  return krmCopyFileInChunks(
+      out, path.c_str(), kKrmSubmissionChunk,
+      [](std::int64_t, std::size_t got) { krmProgressBytes(static_cast<std::int64_t>(got)); }, links);
 }
 
 // The job's title names the submission file with "/" between folders on
@@ -91,9 +97,9 @@ std::optional<std::string> submissionPath(const krmPPS& pps, const KxProject& pr
 }
 
 // The first 64 KiB (or the whole shorter file) can be read.
-bool headReadable(const std::string& path) {
+bool headReadable(const std::string& path, bool external) {
   KrmFileSource source;
-  if (!source.open(path.c_str())) return false;
+  if (!source.open(path.c_str(), external ? SdkLinks::kFollow : SdkLinks::kRefuse)) return false;
   std::string head(kProbeSize, '\0');
   std::size_t got = 0;
   return source.readAt(0, head.data(), head.size(), got);
@@ -102,21 +108,25 @@ bool headReadable(const std::string& path) {
 }  // namespace
 
 int krmCopyFileInChunks(KrmStream& stream, const char* path, std::size_t chunk,
-                        const std::function<void(std::int64_t, std::size_t)>& onRead) {
+                        const std::function<void(std::int64_t, std::size_t)>& onRead, SdkLinks links) {
   if (!stream.ok() || stream.refusesInput(path)) return stream.result();
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> source(path ? std::fopen(path, "rb") : nullptr, std::fclose);
-  if (!source) return stream.fail(kKrmLoadError, path ? path : "");
+  // A device or FIFO would give bytes without end or none at all: only a
+  // regular file of a size known now is copied.
+  SdkRegularFile source = sdkOpenRegularFile(path, links);
+  if (!source.file) return stream.fail(kKrmLoadError, path ? path : "");
   std::FILE* output = stream.flushedFile();
   if (output == nullptr) return stream.result();
   // The system copies each chunk from file to file; the job's own buffers
   // never hold the data.
   for (std::int64_t offset = 0;;) {
-    KrmCopyResult copy = krmCopyFileRange(fileno(source.get()), offset, fileno(output), chunk);
+    const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(source.size - offset, chunk));
+    KrmCopyResult copy = krmCopyFileRange(fileno(source.file.get()), offset, fileno(output), want);
     if (onRead) onRead(offset, copy.copied);
     if (copy.writeFailed) return stream.fail(kKrmWriteError, stream.outputPath());
-    if (copy.readFailed) return stream.fail(kKrmLoadError, path);
-    if (copy.copied < chunk) break;
+    // Short of the size it had: the file shrank while it was copied.
+    if (copy.readFailed || copy.copied < want) return stream.fail(kKrmLoadError, path);
     offset += static_cast<std::int64_t>(copy.copied);
+    if (copy.copied < chunk || offset >= source.size) break;
   }
   // The file's own position follows its descriptor again for later writes.
 #ifdef _WIN32
@@ -135,6 +145,7 @@ int krmPrintableContainer(const char* function, const krmPPS& pps, KrmProjectJob
   const bool selfContained = flags & kKrmPpsSelfContained;
   const bool resident = (flags & (kKrmPpsSelfContained | kKrmPpsInlineResources)) && (flags & kKrmPpsResident);
   const bool imaging = builtIn && (flags & kKrmPpsImagingModule);
+  const bool external = flags & kKrmPpsExternalSubmission;
 
   std::unique_ptr<KrmStream> stream = krmOpenStream(function, outputPath);
   if (!stream->ok()) return krmCloseStream(stream);
@@ -148,10 +159,10 @@ int krmPrintableContainer(const char* function, const krmPPS& pps, KrmProjectJob
   }
   if (flags == 0 || flags == kKrmPpsExternalSubmission) {
     // Nothing to add: the container is the submission file itself.
-    copySubmission(out, *submission);
+    copySubmission(out, *submission, external);
     return krmCloseStream(stream);
   }
-  if (!headReadable(*submission)) {
+  if (!headReadable(*submission, external)) {
     out.fail(kKrmLoadError, *submission);
     return krmCloseStream(stream);
   }
@@ -199,7 +210,7 @@ int krmPrintableContainer(const char* function, const krmPPS& pps, KrmProjectJob
     beforeData += pageRangeText(pps.krmPPSGetPageRangeMode(), pps.krmPPSGetFirstPage(), pps.krmPPSGetLastPage());
   beforeData += kBeforeData;
   out.write(beforeData);
-  copySubmission(out, *submission);
+  copySubmission(out, *submission, external);
   out.write(resident ? kTrailerResident : kTrailer);
   return krmCloseStream(stream);
 }

@@ -255,14 +255,9 @@ int krmIncludeResources(const char* function, KxProject& project, int flags, Krm
     if (!krmProgressWalk(i + 1, count)) break;
     const KxResource& r = *project.GetResource(i);
     if (krmFilterResource(r.GetType(), r.GetScope(), flags)) continue;
-    const std::string& path = r.GetPath();
-    if (path.empty() || !sdkFileExists(path.c_str()) || sdkIsDirectory(path.c_str()))
-      return stream.fail(kKrmSourceMissing, path);
-    if (stream.refusesInput(path.c_str())) return stream.result();
     KrmFileSource source;
-    if (!source.open(path.c_str())) return stream.fail(kKrmLoadError, path);
     // An empty file is a file: it travels as an empty definition.
-    if (source.fileSize() > kKrmMaxEmbeddedFileSize) return stream.fail(kKrmFileSize, path);
+    if (krmOpenProjectFile(stream, r.GetPath(), source) != kKrmOk) return stream.result();
     krmProgressFile(KrmProgressStep::kWriting, r.GetName(), source.fileSize(), i + 1, count);
     definitions.write(r, formOf(r), source);
   }

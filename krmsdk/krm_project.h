@@ -12,6 +12,8 @@
 // every piece of a job is written as soon as it is ready.
 #pragma once
 
+#include "base/sdk_file_kind.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -112,8 +114,11 @@ int krmIncludeResources(const char* function, KxProject& project, int flags, Krm
 // The printable container on an opened project; returns the recorded result.
 int krmPrintableContainer(const char* function, const krmPPS& pps, KrmProjectJob& job, const char* outputPath);
 
-// Copies a file into the stream in pieces of chunk bytes, each read at the
-// next offset, until a read comes back short; onRead (optional) sees each
-// read's offset and size. A failed read gives 1012 with the path.
+// Copies a regular file into the stream in pieces of chunk bytes, each read
+// at the next offset, up to the size it had when opened; onRead (optional)
+// sees each read's offset and size. A file that cannot be opened, is no
+// regular file (a link, too, with SdkLinks::kRefuse) or reads short gives
+// 1012 with the path.
 int krmCopyFileInChunks(KrmStream& stream, const char* path, std::size_t chunk,
-                        const std::function<void(std::int64_t offset, std::size_t got)>& onRead = {});
+                        const std::function<void(std::int64_t offset, std::size_t got)>& onRead = {},
+                        SdkLinks links = SdkLinks::kFollow);

@@ -1,8 +1,12 @@
 // krmCreateProjectResourceLoader: a job that stores a project's resources
 // on the printer disk, each at the printer path of its scope, and tells the
 // printer which shared resources the project uses.
+#include <unordered_map>
+#include <unordered_set>
+
 #include "base/sdk_fs.h"
 #include "base/sdk_list.h"
+#include "kpsdk/kx_names.h"
 #include "krmsdk/krm_framing.h"
 #include "krmsdk/krm_lifetime.h"
 #include "krmsdk/krm_printer_names.h"
@@ -27,17 +31,12 @@ std::string projectOptions(int scope, const KxProject& project, const char* prin
 // position and positions place it in the walk, for the caller's progress.
 int sendResource(const char* function, KrmStream& stream, const KxResource& resource, const std::string& target,
                  const std::string& options, bool hex, long position, long positions) {
-  const char* path = resource.GetPath().c_str();
-  if (resource.GetPath().empty() || !sdkFileExists(path) || sdkIsDirectory(path))
-    return stream.fail(kKrmSourceMissing, resource.GetPath());
-  if (stream.refusesInput(path)) return stream.result();
   KrmFileSource source;
-  if (!source.open(path)) return stream.fail(kKrmLoadError, resource.GetPath());
+  if (krmOpenProjectFile(stream, resource.GetPath(), source) != kKrmOk) return stream.result();
   const std::int64_t size = source.fileSize();
-  if (size > kKrmMaxEmbeddedFileSize) return stream.fail(kKrmFileSize, resource.GetPath());
   krmReportResult(function, kKrmLoadingResource, resource.GetPath());
   krmProgressFile(KrmProgressStep::kWriting, resource.GetName(), size, position, positions);
-  return krmDiskLoadRanges(stream, source, {{0, size}}, target, options, hex, path);
+  return krmDiskLoadRanges(stream, source, {{0, size}}, target, options, hex, resource.GetPath().c_str());
 }
 
 // A printer path the printer would not store stops the job (1017): the
@@ -73,7 +72,11 @@ int krmLoadProjRes(const SdkList& chosenList, KxProject& project, int flags, con
   const std::string& folder = project.GetFolderName();
   const std::string& name = project.GetProjectName();
 
-  KrmNameSet loaded;
+  // The first resource of each name, letters of either case alike, as the
+  // interpreter's own file lookup does; a later one of the same name is
+  // left out, with a warning in the job log.
+  std::unordered_map<std::string, const KxResource*> loaded;
+  std::unordered_set<const KxResource*> warned;
   int sent = 0;
   // Progress counts the positions of the walk.
   const long positions = krmSelectionPasses(chosen) * project.GetResourceCount();
@@ -93,7 +96,16 @@ int krmLoadProjRes(const SdkList& chosenList, KxProject& project, int flags, con
         continue;
       }
       if (!everything && !krmMatchName(wanted, r.GetName(), true)) continue;
-      if (!loaded.insert(r.GetName())) continue;
+      std::string folded = r.GetName();
+      sdkLowerAscii(folded);
+      auto [first, fresh] = loaded.emplace(folded, &r);
+      if (!fresh) {
+        if (first->second != &r && warned.insert(&r).second)
+          krmLog("[" + std::string(function) + "] WARNING: resource '" + kxPrintableName(r.GetName()) +
+                 "' differs from resource '" + kxPrintableName(first->second->GetName()) +
+                 "' only in letter case and is not loaded");
+        continue;
+      }
       if (checkTarget(stream, target) != kKrmOk) break;
       std::string options;
       if (r.GetType() == "fnt") {

@@ -3,6 +3,10 @@
 
 #include <algorithm>
 
+#include "krmsdk/krm_lifetime.h"
+#include "krmsdk/krm_stream.h"
+#include "krmsdk/krmsdk.h"
+
 std::int64_t krmRangesSize(const KrmRanges& ranges) {
   std::int64_t total = 0;
   for (const KrmRange& r : ranges) total += r.length;
@@ -25,18 +29,13 @@ KrmRanges krmCutRanges(const KrmRanges& ranges, std::int64_t start, std::int64_t
   return out;
 }
 
-bool KrmFileSource::open(const char* path) {
-  file_.reset(path ? std::fopen(path, "rb") : nullptr);
-  if (!file_) return false;
-#ifdef _WIN32
-  if (_fseeki64(file_.get(), 0, SEEK_END) != 0) return false;
-  size_ = _ftelli64(file_.get());
-#else
-  if (fseeko(file_.get(), 0, SEEK_END) != 0) return false;
-  size_ = ftello(file_.get());
-#endif
+bool KrmFileSource::open(const char* path, SdkLinks links) {
+  SdkRegularFile opened = sdkOpenRegularFile(path, links);
+  file_ = std::move(opened.file);
+  kind_ = opened.kind;
+  size_ = file_ ? opened.size : 0;
   position_ = -1;
-  return size_ >= 0;
+  return file_ != nullptr;
 }
 
 bool KrmFileSource::readAt(std::int64_t offset, void* buffer, std::size_t size, std::size_t& got) {
@@ -56,4 +55,13 @@ bool KrmFileSource::readAt(std::int64_t offset, void* buffer, std::size_t size, 
   }
   position_ = offset + static_cast<std::int64_t>(got);
   return true;
+}
+
+int krmOpenProjectFile(KrmStream& stream, const std::string& path, KrmFileSource& source) {
+  const SdkFileKind kind = sdkFileKindOf(path.c_str(), SdkLinks::kRefuse);
+  if (kind == SdkFileKind::kMissing || kind == SdkFileKind::kDirectory) return stream.fail(kKrmSourceMissing, path);
+  if (stream.refusesInput(path.c_str())) return stream.result();
+  if (!source.open(path.c_str(), SdkLinks::kRefuse)) return stream.fail(kKrmLoadError, path);
+  if (source.fileSize() > kKrmMaxEmbeddedFileSize) return stream.fail(kKrmFileSize, path);
+  return stream.result();
 }

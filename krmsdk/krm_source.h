@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/sdk_file_kind.h"
+
 struct KrmRange {
   std::int64_t offset = 0;
   std::int64_t length = 0;
@@ -20,11 +22,16 @@ std::int64_t krmRangesSize(const KrmRanges& ranges);
 // stream they describe (positions count over the ranges in order).
 KrmRanges krmCutRanges(const KrmRanges& ranges, std::int64_t start, std::int64_t length);
 
-// An open local file read through a list of ranges.
+// An open local file read through a list of ranges. Only regular files
+// open: a device or FIFO would never end or never answer. The size is the
+// opened file's, so reading stops there even if the file grows meanwhile.
 class KrmFileSource {
  public:
-  // False when the file can't be opened.
-  bool open(const char* path);
+  // False when the file can't be opened or is no regular file; links are
+  // followed only with SdkLinks::kFollow (files the operator named).
+  bool open(const char* path, SdkLinks links = SdkLinks::kFollow);
+  // What open found at the path (kRegular after a failed open of a file).
+  SdkFileKind kind() const { return kind_; }
   std::int64_t fileSize() const { return size_; }
   // Reads up to size bytes at an absolute offset; fewer only at the end.
   // False on a read error or a bad position.
@@ -49,12 +56,17 @@ class KrmFileSource {
   }
 
  private:
-  struct Closer {
-    void operator()(std::FILE* f) const {
-      if (f) std::fclose(f);
-    }
-  };
-  std::unique_ptr<std::FILE, Closer> file_;
+  SdkFilePtr file_;
+  SdkFileKind kind_ = SdkFileKind::kMissing;
   std::int64_t size_ = 0;
   std::int64_t position_ = -1;
 };
+
+class KrmStream;
+
+// Opens for a job a file that a project names: no link is followed, since
+// a project from elsewhere could point one anywhere on the host. Fails the
+// stream with 1003 when nothing is there (or a folder), 1012 when it is a
+// link or special file or cannot be read, 1023 when it is larger than a job
+// embeds; refuses the job's own output as input. Returns the stream's result.
+int krmOpenProjectFile(KrmStream& stream, const std::string& path, KrmFileSource& source);

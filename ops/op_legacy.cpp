@@ -1,4 +1,5 @@
 // Manage Legacy Files and Load PS Fonts pages.
+#include "base/sdk_file_kind.h"
 #include "base/sdk_fs.h"
 #include "delivery/printer_path.h"
 #include "krmsdk/krmsdk.h"
@@ -104,6 +105,14 @@ OpResult sendSubmissionFile(const OpContext& ctx, const std::string& path) {
     OpResult r;
     r.kind = OpResult::Kind::Refused;
     r.message = tr("The submission file does not exist.\n\n") + path;
+    return r;
+  }
+  // The file goes as it is, so it must be a regular file of a known size:
+  // a device would give a job without end, a FIFO none at all.
+  if (sdkFileKindOf(path.c_str(), SdkLinks::kFollow) != SdkFileKind::kRegular) {
+    OpResult r;
+    r.kind = OpResult::Kind::Refused;
+    r.message = tr("Quaymaster cannot read the file.") + "\n\n" + path;
     return r;
   }
   std::string title = tr("[Send Submission File] ") + lastPathComponent(path);

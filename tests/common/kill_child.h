@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <optional>
 #include <thread>
 
 #ifdef _WIN32
@@ -23,6 +24,10 @@ bool killChildWhen(Work, Ready, int = 0) {
 template <class Work>
 bool killChildAfter(Work, int) {
   return false;
+}
+template <class Work>
+std::optional<int> childResultWithin(Work, int = 0) {
+  return std::nullopt;
 }
 }  // namespace qmtest
 
@@ -63,6 +68,25 @@ bool killChildWhen(Work work, Ready ready, int timeoutMs = 60000) {
   kill(pid, SIGKILL);
   waitpid(pid, &status, 0);
   return false;
+}
+
+// Forks; the child runs work() and leaves with its result (0 to 255). The
+// result, or nothing when the child has not ended within timeoutMs (it is
+// killed then): for work that must not hang, such as opening a FIFO.
+template <class Work>
+std::optional<int> childResultWithin(Work work, int timeoutMs = 20000) {
+  pid_t pid = fork();
+  if (pid == 0) _exit(work() & 0xff);
+  if (pid < 0) return std::nullopt;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  int status = 0;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, &status, 0);
+  return std::nullopt;
 }
 
 // Kills the child after a fixed delay, whatever it is doing.
