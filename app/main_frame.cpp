@@ -33,6 +33,10 @@ MainFrame::MainFrame(const wxString& title)
   Bind(wxEVT_MENU, &MainFrame::onExit, this, kIdExit);
   Bind(wxEVT_MENU, &MainFrame::onTessel, this, kIdTesselSettings);
   Bind(wxEVT_MENU, &MainFrame::onPrinterGroups, this, kIdPrinterGroups);
+  Bind(
+      wxEVT_MENU,
+      [](wxCommandEvent& event) { AppConfig(kAppName).writeFlag(cfgkey::kConfirmDelete, event.IsChecked()); },
+      kIdConfirmDelete);
   Bind(wxEVT_MENU, &MainFrame::onHelp, this, kIdHelp);
   Bind(wxEVT_MENU, &MainFrame::onAbout, this, kIdAbout);
   Bind(wxEVT_CLOSE_WINDOW, &MainFrame::onClose, this);
@@ -45,6 +49,9 @@ void MainFrame::buildMenus() {
   options->Append(kIdTesselSettings, _("Tessel..."), _("Choose the Tessel you would like to use"));
   options->Append(kIdPrinterGroups, _("Printer Groups..."),
                   _("Create printer groups to work with multiple printers"));
+  options->AppendSeparator();
+  options->AppendCheckItem(kIdConfirmDelete, _("&Confirm Before Deleting Files"),
+                           _("Ask before Delete Files removes anything from the printers"));
   auto* help = new wxMenu;
   help->Append(kIdHelp, _("&Help\tF1"));
   help->AppendSeparator();
@@ -54,6 +61,9 @@ void MainFrame::buildMenus() {
   bar->Append(options, _("&Options"));
   bar->Append(help, _("&Help"));
   SetMenuBar(bar);
+  bool confirmDelete = false;
+  AppConfig(kAppName).readFlag(cfgkey::kConfirmDelete, confirmDelete);
+  options->Check(kIdConfirmDelete, confirmDelete);
 }
 
 void MainFrame::onExit(wxCommandEvent&) {

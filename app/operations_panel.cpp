@@ -20,6 +20,7 @@
 #include "delivery/app_config.h"
 #include "delivery/printer_groups.h"
 #include "delivery/spooler.h"
+#include "delivery/spooler_jobs.h"
 #include "ops/desktop_settings.h"
 
 OperationsPanel::OperationsPanel(wxFrame* frame) : wxPanel(frame, wxID_ANY), frame_(frame) {
@@ -71,9 +72,15 @@ OperationsPanel::OperationsPanel(wxFrame* frame) : wxPanel(frame, wxID_ANY), fra
     pages_[static_cast<std::size_t>(i)]->Show(i == 0);
   }
 
-  // 6. Without printers nothing can be sent during this run.
+  // 6. Without printers nothing can be sent during this run; say why when
+  // the scheduler itself is the reason.
   if (noPrinters_) {
     for (OperationPage* page : pages_) page->disableActions();
+    const std::string why = SpoolerUnreachableReason();
+    const wxString text = why.empty() ? _("No printer takes raw PostScript jobs: nothing can be sent.")
+                                      : _("The print scheduler does not answer: ") + toWx(why);
+    destination_->SetToolTip(text);
+    setStatusText(text);
   }
 
   // 7. Layout.
@@ -195,6 +202,14 @@ void OperationsPanel::reportResult(const OpResult& result) {
       if (outcome.beep) wxBell();
       followJobs(result);
       wxString message = toWx(outcome.message);
+      if (!outcome.failedPrinters.empty()) {
+        // Each printer that did not get the job, with the spooler's reason.
+        message = toWx(kSendFailedMessage);
+        for (std::size_t i = 0; i < outcome.failedPrinters.size(); ++i) {
+          const std::string why = i < outcome.failureReasons.size() ? outcome.failureReasons[i] : std::string();
+          message += (i == 0 ? "" : "\n") + toWx(outcome.failedPrinters[i]) + (why.empty() ? "" : ": " + toWx(why));
+        }
+      }
       if (!message.empty() && !outcome.sent.empty()) {
         // Who did get the job, so that nobody sends it to them again.
         wxString reached;

@@ -48,10 +48,13 @@ Startup::Outcome Startup::run() {
   {
     AppConfig config;
     if (!config.exists()) {
+      // Where it was looked for, and how to point the program elsewhere.
       showMessage(nullptr,
-                  wxString::Format(_("The configuration file '%s' was not found.\n\nPlease re-install the %s "
-                                     "application."),
-                                   toWx(config.fileName()), fullName()),
+                  wxString::Format(_("The configuration file '%s' was not found in the folder '%s'.\n\nPlease "
+                                     "re-install the %s application, or name the folder that holds the file in "
+                                     "the environment variable %s."),
+                                   toWx(config.fileName()), toWx(configFolder(kConfigFileName)), fullName(),
+                                   kConfigDirVariable),
                   MessageIcon::Error, MessageButtons::Ok, _("Initialization Failure"));
       return Outcome::NoConfiguration;
     }

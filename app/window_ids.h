@@ -9,6 +9,7 @@ enum WindowId : int {
   kIdPrinterGroups = 102,
   kIdAbout = 103,
   kIdHelp = 104,
+  kIdConfirmDelete = 105,
 
   // Operations panel.
   kIdOperationList = 200,

@@ -33,19 +33,6 @@ int parseChoice(const std::string& command, const std::vector<std::string>& pos,
 const std::vector<std::string> kDeleteChoices{"all", "tessel", "resources", "project"};
 const std::vector<std::string> kListChoices{"all", "fonts", "project"};
 
-std::string deleteWhat(const DeleteChoice& c) {
-  switch (c.item) {
-    case 0:
-      return "every Tessel file and every KX resource file";
-    case 1:
-      return "every Tessel file";
-    case 2:
-      return "every KX resource file";
-    default:
-      return "the resource files of project " + c.folder + "/" + c.project;
-  }
-}
-
 std::string destinationWords(const OpContext& ctx) {
   return isGroupTarget(ctx.destination) ? "every printer of group " + stripGroupMarker(ctx.destination)
                                         : "printer " + ctx.destination;
@@ -86,11 +73,12 @@ std::vector<Command> printerFileCommands() {
       .run =
           [](const ParsedArgs& a, OpContext& ctx) {
             DeleteChoice c;
-            c.item = parseChoice("delete", a.positionals(), kDeleteChoices, c.folder, c.project);
+            c.item = static_cast<DeleteItem>(
+                parseChoice("delete", a.positionals(), kDeleteChoices, c.folder, c.project));
             c.noFolderShared = a.has("no-folder-shared");
             c.noGlobalShared = a.has("no-global-shared");
             if (!ctx.destination.empty() && !a.has("yes") &&
-                !confirm("delete " + deleteWhat(c) + " from " + destinationWords(ctx) + "?")) {
+                !confirm("delete " + describeDeletion(c) + " from " + destinationWords(ctx) + "?")) {
               sayError("nothing deleted");
               return kExitFailed;
             }
@@ -115,7 +103,7 @@ std::vector<Command> printerFileCommands() {
                    },
                .run = [](const ParsedArgs& a, OpContext& ctx) {
                  ListChoice c;
-                 c.item = parseChoice("list", a.positionals(), kListChoices, c.folder, c.project);
+                 c.item = static_cast<ListItem>(parseChoice("list", a.positionals(), kListChoices, c.folder, c.project));
                  return reportResult(a, listPrinterFiles(ctx, c));
                }};
   return {del, list};

@@ -42,7 +42,9 @@ int sendContainerRun(const ParsedArgs& a, OpContext& ctx) {
     parsePageRange(a.value("pages"), c.firstPage, c.lastPage);
   }
   const std::string mode = a.value("resources", "stored");
-  c.resources = mode == "included" ? 1 : mode == "deploy" ? 2 : 0;
+  c.resources = mode == "included" ? ContainerResources::Included
+                : mode == "deploy"  ? ContainerResources::IncludedAndStored
+                                    : ContainerResources::OnPrinter;
   c.embedTessel = a.has("embed-tessel");
   c.noFolderShared = a.has("no-folder-shared");
   c.noGlobalShared = a.has("no-global-shared");

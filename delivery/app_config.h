@@ -53,6 +53,7 @@ inline constexpr char kLastProjDir[] = "lastProjDir";    // folder
 inline constexpr char kLastSubDir[] = "lastSubDir";      // folder
 inline constexpr char kLastLegacyDir[] = "lastLegacyDir";  // folder
 inline constexpr char kLastFontDir[] = "lastFontDir";    // folder
+inline constexpr char kConfirmDelete[] = "confirmDelete";  // bool: ask before Delete Files
 inline constexpr char kPrinterGroups[] = "/printer-groups";  // group of printer groups
 inline constexpr char kGroupNames[] = "pg";              // group names joined by ","
 inline constexpr char kGroupsDialogWidth[] = "pg_width";

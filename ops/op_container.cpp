@@ -17,7 +17,9 @@ SubmissionChoices submissionChoices(const OpContext& ctx, const std::string& pro
   return choices;
 }
 
-bool keepBoxEnabled(const SendContainerChoice& choice) { return choice.embedTessel || choice.resources == 1; }
+bool keepBoxEnabled(const SendContainerChoice& choice) {
+  return choice.embedTessel || choice.resources == ContainerResources::Included;
+}
 
 std::unique_ptr<krmPPS> containerRecord(const OpContext& ctx, const SendContainerChoice& choice,
                                         const InterpreterChoice& ic, bool& rangeRefused) {
@@ -36,12 +38,13 @@ std::unique_ptr<krmPPS> containerRecord(const OpContext& ctx, const SendContaine
     }
   }
   if (choice.embedTessel) pps->krmPPSAddFlags(kKrmPpsSelfContained);
-  if (choice.resources == 1 || choice.resources == 2) {
-    pps->krmPPSAddFlags(choice.resources == 1 ? kKrmPpsInlineResources : kKrmPpsDeployResources);
+  if (choice.resources != ContainerResources::OnPrinter) {
+    pps->krmPPSAddFlags(choice.resources == ContainerResources::Included ? kKrmPpsInlineResources
+                                                                         : kKrmPpsDeployResources);
     if (choice.noFolderShared) pps->krmPPSAddFlags(kKrmPpsNoFolderShared);
     if (choice.noGlobalShared) pps->krmPPSAddFlags(kKrmPpsNoGlobalShared);
   }
-  if (choice.resources == 2) {
+  if (choice.resources == ContainerResources::IncludedAndStored) {
     // The overwrite box is only enabled with this choice.
     if (!choice.noOverwrite) pps->krmPPSAddFlags(kKrmPpsOverwrite);
     if (ctx.statusPage) {

@@ -19,8 +19,8 @@ std::unique_ptr<krmIOS> uninstallRecord(const OpContext& ctx, const DeleteChoice
   static constexpr int kFlagsByItem[] = {
       kKrmIosRemoveTessel | kKrmIosRemoveResources, kKrmIosRemoveTessel, kKrmIosRemoveResources};
   auto ios = krmNewIOS();
-  int item = choice.item >= 0 && choice.item <= 2 ? choice.item : 0;
-  ios->krmIOSSetFlags(kFlagsByItem[item]);
+  const int item = static_cast<int>(choice.item);
+  ios->krmIOSSetFlags(kFlagsByItem[item >= 0 && item <= 2 ? item : 0]);
   if (ctx.statusPage) {
     ios->krmIOSAddFlags(kKrmIosStatusPage);
     ios->krmIOSSetPrinterName(printerNameFor(ctx).c_str());
@@ -28,17 +28,31 @@ std::unique_ptr<krmIOS> uninstallRecord(const OpContext& ctx, const DeleteChoice
   return ios;
 }
 
+std::string describeDeletion(const DeleteChoice& choice) {
+  switch (choice.item) {
+    case DeleteItem::TesselAndResources:
+      return tr("every Tessel file and every KX resource file");
+    case DeleteItem::Tessel:
+      return tr("every Tessel file");
+    case DeleteItem::Resources:
+      return tr("every KX resource file");
+    case DeleteItem::Project:
+      break;
+  }
+  return tr("the resource files of project ") + choice.folder + "/" + choice.project;
+}
+
 OpResult deleteFiles(const OpContext& ctx, const DeleteChoice& choice) {
   return runJob(ctx, tr("[Delete Files]"), [&](const char* jobPath) {
     auto vos = jobOutputRecord(jobPath);
-    if (choice.item == 3) return krmCreateProjectRemover(projectRemoverRecord(ctx, choice).get(), vos.get());
+    if (choice.item == DeleteItem::Project) return krmCreateProjectRemover(projectRemoverRecord(ctx, choice).get(), vos.get());
     return krmUninstallKORO(uninstallRecord(ctx, choice).get(), vos.get());
   });
 }
 
 std::unique_ptr<krmFOS> listFilesRecord(const OpContext& ctx, const ListChoice& choice) {
   auto fos = krmNewFOS();
-  if (choice.item == 1) fos->krmFOSSetFilePattern("fonts/*");
+  if (choice.item == ListItem::Fonts) fos->krmFOSSetFilePattern("fonts/*");
   fos->krmFOSSetPrinterName(printerNameFor(ctx).c_str());
   return fos;
 }
@@ -53,7 +67,7 @@ std::unique_ptr<krmPPS> listProjectFilesRecord(const OpContext& ctx, const ListC
 OpResult listPrinterFiles(const OpContext& ctx, const ListChoice& choice) {
   return runJob(ctx, tr("[List Files]"), [&](const char* jobPath) {
     auto vos = jobOutputRecord(jobPath);
-    if (choice.item == 2)
+    if (choice.item == ListItem::Project)
       return krmListPrinterProjectResources(listProjectFilesRecord(ctx, choice).get(), vos.get());
     return krmListPrinterFiles(listFilesRecord(ctx, choice).get(), vos.get());
   });

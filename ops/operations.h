@@ -58,6 +58,11 @@ struct SubmissionChoices {
 };
 SubmissionChoices submissionChoices(const OpContext& ctx, const std::string& projectPath);
 
+// Where a printable container's resources come from: the printer already
+// has them, they travel inside the job, or they travel and are stored.
+// The numbers are the page's radio box positions.
+enum class ContainerResources { OnPrinter = 0, Included = 1, IncludedAndStored = 2 };
+
 struct SendContainerChoice {
   std::string projectPath;
   std::string submission;      // chosen name, or the external path
@@ -66,7 +71,7 @@ struct SendContainerChoice {
   int firstPage = 1;
   int lastPage = 1;
   bool embedTessel = false;
-  int resources = 0;  // 0 already on the printer, 1 included, 2 included and stored
+  ContainerResources resources = ContainerResources::OnPrinter;
   bool noFolderShared = false;
   bool noGlobalShared = false;
   bool noOverwrite = false;
@@ -80,16 +85,24 @@ OpResult sendContainer(const OpContext& ctx, const SendContainerChoice& choice, 
 bool keepBoxEnabled(const SendContainerChoice& choice);
 
 // --- Delete Files and List Printer Files pages ---------------------------
+// What Delete Files removes and List Printer Files lists; the numbers are
+// the pages' radio box positions.
+enum class DeleteItem { TesselAndResources = 0, Tessel = 1, Resources = 2, Project = 3 };
+enum class ListItem { TesselAndResources = 0, Fonts = 1, Project = 2 };
+
 struct DeleteChoice {
-  int item = 0;  // 0 Tessel and resources, 1 Tessel, 2 resources, 3 one project
+  DeleteItem item = DeleteItem::TesselAndResources;
   std::string folder, project;
   bool noFolderShared = false;
   bool noGlobalShared = false;
 };
 OpResult deleteFiles(const OpContext& ctx, const DeleteChoice& choice);
+// What the choice removes, for a question before it does ("every Tessel
+// file", "the resource files of project F/P").
+std::string describeDeletion(const DeleteChoice& choice);
 
 struct ListChoice {
-  int item = 0;  // 0 Tessel and resources, 1 fonts, 2 one project
+  ListItem item = ListItem::TesselAndResources;
   std::string folder, project;
 };
 OpResult listPrinterFiles(const OpContext& ctx, const ListChoice& choice);

@@ -9,7 +9,8 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 [ -d "$build" ] || { echo "update-user-guide: build first (scripts/build.sh $build)" >&2; exit 1; }
 pictures=(page-install page-load-project page-send-container page-delete-files page-list-files
-  page-legacy-files page-load-fonts dialog-set-printer-path dialog-convert-path dialog-modify-printer-names)
+  page-legacy-files page-load-fonts dialog-set-printer-path dialog-convert-path dialog-modify-printer-names
+  results-aborted)
 for p in "${pictures[@]}"; do rm -f "$build/screenshots/$p.png"; done
 (cd "$build" && ctest -L app --output-on-failure -R \
   'InstallPageTest.Install|LoadProjectPageTest.Ticked|SendContainerPageTest.PageRange|DeleteListPagesTest.Every|LegacyFontsPagesTest|PrinterPathDialogsTest.ConvertPath' \

@@ -12,6 +12,7 @@
 #include "app/window_ids.h"
 #include "base/sdk_fs.h"
 #include "delivery/app_config.h"
+#include "krmsdk/krm_koro_texts.h"
 #include "ops/desktop_settings.h"
 
 InterpreterDialog::InterpreterDialog(wxWindow* parent) : wxDialog(parent, wxID_ANY, _("Select Tessel")) {
@@ -71,6 +72,21 @@ void InterpreterDialog::confirm() {
     showMessage(this, _("Please provide a path to the Tessel."), MessageIcon::Error, MessageButtons::Ok,
                 _("Tessel Path"));
     return;
+  }
+  if (installed_->GetValue()) {
+    // Checked now rather than when Install cannot read the folder.
+    const std::string folder = fromWx(folder_->path());
+    std::string withSeparator = folder;
+    if (withSeparator.back() != '/' && withSeparator.back() != kSdkHostSeparator) withSeparator += kSdkHostSeparator;
+    wxString problem;
+    if (!sdkIsDirectory(folder.c_str())) problem = _("The Tessel folder does not exist.");
+    else if (!sdkFileExists(krmLocalStartupFile(withSeparator.c_str()).c_str()))
+      problem = _("The folder holds no Tessel: its start-up file src/tqfdos.run is missing.");
+    if (!problem.empty()) {
+      showMessage(this, problem + "\n\n" + folder_->path(), MessageIcon::Error, MessageButtons::Ok,
+                  _("Tessel Path"));
+      return;
+    }
   }
   InterpreterChoice choice;
   choice.useBuiltin = builtin_->GetValue();

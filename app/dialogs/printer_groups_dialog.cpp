@@ -30,8 +30,8 @@ PrinterGroupsDialog::PrinterGroupsDialog(wxWindow* parent)
   delete_->SetToolTip(_("Delete the selected printer group."));
   groups_ = new wxChoice(this, kIdGroupChoice, wxDefaultPosition, wxDefaultSize, 0, nullptr, wxCB_SORT);
   auto* printersLabel = new wxStaticText(this, wxID_ANY, _("Printers:"));
-  printers_ = new wxCheckListBox(this, kIdGroupPrinters, wxDefaultPosition, FromDIP(wxSize(300, 220)), 0, nullptr,
-                                 wxLB_SORT);
+  // Sorted here, in number order; missing members follow the printers.
+  printers_ = new wxCheckListBox(this, kIdGroupPrinters, wxDefaultPosition, FromDIP(wxSize(300, 220)));
   checkAll_ = new wxButton(this, kIdCheckAll, _("Check All"));
   checkAll_->SetToolTip(_("Check all printers."));
   uncheckAll_ = new wxButton(this, kIdUncheckAll, _("Uncheck All"));
@@ -45,6 +45,7 @@ PrinterGroupsDialog::PrinterGroupsDialog(wxWindow* parent)
   std::vector<std::string> printers = EnumeratePrinters();
   sdkNaturalSort(printers);  // Q2 before Q10, as in the destination list
   for (const std::string& name : printers) printers_->Append(toWx(name));
+  installedCount_ = printers_->GetCount();
   apply_->Disable();
 
   auto* groupRow = new wxBoxSizer(wxHORIZONTAL);
@@ -99,8 +100,10 @@ PrinterGroupsDialog::PrinterGroupsDialog(wxWindow* parent)
 
 std::string PrinterGroupsDialog::checkedMemberText() const {
   std::vector<std::string> checked;
-  for (unsigned i = 0; i < printers_->GetCount(); ++i)
-    if (printers_->IsChecked(i)) checked.push_back(fromWx(printers_->GetString(i)));
+  for (unsigned i = 0; i < printers_->GetCount(); ++i) {
+    if (!printers_->IsChecked(i)) continue;
+    checked.push_back(i < installedCount_ ? fromWx(printers_->GetString(i)) : missing_[i - installedCount_]);
+  }
   return BuildMemberText(checked);
 }
 
@@ -127,11 +130,21 @@ void PrinterGroupsDialog::SwitchGroup(const wxString& name) {
     }
   }
   groups_->SetStringSelection(name);
+  while (printers_->GetCount() > installedCount_) printers_->Delete(printers_->GetCount() - 1);
+  missing_.clear();
   for (unsigned i = 0; i < printers_->GetCount(); ++i) printers_->Check(i, false);
   enableApplyWhenGrouped();
   for (const std::string& member : ReadPrinterGroup(fromWx(name))) {
     const int at = printers_->FindString(toWx(member), false);
-    if (at != wxNOT_FOUND) printers_->Check(static_cast<unsigned>(at), true);
+    if (at != wxNOT_FOUND && static_cast<unsigned>(at) < installedCount_) {
+      printers_->Check(static_cast<unsigned>(at), true);
+      continue;
+    }
+    // Not installed (any more): shown, so that it is neither lost without a
+    // word nor kept without the operator knowing; unchecking removes it.
+    printers_->Append(wxString::Format(_("%s (missing)"), toWx(member)));
+    printers_->Check(printers_->GetCount() - 1, true);
+    missing_.push_back(member);
   }
   apply_->Disable();
   current_ = name;

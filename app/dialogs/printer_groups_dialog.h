@@ -48,4 +48,8 @@ class PrinterGroupsDialog : public wxDialog {
   wxButton* uncheckAll_ = nullptr;
   wxButton* apply_ = nullptr;
   wxString current_;
+  // The list holds the installed printers, then the current group's members
+  // that are not installed (marked missing), whose stored names these are.
+  unsigned installedCount_ = 0;
+  std::vector<std::string> missing_;
 };

@@ -8,7 +8,11 @@
 
 #include "app/pages/operation_runner.h"
 #include "app/pages/project_name_fields.h"
+#include "app/user_prompts.h"
 #include "app/window_ids.h"
+#include "delivery/app_config.h"
+#include "delivery/printer_groups.h"
+#include "delivery/send_job.h"
 
 DeletePage::DeletePage(wxWindow* parent, PageHost& host) : OperationPage(parent, host, 3) {
   wxWindow* in = box();
@@ -52,7 +56,7 @@ void DeletePage::onChoice() {
 
 DeleteChoice DeletePage::choice() const {
   DeleteChoice choice;
-  choice.item = choice_->GetSelection();
+  choice.item = static_cast<DeleteItem>(choice_->GetSelection());
   choice.folder = names_->folder();
   choice.project = names_->project();
   choice.noFolderShared = noFolderShared_->GetValue();
@@ -62,5 +66,20 @@ DeleteChoice DeletePage::choice() const {
 
 void DeletePage::deleteFiles() {
   const DeleteChoice chosen = choice();
+  bool confirm = false;
+  AppConfig(kAppName).readFlag(cfgkey::kConfirmDelete, confirm);
+  if (confirm) {
+    // Which printers, and what goes from them.
+    const std::string destination = host().operationContext().destination;
+    wxString printers = toWx(destination);
+    if (isGroupTarget(destination)) {
+      printers.clear();
+      for (const std::string& member : ReadPrinterGroup(stripGroupMarker(destination)))
+        printers += (printers.empty() ? "" : ", ") + toWx(member);
+    }
+    const wxString question = wxString::Format(_("Delete %s from these printers?\n\n%s"),
+                                               toWx(describeDeletion(chosen)), printers);
+    if (showMessage(this, question, MessageIcon::Warning, MessageButtons::YesNo) != MessageAnswer::Yes) return;
+  }
   runOperation(this, host(), [&](const OpContext& context) { return ::deleteFiles(context, chosen); });
 }

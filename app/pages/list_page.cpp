@@ -37,7 +37,7 @@ void ListPage::disableActions() { list_->Disable(); }
 
 ListChoice ListPage::choice() const {
   ListChoice choice;
-  choice.item = choice_->GetSelection();
+  choice.item = static_cast<ListItem>(choice_->GetSelection());
   choice.folder = names_->folder();
   choice.project = names_->project();
   return choice;

@@ -122,7 +122,7 @@ SendContainerChoice SendContainerPage::choice() const {
   choice.firstPage = firstPage_->GetValue();
   choice.lastPage = lastPage_->GetValue();
   choice.embedTessel = embed_->GetValue();
-  choice.resources = resources_->GetSelection();
+  choice.resources = static_cast<ContainerResources>(resources_->GetSelection());
   choice.noFolderShared = noFolderShared_->GetValue();
   choice.noGlobalShared = noGlobalShared_->GetValue();
   choice.noOverwrite = noOverwrite_->GetValue();

@@ -101,6 +101,24 @@ TEST_F(DeleteListPagesTest, EveryChoiceOnThePrinter) {
   EXPECT_EQ(temporaryJobFiles(), 0);
 }
 
+TEST_F(DeleteListPagesTest, TheOptionalQuestionNamesThePrintersAndWhatGoes) {
+  openWithPrinters(3, "confirmDelete=1\n");  // Floor_2 holds both printers
+  ASSERT_TRUE(printer(1).writeFile("tqf/VER", "11.0\n"));
+  chooseDestination("\\\\\\Floor_2");
+  chooseRadio(deletePage()->choiceBox(), 1);
+  pressButton(deletePage()->FindWindow(kIdDeleteFiles));  // No: the cautious answer
+  ASSERT_EQ(user_.messages().size(), 1u);
+  EXPECT_EQ(user_.messages()[0].text, "Delete every Tessel file from these printers?\n\nTessel_1, Tessel_2");
+  EXPECT_EQ(user_.messages()[0].icon, MessageIcon::Warning);
+  waitIdle();
+  EXPECT_TRUE(diskHas(1, "tqf/VER")) << "nothing was sent";
+  user_.answerMessage(MessageAnswer::Yes);
+  pressButton(deletePage()->FindWindow(kIdDeleteFiles));
+  EXPECT_EQ(statusText(), "[Delete Files] completed successfully");
+  waitIdle();
+  EXPECT_FALSE(diskHas(1, "tqf/VER"));
+}
+
 TEST_F(DeleteListPagesTest, ProjectFieldsOnlyForTheProjectChoices) {
   openWithoutPrinters(3);
   DeletePage* del = deletePage();
@@ -133,7 +151,7 @@ TEST_F(DeleteListPagesTest, ProjectFieldsOnlyForTheProjectChoices) {
   EXPECT_TRUE(list->names().projectField()->IsEnabled());
   chooseRadio(list->choiceBox(), 1);
   EXPECT_FALSE(list->names().projectField()->IsEnabled());
-  EXPECT_EQ(list->choice().item, 1);
+  EXPECT_EQ(list->choice().item, ListItem::Fonts);
 }
 
 }  // namespace

@@ -55,10 +55,19 @@ TEST_F(InterpreterDialogTest, EmptyPathOfTheChosenKindKeepsTheDialogOpen) {
     dialog.stubField()->setPath("/s/stub.ps");
     pressButton(dialog.FindWindow(kIdInterpreterOk));
     EXPECT_TRUE(dialog.IsModal()) << "still open";
+    // A folder that is not there, or holds no Tessel: said now, not at Install.
+    dialog.folderField()->setPath(wxString::FromUTF8(scratch_ + "/nowhere"));
+    pressButton(dialog.FindWindow(kIdInterpreterOk));
+    dialog.folderField()->setPath(wxString::FromUTF8(scratch_));
+    pressButton(dialog.FindWindow(kIdInterpreterOk));
+    EXPECT_TRUE(dialog.IsModal()) << "still open";
   });
   EXPECT_EQ(result, wxID_CANCEL);
   const auto messages = user_.messages();
-  ASSERT_EQ(messages.size(), 2u);
+  ASSERT_EQ(messages.size(), 4u);
+  EXPECT_EQ(messages[2].text, "The Tessel folder does not exist.\n\n" + scratch_ + "/nowhere");
+  EXPECT_EQ(messages[3].text,
+            "The folder holds no Tessel: its start-up file src/tqfdos.run is missing.\n\n" + scratch_);
   EXPECT_EQ(messages[0].caption, "KORO Stub Path");
   EXPECT_EQ(messages[0].text, "Please provide a path to the stub file.");
   EXPECT_EQ(messages[0].icon, MessageIcon::Error);
@@ -69,16 +78,19 @@ TEST_F(InterpreterDialogTest, EmptyPathOfTheChosenKindKeepsTheDialogOpen) {
 
 TEST_F(InterpreterDialogTest, OkStoresAllFourSettings) {
   writeConfig("useBuiltin=1\nkoroStub=/old/stub.ps\n", false);
+  const std::string tessel = scratch_ + "/tessel";
+  fs::create_directories(tessel + "/src");
+  std::ofstream(tessel + "/src/tqfunix.run") << "%!PS\n";
   int result = runModal([&](InterpreterDialog& dialog) {
     dialog.installedButton()->SetValue(true);
-    dialog.folderField()->setPath("/opt/tessel");
+    dialog.folderField()->setPath(wxString::FromUTF8(tessel));
     dialog.stubField()->setPath("");
     dialog.lustrineBox()->SetValue(true);
     clickWithMouse(dialog.FindWindow(kIdInterpreterOk));
   });
   EXPECT_EQ(result, wxID_OK);
   EXPECT_EQ(configValue("useBuiltin"), "0");
-  EXPECT_EQ(configValue("koroCore"), "/opt/tessel");
+  EXPECT_EQ(configValue("koroCore"), tessel);
   EXPECT_NE(configText().find("koroStub=\n"), std::string::npos) << "written even when empty";
   EXPECT_EQ(configValue("includeLUS"), "1");
 }

@@ -72,6 +72,8 @@ TEST_F(MainWindowTest, NoPrinterDisablesEveryActionButtonForTheRun) {
   OperationsPanel* panel = frame->operations();
   EXPECT_TRUE(panel->noPrinters());
   EXPECT_EQ(panel->destinationChoice()->GetString(0), kNoPrintersAvailable);
+  EXPECT_TRUE(frame->GetStatusBar()->GetStatusText().StartsWith("The print scheduler does not answer: cannot reach"))
+      << frame->GetStatusBar()->GetStatusText();
   std::size_t found = 0;
   for (const ActionButton& action : actionButtons()) {
     wxButton* button = findButton(panel->page(action.page), action.id);
@@ -336,7 +338,8 @@ TEST_F(MainWindowTest, OutcomesReachStatusLineAndMessageBox) {
   EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), "");
   ASSERT_EQ(user_.messages().size(), 1u);
   EXPECT_EQ(user_.messages()[0].text,
-            "Quaymaster cannot send the job to the printer(s).\n\nGone_Printer\n\nThe job was sent to: Tessel_1");
+            "Quaymaster cannot send the job to the printer(s).\n\nGone_Printer: not an installed printer that takes "
+            "raw PostScript\n\nThe job was sent to: Tessel_1");
   EXPECT_TRUE(panel->jobResults()->stateOf("Gone_Printer").StartsWith("not sent"));
   EXPECT_EQ(user_.messages()[0].caption, "Quaymaster");
   EXPECT_EQ(user_.messages()[0].icon, MessageIcon::Error);

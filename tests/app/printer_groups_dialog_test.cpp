@@ -224,3 +224,29 @@ TEST_F(PrinterGroupsTest, EveryMemberOfALargeGroupIsKept) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PrinterGroupsTest, NumberOrderAndMembersNoLongerInstalledShownAndRemovable) {
+  startPrinters({"Q10", "Q2"});
+  writeConfig("[printer-groups]\nFloor_2=Tessel_1,Gone_1,Tessel_2\nEast=Gone_1\n");
+  runModal([&](PrinterGroupsDialog& dialog) {
+    choose(dialog, "Floor_2");
+    wxCheckListBox* list = dialog.printerList();
+    EXPECT_EQ(list->GetString(0), "Q2");
+    EXPECT_EQ(list->GetString(1), "Q10");
+    const int gone = list->FindString("Gone_1 (missing)");
+    ASSERT_NE(gone, wxNOT_FOUND) << "a member that is not installed is shown, marked";
+    EXPECT_TRUE(list->IsChecked(static_cast<unsigned>(gone)));
+    EXPECT_TRUE(list->IsChecked(static_cast<unsigned>(list->FindString("Tessel_1"))));
+    toggle(dialog, "Gone_1 (missing)");
+    user_.answerMessage(MessageAnswer::Yes);  // keep the change
+    choose(dialog, "East");
+    EXPECT_NE(list->FindString("Gone_1 (missing)"), wxNOT_FOUND) << "East still holds it";
+    pressButton(dialog.FindWindow(wxID_CANCEL));
+  });
+  EXPECT_EQ(configValue("Floor_2"), "Tessel_1,Tessel_2");
+  EXPECT_EQ(configValue("East"), "Gone_1") << "kept while it is checked";
+}
+
+}  // namespace

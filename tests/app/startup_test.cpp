@@ -50,8 +50,9 @@ TEST_F(StartupTest, MissingConfigurationIsReportedAndEndsTheProgram) {
   EXPECT_EQ(messages[0].icon, MessageIcon::Error);
   EXPECT_EQ(messages[0].buttons, MessageButtons::Ok);
   EXPECT_EQ(messages[0].text,
-            "The configuration file 'quaymaster.ini' was not found.\n\n"
-            "Please re-install the Brightway Quaymaster application.");
+            "The configuration file 'quaymaster.ini' was not found in the folder '" + scratch_ +
+                "/config/'.\n\nPlease re-install the Brightway Quaymaster application, or name the folder that "
+                "holds the file in the environment variable QUAYMASTER_CONFIG_DIR.");
   EXPECT_EQ(mainFrame(), nullptr);
   EXPECT_FALSE(fs::exists(configFile())) << "the program never creates the file";
 }

@@ -155,7 +155,7 @@ TEST_F(OpsProgress, StoppedContainerAndLoadersSendNothing) {
   container.projectPath = container_;
   container.submission = path("data.ps");
   container.externalSubmission = true;
-  container.resources = 1;
+  container.resources = ContainerResources::Included;
   writeFile(container.submission, "%!PS\n" + std::string(3 << 20, 'x') + "\nshowpage\n");
   follow([](const OpProgressStep& s) { return s.phase == Phase::Writing; });
   EXPECT_EQ(sendContainer(ctx_, container, {}).kind, OpResult::Kind::Cancelled);

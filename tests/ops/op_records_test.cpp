@@ -83,7 +83,7 @@ TEST(ContainerPage, FlagsByChoice) {
   EXPECT_EQ(pps->krmPPSGetFlags(), kKrmPpsUseStub | kKrmPpsImagingModule);
   EXPECT_STREQ(pps->krmPPSGetSubmissionFile(), "main.sub");
 
-  c.resources = 1;
+  c.resources = ContainerResources::Included;
   c.noOverwrite = false;
   c.noFolderShared = true;
   c.keepInMemory = true;
@@ -91,7 +91,7 @@ TEST(ContainerPage, FlagsByChoice) {
   EXPECT_EQ(pps->krmPPSGetFlags(), kKrmPpsInlineResources | kKrmPpsNoFolderShared | kKrmPpsResident)
       << "choice 1 never overwrites and never prints a status page";
 
-  c.resources = 2;
+  c.resources = ContainerResources::IncludedAndStored;
   c.keepInMemory = true;
   pps = containerRecord(groupContext(true), c, installed(), refused);
   EXPECT_EQ(pps->krmPPSGetFlags(),
@@ -99,7 +99,7 @@ TEST(ContainerPage, FlagsByChoice) {
       << "the keep box is disabled without embedding";
   EXPECT_STREQ(pps->krmPPSGetPrinterName(), "Floor2");
 
-  c.resources = 0;
+  c.resources = ContainerResources::OnPrinter;
   c.embedTessel = true;
   c.externalSubmission = true;
   c.submission = "/ext/job.ps";
@@ -121,7 +121,7 @@ TEST(ContainerPage, FlagsByChoice) {
 }
 
 TEST(DeleteAndListPages, RecordsByItem) {
-  DeleteChoice d{3, "F", "P", true, true};
+  DeleteChoice d{DeleteItem::Project, "F", "P", true, true};
   auto pps = projectRemoverRecord(groupContext(true), d);
   EXPECT_EQ(pps->krmPPSGetFlags(), kKrmPpsStatusPage | kKrmPpsNoFolderShared | kKrmPpsNoGlobalShared);
   EXPECT_STREQ(pps->krmPPSGetFolderName(), "F");
@@ -129,20 +129,20 @@ TEST(DeleteAndListPages, RecordsByItem) {
 
   const int expected[] = {0x30, 0x10, 0x20};
   for (int item = 0; item < 3; ++item) {
-    d.item = item;
+    d.item = static_cast<DeleteItem>(item);
     EXPECT_EQ(uninstallRecord(OpContext{}, d)->krmIOSGetFlags(), expected[item]) << item;
   }
-  d.item = 1;
+  d.item = DeleteItem::Tessel;
   auto ios = uninstallRecord(groupContext(true), d);
   EXPECT_EQ(ios->krmIOSGetFlags(), 0x10 | 0x4000);
   EXPECT_STREQ(ios->krmIOSGetPrinterName(), "Floor2");
 
-  auto fos = listFilesRecord(groupContext(true), {1, "", ""});
+  auto fos = listFilesRecord(groupContext(true), {ListItem::Fonts, "", ""});
   EXPECT_STREQ(fos->krmFOSGetFilePattern(), "fonts/*");
   EXPECT_STREQ(fos->krmFOSGetPrinterName(), "Floor2");
   EXPECT_EQ(fos->krmFOSGetFlags(), 0) << "listings never ask for a status page";
-  EXPECT_EQ(listFilesRecord(OpContext{}, {0, "", ""})->krmFOSGetFilePattern(), nullptr);
-  auto lp = listProjectFilesRecord(groupContext(false), {2, "F", "P"});
+  EXPECT_EQ(listFilesRecord(OpContext{}, {ListItem::TesselAndResources, "", ""})->krmFOSGetFilePattern(), nullptr);
+  auto lp = listProjectFilesRecord(groupContext(false), {ListItem::Project, "F", "P"});
   EXPECT_STREQ(lp->krmPPSGetProjectName(), "P");
   EXPECT_STREQ(lp->krmPPSGetPrinterName(), "Floor2");
 }

@@ -29,7 +29,7 @@ TEST_F(OpsFixture, ConfigurationChoosesTheInterpreter) {
 TEST_F(OpsFixture, ListingAGroupSendsOneJobToEveryMemberAndDeletesTheJobFile) {
   groups_ = {"p2", "P1"};
   ctx_.destination = "\\\\\\Floor2";
-  OpResult r = listPrinterFiles(ctx_, {1, "", ""});
+  OpResult r = listPrinterFiles(ctx_, {ListItem::Fonts, "", ""});
   ASSERT_EQ(r.kind, Kind::Sent) << r.message;
   EXPECT_EQ(r.code, 1001);
   EXPECT_EQ(r.title, "[List Files]");
@@ -41,7 +41,7 @@ TEST_F(OpsFixture, ListingAGroupSendsOneJobToEveryMemberAndDeletesTheJobFile) {
 }
 
 TEST_F(OpsFixture, FailedJobSendsNothingAndLeavesNoEmptyJobFile) {
-  OpResult r = deleteFiles(ctx_, {3, "", "P", false, false});
+  OpResult r = deleteFiles(ctx_, {DeleteItem::Project, "", "P", false, false});
   ASSERT_EQ(r.kind, Kind::JobFailed);
   EXPECT_EQ(r.code, 1017);
   EXPECT_EQ(r.message, "Quaymaster needs more information.\n\nkrmPPS.folderName");
@@ -81,7 +81,7 @@ TEST_F(OpsFixture, JobFilesOfKilledRunsGoAndThoseInUseStay) {
 TEST_F(OpsFixture, PlaceholderDestinationSendsNothing) {
   spooler_.printers = {kNoPrintersAvailable};
   ctx_.destination = kNoPrintersAvailable;
-  OpResult r = listPrinterFiles(ctx_, {0, "", ""});
+  OpResult r = listPrinterFiles(ctx_, {ListItem::TesselAndResources, "", ""});
   EXPECT_TRUE(spooler_.jobs.empty());
   EXPECT_NE(r.kind, Kind::JobFailed);
   EXPECT_EQ(leftoverJobFiles(), 0);
@@ -89,7 +89,7 @@ TEST_F(OpsFixture, PlaceholderDestinationSendsNothing) {
 
 TEST_F(OpsFixture, JobOutputPathWritesWithoutSending) {
   ctx_.jobOutputPath = path("list.ps");
-  OpResult r = listPrinterFiles(ctx_, {0, "", ""});
+  OpResult r = listPrinterFiles(ctx_, {ListItem::TesselAndResources, "", ""});
   ASSERT_EQ(r.kind, Kind::Written) << r.message;
   EXPECT_TRUE(spooler_.jobs.empty());
   auto job = sdkReadWholeFile(r.jobFile.c_str());
