@@ -68,7 +68,7 @@ TEST_F(OpsFixture, JobFilesOfKilledRunsGoAndThoseInUseStay) {
   SdkFileHold inUse(path("tmp/krmINUSE1").c_str());
   ASSERT_TRUE(inUse.held());
 
-  OpResult r = listPrinterFiles(ctx_, {0, "", ""});
+  OpResult r = listPrinterFiles(ctx_, {ListItem::TesselAndResources, "", ""});
   ASSERT_EQ(r.kind, Kind::Sent) << r.message;
   EXPECT_FALSE(fs::exists(path("tmp/krmKILLED")));
   EXPECT_FALSE(fs::exists(path("tmp/krmKILLED.AbC123.part")));
