@@ -48,9 +48,15 @@ LoadOperand splitLoadOperand(const std::string& arg) {
   return {arg.substr(0, eq), arg.substr(eq + 1)};
 }
 
+// A name for a message, cut so that a 1024-byte name does not fill the
+// screen; its control bytes are escaped where the message is printed.
+std::string shownName(const std::string& name) {
+  return name.size() > 160 ? name.substr(0, 160) + "..." : name;
+}
+
 // The start of a message about an operand's printer name.
 std::string aboutName(const std::string& operand, const std::string& printerName) {
-  return "'" + krmShownName(operand) + "': the printer name '" + krmShownName(printerName) + "' ";
+  return "'" + shownName(operand) + "': the printer name '" + shownName(printerName) + "' ";
 }
 
 // False, after the usage error naming the operand, for a printer name the
@@ -123,7 +129,7 @@ int loadFontFiles(const ParsedArgs& a, OpContext& ctx) {
   for (const auto& [file, name] : list.rows()) {
     const std::string printerName = "fonts/" + name;
     if (KrmNameFault fault = krmPrinterNameFault(printerName); fault != KrmNameFault::kNone) {
-      sayError("the font file '" + krmShownName(file) + "': the printer name '" + krmShownName(printerName) + "' " +
+      sayError("the font file '" + shownName(file) + "': the printer name '" + shownName(printerName) + "' " +
                krmNameFaultText(fault) + ", which the printer refuses");
       failed = true;
     }
