@@ -92,7 +92,8 @@ bool KxVolumeFlow::block(const char* data) {
   if (bytes > 0) {
     expect_ = Expect::kData;
     dataBlocks_ = (bytes + kBlock - 1) / kBlock;
-    lastBlockBytes_ = static_cast<std::size_t>(bytes % kBlock);
+    // Data that fills its last block whole has no padding to look at.
+    lastBlockBytes_ = bytes % kBlock == 0 ? sizeof block_ : static_cast<std::size_t>(bytes % kBlock);
   }
   return true;
 }

@@ -187,7 +187,7 @@ TEST_F(CliFixture, ArgumentsAreCheckedBeforeAnythingRuns) {
            {{"load-files", form + "=../../x.frm", "-d", "Tessel_1"},
             "load-files: '" + form + "=../../x.frm': the printer name '../../x.frm' holds a '..' level"},
            {{"load-files", form + "=%os%/etc/x", "-d", "Tessel_1"}, "starts with '%'"},
-           {{"load-files", form + "=tqfc/a\x1b[2Jb", "-d", "Tessel_1"}, "'tqfc/a?[2Jb' holds a control character"},
+           {{"load-files", form + "=tqfc/a\x1b[2Jb", "-d", "Tessel_1"}, "'tqfc/a\\x1b[2Jb' holds a control character"},
            {{"load-files", form + "=Sys/Start", "-d", "Tessel_1"},
             "'Sys/Start' belongs to the printer's start-up; give --allow-system-names"},
            {{"load-files", form + "=tqf/src/tqfdep", "-d", "Tessel_1"}, "belongs to Tessel"},

@@ -41,6 +41,7 @@ TEST(KxVolumeFlow, TellsWhereTheStreamStopsFollowingOn) {
   } cases[] = {
       {"one archive cut twice", {entry('a').substr(0, 700), entry('a').substr(700) + entry('b'), end}, 0, ""},
       {"end blocks across the cut", {entry('a') + blocks(1), blocks(1) + blocks(2)}, 0, ""},
+      {"data filling its last block", {header("b.tif", 2 * kTarBlock) + blocks(1, 'a'), blocks(1, 'b') + end}, 0, ""},
       {"data where a header is due", {entry('a'), blocks(1, 'z') + end}, 2,
        "does not follow on from the ones before (no entry header where the entry before ends)"},
       {"not starting with a header", {blocks(1, 'z'), end}, 1,
