@@ -27,11 +27,22 @@ HANDLE openForReading(const char* path, SdkLinks links) {
 
 }  // namespace
 
+// A device name (NUL, CON, ...) may have no attributes at all (Wine, some
+// Windows versions): an opened handle that is no disk file tells it from a
+// name that is not there.
+SdkFileKind deviceOrMissing(const char* path, SdkLinks links) {
+  HANDLE h = openForReading(path, links);
+  if (h == INVALID_HANDLE_VALUE) return SdkFileKind::kMissing;
+  const bool disk = GetFileType(h) == FILE_TYPE_DISK;
+  CloseHandle(h);
+  return disk ? SdkFileKind::kMissing : SdkFileKind::kSpecial;
+}
+
 SdkFileKind sdkFileKindOf(const char* path, SdkLinks links, std::int64_t* size) {
   if (size) *size = 0;
   if (path == nullptr || *path == '\0') return SdkFileKind::kMissing;
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return SdkFileKind::kMissing;
+  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return deviceOrMissing(path, links);
   SdkFileKind kind = kindOfAttributes(data.dwFileAttributes, links);
   if (kind != SdkFileKind::kRegular) return kind;
   // Device names (NUL, COM1, ...) have attributes like files; only an
@@ -50,7 +61,10 @@ SdkRegularFile sdkOpenRegularFile(const char* path, SdkLinks links) {
   SdkRegularFile out;
   if (path == nullptr || *path == '\0') return out;
   const DWORD a = GetFileAttributesA(path);
-  if (a == INVALID_FILE_ATTRIBUTES) return out;
+  if (a == INVALID_FILE_ATTRIBUTES) {
+    out.kind = deviceOrMissing(path, links);
+    return out;
+  }
   out.kind = kindOfAttributes(a, links);
   if (out.kind != SdkFileKind::kRegular) return out;
   HANDLE h = openForReading(path, links);
