@@ -50,6 +50,41 @@ ReportList::ReportList(wxWindow* parent, wxWindowID id, const std::vector<wxStri
     const wxString text = event.GetLabel();
     CallAfter([this, row, text] { onLabelEdited(row, text); });
   });
+  auto changed = [this](wxListEvent& event) {
+    event.Skip();
+    selectionChanged();
+  };
+  Bind(wxEVT_LIST_ITEM_SELECTED, changed);
+  Bind(wxEVT_LIST_ITEM_DESELECTED, changed);
+  // The rows may be drawn by a child window that takes the mouse.
+  std::vector<wxWindow*> surfaces{this};
+  for (wxWindow* child : GetChildren()) surfaces.push_back(child);
+  for (wxWindow* surface : surfaces)
+    surface->Bind(wxEVT_MOTION, [this, surface](wxMouseEvent& event) {
+      event.Skip();
+      showTipAt(surface, event.GetPosition());
+    });
+}
+
+void ReportList::selectionChanged() {
+  if (onSelectionChanged) onSelectionChanged();
+}
+
+void ReportList::showTipAt(wxWindow* window, const wxPoint& pos) {
+  const wxPoint here = ScreenToClient(window->ClientToScreen(pos));
+  int flags = 0;
+  long column = 0;
+  const long item = HitTest(here, flags, &column);
+  wxString tip;
+  if (item >= 0 && (flags & wxLIST_HITTEST_ONITEM) && column >= 0 && column < GetColumnCount()) {
+    const wxString text = GetItemText(item, static_cast<int>(column));
+    // Some room for the margins the list draws around a text.
+    if (GetTextExtent(text).x + FromDIP(12) > GetColumnWidth(static_cast<int>(column))) tip = text;
+  }
+  if (window->GetToolTipText() != tip) {
+    if (tip.empty()) window->UnsetToolTip();
+    else window->SetToolTip(tip);
+  }
 }
 
 void ReportList::showRows(const std::vector<std::vector<wxString>>& rows) {
@@ -80,6 +115,7 @@ void ReportList::selectRows(const std::vector<std::size_t>& rows) {
   for (std::size_t row : rows)
     if (row < static_cast<std::size_t>(GetItemCount()))
       SetItemState(static_cast<long>(row), wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+  selectionChanged();
 }
 
 void ReportList::setColumnFractions(const std::vector<double>& fractions, int width) {
