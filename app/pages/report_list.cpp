@@ -2,8 +2,6 @@
 
 #include <wx/dnd.h>
 
-#include <algorithm>
-
 namespace {
 
 class ReportDropTarget : public wxFileDropTarget {
@@ -88,18 +86,24 @@ void ReportList::showTipAt(wxWindow* window, const wxPoint& pos) {
 }
 
 void ReportList::showRows(const std::vector<std::vector<wxString>>& rows) {
-  std::vector<std::size_t> selected = selectedRows();
+  // The rows are changed in place, never all deleted and inserted anew: the
+  // list keeps its own record of the selection, and rows inserted anew with
+  // their selection set again leave that record behind, so that the next
+  // plain click added to the selection instead of replacing it.
   Freeze();
-  DeleteAllItems();
+  const long wanted = static_cast<long>(rows.size());
+  while (GetItemCount() > wanted) DeleteItem(GetItemCount() - 1);
   const int columns = GetColumnCount();
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const long item = InsertItem(static_cast<long>(i), rows[i].empty() ? wxString() : rows[i][0]);
-    for (int c = 1; c < columns && static_cast<std::size_t>(c) < rows[i].size(); ++c) SetItem(item, c, rows[i][c]);
+  for (long i = 0; i < wanted; ++i) {
+    const std::vector<wxString>& row = rows[static_cast<std::size_t>(i)];
+    if (i >= GetItemCount()) InsertItem(i, wxString());
+    for (int c = 0; c < columns; ++c) {
+      const wxString text = static_cast<std::size_t>(c) < row.size() ? row[static_cast<std::size_t>(c)] : wxString();
+      if (GetItemText(i, c) != text) SetItem(i, c, text);
+    }
   }
-  selected.erase(std::remove_if(selected.begin(), selected.end(), [&](std::size_t r) { return r >= rows.size(); }),
-                 selected.end());
-  selectRows(selected);
   Thaw();
+  selectionChanged();
 }
 
 std::vector<std::size_t> ReportList::selectedRows() const {

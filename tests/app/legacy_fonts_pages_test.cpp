@@ -9,6 +9,7 @@
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
 #include <wx/toplevel.h>
+#include <wx/uiaction.h>
 
 #include <fstream>
 
@@ -76,6 +77,18 @@ class LegacyFontsPagesTest : public PageTest {
     return texts;
   }
   void pressTool(int id) { pressButton(panel()->FindWindow(id)); }
+  // A real click (or double-click) with the mouse on a row's first column.
+  static void clickRow(ReportList* list, long row, bool twice = false) {
+    wxRect rect;
+    ASSERT_TRUE(list->GetItemRect(row, rect));
+    const wxPoint at = list->ClientToScreen(wxPoint(rect.x + 20, rect.y + rect.height / 2));
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(at);
+    pump(50);
+    if (twice) mouse.MouseDblClick();
+    else mouse.MouseClick();
+    pump(200);
+  }
 };
 
 TEST_F(LegacyFontsPagesTest, LegacyFilesAreLoadedRemovedAndSent) {
@@ -333,6 +346,33 @@ TEST_F(LegacyFontsPagesTest, ListsSortDeleteAndEditInPlace) {
   fontList->selectRows({0});
   pressKey(fontList, WXK_DELETE);
   EXPECT_EQ(column(fontList, 1), std::vector<std::string>{"QmMarks"});
+}
+
+// A row was lost this way: after the edit dialog ended, a plain click on
+// another row added it to the selection and Delete took both.
+TEST_F(LegacyFontsPagesTest, APlainClickAfterAnEditDialogSelectsOneRow) {
+  const std::string a = scratchFile("a/one.frm", "1"), b = scratchFile("b/two.frm", "2");
+  openWithoutPrinters(5);
+  LegacyFilesPage* page = legacy();
+  dropOn(page->loadList(), {a, b});
+  pressTool(kIdRemovalCopy);
+  page->updateColumnWidths();
+  ModalWatchdog watchdog;
+  for (ReportList* list : {page->loadList(), page->removalList()}) {
+    SCOPED_TRACE(list->GetId());
+    bool shown = false;
+    whenDialogShown([&](wxTopLevelWindow* window) {
+      shown = true;
+      dynamic_cast<wxDialog*>(window)->EndModal(wxID_OK);
+    });
+    clickRow(list, 0, true);
+    ASSERT_TRUE(pumpUntil([&] { return shown; }));
+    pump(200);
+    clickRow(list, 1);
+    EXPECT_EQ(list->selectedRows(), std::vector<std::size_t>{1});
+    pressKey(list, WXK_DELETE);
+    EXPECT_EQ(list->GetItemCount(), 1);
+  }
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "app/dialogs/modify_printer_names_dialog.h"
 #include "app/dialogs/printer_type_choice.h"
 #include "app/dialogs/set_printer_path_dialog.h"
+#include "app/file_filters.h"
 #include "app/pages/legacy_files_page.h"
 #include "app/pages/report_list.h"
 #include "app/path_field.h"
@@ -43,8 +44,8 @@ void expectFreshTypes(const PrinterTypeChoice& types, int choiceId, const wxStri
   EXPECT_EQ(types.typeList()->GetString(0), "Encoding");
   EXPECT_EQ(types.typeList()->GetString(5), "Misc.");
   EXPECT_EQ(types.typeList()->GetSelection(), 0);
-  EXPECT_EQ(types.ruleButton()->GetLabel(), ruleLabel);
-  EXPECT_EQ(types.typeButton()->GetLabel(), "according to the specified file type");
+  EXPECT_EQ(types.ruleButton()->GetLabelText(), ruleLabel);
+  EXPECT_EQ(types.typeButton()->GetLabelText(), "according to the specified file type");
   EXPECT_TRUE(types.ruleButton()->GetValue());
   EXPECT_FALSE(types.typeButton()->GetValue());
   EXPECT_EQ(types.typeIndex(), -1);
@@ -60,7 +61,7 @@ TEST_F(PrinterPathDialogsTest, SetPrinterPathDerivesFromTheLocalFile) {
   expectFreshTypes(dialog.types(), kIdSetPathType, "using the default Quaymaster conversion");
   ASSERT_NE(dialog.setButton(), nullptr);
   EXPECT_EQ(dialog.setButton()->GetId(), kIdSetPrinterPath);
-  EXPECT_EQ(dialog.setButton()->GetLabel(), "Set Printer Path");
+  EXPECT_EQ(dialog.setButton()->GetLabelText(), "Set Printer Path");
   EXPECT_EQ(dynamic_cast<wxButton*>(dialog.FindWindow(wxID_OK))->GetLabel(), "OK");
   EXPECT_EQ(dynamic_cast<wxButton*>(dialog.FindWindow(wxID_CANCEL))->GetLabel(), "Cancel");
 
@@ -80,7 +81,7 @@ TEST_F(PrinterPathDialogsTest, SetPrinterPathDerivesFromTheLocalFile) {
   pressButton(dialog.localField()->browseButton());
   ASSERT_EQ(user_.prompts().size(), 1u);
   EXPECT_EQ(user_.prompts()[0].text, "/srv/legacy");
-  EXPECT_EQ(user_.prompts()[0].filter, "All Files (*.*)|*.*");
+  EXPECT_EQ(user_.prompts()[0].filter, allFilesFilter());
   EXPECT_EQ(configValue("lastLegacyDir"), "/data/demo");
   dialog.types().ruleButton()->SetValue(true);
   pressButton(dialog.setButton());
@@ -97,7 +98,7 @@ TEST_F(PrinterPathDialogsTest, ConvertPathTakesALocalFile) {
   EXPECT_EQ(frameTitles(&dialog), std::vector<wxString>{"Convert local path to printer path"});
   expectFreshTypes(dialog.types(), kIdConvertPathType, "using the default Quaymaster conversion");
   EXPECT_EQ(dialog.localPathButton()->GetId(), kIdConvertLocalPath);
-  EXPECT_EQ(dialog.localPathButton()->GetLabel(), "Local Path...");
+  EXPECT_EQ(dialog.localPathButton()->GetLabelText(), "Local Path...");
 
   user_.answerChooser(wxString("/x/forms/LOGO.JPG"));
   pressButton(dialog.localPathButton());
