@@ -4,8 +4,12 @@
 #include <wx/choice.h>
 #include <wx/radiobut.h>
 #include <wx/statbox.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/toplevel.h>
+
+#include <functional>
+#include <memory>
 
 #include "app/dialogs/convert_path_dialog.h"
 #include "app/dialogs/modify_printer_names_dialog.h"
@@ -147,6 +151,74 @@ TEST_F(PrinterPathDialogsTest, ModifyNamesOffersExtensionsOrAType) {
   dialog.types().ruleButton()->SetValue(true);
   EXPECT_FALSE(dialog.types().typeButton()->GetValue()) << "the two buttons exclude each other";
   EXPECT_EQ(dialog.typeIndex(), -1);
+}
+
+// Each dialog that takes a printer name says at once why the printer would
+// refuse it and keeps OK disabled; a fine name takes OK, by Enter too. A
+// name came through as "completed successfully" before.
+TEST_F(PrinterPathDialogsTest, NamesThePrinterRefusesKeepOkDisabled) {
+  openWithoutPrinters(5);
+  struct Case {
+    const char* dialog;
+    std::function<wxDialog*()> make;
+    std::function<wxTextCtrl*(wxDialog*)> field;
+    std::function<wxStaticText*(wxDialog*)> line;
+  };
+  const Case cases[] = {
+      {"set printer path", [this] { return new SetPrinterPathDialog(frame_, "Edit", "", "", false); },
+       [](wxDialog* d) { return static_cast<SetPrinterPathDialog*>(d)->printerField(); },
+       [](wxDialog* d) { return static_cast<SetPrinterPathDialog*>(d)->faultLine(); }},
+      {"convert path", [this] { return new ConvertPathDialog(frame_, "Add", ""); },
+       [](wxDialog* d) { return static_cast<ConvertPathDialog*>(d)->printerField(); },
+       [](wxDialog* d) { return static_cast<ConvertPathDialog*>(d)->faultLine(); }},
+  };
+  const std::pair<const char*, const char*> refused[] = {
+      {"../../../../var/x.frm", "The printer refuses this name: it holds a '..' level."},
+      {"//etc/x", "The printer refuses this name: it starts with '/'."},
+      {"tqfc/a\tb", "The printer refuses this name: it holds a control character."},
+      {"%os%x", "The printer refuses this name: it starts with '%', which names a device."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dialog);
+    std::unique_ptr<wxDialog> dialog(c.make());
+    wxWindow* ok = dialog->FindWindow(wxID_OK);
+    for (const auto& [name, why] : refused) {
+      c.field(dialog.get())->SetValue(name);
+      EXPECT_EQ(c.line(dialog.get())->GetLabelText(), why) << name;
+      EXPECT_FALSE(ok->IsEnabled()) << name;
+    }
+    screenshot(dialog.get(), std::string("dialog-refused-") + c.dialog);
+    // Enter ends the dialog with OK only for a fine name.
+    for (const char* name : {"../x", "/tqfc/mislib/a.frm"}) {
+      wxDialog* shown = nullptr;
+      whenDialogShown([&](wxTopLevelWindow*) {
+        c.field(shown)->SetValue(name);
+        wxCommandEvent enter(wxEVT_TEXT_ENTER, c.field(shown)->GetId());
+        enter.SetEventObject(c.field(shown));
+        c.field(shown)->ProcessWindowEvent(enter);
+        if (shown->IsModal()) shown->EndModal(wxID_CANCEL);
+      });
+      std::unique_ptr<wxDialog> fresh(c.make());
+      shown = fresh.get();
+      ModalWatchdog watchdog;
+      EXPECT_EQ(fresh->ShowModal(), name[0] == '.' ? wxID_CANCEL : wxID_OK) << name;
+    }
+  }
+
+  // Derived names: from the local path when the printer path is empty, and
+  // from the type the modify dialog is given.
+  SetPrinterPathDialog set(frame_, "Edit", "/x/forms/a\nb.frm", "", false);
+  EXPECT_EQ(set.faultLine()->GetLabelText(), "The printer refuses 'tqfc/formlib/a?b.frm': it holds a control character.");
+  EXPECT_FALSE(set.FindWindow(wxID_OK)->IsEnabled());
+  ModifyPrinterNamesDialog modify(frame_, "Edit", [](int type) {
+    return type == 2 ? std::string("The printer refuses 'x': it holds a '..' level.") : std::string();
+  });
+  EXPECT_TRUE(modify.FindWindow(wxID_OK)->IsEnabled());
+  pickType(modify.types(), 2);
+  EXPECT_EQ(modify.faultLine()->GetLabelText(), "The printer refuses 'x': it holds a '..' level.");
+  EXPECT_FALSE(modify.FindWindow(wxID_OK)->IsEnabled());
+  pickType(modify.types(), 1);
+  EXPECT_TRUE(modify.FindWindow(wxID_OK)->IsEnabled());
 }
 
 }  // namespace
