@@ -5,6 +5,7 @@
 
 #include "base/sdk_fs.h"
 #include "delivery/printer_path.h"
+#include "krmsdk/krm_printer_names.h"
 #include "ops/translate.h"
 
 namespace {
@@ -32,12 +33,45 @@ void sortPairs(std::vector<std::pair<std::string, std::string>>& rows, int colum
   });
 }
 
+// The refusal with the name below it, for a message box.
+std::string refusalMessage(const std::string& name) {
+  const std::string refusal = printerNameRefusal(name);
+  return refusal.empty() ? refusal : refusal + "\n\n" + krmShownName(name);
+}
+
+// The refusal of the first name derive gives for one of the rows.
+template <typename Derive>
+std::string firstRefusal(const std::vector<std::size_t>& rows, std::size_t count, Derive derive) {
+  for (std::size_t row : rows)
+    if (row < count)
+      if (std::string refused = printerNameRefusal(derive(row), true); !refused.empty()) return refused;
+  return {};
+}
+
 }  // namespace
+
+std::string printerNameRefusal(const std::string& name, bool named) {
+  const KrmNameFault fault = krmPrinterNameFault(withoutLeadingSlash(name));
+  if (fault == KrmNameFault::kNone) return {};
+  const std::string subject = named ? "'" + krmShownName(name) + "'" : tr("this name");
+  return tr("The printer refuses ") + subject + ": " + tr("it ") + krmNameFaultText(fault) + ".";
+}
+
+std::string removalPattern(const std::string& name) {
+  if (name.find_first_of("*?") != std::string::npos) return name;
+  std::string quoted;
+  for (char c : name) {
+    if (c == '\\' || c == '[' || c == ']') quoted += '\\';
+    quoted += c;
+  }
+  return quoted;
+}
 
 std::string LegacyLoadList::put(const std::string& localPath, const std::string& printerName,
                                 std::optional<std::size_t> row) {
   if (localPath.empty()) return {};
   if (!sdkFileExists(localPath.c_str())) return tr("The file does not exits.") + "\n\n" + localPath;
+  if (std::string refused = refusalMessage(printerName); !refused.empty()) return refused;
   std::pair<std::string, std::string> entry{localPath, withoutLeadingSlash(printerName)};
   if (row && *row < rows_.size()) {
     rows_[*row] = std::move(entry);
@@ -66,30 +100,46 @@ std::string LegacyLoadList::edit(std::size_t row, const std::string& localPath, 
 }
 
 void LegacyLoadList::rederive(const std::vector<std::size_t>& rows, int typeIndex) {
-  for (std::size_t row : rows)
-    if (row < rows_.size()) rows_[row].second = ToPrinterPath(rows_[row].first, typeIndex, true).path;
+  for (std::size_t row : rows) {
+    if (row >= rows_.size()) continue;
+    std::string name = ToPrinterPath(rows_[row].first, typeIndex, true).path;
+    if (printerNameRefusal(name).empty()) rows_[row].second = withoutLeadingSlash(name);
+  }
+}
+
+std::string LegacyLoadList::rederiveRefusal(const std::vector<std::size_t>& rows, int typeIndex) const {
+  return firstRefusal(rows, rows_.size(),
+                      [&](std::size_t row) { return ToPrinterPath(rows_[row].first, typeIndex, true).path; });
 }
 
 void LegacyLoadList::remove(const std::vector<std::size_t>& rows) { removeRows(rows_, rows); }
 
 void LegacyLoadList::sortBy(int column) { sortPairs(rows_, column); }
 
-void LegacyRemovalList::put(const std::string& name, std::optional<std::size_t> row) {
-  if (name.empty()) return;
+std::string LegacyRemovalList::put(const std::string& name, std::optional<std::size_t> row) {
+  if (name.empty()) return {};
+  if (std::string refused = refusalMessage(name); !refused.empty()) return refused;
   std::string n = withoutLeadingSlash(name);
   if (row && *row < rows_.size()) {
     rows_[*row] = n;
-    return;
+    return {};
   }
   for (const std::string& r : rows_)
-    if (r == n) return;
+    if (r == n) return {};
   rows_.push_back(n);
+  return {};
 }
 
-void LegacyRemovalList::addLocalFile(const std::string& localPath, bool& recognised) {
+std::vector<std::string> LegacyRemovalList::patterns() const {
+  std::vector<std::string> sent;
+  for (const std::string& name : rows_) sent.push_back(removalPattern(name));
+  return sent;
+}
+
+std::string LegacyRemovalList::addLocalFile(const std::string& localPath, bool& recognised) {
   PrinterPath p = ToPrinterPath(localPath, -1, true);
   recognised = p.recognised;
-  put(p.path);
+  return put(p.path);
 }
 
 void LegacyRemovalList::copyFrom(const LegacyLoadList& load) {
@@ -99,6 +149,11 @@ void LegacyRemovalList::copyFrom(const LegacyLoadList& load) {
 void LegacyRemovalList::modify(const std::vector<std::size_t>& rows, int typeIndex) {
   for (std::size_t row : rows)
     if (row < rows_.size()) put(ToPrinterPath(rows_[row], typeIndex, false).path, row);
+}
+
+std::string LegacyRemovalList::modifyRefusal(const std::vector<std::size_t>& rows, int typeIndex) const {
+  return firstRefusal(rows, rows_.size(),
+                      [&](std::size_t row) { return ToPrinterPath(rows_[row], typeIndex, false).path; });
 }
 
 void LegacyRemovalList::remove(const std::vector<std::size_t>& rows) { removeRows(rows_, rows); }

@@ -7,6 +7,7 @@
 #include <wx/statbox.h>
 
 #include "app/dialogs/stub_editor.h"
+#include "app/file_filters.h"
 #include "app/path_field.h"
 #include "app/user_prompts.h"
 #include "app/window_ids.h"
@@ -28,7 +29,7 @@ InterpreterDialog::InterpreterDialog(wxWindow* parent) : wxDialog(parent, wxID_A
                           toWx(stored.koroCore), cfgkey::kKoroCore, _("Browse"), wxString(), PathKind::Folder);
   builtin_ = new wxRadioButton(box, kIdUseBuiltin, _("Use Quaymaster's built-in Tessel"));
   stub_ = new PathField(box, kIdStubFile, _("Enter the full path to the stub file"), toWx(stored.koroStub),
-                        cfgkey::kKoroStub, _("Browse"), _("All Files (*.*)|*.*"), PathKind::File, true);
+                        cfgkey::kKoroStub, _("Browse"), allFilesFilter(), PathKind::File, true);
   auto* edit = new wxButton(box, kIdEditStub, _("Edit Stub File..."));
   lustrine_ = new wxCheckBox(box, wxID_ANY, _("Include the Lustrine module"));
 

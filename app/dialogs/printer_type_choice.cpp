@@ -8,7 +8,7 @@
 
 PrinterTypeChoice::PrinterTypeChoice(wxWindow* parent, const wxString& ruleLabel, int choiceId) {
   rule_ = new wxRadioButton(parent, wxID_ANY, ruleLabel, wxDefaultPosition, wxDefaultSize, wxRB_GROUP);
-  type_ = new wxRadioButton(parent, wxID_ANY, _("according to the specified file type"));
+  type_ = new wxRadioButton(parent, wxID_ANY, _("according to the specified file &type"));
   list_ = new wxChoice(parent, choiceId);
   for (const PrinterResourceType& type : kPrinterResourceTypes) list_->Append(wxGetTranslation(type.label));
   list_->SetSelection(0);

@@ -5,6 +5,7 @@
 #include <wx/sizer.h>
 #include <wx/statbox.h>
 
+#include "app/file_filters.h"
 #include "app/pages/legacy_files_page.h"
 #include "app/pages/operation_runner.h"
 #include "app/pages/report_list.h"
@@ -20,7 +21,7 @@ FontsPage::FontsPage(wxWindow* parent, PageHost& host) : OperationPage(parent, h
   wxBitmapButton* add = newListButton(in, kIdFontAdd, Art::Add, _("Add a font file to the list for loading."));
   wxBitmapButton* remove = newListButton(in, kIdFontDelete, Art::Delete, _("Delete the selected items from the list"));
   list_ = new ReportList(in, kIdFontList, {_("Local Font Files"), _("Printer Font Names")});
-  load_ = new wxButton(in, kIdLoadFonts, _("Load PS Fonts"));
+  load_ = new wxButton(in, kIdLoadFonts, _("&Load PS Fonts"));
 
   auto* buttons = new wxBoxSizer(wxHORIZONTAL);
   buttons->Add(add, 0, wxRIGHT, gap);
@@ -58,7 +59,7 @@ void FontsPage::showRows() {
 
 void FontsPage::addFontFiles() {
   if (std::optional<wxArrayString> files = chooseFilesRemembering(
-          this, cfgkey::kLastFontDir, _("PS Font FIles (*.pfa; *.pfb)|*.pfa;*.pfb|All Files (*.*)|*.*")))
+          this, cfgkey::kLastFontDir, withAllFiles(_("PS Font FIles (*.pfa; *.pfb)|*.pfa;*.pfb"))))
     addFontPaths(*files);
 }
 

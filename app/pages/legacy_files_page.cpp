@@ -8,6 +8,7 @@
 #include "app/dialogs/convert_path_dialog.h"
 #include "app/dialogs/modify_printer_names_dialog.h"
 #include "app/dialogs/set_printer_path_dialog.h"
+#include "app/file_filters.h"
 #include "app/pages/operation_runner.h"
 #include "app/pages/report_list.h"
 #include "app/pages/submission_field.h"
@@ -36,8 +37,6 @@ Part newPart(wxWindow* parent, const wxString& title) {
   return {sizer, sizer->GetStaticBox()};
 }
 
-wxString allFilesFilter() { return _("All Files (*.*)|*.*"); }
-
 // The question before loading under names of the printer's own files, one
 // line per name.
 wxString systemNamesQuestion(const std::vector<std::pair<std::string, std::string>>& rows) {
@@ -64,7 +63,7 @@ LegacyFilesPage::LegacyFilesPage(wxWindow* parent, PageHost& host) : OperationPa
       newListButton(loading.box, kIdLegacyDelete, Art::Delete, _("Delete the selected items from the list"));
   for (wxBitmapButton* b : {add, edit, remove}) loadButtons->Add(b, 0, wxRIGHT, gap);
   loadList_ = new ReportList(loading.box, kIdLegacyLoadList, {_("Local File Names"), _("Printer File Names")});
-  loadButton_ = new wxButton(loading.box, kIdLoadLegacyFiles, _("Load Legacy Files"));
+  loadButton_ = new wxButton(loading.box, kIdLoadLegacyFiles, _("&Load Legacy Files"));
   loading.sizer->Add(loadButtons, 0, wxALL, gap);
   loading.sizer->Add(loadList_, 1, wxEXPAND | wxLEFT | wxRIGHT, gap);
   loading.sizer->Add(loadButton_, 0, wxALL, gap);
@@ -73,7 +72,7 @@ LegacyFilesPage::LegacyFilesPage(wxWindow* parent, PageHost& host) : OperationPa
   Part sending = newPart(box(), _("Send a submission file to the printer"));
   submission_ = new PathField(sending.box, kIdLegacySubmissionPath, _("Enter the full path to a submission file"),
                               wxString(), cfgkey::kLastSubDir, _("Browse"), submissionFileFilter(), PathKind::File);
-  sendButton_ = new wxButton(sending.box, kIdSendSubmissionFile, _("Send Submission File"));
+  sendButton_ = new wxButton(sending.box, kIdSendSubmissionFile, _("Send &Submission File"));
   sending.sizer->Add(submission_, 0, wxEXPAND | wxALL, gap);
   sending.sizer->Add(sendButton_, 0, wxLEFT | wxRIGHT | wxBOTTOM, gap);
 
@@ -92,7 +91,7 @@ LegacyFilesPage::LegacyFilesPage(wxWindow* parent, PageHost& host) : OperationPa
       newListButton(removing.box, kIdRemovalCopy, Art::Copy, _("Copy printer file names from the load list"));
   for (wxBitmapButton* b : {addName, convert, editName, removeName, copy}) removalButtons->Add(b, 0, wxRIGHT, gap);
   removalList_ = new ReportList(removing.box, kIdRemovalList, {_("Printer File Names")});
-  removeButton_ = new wxButton(removing.box, kIdRemoveLegacyFiles, _("Remove Legacy Files"));
+  removeButton_ = new wxButton(removing.box, kIdRemoveLegacyFiles, _("&Remove Legacy Files"));
   removing.sizer->Add(removalButtons, 0, wxALL, gap);
   removing.sizer->Add(removalList_, 1, wxEXPAND | wxLEFT | wxRIGHT, gap);
   removing.sizer->Add(removeButton_, 0, wxALL, gap);
@@ -130,6 +129,11 @@ LegacyFilesPage::LegacyFilesPage(wxWindow* parent, PageHost& host) : OperationPa
   };
   loadList_->acceptDroppedFiles([this](const wxArrayString& files) { addLoadPaths(files); });
 
+  editLoad_ = edit;
+  editRemoval_ = editName;
+  for (ReportList* list : {loadList_, removalList_}) list->onSelectionChanged = [this] { enableEditButtons(); };
+  enableEditButtons();
+
   removalList_->onDeleteKey = [this] { deleteRemovalRows(); };
   removalList_->onDoubleClick = [this](std::size_t) { editRemovalRows(); };
   removalList_->onColumnClick = [this](int) {
@@ -137,7 +141,8 @@ LegacyFilesPage::LegacyFilesPage(wxWindow* parent, PageHost& host) : OperationPa
     showRemovalRows();
   };
   removalList_->onLabelEdited = [this](std::size_t row, const wxString& text) {
-    removal_.put(fromWx(text), row);
+    const std::string message = removal_.put(fromWx(text), row);
+    if (!message.empty()) showMessage(this, toWx(message));
     showRemovalRows();
   };
 }
@@ -165,6 +170,11 @@ void LegacyFilesPage::showRemovalRows() {
   std::vector<std::vector<wxString>> rows;
   for (const std::string& name : removal_.rows()) rows.push_back({toWx(name)});
   removalList_->showRows(rows);
+}
+
+void LegacyFilesPage::enableEditButtons() {
+  editLoad_->Enable(!loadList_->selectedRows().empty());
+  editRemoval_->Enable(!removalList_->selectedRows().empty());
 }
 
 void LegacyFilesPage::noteGuesses(bool anyGuess) {
@@ -199,7 +209,8 @@ void LegacyFilesPage::editLoadRows() {
         load_.edit(rows[0], fromWx(dialog.localPath()), fromWx(dialog.printerPath()), dialog.typeIndex());
     if (!message.empty()) showMessage(this, toWx(message));
   } else {
-    SetPrinterPathDialog dialog(this, _("Edit resource for loading"), wxString(), wxString(), true);
+    SetPrinterPathDialog dialog(this, _("Edit resource for loading"), wxString(), wxString(), true,
+                                [this, rows](int type) { return load_.rederiveRefusal(rows, type); });
     if (dialog.ShowModal() != wxID_OK) return;
     load_.rederive(rows, dialog.typeIndex());
   }
@@ -215,7 +226,8 @@ void LegacyFilesPage::deleteLoadRows() {
 void LegacyFilesPage::addRemovalName() {
   ConvertPathDialog dialog(this, _("Add resource for removal"), wxString());
   if (dialog.ShowModal() != wxID_OK) return;
-  removal_.put(fromWx(dialog.printerPath()));
+  const std::string message = removal_.put(fromWx(dialog.printerPath()));
+  if (!message.empty()) showMessage(this, toWx(message));
   showRemovalRows();
 }
 
@@ -225,17 +237,21 @@ void LegacyFilesPage::convertLocalFiles() {
   bool anyGuess = false;
   for (const wxString& path : *files) {
     bool recognised = true;
-    removal_.addLocalFile(fromWx(path), recognised);
-    anyGuess = anyGuess || !recognised;
+    const std::string message = removal_.addLocalFile(fromWx(path), recognised);
+    if (!message.empty()) showMessage(this, toWx(message));
+    else anyGuess = anyGuess || !recognised;
   }
   showRemovalRows();
   noteGuesses(anyGuess);
 }
 
 void LegacyFilesPage::editRemovalRows() {
-  ModifyPrinterNamesDialog dialog(this, _("Edit resource for removal"));
+  const std::vector<std::size_t> rows = removalList_->selectedRows();
+  if (rows.empty()) return;
+  ModifyPrinterNamesDialog dialog(this, _("Edit resource for removal"),
+                                  [this, rows](int type) { return removal_.modifyRefusal(rows, type); });
   if (dialog.ShowModal() != wxID_OK) return;
-  removal_.modify(removalList_->selectedRows(), dialog.typeIndex());
+  removal_.modify(rows, dialog.typeIndex());
   showRemovalRows();
 }
 
@@ -274,5 +290,5 @@ void LegacyFilesPage::sendSubmission() {
 
 void LegacyFilesPage::removeFiles() {
   if (removal_.rows().empty()) return;
-  runOperation(this, host(), [this](const OpContext& context) { return removeLegacyFiles(context, removal_.rows()); });
+  runOperation(this, host(), [this](const OpContext& context) { return removeLegacyFiles(context, removal_.patterns()); });
 }

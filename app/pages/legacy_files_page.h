@@ -46,6 +46,8 @@ class LegacyFilesPage : public OperationPage {
   void showRemovalRows();
   // The notice about derived names that are only guesses, once.
   void noteGuesses(bool anyGuess);
+  // The Edit buttons work on a selection only.
+  void enableEditButtons();
 
   LegacyLoadList load_;
   LegacyRemovalList removal_;
@@ -55,6 +57,8 @@ class LegacyFilesPage : public OperationPage {
   wxButton* loadButton_ = nullptr;
   wxButton* sendButton_ = nullptr;
   wxButton* removeButton_ = nullptr;
+  wxWindow* editLoad_ = nullptr;
+  wxWindow* editRemoval_ = nullptr;
 };
 
 // A bitmap button of the legacy and font pages with its tool tip.

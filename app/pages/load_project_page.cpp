@@ -6,6 +6,7 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 
+#include "app/file_filters.h"
 #include "app/pages/operation_runner.h"
 #include "app/pages/resource_tree.h"
 #include "app/path_field.h"
@@ -17,7 +18,7 @@ PathField* newProjectField(wxWindow* parent, int id) {
   // offered it.
   return new PathField(parent, id, _("Enter the full path to the KX project file (KPF or KPC)"), wxString(),
                        cfgkey::kLastProjDir, _("Browse"),
-                       _("KX Project File (*.kpf; *.kpc)|*.kpf;*kpc|All Files (*.*)|*.*"), PathKind::File);
+                       withAllFiles(_("KX Project File (*.kpf; *.kpc)|*.kpf;*.kpc")), PathKind::File);
 }
 
 LoadProjectPage::LoadProjectPage(wxWindow* parent, PageHost& host) : OperationPage(parent, host, 1) {

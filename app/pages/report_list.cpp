@@ -2,8 +2,6 @@
 
 #include <wx/dnd.h>
 
-#include <algorithm>
-
 namespace {
 
 class ReportDropTarget : public wxFileDropTarget {
@@ -50,21 +48,62 @@ ReportList::ReportList(wxWindow* parent, wxWindowID id, const std::vector<wxStri
     const wxString text = event.GetLabel();
     CallAfter([this, row, text] { onLabelEdited(row, text); });
   });
+  auto changed = [this](wxListEvent& event) {
+    event.Skip();
+    selectionChanged();
+  };
+  Bind(wxEVT_LIST_ITEM_SELECTED, changed);
+  Bind(wxEVT_LIST_ITEM_DESELECTED, changed);
+  // The rows may be drawn by a child window that takes the mouse.
+  std::vector<wxWindow*> surfaces{this};
+  for (wxWindow* child : GetChildren()) surfaces.push_back(child);
+  for (wxWindow* surface : surfaces)
+    surface->Bind(wxEVT_MOTION, [this, surface](wxMouseEvent& event) {
+      event.Skip();
+      showTipAt(surface, event.GetPosition());
+    });
+}
+
+void ReportList::selectionChanged() {
+  if (onSelectionChanged) onSelectionChanged();
+}
+
+void ReportList::showTipAt(wxWindow* window, const wxPoint& pos) {
+  const wxPoint here = ScreenToClient(window->ClientToScreen(pos));
+  int flags = 0;
+  long column = 0;
+  const long item = HitTest(here, flags, &column);
+  wxString tip;
+  if (item >= 0 && (flags & wxLIST_HITTEST_ONITEM) && column >= 0 && column < GetColumnCount()) {
+    const wxString text = GetItemText(item, static_cast<int>(column));
+    // Some room for the margins the list draws around a text.
+    if (GetTextExtent(text).x + FromDIP(12) > GetColumnWidth(static_cast<int>(column))) tip = text;
+  }
+  if (window->GetToolTipText() != tip) {
+    if (tip.empty()) window->UnsetToolTip();
+    else window->SetToolTip(tip);
+  }
 }
 
 void ReportList::showRows(const std::vector<std::vector<wxString>>& rows) {
-  std::vector<std::size_t> selected = selectedRows();
+  // The rows are changed in place, never all deleted and inserted anew: the
+  // list keeps its own record of the selection, and rows inserted anew with
+  // their selection set again leave that record behind, so that the next
+  // plain click added to the selection instead of replacing it.
   Freeze();
-  DeleteAllItems();
+  const long wanted = static_cast<long>(rows.size());
+  while (GetItemCount() > wanted) DeleteItem(GetItemCount() - 1);
   const int columns = GetColumnCount();
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const long item = InsertItem(static_cast<long>(i), rows[i].empty() ? wxString() : rows[i][0]);
-    for (int c = 1; c < columns && static_cast<std::size_t>(c) < rows[i].size(); ++c) SetItem(item, c, rows[i][c]);
+  for (long i = 0; i < wanted; ++i) {
+    const std::vector<wxString>& row = rows[static_cast<std::size_t>(i)];
+    if (i >= GetItemCount()) InsertItem(i, wxString());
+    for (int c = 0; c < columns; ++c) {
+      const wxString text = static_cast<std::size_t>(c) < row.size() ? row[static_cast<std::size_t>(c)] : wxString();
+      if (GetItemText(i, c) != text) SetItem(i, c, text);
+    }
   }
-  selected.erase(std::remove_if(selected.begin(), selected.end(), [&](std::size_t r) { return r >= rows.size(); }),
-                 selected.end());
-  selectRows(selected);
   Thaw();
+  selectionChanged();
 }
 
 std::vector<std::size_t> ReportList::selectedRows() const {
@@ -80,6 +119,7 @@ void ReportList::selectRows(const std::vector<std::size_t>& rows) {
   for (std::size_t row : rows)
     if (row < static_cast<std::size_t>(GetItemCount()))
       SetItemState(static_cast<long>(row), wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+  selectionChanged();
 }
 
 void ReportList::setColumnFractions(const std::vector<double>& fractions, int width) {

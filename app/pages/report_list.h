@@ -3,7 +3,8 @@
 // shown from the page's list data and never edited here: the page is told
 // what the user did (Delete or Backspace, a column header clicked, a row
 // double-clicked, a label edited in place, files dropped from the file
-// manager) and shows the new rows afterwards.
+// manager) and shows the new rows afterwards. A text wider than its
+// column shows whole as the tool tip of the row under the mouse.
 #pragma once
 
 #include <wx/listctrl.h>
@@ -31,10 +32,18 @@ class ReportList : public wxListCtrl {
   // The row's first column was edited in place; the shown text only
   // changes when the page shows its rows again.
   std::function<void(std::size_t row, const wxString& text)> onLabelEdited;
+  // The selection may have changed (by the user or by showRows and
+  // selectRows); the page enables its buttons.
+  std::function<void()> onSelectionChanged;
   // Only lists that take dropped files set this (before it is first used).
   void acceptDroppedFiles(std::function<void(const wxArrayString& files)> handler);
   void dropFiles(const wxArrayString& files);
 
  private:
+  void selectionChanged();
+  // The tool tip for the mouse at pos of window (the list or the part of
+  // it that takes the mouse).
+  void showTipAt(wxWindow* window, const wxPoint& pos);
+
   std::function<void(const wxArrayString&)> onDrop_;
 };

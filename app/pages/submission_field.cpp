@@ -7,15 +7,16 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "app/file_filters.h"
 #include "app/pages/fit_text.h"
 #include "app/remembered_choosers.h"
 #include "app/window_ids.h"
 #include "delivery/app_config.h"
 
 wxString submissionFileFilter() {
-  return _(
-      "All Files (*.*)|*.*|Line Mode (*.lm)|*.lm|Database Mode (*.dbf)|*.dbf|Native Mode (*.nm)|*.nm|PostScript "
-      "(*.ps)|*.ps|Submission File (*.sub)|*.sub");
+  return allFilesFilter() + "|" +
+         _("Line Mode (*.lm)|*.lm|Database Mode (*.dbf)|*.dbf|Native Mode (*.nm)|*.nm|PostScript "
+           "(*.ps)|*.ps|Submission File (*.sub)|*.sub");
 }
 
 SubmissionField::SubmissionField(wxWindow* parent, const wxString& prompt)

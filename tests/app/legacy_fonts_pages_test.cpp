@@ -9,9 +9,11 @@
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
 #include <wx/toplevel.h>
+#include <wx/uiaction.h>
 
 #include <fstream>
 
+#include "app/dialogs/convert_path_dialog.h"
 #include "app/dialogs/modify_printer_names_dialog.h"
 #include "app/dialogs/printer_type_choice.h"
 #include "app/dialogs/set_printer_path_dialog.h"
@@ -76,6 +78,18 @@ class LegacyFontsPagesTest : public PageTest {
     return texts;
   }
   void pressTool(int id) { pressButton(panel()->FindWindow(id)); }
+  // A real click (or double-click) with the mouse on a row's first column.
+  static void clickRow(ReportList* list, long row, bool twice = false) {
+    wxRect rect;
+    ASSERT_TRUE(list->GetItemRect(row, rect));
+    const wxPoint at = list->ClientToScreen(wxPoint(rect.x + 20, rect.y + rect.height / 2));
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(at);
+    pump(50);
+    if (twice) mouse.MouseDblClick();
+    else mouse.MouseClick();
+    pump(200);
+  }
 };
 
 TEST_F(LegacyFontsPagesTest, LegacyFilesAreLoadedRemovedAndSent) {
@@ -333,6 +347,79 @@ TEST_F(LegacyFontsPagesTest, ListsSortDeleteAndEditInPlace) {
   fontList->selectRows({0});
   pressKey(fontList, WXK_DELETE);
   EXPECT_EQ(column(fontList, 1), std::vector<std::string>{"QmMarks"});
+}
+
+// A row was lost this way: after the edit dialog ended, a plain click on
+// another row added it to the selection and Delete took both.
+TEST_F(LegacyFontsPagesTest, APlainClickAfterAnEditDialogSelectsOneRow) {
+  const std::string a = scratchFile("a/one.frm", "1"), b = scratchFile("b/two.frm", "2");
+  openWithoutPrinters(5);
+  LegacyFilesPage* page = legacy();
+  dropOn(page->loadList(), {a, b});
+  pressTool(kIdRemovalCopy);
+  page->updateColumnWidths();
+  ModalWatchdog watchdog;
+  for (ReportList* list : {page->loadList(), page->removalList()}) {
+    SCOPED_TRACE(list->GetId());
+    wxWindow* edit = page->FindWindow(list == page->loadList() ? kIdLegacyEdit : kIdRemovalEdit);
+    list->selectRows({});
+    EXPECT_FALSE(edit->IsEnabled()) << "nothing to edit";
+    bool shown = false;
+    whenDialogShown([&](wxTopLevelWindow* window) {
+      shown = true;
+      dynamic_cast<wxDialog*>(window)->EndModal(wxID_OK);
+    });
+    clickRow(list, 0, true);
+    ASSERT_TRUE(pumpUntil([&] { return shown; }));
+    pump(200);
+    clickRow(list, 1);
+    EXPECT_EQ(list->selectedRows(), std::vector<std::size_t>{1});
+    EXPECT_TRUE(edit->IsEnabled());
+    pressKey(list, WXK_DELETE);
+    EXPECT_EQ(list->GetItemCount(), 1);
+  }
+}
+
+// A name holding "\" is removed by the name it was loaded under; the
+// printer read the "\" as quoting and found no match. A pattern the user
+// wrote stays a pattern.
+TEST_F(LegacyFontsPagesTest, ANameHoldingABackslashIsRemovedAsLoaded) {
+  const char kOdd[] = "tqfc/mislib/x) (y\\ %(z";
+  const std::string odd = scratchFile("odd.nm", "odd\n"), a1 = scratchFile("forms/a1.frm", "a1\n");
+  openWithPrinters(5);
+  chooseDestination("Tessel_1");
+  LegacyFilesPage* page = legacy();
+  dropOn(page->loadList(), {odd, a1});
+  page->loadList()->selectRows({0});
+  whenDialogShown([&](wxTopLevelWindow* window) {
+    auto* dialog = dynamic_cast<SetPrinterPathDialog*>(window);
+    ASSERT_NE(dialog, nullptr);
+    dialog->printerField()->SetValue(kOdd);
+    dialog->EndModal(wxID_OK);
+  });
+  pressTool(kIdLegacyEdit);
+  ASSERT_EQ(page->loadRows().rows()[0].second, kOdd);
+  pressTool(kIdLoadLegacyFiles);
+  waitIdle();
+  ASSERT_TRUE(diskHas(1, kOdd));
+  ASSERT_TRUE(diskHas(1, "tqfc/formlib/a1.frm"));
+
+  pressTool(kIdRemovalCopy);
+  page->removalList()->selectRows({1});
+  pressTool(kIdRemovalDelete);
+  whenDialogShown([](wxTopLevelWindow* window) {
+    auto* dialog = dynamic_cast<ConvertPathDialog*>(window);
+    ASSERT_NE(dialog, nullptr);
+    dialog->printerField()->SetValue("tqfc/formlib/a?.frm");
+    dialog->EndModal(wxID_OK);
+  });
+  pressTool(kIdRemovalAdd);
+  ASSERT_EQ(page->removalRows().rows(), (std::vector<std::string>{kOdd, "tqfc/formlib/a?.frm"}));
+  pressTool(kIdRemoveLegacyFiles);
+  EXPECT_EQ(statusText(), "[Remove Legacy Files] completed successfully");
+  waitIdle();
+  EXPECT_FALSE(diskHas(1, kOdd));
+  EXPECT_FALSE(diskHas(1, "tqfc/formlib/a1.frm"));
 }
 
 }  // namespace

@@ -78,7 +78,7 @@ TEST_F(MainWindowTest, NoPrinterDisablesEveryActionButtonForTheRun) {
   for (const ActionButton& action : actionButtons()) {
     wxButton* button = findButton(panel->page(action.page), action.id);
     ASSERT_NE(button, nullptr) << action.label;
-    EXPECT_EQ(button->GetLabel(), action.label);
+    EXPECT_EQ(button->GetLabelText(), action.label);
     EXPECT_FALSE(button->IsEnabled()) << action.label;
     ++found;
   }

@@ -4,13 +4,18 @@
 #include <wx/choice.h>
 #include <wx/radiobut.h>
 #include <wx/statbox.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/toplevel.h>
+
+#include <functional>
+#include <memory>
 
 #include "app/dialogs/convert_path_dialog.h"
 #include "app/dialogs/modify_printer_names_dialog.h"
 #include "app/dialogs/printer_type_choice.h"
 #include "app/dialogs/set_printer_path_dialog.h"
+#include "app/file_filters.h"
 #include "app/pages/legacy_files_page.h"
 #include "app/pages/report_list.h"
 #include "app/path_field.h"
@@ -43,8 +48,8 @@ void expectFreshTypes(const PrinterTypeChoice& types, int choiceId, const wxStri
   EXPECT_EQ(types.typeList()->GetString(0), "Encoding");
   EXPECT_EQ(types.typeList()->GetString(5), "Misc.");
   EXPECT_EQ(types.typeList()->GetSelection(), 0);
-  EXPECT_EQ(types.ruleButton()->GetLabel(), ruleLabel);
-  EXPECT_EQ(types.typeButton()->GetLabel(), "according to the specified file type");
+  EXPECT_EQ(types.ruleButton()->GetLabelText(), ruleLabel);
+  EXPECT_EQ(types.typeButton()->GetLabelText(), "according to the specified file type");
   EXPECT_TRUE(types.ruleButton()->GetValue());
   EXPECT_FALSE(types.typeButton()->GetValue());
   EXPECT_EQ(types.typeIndex(), -1);
@@ -60,7 +65,7 @@ TEST_F(PrinterPathDialogsTest, SetPrinterPathDerivesFromTheLocalFile) {
   expectFreshTypes(dialog.types(), kIdSetPathType, "using the default Quaymaster conversion");
   ASSERT_NE(dialog.setButton(), nullptr);
   EXPECT_EQ(dialog.setButton()->GetId(), kIdSetPrinterPath);
-  EXPECT_EQ(dialog.setButton()->GetLabel(), "Set Printer Path");
+  EXPECT_EQ(dialog.setButton()->GetLabelText(), "Set Printer Path");
   EXPECT_EQ(dynamic_cast<wxButton*>(dialog.FindWindow(wxID_OK))->GetLabel(), "OK");
   EXPECT_EQ(dynamic_cast<wxButton*>(dialog.FindWindow(wxID_CANCEL))->GetLabel(), "Cancel");
 
@@ -80,7 +85,7 @@ TEST_F(PrinterPathDialogsTest, SetPrinterPathDerivesFromTheLocalFile) {
   pressButton(dialog.localField()->browseButton());
   ASSERT_EQ(user_.prompts().size(), 1u);
   EXPECT_EQ(user_.prompts()[0].text, "/srv/legacy");
-  EXPECT_EQ(user_.prompts()[0].filter, "All Files (*.*)|*.*");
+  EXPECT_EQ(user_.prompts()[0].filter, allFilesFilter());
   EXPECT_EQ(configValue("lastLegacyDir"), "/data/demo");
   dialog.types().ruleButton()->SetValue(true);
   pressButton(dialog.setButton());
@@ -97,7 +102,7 @@ TEST_F(PrinterPathDialogsTest, ConvertPathTakesALocalFile) {
   EXPECT_EQ(frameTitles(&dialog), std::vector<wxString>{"Convert local path to printer path"});
   expectFreshTypes(dialog.types(), kIdConvertPathType, "using the default Quaymaster conversion");
   EXPECT_EQ(dialog.localPathButton()->GetId(), kIdConvertLocalPath);
-  EXPECT_EQ(dialog.localPathButton()->GetLabel(), "Local Path...");
+  EXPECT_EQ(dialog.localPathButton()->GetLabelText(), "Local Path...");
 
   user_.answerChooser(wxString("/x/forms/LOGO.JPG"));
   pressButton(dialog.localPathButton());
@@ -146,6 +151,74 @@ TEST_F(PrinterPathDialogsTest, ModifyNamesOffersExtensionsOrAType) {
   dialog.types().ruleButton()->SetValue(true);
   EXPECT_FALSE(dialog.types().typeButton()->GetValue()) << "the two buttons exclude each other";
   EXPECT_EQ(dialog.typeIndex(), -1);
+}
+
+// Each dialog that takes a printer name says at once why the printer would
+// refuse it and keeps OK disabled; a fine name takes OK, by Enter too. A
+// name came through as "completed successfully" before.
+TEST_F(PrinterPathDialogsTest, NamesThePrinterRefusesKeepOkDisabled) {
+  openWithoutPrinters(5);
+  struct Case {
+    const char* dialog;
+    std::function<wxDialog*()> make;
+    std::function<wxTextCtrl*(wxDialog*)> field;
+    std::function<wxStaticText*(wxDialog*)> line;
+  };
+  const Case cases[] = {
+      {"set printer path", [this] { return new SetPrinterPathDialog(frame_, "Edit", "", "", false); },
+       [](wxDialog* d) { return static_cast<SetPrinterPathDialog*>(d)->printerField(); },
+       [](wxDialog* d) { return static_cast<SetPrinterPathDialog*>(d)->faultLine(); }},
+      {"convert path", [this] { return new ConvertPathDialog(frame_, "Add", ""); },
+       [](wxDialog* d) { return static_cast<ConvertPathDialog*>(d)->printerField(); },
+       [](wxDialog* d) { return static_cast<ConvertPathDialog*>(d)->faultLine(); }},
+  };
+  const std::pair<const char*, const char*> refused[] = {
+      {"../../../../var/x.frm", "The printer refuses this name: it holds a '..' level."},
+      {"//etc/x", "The printer refuses this name: it starts with '/'."},
+      {"tqfc/a\tb", "The printer refuses this name: it holds a control character."},
+      {"%os%x", "The printer refuses this name: it starts with '%', which names a device."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dialog);
+    std::unique_ptr<wxDialog> dialog(c.make());
+    wxWindow* ok = dialog->FindWindow(wxID_OK);
+    for (const auto& [name, why] : refused) {
+      c.field(dialog.get())->SetValue(name);
+      EXPECT_EQ(c.line(dialog.get())->GetLabelText(), why) << name;
+      EXPECT_FALSE(ok->IsEnabled()) << name;
+    }
+    screenshot(dialog.get(), std::string("dialog-refused-") + c.dialog);
+    // Enter ends the dialog with OK only for a fine name.
+    for (const char* name : {"../x", "/tqfc/mislib/a.frm"}) {
+      wxDialog* shown = nullptr;
+      whenDialogShown([&](wxTopLevelWindow*) {
+        c.field(shown)->SetValue(name);
+        wxCommandEvent enter(wxEVT_TEXT_ENTER, c.field(shown)->GetId());
+        enter.SetEventObject(c.field(shown));
+        c.field(shown)->ProcessWindowEvent(enter);
+        if (shown->IsModal()) shown->EndModal(wxID_CANCEL);
+      });
+      std::unique_ptr<wxDialog> fresh(c.make());
+      shown = fresh.get();
+      ModalWatchdog watchdog;
+      EXPECT_EQ(fresh->ShowModal(), name[0] == '.' ? wxID_CANCEL : wxID_OK) << name;
+    }
+  }
+
+  // Derived names: from the local path when the printer path is empty, and
+  // from the type the modify dialog is given.
+  SetPrinterPathDialog set(frame_, "Edit", "/x/forms/a\nb.frm", "", false);
+  EXPECT_EQ(set.faultLine()->GetLabelText(), "The printer refuses 'tqfc/formlib/a?b.frm': it holds a control character.");
+  EXPECT_FALSE(set.FindWindow(wxID_OK)->IsEnabled());
+  ModifyPrinterNamesDialog modify(frame_, "Edit", [](int type) {
+    return type == 2 ? std::string("The printer refuses 'x': it holds a '..' level.") : std::string();
+  });
+  EXPECT_TRUE(modify.FindWindow(wxID_OK)->IsEnabled());
+  pickType(modify.types(), 2);
+  EXPECT_EQ(modify.faultLine()->GetLabelText(), "The printer refuses 'x': it holds a '..' level.");
+  EXPECT_FALSE(modify.FindWindow(wxID_OK)->IsEnabled());
+  pickType(modify.types(), 1);
+  EXPECT_TRUE(modify.FindWindow(wxID_OK)->IsEnabled());
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 
+#include "app/file_filters.h"
 #include "app/pages/send_container_page.h"
 #include "app/pages/submission_field.h"
 #include "app/path_field.h"
@@ -165,7 +166,7 @@ TEST_F(SendContainerPageTest, ControlsFollowTheirRules) {
   ASSERT_EQ(user_.prompts().size(), 1u);
   EXPECT_EQ(user_.prompts()[0].text, "/srv/subs");
   EXPECT_EQ(user_.prompts()[0].filter,
-            "All Files (*.*)|*.*|Line Mode (*.lm)|*.lm|Database Mode (*.dbf)|*.dbf|Native Mode (*.nm)|*.nm|"
+            allFilesFilter() + "|Line Mode (*.lm)|*.lm|Database Mode (*.dbf)|*.dbf|Native Mode (*.nm)|*.nm|"
             "PostScript (*.ps)|*.ps|Submission File (*.sub)|*.sub");
   EXPECT_EQ(submission->pathField()->GetValue(), "/data/runs/june.lm");
   EXPECT_EQ(configValue("lastSubDir"), "/data/runs");

@@ -195,9 +195,35 @@ TEST_F(OpsFixture, LegacyListRules) {
   ASSERT_EQ(removal.rows().size(), 1u);
   EXPECT_EQ(removal.rows()[0], "tqfc/x");
 
+  // Names the printer would refuse never enter a list.
+  EXPECT_EQ(load.put(a, "tqfc/../../../../var/x.frm"),
+            "The printer refuses this name: it holds a '..' level.\n\ntqfc/../../../../var/x.frm");
+  EXPECT_EQ(load.rows()[0].second, "tqfc/formlib/a.frm");
+  EXPECT_EQ(removal.put("tqfc/a\x01" "b"), "The printer refuses this name: it holds a control character.\n\ntqfc/a?b");
+  EXPECT_FALSE(removal.put("//abs").empty());
+  EXPECT_EQ(removal.rows().size(), 1u);
+  EXPECT_EQ(printerNameRefusal("tqfc/.krmuses", true),
+            "The printer refuses 'tqfc/.krmuses': it holds a level the printer keeps for its own files.");
+
   FontList fonts;
   EXPECT_EQ(fonts.add(a).rfind("Quaymaster cannot obtain the font name.", 0), 0u);
   EXPECT_TRUE(fonts.rows().empty());
+}
+
+// The printer reads "\" and "[...]" in a removal name as a pattern: a
+// name as it was loaded must be quoted, a pattern the user wrote not.
+TEST(RemovalPattern, NamesAreQuotedPatternsKept) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"tqfc/mislib/plain.frm", "tqfc/mislib/plain.frm"},
+      {"tqfc/mislib/x) (y\\ %(z", "tqfc/mislib/x) (y\\\\ %(z"},
+      {"tqfc/mislib/a[1].frm", "tqfc/mislib/a\\[1\\].frm"},
+      {"tqfc/mislib/*.frm", "tqfc/mislib/*.frm"},
+      {"tqfc/mislib/a?\\[x].frm", "tqfc/mislib/a?\\[x].frm"},
+  };
+  for (const auto& [name, sent] : cases) EXPECT_EQ(removalPattern(name), sent) << name;
+  LegacyRemovalList removal;
+  removal.put(cases[1].first);
+  EXPECT_EQ(removal.patterns(), std::vector<std::string>{cases[1].second});
 }
 
 TEST_F(OpsFixture, LegacyListEditsRemovalsAndSorting) {
