@@ -228,7 +228,7 @@ TEST_F(KrmProjectLoader, Mode2001FindsTheProjectThroughTheStartupFile) {
   const std::optional<std::string> own = krmFindProjectFile("A$$PROJECT.B", "Q", startupFile().c_str());
   ASSERT_TRUE(own);
   // The stub's own separators stay in the path (Windows reads both).
-  EXPECT_EQ(fs::path(*own).lexically_normal(), (dir_ / "tqfc/A$$PROJECT.B/Q/Q.kpf").lexically_normal());
+  EXPECT_EQ(fs::path(*own).lexically_normal(), fs::path(dir_ / "tqfc/A$$PROJECT.B/Q/Q.kpf").lexically_normal());
 }
 
 TEST_F(KrmProjectLoader, ProjectTypeAndOpenFailures) {
