@@ -47,9 +47,17 @@ int kxReplaceFile(const std::string& path, std::string_view bytes, std::string& 
   }
   if (!CloseHandle(h) && !error) error = GetLastError();
   if (!error) SetLastError(0);
-  if (!error && !sdkCommitFile(temp, path.c_str())) {
+  // A reader that has the file open (without delete sharing, as the C
+  // library opens it) keeps it from being replaced for that moment: try
+  // again for a few seconds before calling it a failure.
+  for (int attempt = 0; !error; ++attempt) {
+    if (sdkCommitFile(temp, path.c_str())) break;
     error = GetLastError();
     if (!error) error = ERROR_WRITE_FAULT;
+    const bool busy = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
+    if (!busy || attempt >= 150) break;
+    error = 0;
+    Sleep(20);
   }
   if (error) {
     DeleteFileA(temp);
