@@ -92,7 +92,13 @@ int loadFiles(const ParsedArgs& a, OpContext& ctx) {
       message = list.add(operand.local, recognised);
       guessed = guessed || !recognised;
     } else {
-      message = list.put(operand.local, *operand.printerName);
+      // A typed name the printer refuses is a command-line error (the list
+      // would refuse it too, as a failed operation); the list drops one
+      // leading "/".
+      const std::string& typed = *operand.printerName;
+      if (!printerTakesName("load-files", arg, !typed.empty() && typed.front() == '/' ? typed.substr(1) : typed))
+        return kExitUsage;
+      message = list.put(operand.local, typed);
     }
     if (!message.empty()) {
       sayError(oneLine(message));
