@@ -86,7 +86,11 @@ std::vector<Command> projectCommands() {
             c.noFolderShared = a.has("no-folder-shared");
             c.noGlobalShared = a.has("no-global-shared");
             c.noOverwrite = a.has("no-overwrite");
-            return reportResult(a, loadProjectResources(ctx, c));
+            const int status = reportResult(a, loadProjectResources(ctx, c));
+            // What the load left out, by name.
+            if (status == kExitOk && c.checkedNames.empty())
+              for (const std::string& warning : letterCaseWarnings(ctx, c.projectPath)) sayError("WARNING: " + warning);
+            return status;
           }};
   Command list{
       .name = "list-project",

@@ -74,6 +74,9 @@ int krmCreateProjectRemover(const krmPPS* pps, const krmVOS* vos);
 int krmListPrinterProjectResources(const krmPPS* pps, const krmVOS* vos);
 int krmCreateProjectResourceLoader(const krmPPS* pps, const krmVOS* vos);
 int krmListProjectResources(const krmPPS* pps, const krmVOS* vos);
+// The resources a load leaves out because an earlier one has the same name
+// but for letter case: "left-out<TAB>kept" a line, into the output path.
+int krmListLetterCaseDrops(const krmPPS* pps, const krmVOS* vos);
 int krmCreatePrintableContainer(const krmPPS* pps, const krmVOS* vos);
 int krmInstallKORO(const krmIOS* ios, const krmVOS* vos);
 int krmStartupKORO(const krmIOS* ios, const krmVOS* vos);

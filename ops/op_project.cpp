@@ -122,6 +122,29 @@ ProjectListing listProjectResources(const OpContext& ctx, const std::string& pro
   return listing;
 }
 
+std::vector<std::string> letterCaseWarnings(const OpContext& ctx, const std::string& projectPath) {
+  std::vector<std::string> warnings;
+  std::string file = createTempJobFile();
+  if (file.empty()) return warnings;
+  auto pps = listProjectRecord(projectPath, false, readInterpreterChoice(ctx));
+  const int code = krmListLetterCaseDrops(pps.get(), jobOutputRecord(file.c_str(), {}, true).get());
+  auto text = sdkReadWholeFile(file.c_str());
+  sdkDeleteFile(file.c_str());
+  if (code != kKrmOk || !text) return warnings;
+  std::size_t start = 0;
+  while (start < text->size()) {
+    std::size_t end = text->find('\n', start);
+    if (end == std::string::npos) end = text->size();
+    const std::string line = text->substr(start, end - start);
+    start = end + 1;
+    const std::size_t tab = line.find('\t');
+    if (tab == std::string::npos) continue;
+    warnings.push_back(tr("resource '") + line.substr(0, tab) + tr("' differs from resource '") +
+                       line.substr(tab + 1) + tr("' only in letter case and is not loaded"));
+  }
+  return warnings;
+}
+
 OpResult loadProjectResources(const OpContext& ctx, const LoadProjectChoice& choice) {
   InterpreterChoice ic = readInterpreterChoice(ctx);
   std::string title = tr("[Load Project Resources] ") + lastPathComponent(choice.projectPath);

@@ -39,6 +39,10 @@ struct ProjectListing {
 // a path.
 bool parseListingLine(const std::string& line, ProjectResource& resource);
 ProjectListing listProjectResources(const OpContext& ctx, const std::string& projectPath, bool includeSubmission);
+// The resources a load of the whole project leaves out because an earlier
+// one has the same name but for letter case, each as a warning naming both;
+// none when the project cannot be read.
+std::vector<std::string> letterCaseWarnings(const OpContext& ctx, const std::string& projectPath);
 
 struct LoadProjectChoice {
   std::string projectPath;

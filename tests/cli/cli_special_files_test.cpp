@@ -123,6 +123,9 @@ TEST_F(CliSpecialFiles, NamesDifferingOnlyInLetterCaseAreReportedByCheck) {
       << check.output;
   CliRun load = bounded({"load-project", sampleKpf(), "--output", scratch_ + "/job.ps"});
   ASSERT_EQ(load.status, 0) << load.output;
+  EXPECT_TRUE(contains(load.output, "WARNING: resource 'INVOICE.frm' differs from resource 'invoice.frm' only in "
+                                    "letter case and is not loaded"))
+      << load.output;
   const std::string job = sdkReadWholeFile((scratch_ + "/job.ps").c_str()).value_or("");
   EXPECT_TRUE(contains(job, "(tqfc/Demo/Invoice/invoice.frm)"));
   EXPECT_FALSE(contains(job, "INVOICE.frm"));
