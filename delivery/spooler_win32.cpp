@@ -121,7 +121,10 @@ bool WriteDataToPrinter(const std::string& docName, const std::string& printerNa
 }
 
 bool WriteFileToPrinter(const std::string& docName, const std::string& filePath, const std::string& printerName) {
-  HANDLE file = CreateFileA(filePath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Shared for reading: the job file is held open (read only) while it is
+  // delivered, so that no other run takes it for a leftover.
+  HANDLE file = CreateFileA(filePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   bool ok = WriteDataToPrinter(docName, printerName, [file](char* buffer, std::size_t size) -> long {
     DWORD got = 0;
