@@ -1,5 +1,8 @@
 #include "delivery/app_config.h"
 
+#include <chrono>
+#include <thread>
+
 #include <wx/app.h>
 #include <wx/filename.h>
 #include <wx/init.h>
@@ -176,7 +179,12 @@ bool QmConfigFile::save() {
   // have changed it since this object read it.
   const std::string path = fromWx(absoluteFor(name));
   std::optional<std::string> current;
-  if (sdkFileExists(path.c_str()) != 0) current = sdkReadWholeFile(path.c_str());
+  // On Windows a file another program is replacing or reading can refuse a
+  // reader for a moment: try again briefly before calling it unreadable.
+  for (int attempt = 0; attempt < 100 && !current; ++attempt) {
+    if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (sdkFileExists(path.c_str()) != 0) current = sdkReadWholeFile(path.c_str());
+  }
   if (!current) {
     saveError_ = "cannot read the configuration file '" + name + "'";
     return false;
