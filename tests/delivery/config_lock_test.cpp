@@ -189,7 +189,8 @@ TEST(ConfigText, UnreadableLinesAreNamed) {
 }
 
 TEST_F(ConfigChange, UnreadableFileGivesDefaultsAndIsNeverRewritten) {
-  const std::string garbage("a=1\n\x00\x13\x37 binary\x01[\n", 20);
+  static const char kGarbage[] = "a=1\n\x00\x13\x37 binary\x01[\n";
+  const std::string garbage(kGarbage, sizeof kGarbage - 1);
   dir_.write("quaymaster.ini", garbage);
   AppFileConfig config;
   EXPECT_NE(config.problem().find("line 2 holds a NUL byte"), std::string::npos) << config.problem();
