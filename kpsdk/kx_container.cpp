@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <set>
 
 #include "archive/archive_handler.h"
@@ -575,6 +576,11 @@ int KxProject::CreateContainer(const std::string& kpcPath) {
   if (!(GetMessageFlags() & kKxError)) {
     const std::string written = sdkJoinPath(workPath, kpfName);
     WriteKpf(written);
+    // The entry carries the project file's own time, as the resources'
+    // entries carry theirs: the same project packs into the same bytes.
+    std::error_code ec;
+    const auto stamp = std::filesystem::last_write_time(kpfPath_, ec);
+    if (!ec) std::filesystem::last_write_time(written, stamp, ec);
     if (!sdkFileExists(written.c_str())) {
       log(kKxError, "Could not open file '%s'", written.c_str());
     } else {
