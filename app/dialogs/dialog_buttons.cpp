@@ -21,7 +21,9 @@ wxSizer* okCancelRow(wxDialog* dialog) {
 
 wxStaticText* newNameFaultLine(wxWindow* parent) {
   // Never empty of height: the dialog keeps its size as the text comes and goes.
-  auto* line = new wxStaticText(parent, wxID_ANY, " ", wxDefaultPosition, wxDefaultSize, wxST_NO_AUTORESIZE);
+  // Cut with "..." where it is wider than the dialog; the tool tip holds it whole.
+  auto* line = new wxStaticText(parent, wxID_ANY, " ", wxDefaultPosition, wxDefaultSize,
+                                wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END);
   line->SetForegroundColour(wxColour(170, 0, 0));
   return line;
 }

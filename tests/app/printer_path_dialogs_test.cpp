@@ -8,6 +8,7 @@
 #include <wx/textctrl.h>
 #include <wx/toplevel.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -187,7 +188,13 @@ TEST_F(PrinterPathDialogsTest, NamesThePrinterRefusesKeepOkDisabled) {
       EXPECT_EQ(c.line(dialog.get())->GetLabelText(), why) << name;
       EXPECT_FALSE(ok->IsEnabled()) << name;
     }
-    screenshot(dialog.get(), std::string("dialog-refused-") + c.dialog);
+    // Shown for its picture: a window never shown has nothing to copy.
+    dialog->Show();
+    pumpUntil([&] { return dialog->IsShownOnScreen(); });
+    std::string picture = std::string("dialog-refused-") + c.dialog;
+    std::replace(picture.begin(), picture.end(), ' ', '-');
+    screenshot(dialog.get(), picture);
+    dialog->Hide();
     // Enter ends the dialog with OK only for a fine name.
     for (const char* name : {"../x", "/tqfc/mislib/a.frm"}) {
       wxDialog* shown = nullptr;
