@@ -37,15 +37,19 @@ std::string stripGroupMarker(const std::string& target) {
 }
 
 SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const std::string& docName,
-                    const std::string& filePath, const std::string& target) {
+                    const std::string& filePath, const std::string& target, const SendWatch& watch) {
   if (target == noPrintersSentinel()) return SendOutcome();
 
   std::vector<std::string> failed;
   std::vector<std::string> reasons;
   std::vector<SendOutcome::SentJob> sent;
+  bool cancelled = false;
   auto submit = [&](const std::string& printer) {
-    Submission s = spooler.SubmitFile(docName, filePath, printer);
-    if (s.ok) {
+    if (cancelled) return;
+    Submission s = spooler.SubmitFile(docName, filePath, printer, watch);
+    if (s.cancelled) {
+      cancelled = true;
+    } else if (s.ok) {
       sent.push_back({printer, s.jobId});
     } else {
       failed.push_back(printer);
@@ -78,7 +82,11 @@ SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const std::s
   }
 
   SendOutcome outcome;
-  if (!failed.empty()) {
+  if (cancelled) {
+    // Nobody to blame: the operator stopped it.
+    outcome.status = SendOutcome::Status::Cleared;
+    outcome.cancelled = true;
+  } else if (!failed.empty()) {
     std::string list;
     for (const std::string& name : failed) {
       if (!list.empty()) list += '\n';
