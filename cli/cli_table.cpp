@@ -35,7 +35,7 @@ std::vector<OptionDef> tesselOptions() {
 std::vector<Command> allCommands() {
   std::vector<Command> all;
   for (auto group : {tesselCommands(), projectCommands(), printerFileCommands(), legacyCommands(),
-                     previewCommands(), projectToolCommands(), printerCommands(), groupCommands()})
+                     previewCommands(), projectToolCommands(), printerCommands(), groupCommands(), historyCommands()})
     all.insert(all.end(), group.begin(), group.end());
   return all;
 }

@@ -44,11 +44,13 @@ SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const std::s
   std::vector<std::string> reasons;
   std::vector<SendOutcome::SentJob> sent;
   bool cancelled = false;
+  std::string cancelledPrinter;
   auto submit = [&](const std::string& printer) {
     if (cancelled) return;
     Submission s = spooler.SubmitFile(docName, filePath, printer, watch);
     if (s.cancelled) {
       cancelled = true;
+      cancelledPrinter = printer;
     } else if (s.ok) {
       sent.push_back({printer, s.jobId});
     } else {
@@ -86,6 +88,7 @@ SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const std::s
     // Nobody to blame: the operator stopped it.
     outcome.status = SendOutcome::Status::Cleared;
     outcome.cancelled = true;
+    outcome.cancelledPrinter = cancelledPrinter;
   } else if (!failed.empty()) {
     std::string list;
     for (const std::string& name : failed) {
