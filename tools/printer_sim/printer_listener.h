@@ -17,6 +17,7 @@
 
 #include <csignal>
 #include <string>
+#include <utility>
 
 #include "tools/printer_sim/printer_simulator.h"
 
