@@ -125,9 +125,10 @@ TEST_F(PrinterListenerTest, ListingOnTheConnectionIsExactlyTheDisk) {
   EXPECT_TRUE(sdkFileExists(sdkJoinPath(options_.pagesDir, "job-0001-001.png").c_str()));
 }
 
+// Only the error that ends the job is answered; one the job catches is not.
 TEST_F(PrinterListenerTest, ErrorsAnswerAsAPrinterDoesAndEndTheJob) {
   const int port = serve(1);
-  EXPECT_EQ(exchange(port, "%!\n(before) print flush qm_no_such_operator_x (after) print\n"),
+  EXPECT_EQ(exchange(port, "%!\n{ 1 0 div } stopped pop (before) print flush qm_no_such_operator_x (after) print\n"),
             "before%%[ Error: undefined; OffendingCommand: qm_no_such_operator_x ]%%\n"
             "%%[ Flushing: rest of job (to end-of-file) will be ignored ]%%\n");
 }
