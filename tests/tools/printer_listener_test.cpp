@@ -18,6 +18,7 @@ TEST(PrinterListenerTest, NeedsPosix) {
 #include <unistd.h>
 
 #include <algorithm>
+#include <memory>
 #include <thread>
 
 #include "delivery/printer_listing.h"
