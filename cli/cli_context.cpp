@@ -2,6 +2,7 @@
 // an operator needs to hear about before anything is built or sent: the
 // configuration file, the Tessel choice, the destination and the job
 // output.
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 
@@ -208,8 +209,15 @@ Failure chooseDestination(const Command& cmd, const ParsedArgs& a, const ConfigF
                  "--output writes the job to a file instead of sending it; give either --output or a "
                  "destination (--printer, --group), not both");
   if (given > 1) return usage(cmd.name, "give only one of --printer, --group and --destination");
+  if (a.has("parallel")) {
+    const std::string n = a.value("parallel");
+    const bool number = !n.empty() && n.size() <= 2 && std::all_of(n.begin(), n.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (!number || std::stoi(n) < 1 || std::stoi(n) > 64)
+      return usage(cmd.name, "--parallel takes a number of printers from 1 to 64");
+  }
   if (a.has("output")) {
     if (a.has("wait")) return usage(cmd.name, "--wait follows sent jobs, and --output sends none");
+    if (a.has("parallel")) return usage(cmd.name, "--parallel sends to printers, and --output sends none");
     std::string out = a.value("output");
     if (out.empty()) return usage(cmd.name, "--output needs a file name ('-' for standard output)");
     if (out == "-") {
@@ -274,6 +282,7 @@ int buildContext(const Command& cmd, const ParsedArgs& a, OpContext& ctx) {
   }
   if (config.present) ctx.configFile = config.path;
   ctx.statusPage = a.has("status-page");
+  if (a.has("parallel")) ctx.parallel = std::stoi(a.value("parallel"));
   if (stderrIsTerminal()) ctx.progress = terminalJobProgress();
   if (cmd.tessel != TesselUse::None && (!cmd.needsTessel || cmd.needsTessel(a))) {
     InterpreterChoice ic;

@@ -14,6 +14,7 @@ std::vector<OptionDef> destinationOptions() {
        {},
        ValueHint::File},
       {"wait", 'w', "", "follow each sent job until it is completed, stopped, cancelled or aborted"},
+      {"parallel", 0, "N", "send to at most N printers of a group at once (1 to 64; default: parallelSends, 8)"},
       {"status-page", 's', "", "have the printer print a status page"},
   };
 }

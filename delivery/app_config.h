@@ -54,6 +54,8 @@ inline constexpr char kLastSubDir[] = "lastSubDir";      // folder
 inline constexpr char kLastLegacyDir[] = "lastLegacyDir";  // folder
 inline constexpr char kLastFontDir[] = "lastFontDir";    // folder
 inline constexpr char kConfirmDelete[] = "confirmDelete";  // bool: ask before Delete Files
+// number: how many printers of a group are sent to at once (1 to 64)
+inline constexpr char kParallelSends[] = "parallelSends";
 inline constexpr char kPrinterGroups[] = "/printer-groups";  // group of printer groups
 inline constexpr char kGroupNames[] = "pg";              // group names joined by ","
 inline constexpr char kGroupsDialogWidth[] = "pg_width";

@@ -2,6 +2,10 @@
 
 #include <wx/intl.h>
 
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
 #include "delivery/app_config.h"
 #include "delivery/printer_groups.h"
 
@@ -36,28 +40,66 @@ std::string stripGroupMarker(const std::string& target) {
   return name;
 }
 
-SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const std::string& docName,
-                    const std::string& filePath, const std::string& target, const SendWatch& watch) {
-  if (target == noPrintersSentinel()) return SendOutcome();
+namespace {
 
-  std::vector<std::string> failed;
-  std::vector<std::string> reasons;
-  std::vector<SendOutcome::SentJob> sent;
-  bool cancelled = false;
-  std::string cancelledPrinter;
-  auto submit = [&](const std::string& printer) {
-    if (cancelled) return;
-    Submission s = spooler.SubmitFile(docName, filePath, printer, watch);
-    if (s.cancelled) {
-      cancelled = true;
-      cancelledPrinter = printer;
-    } else if (s.ok) {
-      sent.push_back({printer, s.jobId});
-    } else {
-      failed.push_back(printer);
-      reasons.push_back(s.error);
+// One printer of a send and what became of it.
+struct Slot {
+  std::string printer;
+  bool installed = true;
+  Submission result;
+};
+
+// Hands the file to every installed slot, at most `parallel` at a time
+// when the spooler takes concurrent submissions. Once one is cancelled no
+// further slot starts, and the watch stops the ones under way.
+void submitAll(Spooler& spooler, const std::string& docName, const std::string& filePath, std::vector<Slot>& slots,
+               const SendWatch& watch, int parallel) {
+  std::atomic<std::size_t> next{0};
+  std::atomic<std::size_t> finished{0};
+  std::atomic<bool> cancelled{false};
+  std::size_t members = 0;
+  for (const Slot& slot : slots) members += slot.installed;
+  // The watch learns how many printers there are and how many are done.
+  const SendWatch counted = [&](const SendProgress& p) {
+    if (cancelled.load()) return false;
+    if (!watch) return true;
+    SendProgress shown = p;
+    shown.members = members;
+    shown.finished = finished.load();
+    return watch(shown);
+  };
+  auto work = [&] {
+    for (;;) {
+      const std::size_t i = next++;
+      if (i >= slots.size()) return;
+      if (!slots[i].installed) continue;
+      if (cancelled.load()) {
+        slots[i].result.cancelled = true;
+        continue;
+      }
+      slots[i].result = spooler.SubmitFile(docName, filePath, slots[i].printer, counted);
+      if (slots[i].result.cancelled) cancelled = true;
+      ++finished;
     }
   };
+  const std::size_t threads =
+      spooler.concurrent() ? std::min<std::size_t>(static_cast<std::size_t>(std::max(parallel, 1)), members) : 1;
+  if (threads <= 1) {
+    work();
+    return;
+  }
+  std::vector<std::thread> pool;
+  for (std::size_t t = 0; t < threads; ++t) pool.emplace_back(work);
+  for (std::thread& t : pool) t.join();
+}
+
+}  // namespace
+
+SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const std::string& docName,
+                    const std::string& filePath, const std::string& target, const SendWatch& watch, int parallel) {
+  if (target == noPrintersSentinel()) return SendOutcome();
+
+  std::vector<Slot> slots;
   if (isGroupTarget(target)) {
     const std::string group = stripGroupMarker(target);
     // A printer stored twice in the group still gets the job once.
@@ -65,30 +107,41 @@ SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const std::s
     if (members.empty()) return failure(kEmptyGroupMessage + group);
     const std::vector<std::string> installed = spooler.EnumeratePrinters();
     for (const std::string& member : members) {
-      bool found = false;
-      for (const std::string& printer : installed) {
-        if (equalsNoCase(printer, member)) {
-          found = true;
-          break;
-        }
-      }
-      if (found) {
-        submit(member);
-      } else {
-        failed.push_back(member);
-        reasons.push_back("not an installed printer that takes raw PostScript");
-      }
+      Slot slot;
+      slot.printer = member;
+      slot.installed = std::any_of(installed.begin(), installed.end(),
+                                   [&](const std::string& printer) { return equalsNoCase(printer, member); });
+      if (!slot.installed) slot.result.error = "not an installed printer that takes raw PostScript";
+      slots.push_back(std::move(slot));
     }
   } else {
-    submit(target);
+    slots.push_back({target, true, {}});
+  }
+  submitAll(spooler, docName, filePath, slots, watch, parallel);
+
+  std::vector<std::string> failed;
+  std::vector<std::string> reasons;
+  std::vector<SendOutcome::SentJob> sent;
+  std::vector<std::string> cancelledPrinters;
+  for (const Slot& slot : slots) {
+    if (slot.result.cancelled) {
+      cancelledPrinters.push_back(slot.printer);
+    } else if (slot.result.ok) {
+      sent.push_back({slot.printer, slot.result.jobId});
+    } else {
+      failed.push_back(slot.printer);
+      reasons.push_back(slot.result.error);
+    }
   }
 
   SendOutcome outcome;
-  if (cancelled) {
+  if (!cancelledPrinters.empty()) {
     // Nobody to blame: the operator stopped it.
     outcome.status = SendOutcome::Status::Cleared;
     outcome.cancelled = true;
-    outcome.cancelledPrinter = cancelledPrinter;
+    outcome.cancelledPrinters = std::move(cancelledPrinters);
+    outcome.failedPrinters = std::move(failed);
+    outcome.failureReasons = std::move(reasons);
   } else if (!failed.empty()) {
     std::string list;
     for (const std::string& name : failed) {

@@ -49,7 +49,7 @@ struct SendOutcome {
   // The watch stopped the delivery: the printer being sent to got nothing,
   // later members were not tried; `sent` says who had the job already.
   bool cancelled = false;
-  std::string cancelledPrinter;  // the one whose hand-over was stopped
+  std::vector<std::string> cancelledPrinters;  // those whose hand-over was stopped, or not begun
 
   // True when every printer got the job (or there was nothing to do).
   bool succeeded() const { return message.empty(); }
@@ -58,11 +58,16 @@ struct SendOutcome {
 // Members of a printer group, in stored order.
 using GroupReader = std::function<std::vector<std::string>(const std::string& groupName)>;
 
-// The decisions of SendJob over any spooler and group source. The watch
-// sees every printer's hand-over (spooler.h); once it answers false
-// nothing more is sent and the outcome says cancelled, with no message.
+// The decisions of SendJob over any spooler and group source. A group's
+// members are sent at most `parallel` at a time (when the spooler takes
+// concurrent submissions), all reading the one job file; the outcome keeps
+// the members' order. The watch sees every printer's hand-over, from the
+// sending threads (spooler.h); once it answers false nothing more is sent
+// and the outcome says cancelled, with no message.
+inline constexpr int kDefaultParallelSends = 8;
 SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const std::string& docName,
-                    const std::string& filePath, const std::string& target, const SendWatch& watch = {});
+                    const std::string& filePath, const std::string& target, const SendWatch& watch = {},
+                    int parallel = 1);
 
 // SendJob on the system spooler with groups from the configuration file.
 SendOutcome SendJob(const std::string& docName, const std::string& filePath, const std::string& target);

@@ -100,6 +100,9 @@ class SystemSpooler : public Spooler {
                         const SendWatch& watch) override {
     return SubmitFileToPrinter(docName, filePath, printerName, watch);
   }
+  // Every submission has a connection (CUPS) or printer handle (Windows)
+  // of its own.
+  bool concurrent() const override { return true; }
 };
 
 }  // namespace

@@ -74,6 +74,9 @@ struct SendProgress {
   std::string printer;
   std::uint64_t bytes = 0;
   std::uint64_t total = 0;
+  // Of a group's send: the printers to send to, and how many are done.
+  std::size_t members = 1;
+  std::size_t finished = 0;
 };
 
 // Told of every piece a submission hands over, from the submitting thread.
@@ -98,6 +101,8 @@ class Spooler {
   // the watch once before and once after WriteFileToPrinter.
   virtual Submission SubmitFile(const std::string& docName, const std::string& filePath,
                                 const std::string& printerName, const SendWatch& watch);
+  // True when SubmitFile may run on several threads at once.
+  virtual bool concurrent() const { return false; }
 };
 
 // The spooler of this system.

@@ -31,6 +31,8 @@ std::string OpProgressStep::text() const {
   std::string line = item.empty() ? tr(doing) : tr(doing) + ": " + item;
   if (phase == Phase::Sending && totalBytes > 0)
     line += " (" + megabytes(bytes) + " " + tr("of") + " " + megabytes(totalBytes) + ")";
+  if (phase == Phase::Sending && files > 1)
+    line += ", " + std::to_string(file) + " " + tr("of") + " " + std::to_string(files) + " " + tr("printers done");
   return line;
 }
 

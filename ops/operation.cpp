@@ -68,6 +68,14 @@ std::string lastPathComponent(const std::string& path) { return sdkFileNamePart(
 
 namespace {
 
+int parallelSends(const OpContext& ctx) {
+  if (ctx.parallel > 0) return ctx.parallel;
+  AppConfig config(kAppName, "", ctx.configFile);
+  long parallel = kDefaultParallelSends;
+  config.readNumber(cfgkey::kParallelSends, parallel);
+  return parallel >= 1 && parallel <= 64 ? static_cast<int>(parallel) : kDefaultParallelSends;
+}
+
 SendOutcome sendTo(const OpContext& ctx, const std::string& title, const std::string& file,
                    const SendWatch& watch) {
   if (ctx.send) return ctx.send(title, file, ctx.destination, watch);
@@ -77,7 +85,7 @@ SendOutcome sendTo(const OpContext& ctx, const std::string& title, const std::st
     AppFileConfig config(kAppName, "", configFile);
     return ReadPrinterGroup(config, group);
   };
-  return SendJob(systemSpooler(), readGroup, title, file, ctx.destination, watch);
+  return SendJob(systemSpooler(), readGroup, title, file, ctx.destination, watch, parallelSends(ctx));
 }
 
 // The send, then its record in the history.
@@ -128,6 +136,8 @@ Delivered sendWatched(const OpContext& ctx, const std::string& title, const std:
       step.item = latest.printer;
       step.bytes = latest.bytes;
       step.totalBytes = latest.total;
+      step.file = static_cast<long>(latest.finished);
+      step.files = static_cast<long>(latest.members);
     }
     if (step.totalBytes > 0) step.fraction = static_cast<double>(step.bytes) / static_cast<double>(step.totalBytes);
     if (!cancel.load() && !ctx.progress(step)) cancel = true;

@@ -50,6 +50,9 @@ struct OpContext {
   // When set, long work reports its progress here and stops when it
   // answers false (op_progress.h).
   OpProgress progress;
+  // How many printers of a group are sent to at once; 0 takes the
+  // configuration's parallelSends (kDefaultParallelSends when unset).
+  int parallel = 0;
   // The send history to record sends in ("" = the user's; send_record.h).
   std::string historyFile;
 };

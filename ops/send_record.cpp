@@ -24,16 +24,16 @@ std::string recordSend(const std::string& historyFile, const std::string& title,
     m.jobId = sent.jobId;
     send.members.push_back(m);
   }
-  for (std::size_t i = 0; i < outcome.failedPrinters.size() && !outcome.cancelled; ++i) {
+  for (std::size_t i = 0; i < outcome.failedPrinters.size(); ++i) {
     HistoryMember m;
     m.member = outcome.failedPrinters[i];
     m.outcome = MemberOutcome::Failed;
     m.reason = i < outcome.failureReasons.size() ? outcome.failureReasons[i] : std::string();
     send.members.push_back(m);
   }
-  if (outcome.cancelled && !outcome.cancelledPrinter.empty()) {
+  for (const std::string& printer : outcome.cancelledPrinters) {
     HistoryMember m;
-    m.member = outcome.cancelledPrinter;
+    m.member = printer;
     m.outcome = MemberOutcome::Cancelled;
     send.members.push_back(m);
   }

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
+#include <thread>
 #include <set>
 
 namespace {
@@ -163,3 +165,61 @@ TEST(OfferedPrinters, InstalledPrinterComparesWithoutCase) {
 }
 
 }  // namespace
+
+namespace {
+
+// Takes submissions on several threads at once, slowly, and counts how
+// many it had at the same time.
+class ConcurrentSpooler : public Spooler {
+ public:
+  std::atomic<int> now{0}, most{0};
+  std::vector<std::string> EnumeratePrinters() override {
+    return {"P1", "P2", "P3", "P4", "P5", "P6", "P7"};
+  }
+  bool WriteFileToPrinter(const std::string&, const std::string&, const std::string&) override { return false; }
+  bool concurrent() const override { return true; }
+  Submission SubmitFile(const std::string&, const std::string&, const std::string& printer,
+                        const SendWatch& watch) override {
+    const int at = ++now;
+    int seen = most.load();
+    while (at > seen && !most.compare_exchange_weak(seen, at)) {
+    }
+    Submission s;
+    for (int i = 0; i < 20 && !s.cancelled; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      s.cancelled = watch && !watch({printer, static_cast<std::uint64_t>(i), 20});
+    }
+    --now;
+    s.ok = !s.cancelled && printer != "P5";
+    s.jobId = s.ok ? std::stoi(printer.substr(1)) : 0;
+    if (!s.ok && !s.cancelled) s.error = "the queue refused it";
+    return s;
+  }
+};
+
+}  // namespace
+
+TEST(SendJobParallel, MembersGoAtMostNAtATimeAndTheOutcomeKeepsTheirOrder) {
+  ConcurrentSpooler spooler;
+  const GroupReader group = [](const std::string&) {
+    return std::vector<std::string>{"P1", "P2", "Gone", "P3", "P4", "P5", "P6", "P7"};
+  };
+  SendOutcome outcome = SendJob(spooler, group, "[List Files]", "/tmp/krm1", "\\\\\\G", {}, 3);
+  EXPECT_LE(spooler.most.load(), 3);
+  EXPECT_GE(spooler.most.load(), 2);
+  std::vector<std::string> sent;
+  for (const auto& job : outcome.sent) sent.push_back(job.printer + ":" + std::to_string(job.jobId));
+  EXPECT_EQ(sent, (std::vector<std::string>{"P1:1", "P2:2", "P3:3", "P4:4", "P6:6", "P7:7"}));
+  EXPECT_EQ(outcome.failedPrinters, (std::vector<std::string>{"Gone", "P5"}));
+  EXPECT_EQ(outcome.failureReasons[1], "the queue refused it");
+
+  // Cancel while the first ones are under way: they stop, none starts after.
+  std::atomic<int> calls{0};
+  outcome = SendJob(spooler, group, "[List Files]", "/tmp/krm1", "\\\\\\G",
+                    [&calls](const SendProgress& p) { return ++calls < 5 && p.members == 7; }, 3);
+  EXPECT_TRUE(outcome.cancelled);
+  EXPECT_TRUE(outcome.sent.empty());
+  EXPECT_EQ(outcome.cancelledPrinters.size(), 7u);  // every installed member
+  EXPECT_EQ(outcome.failedPrinters, std::vector<std::string>{"Gone"});
+  EXPECT_TRUE(outcome.message.empty());
+}
