@@ -2,7 +2,7 @@
 // help entry each information button and the Help command open.
 #include <wx/bmpbuttn.h>
 #include <wx/html/helpctrl.h>
-#include <wx/html/helpfrm.h>
+#include <wx/frame.h>
 #include <wx/uiaction.h>
 
 #include <filesystem>
@@ -83,18 +83,33 @@ TEST_F(HelpTest, InformationButtonsOpenTheirEntryAndHelpOpensTheIndex) {
     ASSERT_TRUE(pumpUntil([&] { return viewer.openedPage().EndsWith(pages[i]); }, 5000))
         << pageDescription(i).helpKeyword << " opened " << viewer.openedPage();
   }
-  ASSERT_NE(viewer.controller().GetFrame(), nullptr);
-  screenshot(viewer.controller().GetFrame(), "help-window");
+  wxFrame* window = viewer.frame();
+  ASSERT_NE(window, nullptr);
+  // Readable beside its index, and on the display.
+  EXPECT_GE(window->GetSize().x, 900);
+  EXPECT_GE(window->GetSize().y, 650);
+  EXPECT_TRUE(wxRect(wxGetDisplaySize()).Contains(window->GetScreenRect())) << "the 1280x1024 test display";
+  screenshot(window, "help-window");
 
   // The Help command and an unknown keyword open the index (the book's
   // first page stays behind it).
   wxCommandEvent help(wxEVT_MENU, kIdHelp);
   frame->ProcessWindowEvent(help);
   pump(100);
-  EXPECT_TRUE(viewer.controller().GetFrame()->IsShown());
+  EXPECT_EQ(viewer.frame(), window);
   viewer.showKeyword("No Such Entry");
   pump(100);
-  EXPECT_TRUE(viewer.controller().GetFrame()->IsShown());
+  EXPECT_EQ(viewer.frame(), window);
+  EXPECT_TRUE(window->IsShown());
+
+  // Escape closes it; the next request opens a new one.
+  clickWithMouse(window);
+  wxUIActionSimulator().Char(WXK_ESCAPE);
+  EXPECT_TRUE(pumpUntil([&] { return viewer.frame() == nullptr; }, 5000));
+  viewer.showKeyword("No Such Entry");
+  pump(100);
+  ASSERT_NE(viewer.frame(), nullptr);
+  EXPECT_TRUE(viewer.frame()->IsShown());
 }
 
 TEST_F(HelpTest, WithoutABookNothingHappens) {
