@@ -94,6 +94,10 @@ OperationsPanel::OperationsPanel(wxFrame* frame) : wxPanel(frame, wxID_ANY), fra
   right_->Add(pages_[0], 1, wxEXPAND);
   results_ = new JobResults(this);
   results_->Hide();  // until the first send
+  results_->Bind(wxEVT_SHOW, [this](wxShowEvent& event) {
+    event.Skip();
+    if (event.IsShown()) CallAfter([this] { fitWindowToContent(); });
+  });
   right_->Add(results_, 0, wxEXPAND | wxTOP, gap);
   auto* row = new wxBoxSizer(wxHORIZONTAL);
   row->Add(list_, 0, wxEXPAND | wxALL, gap);
@@ -118,6 +122,18 @@ OperationsPanel::OperationsPanel(wxFrame* frame) : wxPanel(frame, wxID_ANY), fra
   list_->SetItemState(0, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
                       wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
   list_->SetFocus();
+}
+
+void OperationsPanel::fitWindowToContent() {
+  const wxSize content = frame_->ClientToWindowSize(GetSizer()->GetMinSize());
+  wxSize least = frame_->GetMinSize();
+  least.IncTo(content);
+  if (least == frame_->GetMinSize()) return;
+  frame_->SetMinSize(least);
+  if (frame_->IsMaximized()) return;
+  wxSize size = frame_->GetSize();
+  size.IncTo(least);
+  frame_->SetSize(size);
 }
 
 std::vector<std::string> OperationsPanel::fillDestinations() {

@@ -97,7 +97,6 @@ LegacyFilesPage::LegacyFilesPage(wxWindow* parent, PageHost& host) : OperationPa
   removing.sizer->Add(removeButton_, 0, wxALL, gap);
 
   // The two lists share the height equally.
-  for (ReportList* list : {loadList_, removalList_}) list->SetMinSize(wxSize(-1, FromDIP(60)));
   body()->Add(loading.sizer, 1, wxEXPAND | wxBOTTOM, gap);
   body()->Add(sending.sizer, 0, wxEXPAND | wxBOTTOM, gap);
   body()->Add(removing.sizer, 1, wxEXPAND);

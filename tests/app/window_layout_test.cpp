@@ -1,0 +1,202 @@
+// The main window's layout under a window manager: no complaint from the
+// toolkit while it opens, shows every page and squeezes its lists, centred
+// on the screen, fields and lists that grow with it, and a mnemonic of its
+// own for every labelled control.
+#include <fcntl.h>
+#include <unistd.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/display.h>
+#include <wx/menu.h>
+#include <wx/radiobox.h>
+#include <wx/radiobut.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "app/job_results.h"
+#include "app/pages/delete_page.h"
+#include "app/pages/legacy_files_page.h"
+#include "app/pages/list_page.h"
+#include "app/pages/project_name_fields.h"
+#include "app/pages/report_list.h"
+#include "app/window_ids.h"
+#include "page_fixture.h"
+
+namespace {
+
+// What the program writes to standard error while it exists (the
+// toolkit's complaints go there); given back to standard error at the end.
+class StandardErrorCapture {
+ public:
+  explicit StandardErrorCapture(const std::string& file) : file_(file) {
+    std::fflush(stderr);
+    saved_ = dup(2);
+    const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+      dup2(fd, 2);
+      close(fd);
+    }
+  }
+  ~StandardErrorCapture() { text(); }
+  // Ends the capture and returns what was written.
+  const std::string& text() {
+    if (saved_ >= 0) {
+      std::fflush(stderr);
+      dup2(saved_, 2);
+      close(saved_);
+      saved_ = -1;
+      std::ifstream in(file_);
+      std::stringstream all;
+      all << in.rdbuf();
+      text_ = all.str();
+      std::fputs(text_.c_str(), stderr);
+    }
+    return text_;
+  }
+
+ private:
+  std::string file_;
+  int saved_ = -1;
+  std::string text_;
+};
+
+class WindowLayoutTest : public PageTest {
+ protected:
+  // Both legacy lists with more rows than they show.
+  void fillLegacyLists() {
+    auto* page = dynamic_cast<LegacyFilesPage*>(panel()->page(5));
+    wxArrayString files;
+    for (int i = 0; i < 30; ++i)
+      files.Add(wxString::FromUTF8(scratchFile("res/formlib/form" + std::to_string(i) + ".frm", "%!\n")));
+    page->loadList()->dropFiles(files);
+    pressButton(panel()->FindWindow(kIdRemovalCopy));
+  }
+};
+
+TEST_F(WindowLayoutTest, OpensCentredAndShowsEveryPageWithoutToolkitComplaints) {
+  WindowManager manager;
+  StandardErrorCapture errors(scratch_ + "/stderr.txt");
+  openWithPrinters(0);
+  pump(300);
+  if (manager.running()) {
+    // No position is saved: the middle of the screen.
+    const wxRect screen = wxDisplay(0u).GetClientArea();
+    const wxPoint middle = frame_->GetScreenRect().GetPosition() + frame_->GetSize() / 2;
+    const wxPoint centre = screen.GetPosition() + screen.GetSize() / 2;
+    EXPECT_LE(std::abs(middle.x - centre.x), 40) << middle.x;
+    EXPECT_LE(std::abs(middle.y - centre.y), 40) << middle.y;
+  }
+  for (int i = 0; i < kPageCount; ++i) {
+    panel()->selectPage(i);
+    pump(50);
+  }
+  // The lists at their smallest: the results area takes room below them.
+  fillLegacyLists();
+  panel()->jobResults()->Show();
+  panel()->Layout();
+  frame_->SetSize(frame_->GetMinSize());
+  pump(300);
+  shoot("main-window-short-lists");
+  const std::string written = errors.text();
+  EXPECT_EQ(written.find("Gtk-CRITICAL"), std::string::npos) << written;
+  EXPECT_EQ(written.find("Gtk-WARNING"), std::string::npos) << written;
+}
+
+TEST_F(WindowLayoutTest, FieldsAndListsGrowWithTheWindow) {
+  openWithoutPrinters(3);
+  struct Grown {
+    int page;
+    std::function<wxWindow*()> control;
+    bool taller;  // lists grow both ways, fields only wider
+  };
+  const std::vector<Grown> controls = {
+      {3, [this] { return dynamic_cast<DeletePage*>(panel()->page(3))->names().folderField(); }, false},
+      {3, [this] { return dynamic_cast<DeletePage*>(panel()->page(3))->names().projectField(); }, false},
+      {4, [this] { return dynamic_cast<ListPage*>(panel()->page(4))->names().folderField(); }, false},
+      {5, [this] { return dynamic_cast<LegacyFilesPage*>(panel()->page(5))->loadList(); }, true},
+      {5, [this] { return dynamic_cast<LegacyFilesPage*>(panel()->page(5))->removalList(); }, true},
+  };
+  std::map<std::size_t, wxSize> before;
+  for (std::size_t i = 0; i < controls.size(); ++i) {
+    panel()->selectPage(controls[i].page);
+    pump(50);
+    before[i] = controls[i].control()->GetSize();
+  }
+  frame_->SetSize(frame_->GetSize() + wxSize(300, 200));
+  pump(200);
+  for (std::size_t i = 0; i < controls.size(); ++i) {
+    panel()->selectPage(controls[i].page);
+    pump(50);
+    const wxSize after = controls[i].control()->GetSize();
+    EXPECT_GE(after.x, before[i].x + 250) << "control " << i;
+    if (controls[i].taller) {
+      EXPECT_GE(after.y, before[i].y + 60) << "control " << i;
+    }
+  }
+}
+
+// The mnemonic of a label ('\0' when it has none).
+wxChar mnemonicOf(const wxString& label) {
+  for (std::size_t i = 0; i + 1 < label.size(); ++i) {
+    if (label[i] != '&') continue;
+    if (label[i + 1] == '&') {
+      ++i;
+      continue;
+    }
+    return wxToupper(label[i + 1]);
+  }
+  return 0;
+}
+
+// Every labelled control below window that the keyboard can reach, with its
+// label: buttons with text, check boxes, radio buttons and boxes, and the
+// texts that name a field.
+void labelledControls(wxWindow* window, std::vector<std::pair<wxWindow*, wxString>>& found) {
+  for (wxWindow* child : window->GetChildren()) {
+    if (child->IsTopLevel()) continue;
+    const bool labelled = dynamic_cast<wxCheckBox*>(child) || dynamic_cast<wxRadioButton*>(child) ||
+                          (dynamic_cast<wxButton*>(child) && !child->GetLabel().empty()) ||
+                          (dynamic_cast<wxStaticText*>(child) && child->GetNextSibling() != nullptr &&
+                           child->GetNextSibling()->IsFocusable());
+    if (labelled) found.emplace_back(child, child->GetLabel());
+    if (auto* radio = dynamic_cast<wxRadioBox*>(child))
+      for (unsigned item = 0; item < radio->GetCount(); ++item) found.emplace_back(child, radio->GetString(item));
+    labelledControls(child, found);
+  }
+}
+
+// Each label carries a mnemonic no other control (nor menu) of the window
+// uses.
+void expectUniqueMnemonics(const std::vector<std::pair<wxWindow*, wxString>>& controls, const std::string& where,
+                           std::map<wxChar, wxString> taken = {}) {
+  for (const auto& [control, label] : controls) {
+    const wxChar key = mnemonicOf(label);
+    EXPECT_NE(key, 0) << where << ": " << label;
+    if (key == 0) continue;
+    const auto [it, fresh] = taken.emplace(key, label);
+    EXPECT_TRUE(fresh) << where << ": " << label << " and " << it->second << " share Alt+" << wxString(key, 1);
+  }
+}
+
+TEST_F(WindowLayoutTest, EveryLabelledControlHasAMnemonicOfItsOwn) {
+  openWithoutPrinters(0);
+  std::map<wxChar, wxString> menus;
+  wxMenuBar* bar = frame_->GetMenuBar();
+  for (std::size_t i = 0; i < bar->GetMenuCount(); ++i) menus[mnemonicOf(bar->GetMenuLabel(i))] = bar->GetMenuLabel(i);
+  for (int i = 0; i < kPageCount; ++i) {
+    std::vector<std::pair<wxWindow*, wxString>> controls;
+    // The controls every page shares, then the page's own.
+    for (wxWindow* child : panel()->GetChildren())
+      if (dynamic_cast<wxCheckBox*>(child) || dynamic_cast<wxStaticText*>(child))
+        controls.emplace_back(child, child->GetLabel());
+    labelledControls(panel()->page(i), controls);
+    expectUniqueMnemonics(controls, "page " + std::to_string(i), menus);
+  }
+}
+
+}  // namespace
