@@ -9,6 +9,7 @@
 #include <wx/html/helpctrl.h>
 #include <wx/html/helpwnd.h>
 #include <wx/html/htmlwin.h>
+#include <wx/listbox.h>
 #include <wx/log.h>
 #include <wx/sizer.h>
 
@@ -18,6 +19,22 @@
 
 namespace {
 HelpViewer* g_viewer = nullptr;
+
+// The contents, index and search lists of the help window start at a few
+// pixels, less than their scroll bars need, until their page is first laid
+// out.
+void giveListsRoom(wxWindow* window) {
+  for (wxWindow* child : window->GetChildren()) {
+    if (dynamic_cast<wxListBox*>(child) != nullptr || child->HasFlag(wxVSCROLL) || child->HasFlag(wxHSCROLL)) {
+      const wxSize least = child->FromDIP(wxSize(100, 100));
+      child->SetMinSize(least);
+      wxSize size = child->GetSize();
+      size.IncTo(least);
+      child->SetSize(size);
+    }
+    giveListsRoom(child);
+  }
+}
 
 // Two thirds of the display's free area, at least 900x650 where it has room.
 wxSize readableSize(const wxRect& area) {
@@ -70,6 +87,7 @@ wxFrame* HelpViewer::openFrame() {
   auto* window = new wxHtmlHelpWindow(frame_, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                       wxTAB_TRAVERSAL | wxBORDER_NONE, wxHF_DEFAULT_STYLE, controller_->GetHelpData());
   controller_->SetHelpWindow(window);
+  giveListsRoom(window);
   auto* sizer = new wxBoxSizer(wxVERTICAL);
   sizer->Add(window, 1, wxEXPAND);
   frame_->SetSizer(sizer);
