@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "app/destination_choice.h"
+#include "app/field_mnemonics.h"
 #include "app/job_results.h"
 #include "app/pages/page_factory.h"
 #include "app/program_texts.h"
@@ -61,7 +62,7 @@ OperationsPanel::OperationsPanel(wxFrame* frame) : wxPanel(frame, wxID_ANY), fra
   }
 
   // 4. The status-page box.
-  statusPage_ = new wxCheckBox(this, wxID_ANY, _("Print status page."));
+  statusPage_ = new wxCheckBox(this, wxID_ANY, _("Print s&tatus page."));
   statusPage_->SetToolTip(_("Prints a list of the files added/removed by the current operation (if applicable)."));
   statusPage_->SetValue(settings.statusPage);
 
@@ -104,15 +105,10 @@ OperationsPanel::OperationsPanel(wxFrame* frame) : wxPanel(frame, wxID_ANY), fra
   row->Add(right_, 1, wxEXPAND | wxTOP | wxRIGHT | wxBOTTOM, gap);
   SetSizer(row);
 
-  // Alt+D: the label's mnemonic. GTK labels do not pass their mnemonic on
-  // to a generic control, so the panel does.
+  // Alt with a label's letter (Destination, the page's fields): GTK labels
+  // do not pass their mnemonic on to the field they name, so the panel does.
   Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
-    if (event.GetModifiers() == wxMOD_ALT && (event.GetKeyCode() == 'D' || event.GetKeyCode() == 'd') &&
-        destination_->IsEnabled()) {
-      destination_->SetFocus();
-      return;
-    }
-    event.Skip();
+    if (!focusFieldByMnemonic(this, event)) event.Skip();
   });
   list_->Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent& event) { showPage(static_cast<int>(event.GetIndex())); });
   Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {

@@ -70,7 +70,7 @@ LegacyFilesPage::LegacyFilesPage(wxWindow* parent, PageHost& host) : OperationPa
 
   // Sending a submission file.
   Part sending = newPart(box(), _("Send a submission file to the printer"));
-  submission_ = new PathField(sending.box, kIdLegacySubmissionPath, _("Enter the full path to a submission file"),
+  submission_ = new PathField(sending.box, kIdLegacySubmissionPath, _("Enter the full &path to a submission file"),
                               wxString(), cfgkey::kLastSubDir, _("Browse"), submissionFileFilter(), PathKind::File);
   sendButton_ = new wxButton(sending.box, kIdSendSubmissionFile, _("Send &Submission File"));
   sending.sizer->Add(submission_, 0, wxEXPAND | wxALL, gap);

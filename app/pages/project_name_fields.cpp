@@ -8,9 +8,9 @@
 
 ProjectNameFields::ProjectNameFields(wxWindow* parent) {
   const wxSize width(parent->FromDIP(200), -1);
-  folderLabel_ = new wxStaticText(parent, wxID_ANY, _("Enter the folder name"));
+  folderLabel_ = new wxStaticText(parent, wxID_ANY, _("Enter the fo&lder name"));
   folder_ = new wxTextCtrl(parent, wxID_ANY, wxString(), wxDefaultPosition, width);
-  projectLabel_ = new wxStaticText(parent, wxID_ANY, _("Enter the project name"));
+  projectLabel_ = new wxStaticText(parent, wxID_ANY, _("Enter the project &name"));
   project_ = new wxTextCtrl(parent, wxID_ANY, wxString(), wxDefaultPosition, width);
   enable(false);
 }

@@ -6,18 +6,24 @@
 #include <unistd.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/dialog.h>
 #include <wx/display.h>
 #include <wx/menu.h>
-#include <wx/radiobox.h>
 #include <wx/radiobut.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <map>
 #include <sstream>
 
+#include "app/dialogs/convert_path_dialog.h"
+#include "app/dialogs/interpreter_dialog.h"
+#include "app/dialogs/modify_printer_names_dialog.h"
+#include "app/dialogs/printer_groups_dialog.h"
+#include "app/dialogs/set_printer_path_dialog.h"
 #include "app/job_results.h"
 #include "app/pages/delete_page.h"
 #include "app/pages/legacy_files_page.h"
@@ -153,19 +159,31 @@ wxChar mnemonicOf(const wxString& label) {
   return 0;
 }
 
+// A text that names a field: followed by a control that takes the focus and
+// has no label of its own. Texts without a letter ("-") name nothing.
+bool namesAField(wxWindow* text) {
+  if (dynamic_cast<wxStaticText*>(text) == nullptr) return false;
+  if (std::none_of(text->GetLabel().begin(), text->GetLabel().end(), [](wxUniChar c) { return wxIsalpha(c); }))
+    return false;
+  for (wxWindow* next = text->GetNextSibling(); next != nullptr; next = next->GetNextSibling()) {
+    if (dynamic_cast<wxStaticText*>(next) || dynamic_cast<wxCheckBox*>(next) || dynamic_cast<wxRadioButton*>(next))
+      return false;
+    if (dynamic_cast<wxButton*>(next) == nullptr && next->AcceptsFocusFromKeyboard()) return true;
+  }
+  return false;
+}
+
 // Every labelled control below window that the keyboard can reach, with its
-// label: buttons with text, check boxes, radio buttons and boxes, and the
-// texts that name a field.
+// label: buttons with text (but OK and Cancel, which Enter and Escape
+// press), check boxes, radio buttons, and the texts that name a field. (A
+// radio box hands its items' texts back without their marks.)
 void labelledControls(wxWindow* window, std::vector<std::pair<wxWindow*, wxString>>& found) {
   for (wxWindow* child : window->GetChildren()) {
     if (child->IsTopLevel()) continue;
-    const bool labelled = dynamic_cast<wxCheckBox*>(child) || dynamic_cast<wxRadioButton*>(child) ||
-                          (dynamic_cast<wxButton*>(child) && !child->GetLabel().empty()) ||
-                          (dynamic_cast<wxStaticText*>(child) && child->GetNextSibling() != nullptr &&
-                           child->GetNextSibling()->IsFocusable());
-    if (labelled) found.emplace_back(child, child->GetLabel());
-    if (auto* radio = dynamic_cast<wxRadioBox*>(child))
-      for (unsigned item = 0; item < radio->GetCount(); ++item) found.emplace_back(child, radio->GetString(item));
+    const wxString text = child->GetLabel();
+    const bool button = dynamic_cast<wxButton*>(child) && !text.empty() && text != "OK" && text != "Cancel";
+    if (button || dynamic_cast<wxCheckBox*>(child) || dynamic_cast<wxRadioButton*>(child) || namesAField(child))
+      found.emplace_back(child, text);
     labelledControls(child, found);
   }
 }
@@ -195,7 +213,24 @@ TEST_F(WindowLayoutTest, EveryLabelledControlHasAMnemonicOfItsOwn) {
       if (dynamic_cast<wxCheckBox*>(child) || dynamic_cast<wxStaticText*>(child))
         controls.emplace_back(child, child->GetLabel());
     labelledControls(panel()->page(i), controls);
+    labelledControls(panel()->jobResults(), controls);
     expectUniqueMnemonics(controls, "page " + std::to_string(i), menus);
+  }
+
+  // Each dialog on its own.
+  const std::vector<std::pair<std::string, std::function<wxDialog*()>>> dialogs = {
+      {"Select Tessel", [this] { return new InterpreterDialog(frame_); }},
+      {"Printer Groups", [this] { return new PrinterGroupsDialog(frame_); }},
+      {"Set Printer Path", [this] { return new SetPrinterPathDialog(frame_, "t", wxString(), wxString(), false); }},
+      {"Convert Path", [this] { return new ConvertPathDialog(frame_, "t", wxString()); }},
+      {"Modify Printer Names", [this] { return new ModifyPrinterNamesDialog(frame_, "t"); }},
+  };
+  for (const auto& [name, make] : dialogs) {
+    std::unique_ptr<wxDialog> dialog(make());
+    std::vector<std::pair<wxWindow*, wxString>> controls;
+    labelledControls(dialog.get(), controls);
+    EXPECT_FALSE(controls.empty()) << name;
+    expectUniqueMnemonics(controls, name);
   }
 }
 
