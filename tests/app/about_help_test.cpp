@@ -3,9 +3,13 @@
 #include <wx/bmpbuttn.h>
 #include <wx/html/helpctrl.h>
 #include <wx/frame.h>
+#include <wx/image.h>
 #include <wx/uiaction.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
 
 #include "app/about_box.h"
 #include "app/help_viewer.h"
@@ -110,6 +114,29 @@ TEST_F(HelpTest, InformationButtonsOpenTheirEntryAndHelpOpensTheIndex) {
   pump(100);
   ASSERT_NE(viewer.frame(), nullptr);
   EXPECT_TRUE(viewer.frame()->IsShown());
+}
+
+// The help pages show their pictures at the pictures' own size: scaled,
+// they are blurred.
+TEST(HelpPicturesTest, AreShownAtTheirOwnSize) {
+  const std::regex image(R"re(<img src="([^"]+)" width="(\d+)" height="(\d+)")re");
+  const std::regex anyImage("<img ");
+  int checked = 0;
+  for (const auto& entry : fs::directory_iterator(std::string(QM_SOURCE_DIR) + "/docs/help")) {
+    if (entry.path().extension() != ".html") continue;
+    std::ifstream in(entry.path());
+    const std::string html((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto all = std::distance(std::sregex_iterator(html.begin(), html.end(), anyImage), std::sregex_iterator());
+    int sized = 0;
+    for (auto it = std::sregex_iterator(html.begin(), html.end(), image); it != std::sregex_iterator(); ++it, ++sized) {
+      const std::string picture = (entry.path().parent_path() / (*it)[1].str()).string();
+      const wxSize size = wxImage(wxString::FromUTF8(picture), wxBITMAP_TYPE_PNG).GetSize();
+      EXPECT_EQ(size, wxSize(std::stoi((*it)[2]), std::stoi((*it)[3]))) << picture;
+      ++checked;
+    }
+    EXPECT_EQ(sized, all) << entry.path() << ": every picture has its width and height";
+  }
+  EXPECT_GT(checked, 10);
 }
 
 TEST_F(HelpTest, WithoutABookNothingHappens) {
