@@ -1,5 +1,6 @@
 #include "app/main_frame.h"
 
+#include <wx/display.h>
 #include <wx/menu.h>
 
 #include "app/about_box.h"
@@ -81,17 +82,31 @@ void MainFrame::onShown(wxShowEvent& event) {
     SetMenuBar(pendingMenus_);
     pendingMenus_ = nullptr;
   }
-  shownAt_ = std::chrono::steady_clock::now();
 }
 
 void MainFrame::onMoved(wxMoveEvent& event) {
   event.Skip();
   // A window manager places a new window by its own rule, not where the
-  // program asked: the first placement after showing is moved back.
-  if (!centreWhenPlaced_ || !IsShown() || shownAt_ == std::chrono::steady_clock::time_point()) return;
-  centreWhenPlaced_ = false;
-  if (std::chrono::steady_clock::now() - shownAt_ > std::chrono::seconds(2) || IsMaximized()) return;
-  CallAfter([this] { Centre(wxBOTH); });
+  // program asked, and may do so after the window was first moved.
+  if (!centreWhenPlaced_ || !IsShown()) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (placedSince_ == std::chrono::steady_clock::time_point()) placedSince_ = now;
+  if (now - placedSince_ > std::chrono::seconds(2) || IsMaximized()) {
+    centreWhenPlaced_ = false;
+    return;
+  }
+  CallAfter([this] { centreNow(); });
+}
+
+void MainFrame::centreNow() {
+  const int display = wxDisplay::GetFromWindow(this);
+  const wxRect area = wxDisplay(display == wxNOT_FOUND ? 0u : static_cast<unsigned>(display)).GetClientArea();
+  const wxPoint middle = area.GetPosition() + (area.GetSize() - GetSize()) / 2;
+  if (GetPosition() == middle) return;
+  // The toolkit only passes a move on when it changes the position it
+  // remembers, which may be this one already.
+  Move(middle + wxPoint(1, 0));
+  Move(middle);
 }
 
 void MainFrame::onExit(wxCommandEvent&) {

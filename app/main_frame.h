@@ -36,8 +36,9 @@ class MainFrame : public wxFrame {
 
   OperationsPanel* panel_ = nullptr;
   wxMenuBar* pendingMenus_ = nullptr;
-  // Until the window manager has placed the window just shown (a short
-  // while after it was shown), the window moves to the screen's middle.
+  // For a short while after it is shown, wherever the window manager puts
+  // the window, it moves back to the screen's middle.
   bool centreWhenPlaced_ = false;
-  std::chrono::steady_clock::time_point shownAt_;
+  std::chrono::steady_clock::time_point placedSince_;
+  void centreNow();
 };

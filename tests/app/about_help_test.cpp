@@ -136,7 +136,7 @@ TEST(HelpPicturesTest, AreShownAtTheirOwnSize) {
     }
     EXPECT_EQ(sized, all) << entry.path() << ": every picture has its width and height";
   }
-  EXPECT_GT(checked, 10);
+  EXPECT_GE(checked, 10);
 }
 
 TEST_F(HelpTest, WithoutABookNothingHappens) {
