@@ -8,6 +8,7 @@
 #include <wx/checkbox.h>
 #include <wx/dialog.h>
 #include <wx/display.h>
+#include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/radiobut.h>
 #include <wx/stattext.h>
@@ -102,7 +103,10 @@ TEST_F(WindowLayoutTest, OpensCentredAndShowsEveryPageWithoutToolkitComplaints) 
     pump(50);
   }
   // The lists at their smallest: the results area takes room below them.
+  panel()->selectPage(5);
   fillLegacyLists();
+  wxListCtrl* results = panel()->jobResults()->list();
+  for (long i = 0; i < 20; ++i) results->InsertItem(i, wxString::Format("Q%ld", i + 1));
   panel()->jobResults()->Show();
   panel()->Layout();
   frame_->SetSize(frame_->GetMinSize());
