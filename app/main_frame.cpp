@@ -82,16 +82,18 @@ void MainFrame::onShown(wxShowEvent& event) {
     SetMenuBar(pendingMenus_);
     pendingMenus_ = nullptr;
   }
+  if (shownAt_ == std::chrono::steady_clock::time_point()) shownAt_ = std::chrono::steady_clock::now();
 }
 
 void MainFrame::onMoved(wxMoveEvent& event) {
   event.Skip();
   // A window manager places a new window by its own rule, not where the
-  // program asked, and may do so after the window was first moved.
+  // program asked, around the time it is shown (its word may come before
+  // the toolkit reports the window shown). Later moves are the user's.
   if (!centreWhenPlaced_ || !IsShown()) return;
-  const auto now = std::chrono::steady_clock::now();
-  if (placedSince_ == std::chrono::steady_clock::time_point()) placedSince_ = now;
-  if (now - placedSince_ > std::chrono::seconds(2) || IsMaximized()) {
+  const bool late = shownAt_ != std::chrono::steady_clock::time_point() &&
+                    std::chrono::steady_clock::now() - shownAt_ > std::chrono::seconds(2);
+  if (late || IsMaximized()) {
     centreWhenPlaced_ = false;
     return;
   }

@@ -39,6 +39,6 @@ class MainFrame : public wxFrame {
   // For a short while after it is shown, wherever the window manager puts
   // the window, it moves back to the screen's middle.
   bool centreWhenPlaced_ = false;
-  std::chrono::steady_clock::time_point placedSince_;
+  std::chrono::steady_clock::time_point shownAt_;
   void centreNow();
 };
