@@ -4,6 +4,7 @@
 // own for every labelled control.
 #include <fcntl.h>
 #include <unistd.h>
+#include <wx/artprov.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/dialog.h>
@@ -11,11 +12,13 @@
 #include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/radiobut.h>
+#include <wx/statbmp.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -31,6 +34,7 @@
 #include "app/pages/list_page.h"
 #include "app/pages/project_name_fields.h"
 #include "app/pages/report_list.h"
+#include "app/user_prompts.h"
 #include "app/window_ids.h"
 #include "page_fixture.h"
 
@@ -235,6 +239,32 @@ TEST_F(WindowLayoutTest, EveryLabelledControlHasAMnemonicOfItsOwn) {
     labelledControls(dialog.get(), controls);
     EXPECT_FALSE(controls.empty()) << name;
     expectUniqueMnemonics(controls, name);
+  }
+}
+
+// A message box carries the picture of its kind (the icon theme's).
+TEST(MessageBoxTest, ErrorsAndWarningsCarryTheirIcons) {
+  const std::vector<std::pair<MessageIcon, wxArtID>> kinds = {
+      {MessageIcon::Error, wxART_ERROR},
+      {MessageIcon::Warning, wxART_WARNING},
+      {MessageIcon::Information, wxART_INFORMATION},
+  };
+  for (const auto& [icon, art] : kinds) {
+    wxImage shown;
+    whenDialogShown([&](wxTopLevelWindow* box) {
+      for (wxWindow* child : box->GetChildren())
+        if (auto* picture = dynamic_cast<wxStaticBitmap*>(child)) shown = picture->GetBitmap().ConvertToImage();
+      screenshot(box, "message-box-" + art.utf8_string());
+      dynamic_cast<wxDialog*>(box)->EndModal(wxID_OK);
+    });
+    ModalWatchdog watchdog;
+    showMessage(nullptr, "The submission file does not exist.", icon);
+    const wxImage expected = wxArtProvider::GetBitmap(art, wxART_MESSAGE_BOX).ConvertToImage();
+    ASSERT_TRUE(expected.IsOk()) << art << ": the icon theme has no such picture";
+    ASSERT_TRUE(shown.IsOk()) << art;
+    ASSERT_EQ(shown.GetSize(), expected.GetSize()) << art;
+    EXPECT_EQ(std::memcmp(shown.GetData(), expected.GetData(), expected.GetWidth() * expected.GetHeight() * 3), 0)
+        << art;
   }
 }
 
