@@ -36,6 +36,14 @@ void giveListsRoom(wxWindow* window) {
   }
 }
 
+// The help window does not keep the program running once the main window
+// has closed.
+class HelpFrame : public wxFrame {
+ public:
+  using wxFrame::wxFrame;
+  bool ShouldPreventAppExit() const override { return false; }
+};
+
 // Two thirds of the display's free area, at least 900x650 where it has room.
 wxSize readableSize(const wxRect& area) {
   wxSize size(std::max(area.width * 2 / 3, 900), std::max(area.height * 2 / 3, 650));
@@ -82,7 +90,7 @@ wxFrame* HelpViewer::openFrame() {
   wxString title = _("Help");
   const wxHtmlBookRecArray& books = controller_->GetHelpData()->GetBookRecArray();
   if (!books.empty()) title += ": " + books[0].GetTitle();
-  frame_ = new wxFrame(nullptr, wxID_ANY, title);
+  frame_ = new HelpFrame(nullptr, wxID_ANY, title);
   frame_->SetIcons(programIcons());
   auto* window = new wxHtmlHelpWindow(frame_, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                       wxTAB_TRAVERSAL | wxBORDER_NONE, wxHF_DEFAULT_STYLE, controller_->GetHelpData());

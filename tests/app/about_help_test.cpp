@@ -114,6 +114,7 @@ TEST_F(HelpTest, InformationButtonsOpenTheirEntryAndHelpOpensTheIndex) {
   pump(100);
   ASSERT_NE(viewer.frame(), nullptr);
   EXPECT_TRUE(viewer.frame()->IsShown());
+  EXPECT_FALSE(viewer.frame()->ShouldPreventAppExit()) << "closing the main window ends the program";
 }
 
 // The help pages show their pictures at the pictures' own size: scaled,
