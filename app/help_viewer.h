@@ -4,13 +4,16 @@
 // At most one exists; start-up creates it only when the book exists, and
 // the Help command and the information buttons do nothing without it. A
 // keyword that names an index entry opens that entry's page with the index
-// beside it; an empty or unknown keyword opens the index.
+// beside it; an empty or unknown keyword opens the index. The window opens
+// at a readable size (two thirds of the display, at least 900x650 where the
+// display has room), centred, and Escape closes it.
 #pragma once
 
 #include <wx/string.h>
 
 #include <memory>
 
+class wxFrame;
 class wxHtmlHelpController;
 
 class HelpViewer {
@@ -26,16 +29,21 @@ class HelpViewer {
   const wxString& bookPath() const { return bookPath_; }
   void showKeyword(const wxString& keyword);
 
-  // The toolkit's controller (its frame exists once something was shown).
   wxHtmlHelpController& controller();
+  // The help window while it is open; null before the first page was
+  // shown and after it was closed.
+  wxFrame* frame() const { return frame_; }
   // The page shown last; empty before anything was shown.
   wxString openedPage();
 
  private:
   bool load();
+  // The open window, or a new one holding the controller's help window.
+  wxFrame* openFrame();
 
   wxString bookPath_;
   std::unique_ptr<wxHtmlHelpController> controller_;
+  wxFrame* frame_ = nullptr;
   bool loaded_ = false;
   bool loadFailed_ = false;
 };

@@ -13,7 +13,7 @@ enum Column { kPrinterColumn, kJobColumn, kStateColumn };
 
 JobResults::JobResults(wxWindow* parent) : wxPanel(parent, wxID_ANY) {
   heading_ = new wxStaticText(this, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize, wxST_ELLIPSIZE_END);
-  auto* hide = new wxButton(this, wxID_ANY, _("&Hide"), wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
+  auto* hide = new wxButton(this, wxID_ANY, _("Hid&e"), wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
   hide->SetToolTip(_("Hides the results until the next send; the jobs are still followed."));
   list_ = new wxListCtrl(this, wxID_ANY, wxDefaultPosition, wxSize(-1, FromDIP(80)), wxLC_REPORT | wxLC_SINGLE_SEL);
   list_->AppendColumn(_("Printer"), wxLIST_FORMAT_LEFT, FromDIP(110));

@@ -1,5 +1,6 @@
 #include "app/main_frame.h"
 
+#include <wx/display.h>
 #include <wx/menu.h>
 
 #include "app/about_box.h"
@@ -17,7 +18,7 @@
 MainFrame::MainFrame(const wxString& title)
     : wxFrame(nullptr, wxID_ANY, title, wxDefaultPosition, wxSize(kMainFrameWidth, kMainFrameHeight)) {
   SetIcons(programIcons());
-  buildMenus();
+  pendingMenus_ = buildMenus();
   CreateStatusBar(1);
   panel_ = new OperationsPanel(this);
 
@@ -27,8 +28,11 @@ MainFrame::MainFrame(const wxString& title)
   } else if (settings.size) {
     SetSize(wxSize(static_cast<int>(settings.size->first), static_cast<int>(settings.size->second)));
   }
-  Centre(wxBOTH);
   SetMinSize(wxSize(kMainFrameWidth, kMainFrameHeight));
+  Centre(wxBOTH);
+  centreWhenPlaced_ = !settings.isMaximized;
+  Bind(wxEVT_SHOW, &MainFrame::onShown, this);
+  Bind(wxEVT_MOVE, &MainFrame::onMoved, this);
 
   Bind(wxEVT_MENU, &MainFrame::onExit, this, kIdExit);
   Bind(wxEVT_MENU, &MainFrame::onTessel, this, kIdTesselSettings);
@@ -42,7 +46,9 @@ MainFrame::MainFrame(const wxString& title)
   Bind(wxEVT_CLOSE_WINDOW, &MainFrame::onClose, this);
 }
 
-void MainFrame::buildMenus() {
+MainFrame::~MainFrame() { delete pendingMenus_; }
+
+wxMenuBar* MainFrame::buildMenus() {
   auto* file = new wxMenu;
   file->Append(kIdExit, _("E&xit\tAlt-X"), _("Quit"));
   auto* options = new wxMenu;
@@ -60,10 +66,49 @@ void MainFrame::buildMenus() {
   bar->Append(file, _("&File"));
   bar->Append(options, _("&Options"));
   bar->Append(help, _("&Help"));
-  SetMenuBar(bar);
   bool confirmDelete = false;
   AppConfig(kAppName).readFlag(cfgkey::kConfirmDelete, confirmDelete);
   options->Check(kIdConfirmDelete, confirmDelete);
+  return bar;
+}
+
+void MainFrame::onShown(wxShowEvent& event) {
+  event.Skip();
+  if (!event.IsShown()) return;
+  // Under a window manager the toolkit lays the window out once at a width
+  // of two pixels while it waits for the frame's size, and a menu bar there
+  // has less room than its menus need; attached now, it never has.
+  if (pendingMenus_ != nullptr) {
+    SetMenuBar(pendingMenus_);
+    pendingMenus_ = nullptr;
+  }
+  if (shownAt_ == std::chrono::steady_clock::time_point()) shownAt_ = std::chrono::steady_clock::now();
+}
+
+void MainFrame::onMoved(wxMoveEvent& event) {
+  event.Skip();
+  // A window manager places a new window by its own rule, not where the
+  // program asked, around the time it is shown (its word may come before
+  // the toolkit reports the window shown). Later moves are the user's.
+  if (!centreWhenPlaced_ || !IsShown()) return;
+  const bool late = shownAt_ != std::chrono::steady_clock::time_point() &&
+                    std::chrono::steady_clock::now() - shownAt_ > std::chrono::seconds(2);
+  if (late || IsMaximized()) {
+    centreWhenPlaced_ = false;
+    return;
+  }
+  CallAfter([this] { centreNow(); });
+}
+
+void MainFrame::centreNow() {
+  const int display = wxDisplay::GetFromWindow(this);
+  const wxRect area = wxDisplay(display == wxNOT_FOUND ? 0u : static_cast<unsigned>(display)).GetClientArea();
+  const wxPoint middle = area.GetPosition() + (area.GetSize() - GetSize()) / 2;
+  if (GetPosition() == middle) return;
+  // The toolkit only passes a move on when it changes the position it
+  // remembers, which may be this one already.
+  Move(middle + wxPoint(1, 0));
+  Move(middle);
 }
 
 void MainFrame::onExit(wxCommandEvent&) {

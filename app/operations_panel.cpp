@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "app/destination_choice.h"
+#include "app/field_mnemonics.h"
 #include "app/job_results.h"
 #include "app/pages/page_factory.h"
 #include "app/program_texts.h"
@@ -61,7 +62,7 @@ OperationsPanel::OperationsPanel(wxFrame* frame) : wxPanel(frame, wxID_ANY), fra
   }
 
   // 4. The status-page box.
-  statusPage_ = new wxCheckBox(this, wxID_ANY, _("Print status page."));
+  statusPage_ = new wxCheckBox(this, wxID_ANY, _("Print s&tatus page."));
   statusPage_->SetToolTip(_("Prints a list of the files added/removed by the current operation (if applicable)."));
   statusPage_->SetValue(settings.statusPage);
 
@@ -94,21 +95,20 @@ OperationsPanel::OperationsPanel(wxFrame* frame) : wxPanel(frame, wxID_ANY), fra
   right_->Add(pages_[0], 1, wxEXPAND);
   results_ = new JobResults(this);
   results_->Hide();  // until the first send
+  results_->Bind(wxEVT_SHOW, [this](wxShowEvent& event) {
+    event.Skip();
+    if (event.IsShown()) CallAfter([this] { fitWindowToContent(); });
+  });
   right_->Add(results_, 0, wxEXPAND | wxTOP, gap);
   auto* row = new wxBoxSizer(wxHORIZONTAL);
   row->Add(list_, 0, wxEXPAND | wxALL, gap);
   row->Add(right_, 1, wxEXPAND | wxTOP | wxRIGHT | wxBOTTOM, gap);
   SetSizer(row);
 
-  // Alt+D: the label's mnemonic. GTK labels do not pass their mnemonic on
-  // to a generic control, so the panel does.
+  // Alt with a label's letter (Destination, the page's fields): GTK labels
+  // do not pass their mnemonic on to the field they name, so the panel does.
   Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
-    if (event.GetModifiers() == wxMOD_ALT && (event.GetKeyCode() == 'D' || event.GetKeyCode() == 'd') &&
-        destination_->IsEnabled()) {
-      destination_->SetFocus();
-      return;
-    }
-    event.Skip();
+    if (!focusFieldByMnemonic(this, event)) event.Skip();
   });
   list_->Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent& event) { showPage(static_cast<int>(event.GetIndex())); });
   Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
@@ -118,6 +118,18 @@ OperationsPanel::OperationsPanel(wxFrame* frame) : wxPanel(frame, wxID_ANY), fra
   list_->SetItemState(0, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
                       wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
   list_->SetFocus();
+}
+
+void OperationsPanel::fitWindowToContent() {
+  const wxSize content = frame_->ClientToWindowSize(GetSizer()->GetMinSize());
+  wxSize least = frame_->GetMinSize();
+  least.IncTo(content);
+  if (least == frame_->GetMinSize()) return;
+  frame_->SetMinSize(least);
+  if (frame_->IsMaximized()) return;
+  wxSize size = frame_->GetSize();
+  size.IncTo(least);
+  frame_->SetSize(size);
 }
 
 std::vector<std::string> OperationsPanel::fillDestinations() {

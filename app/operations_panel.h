@@ -58,6 +58,9 @@ class OperationsPanel : public wxPanel, public PageHost {
   // Shows the send in the results area and follows its jobs.
   void followJobs(const OpResult& result);
   void updateColumnWidths();
+  // Grows the window where its content no longer fits (the results area
+  // shown below a page that cannot give up the room).
+  void fitWindowToContent();
 
   wxFrame* frame_;
   wxListCtrl* list_ = nullptr;

@@ -42,7 +42,7 @@ PathField::PathField(wxWindow* parent, wxWindowID id, const wxString& prompt, co
   column->Add(new wxStaticText(this, wxID_ANY, prompt), 0, wxBOTTOM, FromDIP(3));
   auto* row = new wxBoxSizer(wxHORIZONTAL);
   text_ = new wxTextCtrl(this, kIdPathText, initialText, wxDefaultPosition, wxDefaultSize, wxTE_PROCESS_ENTER);
-  browse_ = new wxButton(this, kIdPathBrowse, _("Browse..."));
+  browse_ = new wxButton(this, kIdPathBrowse, _("&Browse..."));
   row->Add(text_, 1, wxALIGN_CENTER_VERTICAL | wxRIGHT, FromDIP(4));
   row->Add(browse_, 0, wxALIGN_CENTER_VERTICAL);
   column->Add(row, 0, wxEXPAND);

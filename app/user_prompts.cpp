@@ -4,11 +4,23 @@
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
+#ifdef __WXGTK__
+#include <wx/generic/msgdlgg.h>
+#endif
 #include <wx/textdlg.h>
 
 #include "app/program_texts.h"
 
 namespace {
+
+// GTK's own message box shows no icon (since GTK 3.22); the toolkit's
+// generic one draws the icon theme's error, warning, question and
+// information pictures. Elsewhere the system's box shows them.
+#ifdef __WXGTK__
+using PromptBox = wxGenericMessageDialog;
+#else
+using PromptBox = wxMessageDialog;
+#endif
 
 ScriptedUser* g_script = nullptr;
 
@@ -113,7 +125,7 @@ MessageAnswer showMessage(wxWindow* parent, const wxString& text, MessageIcon ic
     shown.buttons = buttons;
     return script->nextMessage(shown);
   }
-  wxMessageDialog dialog(parent, text, title, buttonStyle(buttons) | iconStyle(icon) | wxCENTRE);
+  PromptBox dialog(parent, text, title, buttonStyle(buttons) | iconStyle(icon) | wxCENTRE);
   switch (dialog.ShowModal()) {
     case wxID_YES:
       return MessageAnswer::Yes;

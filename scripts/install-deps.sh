@@ -9,7 +9,7 @@ packages=(
   zlib1g-dev libminizip-dev libsqlite3-dev tcl
   libcups2-dev cups cups-client cups-bsd cups-filters
   cups-ipp-utils avahi-daemon dbus
-  libwxgtk3.2-dev
+  libwxgtk3.2-dev adwaita-icon-theme hicolor-icon-theme
   ghostscript fonts-urw-base35 xvfb poppler-utils
   openbox x11-utils
   python3 zip unzip tar time groff-base

@@ -8,6 +8,7 @@
 
 #include "app/dialogs/dialog_buttons.h"
 #include "app/dialogs/printer_type_choice.h"
+#include "app/field_mnemonics.h"
 #include "app/file_filters.h"
 #include "app/remembered_choosers.h"
 #include "app/window_ids.h"
@@ -35,6 +36,7 @@ ConvertPathDialog::ConvertPathDialog(wxWindow* parent, const wxString& title, co
   auto* column = new wxBoxSizer(wxVERTICAL);
   column->Add(group, 0, wxEXPAND | wxALL, FromDIP(10));
   column->Add(okCancelRow(this), 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, FromDIP(10));
+  answerFieldMnemonics(this);
   SetSizerAndFit(column);
   CentreOnParent();
 

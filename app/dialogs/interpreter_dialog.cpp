@@ -7,6 +7,7 @@
 #include <wx/statbox.h>
 
 #include "app/dialogs/stub_editor.h"
+#include "app/field_mnemonics.h"
 #include "app/file_filters.h"
 #include "app/path_field.h"
 #include "app/user_prompts.h"
@@ -23,15 +24,16 @@ InterpreterDialog::InterpreterDialog(wxWindow* parent) : wxDialog(parent, wxID_A
   auto* boxSizer = new wxStaticBoxSizer(wxVERTICAL, this, _("Select Tessel"));
   wxStaticBox* box = boxSizer->GetStaticBox();
 
-  installed_ = new wxRadioButton(box, kIdUseInstalled, _("Use the Tessel installed on this PC"), wxDefaultPosition,
+  installed_ = new wxRadioButton(box, kIdUseInstalled, _("Use the Tessel &installed on this PC"), wxDefaultPosition,
                                  wxDefaultSize, wxRB_GROUP);
-  folder_ = new PathField(box, kIdTesselFolder, _("Enter the full path to your computer's Tessel directory"),
+  folder_ = new PathField(box, kIdTesselFolder, _("Enter the full path to your computer's Tessel &directory"),
                           toWx(stored.koroCore), cfgkey::kKoroCore, _("Browse"), wxString(), PathKind::Folder);
-  builtin_ = new wxRadioButton(box, kIdUseBuiltin, _("Use Quaymaster's built-in Tessel"));
-  stub_ = new PathField(box, kIdStubFile, _("Enter the full path to the stub file"), toWx(stored.koroStub),
+  builtin_ = new wxRadioButton(box, kIdUseBuiltin, _("Use Quaymaster's b&uilt-in Tessel"));
+  stub_ = new PathField(box, kIdStubFile, _("Enter the full path to the &stub file"), toWx(stored.koroStub),
                         cfgkey::kKoroStub, _("Browse"), allFilesFilter(), PathKind::File, true);
-  auto* edit = new wxButton(box, kIdEditStub, _("Edit Stub File..."));
-  lustrine_ = new wxCheckBox(box, wxID_ANY, _("Include the Lustrine module"));
+  stub_->browseButton()->SetLabel(_("B&rowse..."));
+  auto* edit = new wxButton(box, kIdEditStub, _("&Edit Stub File..."));
+  lustrine_ = new wxCheckBox(box, wxID_ANY, _("Include the &Lustrine module"));
 
   builtin_->SetValue(stored.useBuiltin);
   installed_->SetValue(!stored.useBuiltin);
@@ -56,6 +58,7 @@ InterpreterDialog::InterpreterDialog(wxWindow* parent) : wxDialog(parent, wxID_A
   auto* column = new wxBoxSizer(wxVERTICAL);
   column->Add(boxSizer, 1, wxEXPAND | wxALL, FromDIP(10));
   column->Add(buttons, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, FromDIP(10));
+  answerFieldMnemonics(this);
   SetSizerAndFit(column);
   CentreOnParent();
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/art.h"
+#include "app/field_mnemonics.h"
 #include "app/user_prompts.h"
 #include "app/window_ids.h"
 #include "base/natural_order.h"
@@ -23,22 +24,22 @@ PrinterGroupsDialog::PrinterGroupsDialog(wxWindow* parent)
     : wxDialog(parent, wxID_ANY, _("Printer Groups"), wxDefaultPosition, wxDefaultSize,
                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER) {
   const int gap = FromDIP(6);
-  auto* groupsLabel = new wxStaticText(this, wxID_ANY, _("Printer Groups:"));
+  auto* groupsLabel = new wxStaticText(this, wxID_ANY, _("Printer &Groups:"));
   add_ = new wxBitmapButton(this, kIdGroupAdd, artBundle(Art::Add));
   add_->SetToolTip(_("Add a new printer group."));
   delete_ = new wxBitmapButton(this, kIdGroupDelete, artBundle(Art::Delete));
   delete_->SetToolTip(_("Delete the selected printer group."));
   groups_ = new wxChoice(this, kIdGroupChoice, wxDefaultPosition, wxDefaultSize, 0, nullptr, wxCB_SORT);
-  auto* printersLabel = new wxStaticText(this, wxID_ANY, _("Printers:"));
+  auto* printersLabel = new wxStaticText(this, wxID_ANY, _("&Printers:"));
   // Sorted here, in number order; missing members follow the printers.
   printers_ = new wxCheckListBox(this, kIdGroupPrinters, wxDefaultPosition, FromDIP(wxSize(300, 220)));
-  checkAll_ = new wxButton(this, kIdCheckAll, _("Check All"));
+  checkAll_ = new wxButton(this, kIdCheckAll, _("Check &All"));
   checkAll_->SetToolTip(_("Check all printers."));
-  uncheckAll_ = new wxButton(this, kIdUncheckAll, _("Uncheck All"));
+  uncheckAll_ = new wxButton(this, kIdUncheckAll, _("&Uncheck All"));
   uncheckAll_->SetToolTip(_("Uncheck all printers."));
   auto* ok = new wxButton(this, wxID_OK, _("OK"));
   auto* cancel = new wxButton(this, wxID_CANCEL, _("Cancel"));
-  apply_ = new wxButton(this, wxID_APPLY, _("Apply"));
+  apply_ = new wxButton(this, wxID_APPLY, _("Appl&y"));
   ok->SetDefault();
 
   for (const std::string& name : ListPrinterGroups()) groups_->Append(toWx(name));
@@ -70,6 +71,7 @@ PrinterGroupsDialog::PrinterGroupsDialog(wxWindow* parent)
   column->Add(printers_, 1, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, edge);
   column->Add(checkRow, 0, wxLEFT | wxRIGHT | wxTOP, edge);
   column->Add(buttons, 0, wxEXPAND | wxALL, edge);
+  answerFieldMnemonics(this);
   SetSizerAndFit(column);
   Centre(wxBOTH);
 

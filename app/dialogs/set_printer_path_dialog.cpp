@@ -8,6 +8,7 @@
 
 #include "app/dialogs/dialog_buttons.h"
 #include "app/dialogs/printer_type_choice.h"
+#include "app/field_mnemonics.h"
 #include "app/file_filters.h"
 #include "app/path_field.h"
 #include "app/window_ids.h"
@@ -45,6 +46,7 @@ SetPrinterPathDialog::SetPrinterPathDialog(wxWindow* parent, const wxString& tit
   column->Add(group, 0, wxEXPAND | wxALL, FromDIP(10));
   column->Add(okCancelRow(this), 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, FromDIP(10));
   local_->SetMinSize(wxSize(FromDIP(440), -1));
+  answerFieldMnemonics(this);
   SetSizerAndFit(column);
   CentreOnParent();
 

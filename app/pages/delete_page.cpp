@@ -18,17 +18,17 @@ DeletePage::DeletePage(wxWindow* parent, PageHost& host) : OperationPage(parent,
   wxWindow* in = box();
   const int gap = FromDIP(6);
   const wxString items[] = {
-      _("Delete all Tessel and KX resource files"),
-      _("Delete all Tessel files"),
-      _("Delete all KX resource files"),
-      _("Delete all the resource files of a KX project"),
+      _("Delete &all Tessel and KX resource files"),
+      _("Delete all Tessel file&s"),
+      _("Delete all &KX resource files"),
+      _("Delete all the resource files of a KX &project"),
   };
   choice_ = new wxRadioBox(in, kIdDeleteChoice, _("Specify which files should be deleted"), wxDefaultPosition,
                            wxDefaultSize, 4, items, 1, wxRA_SPECIFY_COLS);
   names_ = std::make_unique<ProjectNameFields>(in);
-  noFolderShared_ = new wxCheckBox(in, wxID_ANY, _("Do not delete folder-shared resources."));
-  noGlobalShared_ = new wxCheckBox(in, wxID_ANY, _("Do not delete global-shared resources."));
-  delete_ = new wxButton(in, kIdDeleteFiles, _("Delete Files"));
+  noFolderShared_ = new wxCheckBox(in, wxID_ANY, _("Do not delete folder-sha&red resources."));
+  noGlobalShared_ = new wxCheckBox(in, wxID_ANY, _("Do not delete &global-shared resources."));
+  delete_ = new wxButton(in, kIdDeleteFiles, _("Delete F&iles"));
   noFolderShared_->Disable();
   noGlobalShared_->Disable();
 

@@ -12,13 +12,13 @@
 InstallPage::InstallPage(wxWindow* parent, PageHost& host) : OperationPage(parent, host, 0) {
   wxWindow* in = box();
   const int gap = FromDIP(6);
-  autoStart_ = new wxCheckBox(in, kIdAutoStart, _("Automatically start up Tessel when printer is powered on."));
-  installKeep_ = new wxCheckBox(in, wxID_ANY, _("Keep Tessel in printer's memory."));
-  errorHandler_ = new wxCheckBox(in, wxID_ANY, _("Use Tessel's own PS error handler."));
-  install_ = new wxButton(in, kIdInstallTessel, _("Install Tessel"));
+  autoStart_ = new wxCheckBox(in, kIdAutoStart, _("&Automatically start up Tessel when printer is powered on."));
+  installKeep_ = new wxCheckBox(in, wxID_ANY, _("&Keep Tessel in printer's memory."));
+  errorHandler_ = new wxCheckBox(in, wxID_ANY, _("&Use Tessel's own PS error handler."));
+  install_ = new wxButton(in, kIdInstallTessel, _("&Install Tessel"));
   auto* startupText = new wxStaticText(in, wxID_ANY, _("Start up Tessel after successful installation"));
-  startupKeep_ = new wxCheckBox(in, wxID_ANY, _("Keep Tessel in printer's memory."));
-  startup_ = new wxButton(in, kIdStartupTessel, _("Startup Tessel"));
+  startupKeep_ = new wxCheckBox(in, wxID_ANY, _("Keep Tessel in printer's &memory."));
+  startup_ = new wxButton(in, kIdStartupTessel, _("&Startup Tessel"));
   installKeep_->Disable();
 
   body()->Add(autoStart_, 0, wxALL, gap);

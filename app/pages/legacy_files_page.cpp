@@ -70,7 +70,7 @@ LegacyFilesPage::LegacyFilesPage(wxWindow* parent, PageHost& host) : OperationPa
 
   // Sending a submission file.
   Part sending = newPart(box(), _("Send a submission file to the printer"));
-  submission_ = new PathField(sending.box, kIdLegacySubmissionPath, _("Enter the full path to a submission file"),
+  submission_ = new PathField(sending.box, kIdLegacySubmissionPath, _("Enter the full &path to a submission file"),
                               wxString(), cfgkey::kLastSubDir, _("Browse"), submissionFileFilter(), PathKind::File);
   sendButton_ = new wxButton(sending.box, kIdSendSubmissionFile, _("Send &Submission File"));
   sending.sizer->Add(submission_, 0, wxEXPAND | wxALL, gap);
@@ -97,7 +97,6 @@ LegacyFilesPage::LegacyFilesPage(wxWindow* parent, PageHost& host) : OperationPa
   removing.sizer->Add(removeButton_, 0, wxALL, gap);
 
   // The two lists share the height equally.
-  for (ReportList* list : {loadList_, removalList_}) list->SetMinSize(wxSize(-1, FromDIP(60)));
   body()->Add(loading.sizer, 1, wxEXPAND | wxBOTTOM, gap);
   body()->Add(sending.sizer, 0, wxEXPAND | wxBOTTOM, gap);
   body()->Add(removing.sizer, 1, wxEXPAND);

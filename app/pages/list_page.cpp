@@ -13,14 +13,14 @@ ListPage::ListPage(wxWindow* parent, PageHost& host) : OperationPage(parent, hos
   wxWindow* in = box();
   const int gap = FromDIP(6);
   const wxString items[] = {
-      _("All Tessel and KX resource files on the printer"),
-      _("All PS fonts on the printer"),
-      _("A specific project's resource files on the printer"),
+      _("&All Tessel and KX resource files on the printer"),
+      _("All &PS fonts on the printer"),
+      _("A specific pro&ject's resource files on the printer"),
   };
   choice_ = new wxRadioBox(in, kIdListChoice, _("Print a list of:"), wxDefaultPosition, wxDefaultSize, 3, items, 1,
                            wxRA_SPECIFY_COLS);
   names_ = std::make_unique<ProjectNameFields>(in);
-  list_ = new wxButton(in, kIdListFiles, _("List Files"));
+  list_ = new wxButton(in, kIdListFiles, _("L&ist Files"));
 
   body()->Add(choice_, 0, wxEXPAND | wxALL, gap);
   names_->addTo(body(), gap);

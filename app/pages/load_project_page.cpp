@@ -16,7 +16,7 @@
 PathField* newProjectField(wxWindow* parent, int id) {
   // The second pattern lacks its dot ("*kpc"), as the program has always
   // offered it.
-  return new PathField(parent, id, _("Enter the full path to the KX project file (KPF or KPC)"), wxString(),
+  return new PathField(parent, id, _("Enter the full path to the KX &project file (KPF or KPC)"), wxString(),
                        cfgkey::kLastProjDir, _("Browse"),
                        withAllFiles(_("KX Project File (*.kpf; *.kpc)|*.kpf;*.kpc")), PathKind::File);
 }
@@ -26,12 +26,12 @@ LoadProjectPage::LoadProjectPage(wxWindow* parent, PageHost& host) : OperationPa
   const int gap = FromDIP(6);
   project_ = newProjectField(in, kIdLoadProjectPath);
   auto* hint = new wxStaticText(in, wxID_ANY,
-                                _("Check the resources to be loaded\n(Leave all unchecked to load all resources)"));
+                                _("&Check the resources to be loaded\n(Leave all unchecked to load all resources)"));
   tree_ = new ResourceTree(in, wxID_ANY);
-  noFolderShared_ = new wxCheckBox(in, wxID_ANY, _("Do not include folder-shared resources."));
-  noGlobalShared_ = new wxCheckBox(in, wxID_ANY, _("Do not include global-shared resources."));
-  noOverwrite_ = new wxCheckBox(in, wxID_ANY, _("Do not overwrite existing resources on the printer."));
-  load_ = new wxButton(in, kIdLoadProject, _("Load Project Resources"));
+  noFolderShared_ = new wxCheckBox(in, wxID_ANY, _("Do not &include folder-shared resources."));
+  noGlobalShared_ = new wxCheckBox(in, wxID_ANY, _("Do not include &global-shared resources."));
+  noOverwrite_ = new wxCheckBox(in, wxID_ANY, _("Do not overw&rite existing resources on the printer."));
+  load_ = new wxButton(in, kIdLoadProject, _("&Load Project Resources"));
 
   body()->Add(project_, 0, wxEXPAND | wxALL, gap);
   body()->Add(hint, 0, wxLEFT | wxRIGHT | wxTOP, gap);

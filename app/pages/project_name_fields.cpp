@@ -8,9 +8,9 @@
 
 ProjectNameFields::ProjectNameFields(wxWindow* parent) {
   const wxSize width(parent->FromDIP(200), -1);
-  folderLabel_ = new wxStaticText(parent, wxID_ANY, _("Enter the folder name"));
+  folderLabel_ = new wxStaticText(parent, wxID_ANY, _("Enter the fo&lder name"));
   folder_ = new wxTextCtrl(parent, wxID_ANY, wxString(), wxDefaultPosition, width);
-  projectLabel_ = new wxStaticText(parent, wxID_ANY, _("Enter the project name"));
+  projectLabel_ = new wxStaticText(parent, wxID_ANY, _("Enter the project &name"));
   project_ = new wxTextCtrl(parent, wxID_ANY, wxString(), wxDefaultPosition, width);
   enable(false);
 }
@@ -18,10 +18,12 @@ ProjectNameFields::ProjectNameFields(wxWindow* parent) {
 void ProjectNameFields::addTo(wxSizer* column, int gap) const {
   auto* grid = new wxFlexGridSizer(2, gap, gap * 2);
   grid->Add(folderLabel_, 0, wxALIGN_CENTER_VERTICAL);
-  grid->Add(folder_, 0, wxALIGN_CENTER_VERTICAL);
+  grid->Add(folder_, 0, wxALIGN_CENTER_VERTICAL | wxEXPAND);
   grid->Add(projectLabel_, 0, wxALIGN_CENTER_VERTICAL);
-  grid->Add(project_, 0, wxALIGN_CENTER_VERTICAL);
-  column->Add(grid, 0, wxALL, gap);
+  grid->Add(project_, 0, wxALIGN_CENTER_VERTICAL | wxEXPAND);
+  // The fields take the width the window gives.
+  grid->AddGrowableCol(1, 1);
+  column->Add(grid, 0, wxEXPAND | wxALL, gap);
 }
 
 void ProjectNameFields::enable(bool on) {

@@ -21,6 +21,9 @@ class ReportDropTarget : public wxFileDropTarget {
 ReportList::ReportList(wxWindow* parent, wxWindowID id, const std::vector<wxString>& columns)
     : wxListCtrl(parent, id, wxDefaultPosition, wxDefaultSize, wxLC_REPORT | wxLC_EDIT_LABELS | wxBORDER_SUNKEN) {
   for (std::size_t i = 0; i < columns.size(); ++i) AppendColumn(columns[i]);
+  // The header and some three rows: any less and the rows' scroll bar has
+  // less room than it needs.
+  SetMinSize(wxSize(-1, FromDIP(90)));
 
   Bind(wxEVT_LIST_KEY_DOWN, [this](wxListEvent& event) {
     const int key = event.GetKeyCode();

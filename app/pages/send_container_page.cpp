@@ -28,24 +28,24 @@ SendContainerPage::SendContainerPage(wxWindow* parent, PageHost& host) : Operati
   wxWindow* in = box();
   const int gap = FromDIP(4);  // a tall page: close together
   project_ = newProjectField(in, kIdContainerProjectPath);
-  submission_ = new SubmissionField(in, _("Choose a submission file (or enter full path if using external sub)"));
-  pageRange_ = new wxCheckBox(in, kIdPageRange, _("Specify page range."));
+  submission_ = new SubmissionField(in, _("Choose a s&ubmission file (or enter full path if using external sub)"));
+  pageRange_ = new wxCheckBox(in, kIdPageRange, _("Specify page ra&nge."));
   const long spinStyle = wxSP_ARROW_KEYS;
   firstPage_ = new wxSpinCtrl(in, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize, spinStyle, 1, 99999, 1);
   lastPage_ = new wxSpinCtrl(in, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize, spinStyle, 1, 99999, 1);
-  embed_ = new wxCheckBox(in, kIdEmbedTessel, _("Embed Tessel in the data stream."));
+  embed_ = new wxCheckBox(in, kIdEmbedTessel, _("E&mbed Tessel in the data stream."));
   resourceLabels_ = {
-      _("Are already stored on the printer"),
-      _("Should be included in the data stream"),
-      _("Should be included in the data stream and then also stored on the printer"),
+      _("&Are already stored on the printer"),
+      _("Should be &included in the data stream"),
+      _("Should be included in the data stream and then also &stored on the printer"),
   };
   resources_ = new wxRadioBox(in, kIdContainerResources, _("The project resources:"), wxDefaultPosition,
                               wxDefaultSize, 3, resourceLabels_.data(), 1, wxRA_SPECIFY_COLS);
-  noFolderShared_ = new wxCheckBox(in, wxID_ANY, _("Do not include folder-shared resources."));
-  noGlobalShared_ = new wxCheckBox(in, wxID_ANY, _("Do not include global-shared resources."));
-  noOverwrite_ = new wxCheckBox(in, wxID_ANY, _("Do not overwrite existing resources on the printer."));
-  keep_ = new wxCheckBox(in, wxID_ANY, _("Keep included Tessel and resources in printer's memory."));
-  send_ = new wxButton(in, kIdSendContainer, _("Send Container"));
+  noFolderShared_ = new wxCheckBox(in, wxID_ANY, _("Do not inc&lude folder-shared resources."));
+  noGlobalShared_ = new wxCheckBox(in, wxID_ANY, _("Do not include &global-shared resources."));
+  noOverwrite_ = new wxCheckBox(in, wxID_ANY, _("Do not overw&rite existing resources on the printer."));
+  keep_ = new wxCheckBox(in, wxID_ANY, _("&Keep included Tessel and resources in printer's memory."));
+  send_ = new wxButton(in, kIdSendContainer, _("Send &Container"));
   for (wxWindow* w : std::initializer_list<wxWindow*>{firstPage_, lastPage_, noFolderShared_, noGlobalShared_,
                                                       noOverwrite_, keep_})
     w->Disable();

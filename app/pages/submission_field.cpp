@@ -22,17 +22,18 @@ wxString submissionFileFilter() {
 SubmissionField::SubmissionField(wxWindow* parent, const wxString& prompt)
     : wxPanel(parent, wxID_ANY), promptText_(prompt) {
   const int gap = FromDIP(4);
+  // The prompt first: it names the fields after it.
+  prompt_ = new wxStaticText(this, wxID_ANY, prompt);
   choice_ = new wxChoice(this, wxID_ANY);
   path_ = new wxTextCtrl(this, kIdPathText);
-  browse_ = new wxButton(this, kIdSubmissionBrowse, _("Browse..."));
-  external_ = new wxCheckBox(this, kIdExternalSubmission, _("Use external submission file."));
+  browse_ = new wxButton(this, kIdSubmissionBrowse, _("Bro&wse..."));
+  external_ = new wxCheckBox(this, kIdExternalSubmission, _("Use e&xternal submission file."));
 
   auto* row = new wxBoxSizer(wxHORIZONTAL);
   row->Add(choice_, 3, wxALIGN_CENTER_VERTICAL | wxRIGHT, gap);
   row->Add(path_, 4, wxALIGN_CENTER_VERTICAL | wxRIGHT, gap);
   row->Add(browse_, 0, wxALIGN_CENTER_VERTICAL);
   auto* column = new wxBoxSizer(wxVERTICAL);
-  prompt_ = new wxStaticText(this, wxID_ANY, prompt);
   column->Add(prompt_, 0, wxBOTTOM, FromDIP(3));
   column->Add(row, 0, wxEXPAND);
   column->Add(external_, 0, wxTOP, gap);

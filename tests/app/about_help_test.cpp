@@ -2,10 +2,14 @@
 // help entry each information button and the Help command open.
 #include <wx/bmpbuttn.h>
 #include <wx/html/helpctrl.h>
-#include <wx/html/helpfrm.h>
+#include <wx/frame.h>
+#include <wx/image.h>
 #include <wx/uiaction.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
 
 #include "app/about_box.h"
 #include "app/help_viewer.h"
@@ -83,18 +87,57 @@ TEST_F(HelpTest, InformationButtonsOpenTheirEntryAndHelpOpensTheIndex) {
     ASSERT_TRUE(pumpUntil([&] { return viewer.openedPage().EndsWith(pages[i]); }, 5000))
         << pageDescription(i).helpKeyword << " opened " << viewer.openedPage();
   }
-  ASSERT_NE(viewer.controller().GetFrame(), nullptr);
-  screenshot(viewer.controller().GetFrame(), "help-window");
+  wxFrame* window = viewer.frame();
+  ASSERT_NE(window, nullptr);
+  // Readable beside its index, and on the display.
+  EXPECT_GE(window->GetSize().x, 900);
+  EXPECT_GE(window->GetSize().y, 650);
+  EXPECT_TRUE(wxRect(wxGetDisplaySize()).Contains(window->GetScreenRect())) << "the 1280x1024 test display";
+  screenshot(window, "help-window");
 
   // The Help command and an unknown keyword open the index (the book's
   // first page stays behind it).
   wxCommandEvent help(wxEVT_MENU, kIdHelp);
   frame->ProcessWindowEvent(help);
   pump(100);
-  EXPECT_TRUE(viewer.controller().GetFrame()->IsShown());
+  EXPECT_EQ(viewer.frame(), window);
   viewer.showKeyword("No Such Entry");
   pump(100);
-  EXPECT_TRUE(viewer.controller().GetFrame()->IsShown());
+  EXPECT_EQ(viewer.frame(), window);
+  EXPECT_TRUE(window->IsShown());
+
+  // Escape closes it; the next request opens a new one.
+  clickWithMouse(window);
+  wxUIActionSimulator().Char(WXK_ESCAPE);
+  EXPECT_TRUE(pumpUntil([&] { return viewer.frame() == nullptr; }, 5000));
+  viewer.showKeyword("No Such Entry");
+  pump(100);
+  ASSERT_NE(viewer.frame(), nullptr);
+  EXPECT_TRUE(viewer.frame()->IsShown());
+  EXPECT_FALSE(viewer.frame()->ShouldPreventAppExit()) << "closing the main window ends the program";
+}
+
+// The help pages show their pictures at the pictures' own size: scaled,
+// they are blurred.
+TEST(HelpPicturesTest, AreShownAtTheirOwnSize) {
+  const std::regex image(R"re(<img src="([^"]+)" width="(\d+)" height="(\d+)")re");
+  const std::regex anyImage("<img ");
+  int checked = 0;
+  for (const auto& entry : fs::directory_iterator(std::string(QM_SOURCE_DIR) + "/docs/help")) {
+    if (entry.path().extension() != ".html") continue;
+    std::ifstream in(entry.path());
+    const std::string html((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto all = std::distance(std::sregex_iterator(html.begin(), html.end(), anyImage), std::sregex_iterator());
+    int sized = 0;
+    for (auto it = std::sregex_iterator(html.begin(), html.end(), image); it != std::sregex_iterator(); ++it, ++sized) {
+      const std::string picture = (entry.path().parent_path() / (*it)[1].str()).string();
+      const wxSize size = wxImage(wxString::FromUTF8(picture), wxBITMAP_TYPE_PNG).GetSize();
+      EXPECT_EQ(size, wxSize(std::stoi((*it)[2]), std::stoi((*it)[3]))) << picture;
+      ++checked;
+    }
+    EXPECT_EQ(sized, all) << entry.path() << ": every picture has its width and height";
+  }
+  EXPECT_GE(checked, 10);
 }
 
 TEST_F(HelpTest, WithoutABookNothingHappens) {

@@ -11,7 +11,10 @@
 #include <wx/toplevel.h>
 #include <wx/uiaction.h>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -206,9 +209,14 @@ void AppTest::setEnv(const char* name, const std::string& value) {
 
 void AppTest::SetUp() {
   startFolder_ = fs::current_path().string();
-  SdkString dir;
-  ASSERT_EQ(sdkMakeTempDir(dir), 1);
-  scratch_ = dir.str();
+  if (const char* sample = std::getenv("QM_SAMPLE_FOLDER"); sample != nullptr && *sample != '\0') {
+    ASSERT_TRUE(takeSampleFolder(sample)) << sample;
+    scratch_ = sample;
+  } else {
+    SdkString dir;
+    ASSERT_EQ(sdkMakeTempDir(dir), 1);
+    scratch_ = dir.str();
+  }
   configDir_ = scratch_ + "/config";
   home_ = scratch_ + "/home";
   fs::create_directories(configDir_);
@@ -237,6 +245,27 @@ void AppTest::TearDown() {
     else unsetenv(name.c_str());
   }
   fs::remove_all(scratch_, ec);
+  if (sampleLock_ >= 0) close(sampleLock_);
+  sampleLock_ = -1;
+}
+
+bool AppTest::takeSampleFolder(const std::string& folder) {
+  sampleLock_ = open((folder + ".lock").c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (sampleLock_ < 0) return false;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
+  while (flock(sampleLock_, LOCK_EX | LOCK_NB) != 0) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  // What an earlier run left, if it is ours; a link or someone else's
+  // folder is never followed or removed.
+  struct stat st {};
+  if (lstat(folder.c_str(), &st) == 0) {
+    if (!S_ISDIR(st.st_mode) || st.st_uid != getuid()) return false;
+    std::error_code ec;
+    fs::remove_all(folder, ec);
+  }
+  return mkdir(folder.c_str(), 0700) == 0;
 }
 
 void AppTest::startPrinters(const std::vector<std::string>& extraQueues) {

@@ -73,7 +73,10 @@ int runModal(const std::function<void(Dialog&)>& drive) {
 
 // The world of one test. The configuration file lives in its own folder
 // (QUAYMASTER_CONFIG_DIR), HOME is private, and the spooler is a private
-// scheduler (printers) or a dead socket (no printer at all).
+// scheduler (printers) or a dead socket (no printer at all). The scratch
+// folder is a new temporary folder, or, for the pictures of the guide, the
+// fixed folder QM_SAMPLE_FOLDER names (one test at a time holds it), so that
+// the paths the pictures show are the same in every run.
 class AppTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -101,6 +104,9 @@ class AppTest : public ::testing::Test {
  private:
   std::map<std::string, std::optional<std::string>> savedEnv_;
   std::string startFolder_;
+  int sampleLock_ = -1;
+  // The fixed scratch folder, emptied, once no other test holds it.
+  bool takeSampleFolder(const std::string& folder);
   void setEnv(const char* name, const std::string& value);
 };
 

@@ -39,7 +39,7 @@ TEST_F(InterpreterDialogTest, ShowsTheStoredChoice) {
     EXPECT_TRUE(dialog.lustrineBox()->GetValue());
     EXPECT_TRUE(dialog.folderField()->IsEnabled());
     EXPECT_TRUE(dialog.stubField()->IsEnabled());
-    EXPECT_EQ(dialog.FindWindow(kIdEditStub)->GetLabel(), "Edit Stub File...");
+    EXPECT_EQ(dialog.FindWindow(kIdEditStub)->GetLabel(), "&Edit Stub File...");
     screenshot(&dialog, "interpreter-dialog");
   });
 }

@@ -128,7 +128,7 @@ TEST_F(MainWindowTest, ClosingKeepsDestinationBoxAndSize) {
   EXPECT_TRUE(panel->statusPageTicked());
   EXPECT_EQ(frame->GetSize(), wxSize(700, 800));
   EXPECT_EQ(frame->GetMinSize(), wxSize(620, 732));
-  EXPECT_EQ(panel->statusPageBox()->GetLabel(), "Print status page.");
+  EXPECT_EQ(panel->statusPageBox()->GetLabelText(), "Print status page.");
 
   panel->destinationChoice()->SetStringSelection("\\\\\\Floor_2");
   panel->statusPageBox()->SetValue(false);

@@ -40,7 +40,7 @@ TEST_F(PathFieldTest, EnterPostsChangeOnlyWithText) {
   PathField* field = makeField(PathKind::File, false);
   EXPECT_EQ(field->textField()->GetId(), kIdPathText);
   EXPECT_EQ(field->browseButton()->GetId(), kIdPathBrowse);
-  EXPECT_EQ(field->browseButton()->GetLabel(), "Browse...");
+  EXPECT_EQ(field->browseButton()->GetLabel(), "&Browse...");
 
   wxCommandEvent enter(wxEVT_TEXT_ENTER, kIdPathText);
   enter.SetEventObject(field->textField());
