@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -117,3 +118,11 @@ bool WriteDataToPrinter(const std::string& docName, const std::string& printerNa
 
 // ASCII case-insensitive equality, as the spooler's name comparisons use.
 bool equalsNoCase(std::string_view a, std::string_view b);
+
+// How far a job's copy has got; the watch answers false to stop it.
+struct SendProgress {
+  std::string printer;
+  std::uint64_t bytes = 0;
+  std::uint64_t total = 0;
+};
+using SendWatch = std::function<bool(const SendProgress&)>;
