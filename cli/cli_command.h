@@ -128,3 +128,4 @@ std::vector<Command> previewCommands();
 std::vector<Command> projectToolCommands();
 std::vector<Command> printerCommands();
 std::vector<Command> groupCommands();
+std::vector<Command> directCommands();

@@ -6,7 +6,12 @@
 
 std::vector<OptionDef> destinationOptions() {
   return {
-      {"printer", 'd', "NAME", "send the job to this printer", {}, ValueHint::Printer},
+      {"printer",
+       'd',
+       "NAME",
+       "send the job to this printer (a spooler printer, a direct printer, or socket://HOST[:PORT])",
+       {},
+       ValueHint::Printer},
       {"group", 'g', "NAME", "send the job to every printer of this printer group", {}, ValueHint::Group},
       {"destination", 0, "TEXT", "the destination as the desktop shows it (a printer, or \\\\\\ and a group)"},
       {"output", 'o', "FILE",
@@ -15,6 +20,7 @@ std::vector<OptionDef> destinationOptions() {
        ValueHint::File},
       {"wait", 'w', "", "follow each sent job until it is completed, stopped, cancelled or aborted"},
       {"status-page", 's', "", "have the printer print a status page"},
+      {"show-answer", 0, "", "print everything a direct printer answered (control characters escaped)"},
   };
 }
 
@@ -35,7 +41,7 @@ std::vector<OptionDef> tesselOptions() {
 std::vector<Command> allCommands() {
   std::vector<Command> all;
   for (auto group : {tesselCommands(), projectCommands(), printerFileCommands(), legacyCommands(),
-                     previewCommands(), projectToolCommands(), printerCommands(), groupCommands()})
+                     previewCommands(), projectToolCommands(), printerCommands(), groupCommands(), directCommands()})
     all.insert(all.end(), group.begin(), group.end());
   return all;
 }

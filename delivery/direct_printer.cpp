@@ -40,8 +40,10 @@ bool isHostName(std::string_view host) {
 bool isIpv6(std::string_view host) {
   std::size_t colons = 0;
   for (char c : host) {
-    if (c == ':') ++colons;
-    else if (!isHexDigit(c) && c != '.') return false;
+    if (c == ':')
+      ++colons;
+    else if (!isHexDigit(c) && c != '.')
+      return false;
   }
   return colons >= 2 && host.size() <= 45;
 }
@@ -80,7 +82,8 @@ bool isSocketUri(std::string_view text) {
 }
 
 AddressCheck ParseSocketUri(std::string_view text) {
-  if (!isSocketUri(text)) return refused(std::string("The printer address must begin with socket://") + kAddressExample + ".");
+  if (!isSocketUri(text))
+    return refused(std::string("The printer address must begin with socket://") + kAddressExample + ".");
   std::string_view rest = text.substr(std::string_view(kSocketScheme).size());
   for (char c : rest) {
     const auto byte = static_cast<unsigned char>(c);
@@ -91,7 +94,8 @@ AddressCheck ParseSocketUri(std::string_view text) {
   if (rest.find('@') != std::string_view::npos) return refused("The printer address may not hold a user name (\"@\").");
   if (rest.find_first_of("/?#") != std::string_view::npos)
     return refused("The printer address may not hold a path, query or fragment (\"/\", \"?\", \"#\").");
-  if (rest.empty() || rest.front() == ':') return refused(std::string("The printer address has no host name") + kAddressExample + ".");
+  if (rest.empty() || rest.front() == ':')
+    return refused(std::string("The printer address has no host name") + kAddressExample + ".");
 
   DirectAddress address;
   std::string_view host = rest;
@@ -118,10 +122,12 @@ AddressCheck ParseSocketUri(std::string_view text) {
     if (host.size() > kMaxDirectHostLength)
       return refused("The host name of the printer is longer than 253 characters.");
     if (!isHostName(host))
-      return refused("The host name of the printer may only hold letters, digits, \"-\" and \".\" (as "
-                     "printer.example.com or 192.0.2.7).");
+      return refused(
+          "The host name of the printer may only hold letters, digits, \"-\" and \".\" (as "
+          "printer.example.com or 192.0.2.7).");
   }
-  if (hasPort && !parsePort(port, address.port)) return refused("The port of the printer must be a number from 1 to 65535.");
+  if (hasPort && !parsePort(port, address.port))
+    return refused("The port of the printer must be a number from 1 to 65535.");
   address.host = std::string(host);
   AddressCheck check;
   check.address = address;

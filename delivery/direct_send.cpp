@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "delivery/app_config.h"
 #include "delivery/printer_socket.h"
 
 namespace {
@@ -106,9 +107,32 @@ DirectSendResult SendDirect(const DirectAddress& address, const std::string& pri
   r.answer = reader.answer();
   if (r.answer.failed()) {
     r.status = Result::Status::PrinterError;
-    r.error = "the printer " + printer + " reported: " + AnswerErrorLine(r.answer);
+    r.error = "the printer answered: " + AnswerErrorLine(r.answer);
     return r;
   }
   r.status = Result::Status::Sent;
   return r;
+}
+
+DirectRoutes DirectRoutesFromConfig(const std::string& configFile) {
+  DirectRoutes routes;
+  {
+    AppFileConfig config(kAppName, "", configFile);
+    routes.options.settings = ReadDirectSettings(config);
+  }
+  routes.find = [configFile](const std::string& name) {
+    AppFileConfig config(kAppName, "", configFile);
+    return ReadDirectPrinter(config, name);
+  };
+  return routes;
+}
+
+std::optional<AddressCheck> FindDirectTarget(const DirectRoutes& routes, const std::string& destination) {
+  if (isSocketUri(destination)) return ParseSocketUri(destination);
+  if (!routes.find) return std::nullopt;
+  std::optional<DirectAddress> kept = routes.find(destination);
+  if (!kept) return std::nullopt;
+  AddressCheck check;
+  check.address = *kept;
+  return check;
 }

@@ -16,6 +16,8 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "delivery/direct_printer.h"
@@ -53,3 +55,19 @@ struct DirectSendOptions {
 // messages use (the configured name, or the address itself).
 DirectSendResult SendDirect(const DirectAddress& address, const std::string& printer, const std::string& filePath,
                             const DirectSendOptions& options, const SendWatch& watch);
+
+// Which destinations are direct printers: socket:// addresses as typed, and
+// the direct printers of the configuration (find gives the address of a
+// kept name; empty find: none are kept).
+struct DirectRoutes {
+  std::function<std::optional<DirectAddress>(const std::string& name)> find;
+  DirectSendOptions options;
+};
+
+// The routes of a configuration file ("" = the installed one); its
+// settings are read once, the printers at each lookup.
+DirectRoutes DirectRoutesFromConfig(const std::string& configFile);
+
+// Nothing when the destination is not direct; else the check of its
+// address (refused for a socket:// text that is not a good address).
+std::optional<AddressCheck> FindDirectTarget(const DirectRoutes& routes, const std::string& destination);

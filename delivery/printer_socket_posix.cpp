@@ -31,8 +31,8 @@ SocketResult failure(SocketStatus status, std::string error) {
 SocketResult systemFailure(const std::string& peer, const std::string& what, int code) {
   if (code == EPIPE || code == ECONNRESET || code == ECONNABORTED)
     return failure(SocketStatus::Broken, "the printer " + peer + " broke the connection " + what);
-  return failure(SocketStatus::Failed, "the connection to the printer " + peer + " failed " + what + ": " +
-                                           std::strerror(code));
+  return failure(SocketStatus::Failed,
+                 "the connection to the printer " + peer + " failed " + what + ": " + std::strerror(code));
 }
 
 // Waits until the socket is ready for events, in slices, asking stop in
@@ -150,7 +150,8 @@ SocketResult PrinterSocket::readSome(char* buffer, std::size_t size, std::chrono
   for (;;) {
     short revents = 0;
     const SocketStatus waited = waitFor(fd, POLLIN, limit, stop, revents);
-    if (waited == SocketStatus::Cancelled) return failure(waited, "reading from the printer " + peer_ + " was cancelled");
+    if (waited == SocketStatus::Cancelled)
+      return failure(waited, "reading from the printer " + peer_ + " was cancelled");
     if (waited == SocketStatus::TimedOut)
       return failure(waited, "the printer " + peer_ + " said nothing for " + describeLimit(limit));
     if (waited != SocketStatus::Ok) return systemFailure(peer_, "while reading its answer", errno);

@@ -43,9 +43,8 @@ SocketResult failure(SocketStatus status, std::string error) {
 SocketResult systemFailure(const std::string& peer, const std::string& what, int code) {
   if (code == WSAECONNRESET || code == WSAECONNABORTED || code == WSAESHUTDOWN)
     return failure(SocketStatus::Broken, "the printer " + peer + " broke the connection " + what);
-  return failure(SocketStatus::Failed,
-                 "the connection to the printer " + peer + " failed " + what + " (Winsock error " +
-                     std::to_string(code) + ")");
+  return failure(SocketStatus::Failed, "the connection to the printer " + peer + " failed " + what +
+                                           " (Winsock error " + std::to_string(code) + ")");
 }
 
 enum class Wait { Read, Write, Connect };
@@ -115,8 +114,7 @@ SocketResult PrinterSocket::connect(const std::string& host, std::uint16_t port,
         continue;
       }
       int size = sizeof code;
-      if (::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&code), &size) != 0)
-        code = ::WSAGetLastError();
+      if (::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&code), &size) != 0) code = ::WSAGetLastError();
     }
     if (code == 0) {
       handle_ = static_cast<std::intptr_t>(s);
@@ -169,7 +167,8 @@ SocketResult PrinterSocket::readSome(char* buffer, std::size_t size, std::chrono
   const SOCKET s = socketOf(handle_);
   for (;;) {
     const SocketStatus waited = waitFor(s, Wait::Read, limit, stop);
-    if (waited == SocketStatus::Cancelled) return failure(waited, "reading from the printer " + peer_ + " was cancelled");
+    if (waited == SocketStatus::Cancelled)
+      return failure(waited, "reading from the printer " + peer_ + " was cancelled");
     if (waited == SocketStatus::TimedOut)
       return failure(waited, "the printer " + peer_ + " said nothing for " + describeLimit(limit));
     if (waited != SocketStatus::Ok) return systemFailure(peer_, "while reading its answer", ::WSAGetLastError());

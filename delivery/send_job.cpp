@@ -38,12 +38,35 @@ std::string stripGroupMarker(const std::string& target) {
 
 SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const std::string& docName,
                     const std::string& filePath, const std::string& target) {
+  return SendJob(spooler, readGroup, DirectRoutes{}, docName, filePath, target, SendWatch());
+}
+
+SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const DirectRoutes& direct,
+                    const std::string& docName, const std::string& filePath, const std::string& target,
+                    const SendWatch& watch) {
   if (target == noPrintersSentinel()) return SendOutcome();
 
   std::vector<std::string> failed;
   std::vector<std::string> reasons;
   std::vector<SendOutcome::SentJob> sent;
+  std::vector<SendOutcome::Answer> answers;
+  auto sendDirect = [&](const std::string& printer, const AddressCheck& check) {
+    if (!check.accepted()) {
+      failed.push_back(printer);
+      reasons.push_back(check.message);
+      return;
+    }
+    DirectSendResult r = SendDirect(*check.address, printer, filePath, direct.options, watch);
+    if (r.answerEnd != DirectSendResult::AnswerEnd::NotRead) answers.push_back({printer, std::move(r.answer)});
+    if (r.ok()) {
+      sent.push_back({printer, 0, true});
+    } else {
+      failed.push_back(printer);
+      reasons.push_back(r.error);
+    }
+  };
   auto submit = [&](const std::string& printer) {
+    if (std::optional<AddressCheck> check = FindDirectTarget(direct, printer)) return sendDirect(printer, *check);
     Submission s = spooler.SubmitFile(docName, filePath, printer);
     if (s.ok) {
       sent.push_back({printer, s.jobId});
@@ -59,7 +82,7 @@ SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const std::s
     if (members.empty()) return failure(kEmptyGroupMessage + group);
     const std::vector<std::string> installed = spooler.EnumeratePrinters();
     for (const std::string& member : members) {
-      bool found = false;
+      bool found = FindDirectTarget(direct, member).has_value();
       for (const std::string& printer : installed) {
         if (equalsNoCase(printer, member)) {
           found = true;
@@ -93,10 +116,12 @@ SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const std::s
     outcome.statusText = docName + translated(kSuccessSuffix);
   }
   outcome.sent = std::move(sent);
+  outcome.answers = std::move(answers);
   return outcome;
 }
 
 SendOutcome SendJob(const std::string& docName, const std::string& filePath, const std::string& target) {
   return SendJob(
-      systemSpooler(), [](const std::string& group) { return ReadPrinterGroup(group); }, docName, filePath, target);
+      systemSpooler(), [](const std::string& group) { return ReadPrinterGroup(group); }, DirectRoutesFromConfig(""),
+      docName, filePath, target, SendWatch());
 }

@@ -83,7 +83,8 @@ OpResult deliver(const OpContext& ctx, const std::string& title, const std::stri
       AppFileConfig config(kAppName, "", configFile);
       return ReadPrinterGroup(config, group);
     };
-    r.outcome = SendJob(systemSpooler(), readGroup, title, file, ctx.destination);
+    r.outcome =
+        SendJob(systemSpooler(), readGroup, DirectRoutesFromConfig(configFile), title, file, ctx.destination, SendWatch());
   }
   if (r.outcome.succeeded()) {
     r.kind = OpResult::Kind::Sent;
