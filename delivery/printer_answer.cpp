@@ -48,6 +48,10 @@ void AnswerReader::endLine() {
   for (std::size_t open = line.find(kOpen); open != std::string_view::npos; open = line.find(kOpen, open)) {
     const std::size_t close = line.find(kClose, open + kOpen.size());
     if (close == std::string_view::npos) break;
+    // A message cut off by another one: the later opening is the one closed.
+    for (std::size_t next = line.find(kOpen, open + 1); next != std::string_view::npos && next < close;
+         next = line.find(kOpen, next + 1))
+      open = next;
     const std::string_view message = trimmed(line.substr(open + kOpen.size(), close - open - kOpen.size()));
     if (isFailure(message)) {
       if (answer_.errors.size() < kMaxAnswerMessages) answer_.errors.emplace_back(message);

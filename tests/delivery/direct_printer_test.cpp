@@ -150,7 +150,7 @@ TEST(DestinationList, DirectPrintersComeLastWithoutClashes) {
 TEST(AnswerReader, MessagesAreFoundAcrossPiecesAndLineEnds) {
   const std::string answer =
       "hello\r\n%%[ status: busy ]%%\rtext %%[ Error: undefined; OffendingCommand: x ]%% more\n"
-      "%%[ Flushing: rest of job (to end-of-file) will be ignored ]%%\n%%[ unterminated\n%%[ PrinterError: out ]%%";
+      "%%[ Flushing: rest of job (to end-of-file) will be ignored ]%%\n%%[ unterminated\n%%[ cut %%[ PrinterError: out ]%%";
   for (std::size_t piece : {1u, 3u, 7u, 1000u}) {
     AnswerReader reader(16);
     for (std::size_t i = 0; i < answer.size(); i += piece) reader.feed(std::string_view(answer).substr(i, piece));
