@@ -1,4 +1,5 @@
 #include "delivery/direct_send.h"
+#include "delivery/send_job.h"
 
 #include <gtest/gtest.h>
 
@@ -126,6 +127,49 @@ TEST(DirectSend, RefusedAndUnknownHostsAreNamed) {
   DirectSendResult unknown = SendDirect({"no-such-printer.invalid", 9100}, "P", jobFile(10), shortLimits(), {});
   EXPECT_EQ(unknown.status, Status::Failed);
   EXPECT_NE(unknown.error.find("no-such-printer.invalid:9100 is unknown"), std::string::npos) << unknown.error;
+}
+
+class OneQueueSpooler : public Spooler {
+ public:
+  std::vector<std::string> EnumeratePrinters() override { return {"Queue_1"}; }
+  bool WriteFileToPrinter(const std::string&, const std::string&, const std::string& printer) override {
+    written.push_back(printer);
+    return true;
+  }
+  std::vector<std::string> written;
+};
+
+// A group mixing a spooler printer, a kept direct printer that answers an
+// error, a typed address and a bad one: each gets what it should, and only
+// the direct ones go around the spooler.
+TEST(DirectSend, GroupMembersAreRoutedAndJudgedOneByOne) {
+  FakePrinter failing([](FakeConnection& c) {
+    c.read();
+    c.send("%%[ Error: limitcheck; OffendingCommand: x ]%%\n");
+  });
+  FakePrinter fine([](FakeConnection& c) {
+    c.read();
+    c.send("ok\n");
+  });
+  DirectRoutes routes;
+  routes.options = shortLimits();
+  routes.find = [&](const std::string& name) -> std::optional<DirectAddress> {
+    if (equalsNoCase(name, "Lab")) return DirectAddress{"127.0.0.1", failing.port()};
+    return std::nullopt;
+  };
+  OneQueueSpooler spooler;
+  const std::vector<std::string> members{"Queue_1", "lab", fine.uri(), "socket://;rm"};
+  SendOutcome outcome = SendJob(
+      spooler, [&](const std::string&) { return members; }, routes, "[Job]", jobFile(100), "\\\\\\Mixed",
+      SendWatch());
+  EXPECT_EQ(spooler.written, std::vector<std::string>{"Queue_1"});
+  ASSERT_EQ(outcome.failedPrinters, (std::vector<std::string>{"lab", "socket://;rm"}));
+  EXPECT_NE(outcome.failureReasons[0].find("limitcheck; OffendingCommand: x"), std::string::npos);
+  EXPECT_NE(outcome.failureReasons[1].find("letters, digits"), std::string::npos);
+  ASSERT_EQ(outcome.sent.size(), 2u);
+  EXPECT_TRUE(outcome.sent[1].direct);
+  ASSERT_EQ(outcome.answers.size(), 2u);
+  EXPECT_EQ(outcome.answers[1].answer.kept, "ok\n");
 }
 
 }  // namespace
