@@ -69,7 +69,6 @@ SocketResult PrinterSocket::connect(const std::string& host, std::uint16_t port,
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
-  hints.ai_flags = AI_ADDRCONFIG;
   addrinfo* found = nullptr;
   const int lookup = ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
   if (lookup != 0 || found == nullptr)
