@@ -193,6 +193,17 @@ OpContext OperationsPanel::operationContext() const {
 
 void OperationsPanel::setStatusText(const wxString& text) { frame_->SetStatusText(text, 0); }
 
+namespace {
+// Cancel during a group's hand-over may come after some members had the
+// job: they are named, so that nobody believes they were spared.
+wxString cancelledText(const SendOutcome& outcome) {
+  if (outcome.sent.empty()) return _("Cancelled: nothing was sent.");
+  wxString reached;
+  for (const SendOutcome::SentJob& sent : outcome.sent) reached += (reached.empty() ? "" : ", ") + toWx(sent.printer);
+  return wxString::Format(_("Cancelled: the job had already reached %s."), reached);
+}
+}  // namespace
+
 void OperationsPanel::reportResult(const OpResult& result) {
   using Kind = OpResult::Kind;
   switch (result.kind) {
@@ -222,9 +233,12 @@ void OperationsPanel::reportResult(const OpResult& result) {
       if (!message.empty()) showMessage(this, message);
       break;
     }
-    case Kind::JobFailed:
     case Kind::Cancelled:
-      setStatusText(result.kind == Kind::Cancelled ? _("Cancelled: nothing was sent.") : wxString());
+      setStatusText(cancelledText(result.outcome));
+      if (!result.message.empty()) showMessage(this, toWx(result.message));
+      break;
+    case Kind::JobFailed:
+      setStatusText(wxString());
       if (!result.message.empty()) showMessage(this, toWx(result.message));
       break;
     case Kind::TempFileFailed:

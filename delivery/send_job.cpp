@@ -37,8 +37,8 @@ std::string stripGroupMarker(const std::string& target) {
 }
 
 SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const std::string& docName,
-                    const std::string& filePath, const std::string& target) {
-  return SendJob(spooler, readGroup, DirectRoutes{}, docName, filePath, target, SendWatch());
+                    const std::string& filePath, const std::string& target, const SendWatch& watch) {
+  return SendJob(spooler, readGroup, DirectRoutes{}, docName, filePath, target, watch);
 }
 
 SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const DirectRoutes& direct,
@@ -49,6 +49,7 @@ SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const Direct
   std::vector<std::string> failed;
   std::vector<std::string> reasons;
   std::vector<SendOutcome::SentJob> sent;
+  bool cancelled = false;
   std::vector<SendOutcome::Answer> answers;
   auto sendDirect = [&](const std::string& printer, const AddressCheck& check) {
     if (!check.accepted()) {
@@ -58,7 +59,9 @@ SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const Direct
     }
     DirectSendResult r = SendDirect(*check.address, printer, filePath, direct.options, watch);
     if (r.answerEnd != DirectSendResult::AnswerEnd::NotRead) answers.push_back({printer, std::move(r.answer)});
-    if (r.ok()) {
+    if (r.status == DirectSendResult::Status::Cancelled) {
+      cancelled = true;
+    } else if (r.ok()) {
       sent.push_back({printer, 0, true});
     } else {
       failed.push_back(printer);
@@ -66,9 +69,12 @@ SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const Direct
     }
   };
   auto submit = [&](const std::string& printer) {
+    if (cancelled) return;
     if (std::optional<AddressCheck> check = FindDirectTarget(direct, printer)) return sendDirect(printer, *check);
-    Submission s = spooler.SubmitFile(docName, filePath, printer);
-    if (s.ok) {
+    Submission s = spooler.SubmitFile(docName, filePath, printer, watch);
+    if (s.cancelled) {
+      cancelled = true;
+    } else if (s.ok) {
       sent.push_back({printer, s.jobId});
     } else {
       failed.push_back(printer);
@@ -101,7 +107,11 @@ SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const Direct
   }
 
   SendOutcome outcome;
-  if (!failed.empty()) {
+  if (cancelled) {
+    // Nobody to blame: the operator stopped it.
+    outcome.status = SendOutcome::Status::Cleared;
+    outcome.cancelled = true;
+  } else if (!failed.empty()) {
     std::string list;
     for (const std::string& name : failed) {
       if (!list.empty()) list += '\n';

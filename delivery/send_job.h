@@ -58,6 +58,9 @@ struct SendOutcome {
     PrinterAnswer answer;
   };
   std::vector<Answer> answers;
+  // The watch stopped the delivery: the printer being sent to got nothing,
+  // later members were not tried; `sent` says who had the job already.
+  bool cancelled = false;
 
   // True when every printer got the job (or there was nothing to do).
   bool succeeded() const { return message.empty(); }
@@ -66,10 +69,11 @@ struct SendOutcome {
 // Members of a printer group, in stored order.
 using GroupReader = std::function<std::vector<std::string>(const std::string& groupName)>;
 
-// The decisions of SendJob over any spooler and group source.
+// The decisions of SendJob over any spooler and group source. The watch
+// sees every printer's hand-over (spooler.h); once it answers false
+// nothing more is sent and the outcome says cancelled, with no message.
 SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const std::string& docName,
-                    const std::string& filePath, const std::string& target);
-
+                    const std::string& filePath, const std::string& target, const SendWatch& watch = {});
 // The same, with direct printers.
 SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const DirectRoutes& direct,
                     const std::string& docName, const std::string& filePath, const std::string& target,

@@ -2,6 +2,9 @@
 
 #include <wx/intl.h>
 
+#include <memory>
+
+#include "base/sdk_fs.h"
 #include "delivery/app_config.h"
 #include "delivery/spooler_jobs.h"
 
@@ -43,6 +46,47 @@ bool IsInstalledPrinter(Spooler& spooler, std::string_view name) {
 
 bool IsInstalledPrinter(std::string_view name) { return IsInstalledPrinter(systemSpooler(), name); }
 
+Submission Spooler::SubmitFile(const std::string& docName, const std::string& filePath,
+                               const std::string& printerName, const SendWatch& watch) {
+  Submission s;
+  SendProgress progress{printerName, 0, jobFileSize(filePath)};
+  if (watch && !watch(progress)) {
+    s.cancelled = true;
+    return s;
+  }
+  s.ok = WriteFileToPrinter(docName, filePath, printerName);
+  progress.bytes = progress.total;
+  if (s.ok && watch) watch(progress);
+  return s;
+}
+
+ChunkReader watchedReader(const ChunkReader& inner, const std::string& printer, std::uint64_t total,
+                          const SendWatch& watch, bool& cancelled) {
+  if (!watch) return inner;
+  auto progress = std::make_shared<SendProgress>(SendProgress{printer, 0, total});
+  return [inner, watch, progress, &cancelled](char* buffer, std::size_t size) -> long {
+    // Asked before each piece, and told of it once read: the spooler may
+    // take long over a piece, and Cancel counts at once.
+    if (!watch(*progress)) {
+      cancelled = true;
+      return -1;
+    }
+    const long got = inner(buffer, size);
+    if (got <= 0) return got;
+    progress->bytes += static_cast<std::uint64_t>(got);
+    if (!watch(*progress)) {
+      cancelled = true;
+      return -1;
+    }
+    return got;
+  };
+}
+
+std::uint64_t jobFileSize(const std::string& filePath) {
+  const std::int64_t size = sdkFileSize(filePath.c_str());
+  return size > 0 ? static_cast<std::uint64_t>(size) : 0;
+}
+
 namespace {
 
 class SystemSpooler : public Spooler {
@@ -52,9 +96,9 @@ class SystemSpooler : public Spooler {
                           const std::string& printerName) override {
     return ::WriteFileToPrinter(docName, filePath, printerName);
   }
-  Submission SubmitFile(const std::string& docName, const std::string& filePath,
-                        const std::string& printerName) override {
-    return SubmitFileToPrinter(docName, filePath, printerName);
+  Submission SubmitFile(const std::string& docName, const std::string& filePath, const std::string& printerName,
+                        const SendWatch& watch) override {
+    return SubmitFileToPrinter(docName, filePath, printerName, watch);
   }
 };
 

@@ -63,9 +63,24 @@ using ChunkReader = std::function<long(char* buffer, std::size_t size)>;
 // What became of one raw submission.
 struct Submission {
   bool ok = false;
-  int jobId = 0;      // the spooler's job number; 0 when it gave none
-  std::string error;  // the spooler's reason for a failure, when it gave one
+  bool cancelled = false;  // the watch stopped it; the spooler's job is cancelled
+  int jobId = 0;           // the spooler's job number; 0 when it gave none
+  std::string error;       // the spooler's reason for a failure, when it gave one
 };
+
+// How far the hand-over of one job to one printer has come: the bytes the
+// spooler has been given of the job file's size.
+struct SendProgress {
+  std::string printer;
+  std::uint64_t bytes = 0;
+  std::uint64_t total = 0;
+};
+
+// Told of every piece a submission hands over, from the submitting thread.
+// Answering false stops the copy: the spooler's job is cancelled, so
+// nothing of it reaches the printer, and the submission says cancelled.
+// An empty watch lets every submission run to its end.
+using SendWatch = std::function<bool(const SendProgress& progress)>;
 
 // The spooler as the delivery logic sees it; the system one below, fakes in
 // tests.
@@ -79,13 +94,10 @@ class Spooler {
   virtual bool WriteFileToPrinter(const std::string& docName, const std::string& filePath,
                                   const std::string& printerName) = 0;
   // The same copy, telling the job's number and the spooler's reason for a
-  // failure where the spooler gives them.
+  // failure where the spooler gives them, under a watch. This default asks
+  // the watch once before and once after WriteFileToPrinter.
   virtual Submission SubmitFile(const std::string& docName, const std::string& filePath,
-                                const std::string& printerName) {
-    Submission s;
-    s.ok = WriteFileToPrinter(docName, filePath, printerName);
-    return s;
-  }
+                                const std::string& printerName, const SendWatch& watch);
 };
 
 // The spooler of this system.
@@ -118,11 +130,3 @@ bool WriteDataToPrinter(const std::string& docName, const std::string& printerNa
 
 // ASCII case-insensitive equality, as the spooler's name comparisons use.
 bool equalsNoCase(std::string_view a, std::string_view b);
-
-// How far a job's copy has got; the watch answers false to stop it.
-struct SendProgress {
-  std::string printer;
-  std::uint64_t bytes = 0;
-  std::uint64_t total = 0;
-};
-using SendWatch = std::function<bool(const SendProgress&)>;

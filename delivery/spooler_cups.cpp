@@ -369,14 +369,24 @@ bool WriteDataToPrinter(const std::string& docName, const std::string& printerNa
 }
 
 Submission SubmitFileToPrinter(const std::string& docName, const std::string& filePath,
-                               const std::string& printerName) {
+                               const std::string& printerName, const SendWatch& watch) {
   FileChunks chunks(filePath);
   if (!chunks.open()) {
     Submission s;
     s.error = "cannot open the job file";
     return s;
   }
-  return submitData(docName, printerName, std::cref(chunks));
+  bool cancelled = false;
+  Submission s = submitData(docName, printerName,
+                            watchedReader(std::cref(chunks), printerName, jobFileSize(filePath), watch, cancelled));
+  if (cancelled) {
+    // submitData has cancelled the unfinished job already.
+    s.ok = false;
+    s.cancelled = true;
+    s.jobId = 0;
+    s.error = "cancelled";
+  }
+  return s;
 }
 
 bool WriteFileToPrinter(const std::string& docName, const std::string& filePath, const std::string& printerName) {

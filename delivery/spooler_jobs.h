@@ -12,9 +12,18 @@
 #include "delivery/spooler.h"
 
 // WriteFileToPrinter with the job's number and the spooler's reason for a
-// failure.
+// failure, under a watch (spooler.h).
 Submission SubmitFileToPrinter(const std::string& docName, const std::string& filePath,
-                               const std::string& printerName);
+                               const std::string& printerName, const SendWatch& watch = {});
+
+// A reader that tells the watch of every piece it passes on and fails once
+// the watch answers false (setting cancelled); the platforms' submissions
+// read through it.
+ChunkReader watchedReader(const ChunkReader& inner, const std::string& printer, std::uint64_t total,
+                          const SendWatch& watch, bool& cancelled);
+
+// The size of the job file for progress; 0 when it cannot be told.
+std::uint64_t jobFileSize(const std::string& filePath);
 
 enum class JobState {
   Pending,     // waiting for the printer

@@ -2,9 +2,18 @@
 #include "ops/op_progress.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 
 #include "ops/translate.h"
+
+namespace {
+std::string megabytes(std::uint64_t bytes) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1e6);
+  return text;
+}
+}  // namespace
 
 int OpProgressStep::percent() const {
   if (fraction < 0) return -1;
@@ -19,7 +28,10 @@ std::string OpProgressStep::text() const {
     case Phase::Writing: doing = "Writing the job"; break;
     case Phase::Sending: doing = "Sending the job"; break;
   }
-  return item.empty() ? tr(doing) : tr(doing) + ": " + item;
+  std::string line = item.empty() ? tr(doing) : tr(doing) + ": " + item;
+  if (phase == Phase::Sending && totalBytes > 0)
+    line += " (" + megabytes(bytes) + " " + tr("of") + " " + megabytes(totalBytes) + ")";
+  return line;
 }
 
 OpProgressStep opProgressStep(const KrmProgress& report, bool listing) {

@@ -11,9 +11,13 @@
 // progress dialog and pump its events from it. Returning false cancels: the
 // operation stops at its next piece, sends nothing, deletes its temporary
 // job or list file, its partial output and any files it unpacked, and
-// returns OpResult::Kind::Cancelled with no message. The last report
-// before anything is sent is Phase::Sending; returning false there still
-// stops the operation, and after it nothing can be stopped any more.
+// returns OpResult::Kind::Cancelled with no message. Then the finished job
+// is handed to the spooler (Phase::Sending) on a thread of its own while
+// the caller's thread reports, about every kOpProgressInterval, the bytes
+// each printer has taken; returning false there cancels the spooler's job
+// under way (nothing of it reaches that printer) and sends to no further
+// group member, and the result is Cancelled with the printers that had
+// the job already in its outcome.
 //
 // Without a callback the operations do exactly what they did before.
 #pragma once
@@ -42,11 +46,15 @@ struct OpProgressStep {
   long files = 0;
   // Share of the phase done, 0 to 1; negative when unknown (a pulsing bar).
   double fraction = -1;
+  // While sending: bytes the printer named by item has taken of the job.
+  std::uint64_t bytes = 0;
+  std::uint64_t totalBytes = 0;
 
   // 0 to 100, or -1 when unknown.
   int percent() const;
   // One translated line for a progress dialog, such as
-  // "Writing the job: logo.tif".
+  // "Writing the job: logo.tif" or
+  // "Sending the job: Tessel_1 (12.5 MB of 600.0 MB)".
   std::string text() const;
 };
 

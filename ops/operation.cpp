@@ -1,6 +1,10 @@
 #include "ops/operation.h"
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 #include "base/sdk_fs.h"
 #include "base/sdk_fs_unique.h"
@@ -62,6 +66,59 @@ bool dropEmptyJobFile(const std::string& path) {
 std::string lastPathComponent(const std::string& path) { return sdkFileNamePart(path); }
 
 namespace {
+
+SendOutcome sendNow(const OpContext& ctx, const std::string& title, const std::string& file,
+                    const SendWatch& watch) {
+  if (ctx.send) return ctx.send(title, file, ctx.destination, watch);
+  // Groups come from the same configuration file as everything else.
+  std::string configFile = ctx.configFile;
+  GroupReader readGroup = [configFile](const std::string& group) {
+    AppFileConfig config(kAppName, "", configFile);
+    return ReadPrinterGroup(config, group);
+  };
+  return SendJob(systemSpooler(), readGroup, DirectRoutesFromConfig(configFile), title, file, ctx.destination, watch);
+}
+
+// The hand-over on a thread of its own, so that a spooler that is slow to
+// take a big job holds up neither the window nor Cancel; this thread
+// reports how far it has come and passes Cancel on.
+SendOutcome sendWatched(const OpContext& ctx, const std::string& title, const std::string& file) {
+  std::mutex mutex;
+  std::condition_variable changed;
+  SendProgress latest;
+  bool done = false;
+  std::atomic<bool> cancel{false};
+  const SendWatch watch = [&](const SendProgress& progress) {
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      latest = progress;
+    }
+    return !cancel.load();
+  };
+  SendOutcome outcome;
+  std::thread sender([&] {
+    outcome = sendNow(ctx, title, file, watch);
+    std::lock_guard<std::mutex> lock(mutex);
+    done = true;
+    changed.notify_all();
+  });
+  for (;;) {
+    OpProgressStep step;
+    step.phase = OpProgressStep::Phase::Sending;
+    {
+      std::unique_lock<std::mutex> lock(mutex);
+      if (changed.wait_for(lock, kOpProgressInterval, [&] { return done; })) break;
+      step.item = latest.printer;
+      step.bytes = latest.bytes;
+      step.totalBytes = latest.total;
+    }
+    if (step.totalBytes > 0) step.fraction = static_cast<double>(step.bytes) / static_cast<double>(step.totalBytes);
+    if (!cancel.load() && !ctx.progress(step)) cancel = true;
+  }
+  sender.join();
+  return outcome;
+}
+
 OpResult deliver(const OpContext& ctx, const std::string& title, const std::string& file) {
   OpResult r;
   r.title = title;
@@ -73,20 +130,13 @@ OpResult deliver(const OpContext& ctx, const std::string& title, const std::stri
       r.kind = OpResult::Kind::Cancelled;
       return r;
     }
-  }
-  if (ctx.send) {
-    r.outcome = ctx.send(title, file, ctx.destination);
+    r.outcome = sendWatched(ctx, title, file);
   } else {
-    // Groups come from the same configuration file as everything else.
-    std::string configFile = ctx.configFile;
-    GroupReader readGroup = [configFile](const std::string& group) {
-      AppFileConfig config(kAppName, "", configFile);
-      return ReadPrinterGroup(config, group);
-    };
-    r.outcome =
-        SendJob(systemSpooler(), readGroup, DirectRoutesFromConfig(configFile), title, file, ctx.destination, SendWatch());
+    r.outcome = sendNow(ctx, title, file, {});
   }
-  if (r.outcome.succeeded()) {
+  if (r.outcome.cancelled) {
+    r.kind = OpResult::Kind::Cancelled;
+  } else if (r.outcome.succeeded()) {
     r.kind = OpResult::Kind::Sent;
   } else {
     r.kind = OpResult::Kind::SendFailed;

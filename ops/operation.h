@@ -20,9 +20,9 @@
 #include "ops/op_progress.h"
 
 // Delivery of a finished job: SendJob on the system spooler unless a test
-// or the command line puts something else in.
-using JobSender =
-    std::function<SendOutcome(const std::string& title, const std::string& jobFile, const std::string& destination)>;
+// or the command line puts something else in. The watch is SendJob's.
+using JobSender = std::function<SendOutcome(const std::string& title, const std::string& jobFile,
+                                            const std::string& destination, const SendWatch& watch)>;
 
 // What the pages read from the configuration before a job.
 struct InterpreterChoice {

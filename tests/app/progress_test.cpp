@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include "app/pages/legacy_files_page.h"
 #include "app/pages/load_project_page.h"
 #include "app/pages/operation_progress.h"
 #include "app/pages/resource_tree.h"
@@ -60,6 +61,33 @@ TEST_F(ProgressTest, CancelledLoadSendsNothing) {
   waitIdle();
   EXPECT_TRUE(diskHas(1, "tqfc/Demo/Invoice/invoice.frm"));
   for (wxWindow* window : wxTopLevelWindows) EXPECT_EQ(dynamic_cast<wxProgressDialog*>(window), nullptr);
+}
+
+TEST_F(ProgressTest, CancelDuringTheHandOverCancelsTheSpoolersJob) {
+  // Big enough that the spooler takes it over several updates.
+  std::string big(64 << 20, 'x');
+  const std::string file = scratchFile("big.frm", big);
+  big.clear();
+  openWithPrinters(5);
+  chooseDestination("Tessel_1");
+  auto* page = this->page<LegacyFilesPage>(5);
+  wxArrayString paths;
+  paths.Add(wxString::FromUTF8(file));
+  page->addLoadPaths(paths);
+  wxString sending;
+  ProgressWatch watch([&](wxProgressDialog& dialog) {
+    if (!sending.empty() || !dialog.GetMessage().Contains(" MB of ")) return;
+    sending = dialog.GetMessage();
+    screenshot(&dialog, "dialog-progress-sending");
+    pressButton(dialog.FindWindow(wxID_CANCEL));
+  });
+  pressButton(panel()->FindWindow(kIdLoadLegacyFiles));
+  EXPECT_TRUE(sending.StartsWith("Sending the job: Tessel_1 (")) << sending;
+  EXPECT_EQ(statusText(), "Cancelled: nothing was sent.");
+  EXPECT_TRUE(user_.messages().empty());
+  waitIdle();
+  EXPECT_TRUE(diskFiles(1).empty()) << "nothing reached the printer";
+  EXPECT_EQ(temporaryJobFiles(), 0);
 }
 
 TEST_F(ProgressTest, CancelledOpeningOfAContainerLeavesTheTreeEmpty) {

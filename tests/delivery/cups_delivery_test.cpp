@@ -22,6 +22,7 @@ TEST(CupsDelivery, NeedsCups) {
 #include "delivery/app_config.h"
 #include "delivery/send_job.h"
 #include "delivery/spooler.h"
+#include "delivery/spooler_jobs.h"
 #include "tests/delivery/test_env.h"
 #include "tools/cups/private_cups.h"
 
@@ -156,6 +157,19 @@ TEST_F(PrivateCupsTest, CopyFailingPartWayCancelsTheJob) {
   });
   EXPECT_FALSE(ok);
   EXPECT_EQ(finishedJobStates("Raw_Capture"), std::vector<ipp_jstate_t>{IPP_JSTATE_CANCELED});
+  EXPECT_TRUE(waitForCapturedJobs(jobs, 1, 500).empty());
+
+  // Cancel half-way through a file's hand-over does the same, and says so.
+  const std::string big = scratch_.write("big", randomBytes(4 * 1024 * 1024, 3));
+  std::uint64_t seen = 0;
+  Submission stopped = SubmitFileToPrinter("[Load PS Fonts]", big, "Raw_Capture", [&seen](const SendProgress& p) {
+    seen = p.bytes;
+    return p.bytes < 1024 * 1024 && p.total == 4u * 1024 * 1024 && p.printer == "Raw_Capture";
+  });
+  EXPECT_TRUE(stopped.cancelled && !stopped.ok);
+  EXPECT_EQ(seen, 1024u * 1024);
+  EXPECT_EQ(finishedJobStates("Raw_Capture"),
+            (std::vector<ipp_jstate_t>{IPP_JSTATE_CANCELED, IPP_JSTATE_CANCELED}));
   EXPECT_TRUE(waitForCapturedJobs(jobs, 1, 500).empty());
 
   // The queue keeps working.

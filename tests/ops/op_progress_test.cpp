@@ -3,9 +3,12 @@
 // file, no list file and no unpacked project.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
+#include <thread>
 #include <random>
 
+#include "delivery/spooler_jobs.h"
 #include "kpsdk/kx_project.h"
 #include "ops/operations.h"
 #include "ops_test_support.h"
@@ -218,4 +221,93 @@ TEST(OpProgressSteps, SharesAndThrottling) {
   report.step = KrmProgressStep::kOpening;
   EXPECT_NE(hook(report), 0);
   EXPECT_FALSE(opJobProgressHook({}));
+}
+
+namespace {
+
+// A spooler that takes a job in pieces, slowly, through the watched reader
+// the real ones use; it keeps what each printer was given in full.
+class SlowSpooler : public Spooler {
+ public:
+  std::vector<std::string> completed, cancelled;
+  std::atomic<const char*> seen{""};
+  std::vector<std::string> EnumeratePrinters() override { return {"P1", "P2"}; }
+  bool WriteFileToPrinter(const std::string&, const std::string&, const std::string&) override { return false; }
+  Submission SubmitFile(const std::string&, const std::string& file, const std::string& printer,
+                        const SendWatch& watch) override {
+    std::ifstream in(file, std::ios::binary);
+    bool stopped = false;
+    ChunkReader read = watchedReader(
+        [&in](char* buffer, std::size_t size) {
+          in.read(buffer, static_cast<std::streamsize>(size));
+          return static_cast<long>(in.gcount());
+        },
+        printer, jobFileSize(file), watch, stopped);
+    std::vector<char> piece(256 * 1024);
+    long got;
+    bool first = true;
+    while ((got = read(piece.data(), piece.size())) > 0) {
+      // Half-way until the caller has seen this printer's bytes (bounded),
+      // so that its Cancel lands during the hand-over however slow it runs.
+      for (int i = 0; first && i < 1000 && printer != seen.load(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      first = false;
+    }
+    Submission s;
+    s.cancelled = stopped;
+    s.ok = got == 0;
+    (s.ok ? completed : cancelled).push_back(printer);
+    return s;
+  }
+};
+
+}  // namespace
+
+TEST_F(OpsProgress, HandOverReportsBytesAndCancelStopsTheSpoolersJob) {
+  SlowSpooler slow;
+  groups_ = {"P1", "P2"};
+  ctx_.destination = std::string(kGroupMarker) + "Floor";
+  ctx_.send = [&](const std::string& title, const std::string& file, const std::string& dest, const SendWatch& w) {
+    return SendJob(slow, [this](const std::string&) { return groups_; }, title, file, dest, w);
+  };
+  LoadProjectChoice choice;
+  choice.projectPath = container_;
+  const auto caller = std::this_thread::get_id();
+  bool otherThread = false;
+
+  struct Case {
+    const char* stopOn;  // the printer whose hand-over is cancelled half-way; "" runs to the end
+    std::vector<std::string> completed, cancelled;
+    OpResult::Kind kind;
+  };
+  for (const Case& c : {Case{"", {"P1", "P2"}, {}, OpResult::Kind::Sent},
+                        Case{"P1", {}, {"P1"}, OpResult::Kind::Cancelled},
+                        Case{"P2", {"P1"}, {"P2"}, OpResult::Kind::Cancelled}}) {
+    SCOPED_TRACE(c.stopOn);
+    slow.completed.clear();
+    slow.cancelled.clear();
+    slow.seen = "";
+    const std::string stopOn = c.stopOn;
+    std::string lastText;
+    ctx_.progress = [&](const OpProgressStep& s) {
+      otherThread |= std::this_thread::get_id() != caller;
+      if (s.phase != Phase::Sending || s.bytes == 0) return true;
+      lastText = s.text();
+      slow.seen = s.item == "P1" ? "P1" : "P2";
+      return s.item != stopOn;
+    };
+    const OpResult r = loadProjectResources(ctx_, choice);
+    EXPECT_EQ(r.kind, c.kind) << r.message;
+    EXPECT_EQ(slow.completed, c.completed);
+    EXPECT_EQ(slow.cancelled, c.cancelled);
+    EXPECT_EQ(r.message, "");
+    std::vector<std::string> reached;
+    for (const auto& sent : r.outcome.sent) reached.push_back(sent.printer);
+    EXPECT_EQ(reached, c.completed);
+    EXPECT_NE(lastText.find(" MB of "), std::string::npos) << lastText;
+    EXPECT_EQ(leftovers(), std::vector<std::string>{});
+  }
+  // Pages pump their window from the progress callback: it stays on the
+  // caller's thread even while the spooler is fed from another.
+  EXPECT_FALSE(otherThread);
 }

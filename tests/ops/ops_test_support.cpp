@@ -30,9 +30,10 @@ void OpsFixture::SetUp() {
   writeConfig("qmRootDir=" + dir_ + "\nuseBuiltin=1\nkoroStub=" + path("stub.ps") + "\n");
   ctx_.configFile = path("quaymaster.ini");
   ctx_.destination = "P1";
-  ctx_.send = [this](const std::string& title, const std::string& file, const std::string& dest) {
+  ctx_.send = [this](const std::string& title, const std::string& file, const std::string& dest,
+                     const SendWatch& watch) {
     return SendJob(
-        spooler_, [this](const std::string&) { return groups_; }, title, file, dest);
+        spooler_, [this](const std::string&) { return groups_; }, title, file, dest, watch);
   };
 }
 
