@@ -172,4 +172,18 @@ TEST(DirectSend, GroupMembersAreRoutedAndJudgedOneByOne) {
   EXPECT_EQ(outcome.answers[1].answer.kept, "ok\n");
 }
 
+TEST(DirectSend, CancelOfADirectMemberStopsTheGroupWithoutBlame) {
+  FakePrinter stalled([](FakeConnection& c) { c.waitForStop(); });
+  OneQueueSpooler spooler;
+  const std::vector<std::string> members{stalled.uri(), "Queue_1"};
+  DirectRoutes routes;
+  routes.options = shortLimits();
+  SendOutcome outcome = SendJob(
+      spooler, [&](const std::string&) { return members; }, routes, "[Job]", jobFile(64 << 20), "\\\\\\G",
+      [](const SendProgress& p) { return p.bytes < (1u << 20); });
+  EXPECT_TRUE(outcome.cancelled);
+  EXPECT_TRUE(outcome.message.empty());
+  EXPECT_TRUE(spooler.written.empty()) << "later members are not tried";
+}
+
 }  // namespace
