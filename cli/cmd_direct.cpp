@@ -126,7 +126,7 @@ std::vector<Command> directCommands() {
                "with the printer's words, and --show-answer prints the whole answer. They live in the "
                "configuration file:\n"
                "  list    every direct printer with its address (the default)\n"
-               "  add     a new direct printer, or a new address for one\n"
+               "  add     a new direct printer (remove it first to change its address)\n"
                "  remove  a direct printer\n"
                "A name has 1 to 64 letters, digits, '_', '-' or '.', begins with a letter or a digit, and is not "
                "the name of a printer or a printer group (letter case ignored). An address is socket://, a host "

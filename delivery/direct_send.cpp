@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/sdk_fs.h"
 #include "delivery/app_config.h"
 #include "delivery/printer_socket.h"
 
@@ -32,11 +33,7 @@ DirectSendResult SendDirect(const DirectAddress& address, const std::string& pri
   const std::chrono::milliseconds idle = options.settings.idleLimit;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(filePath.c_str(), "rb"), &std::fclose);
   if (!file) return failed(r, "cannot read the job file '" + filePath + "'");
-  if (std::fseek(file.get(), 0, SEEK_END) == 0) {
-    const long size = std::ftell(file.get());
-    if (size > 0) r.jobSize = static_cast<std::uint64_t>(size);
-    std::rewind(file.get());
-  }
+  if (const std::int64_t size = sdkFileSize(filePath.c_str()); size > 0) r.jobSize = static_cast<std::uint64_t>(size);
 
   SendProgress progress{printer, 0, r.jobSize};
   bool stopped = false;
