@@ -7,7 +7,6 @@
 
 #include "base/sdk_fs.h"
 #include "cli/cli_command.h"
-#include "cli/cli_escape.h"
 #include "cli/console.h"
 #include "cli/cli_suggest.h"
 #include "delivery/app_config.h"
@@ -145,7 +144,7 @@ bool directDestination(const Command& cmd, const ConfigFacts& config, std::strin
   if (isSocketUri(text)) {
     AddressCheck check = ParseSocketUri(text);
     if (!check.accepted()) {
-      failure = usage(cmd.name, "--printer " + cliShowable(text) + ": " + check.message);
+      failure = usage(cmd.name, "--printer " + text + ": " + check.message);
       return true;
     }
     text = check.address->uri();

@@ -70,7 +70,7 @@ int runDirect(const ParsedArgs& a, OpContext& ctx) {
   if (action == "add") {
     AddressCheck check = ParseSocketUri(pos[2]);
     if (!check.accepted()) {
-      sayError(cliShowable(pos[2]) + ": " + check.message);
+      sayError(pos[2] + ": " + check.message);
       return kExitFailed;
     }
     address = check.address;
