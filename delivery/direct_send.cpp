@@ -47,6 +47,12 @@ DirectSendResult SendDirect(const DirectAddress& address, const std::string& pri
   if (step.status == SocketStatus::Cancelled) return cancelled(r);
   if (!step.ok()) return failed(r, step.error);
 
+  // The printer may answer while it reads (an error early in the job, then
+  // its "Flushing" while it reads the rest).
+  AnswerReader reader(options.settings.answerCap);
+  const IncomingBytes incoming = [&reader](const char* data, std::size_t size) {
+    reader.feed(std::string_view(data, size));
+  };
   std::vector<char> buffer(kDirectChunkSize);
   for (;;) {
     const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file.get());
@@ -54,11 +60,21 @@ DirectSendResult SendDirect(const DirectAddress& address, const std::string& pri
       if (std::ferror(file.get())) return failed(r, "cannot read the job file '" + filePath + "'");
       break;
     }
-    step = socket.writeAll(buffer.data(), got, idle, stop);
+    step = socket.writeAll(buffer.data(), got, idle, stop, incoming);
     r.bytesSent += step.bytes;
     progress.bytes = r.bytesSent;
-    if (step.status == SocketStatus::Cancelled) return cancelled(r);
     if (!step.ok()) {
+      // What the printer said before it stopped taking the job is kept; an
+      // error in it is the reason the job did not get through.
+      reader.finish();
+      r.answer = reader.answer();
+      if (r.answer.total > 0) r.answerEnd = Result::AnswerEnd::Broken;
+      if (step.status == SocketStatus::Cancelled) return cancelled(r);
+      if (r.answer.failed()) {
+        r.status = Result::Status::PrinterError;
+        r.error = "the printer answered: " + AnswerErrorLine(r.answer);
+        return r;
+      }
       return failed(r, step.error + " (" + std::to_string(r.bytesSent) + " of " + std::to_string(r.jobSize) +
                            " bytes sent; the job did not get through whole)");
     }
@@ -68,7 +84,6 @@ DirectSendResult SendDirect(const DirectAddress& address, const std::string& pri
   step = socket.shutdownWrite();
   if (!step.ok()) return failed(r, step.error + " (the job may not have got through whole)");
 
-  AnswerReader reader(options.settings.answerCap);
   const Clock::time_point answerDeadline = Clock::now() + options.answerTime;
   for (;;) {
     if (Clock::now() >= answerDeadline) {

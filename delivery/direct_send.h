@@ -1,9 +1,10 @@
 // Sending one job file straight to a printer's raw port and reading what
 // the printer answers.
 //
-// The file is streamed in kDirectChunkSize pieces (never held whole). When
-// every byte is out, the write side is shut down, which is the end of the
-// job for the printer; its answer is then read until it closes the
+// The file is streamed in kDirectChunkSize pieces (never held whole); what
+// the printer says meanwhile is read as it comes. When every byte is out,
+// the write side is shut down, which is the end of the job for the
+// printer; the rest of its answer is then read until it closes the
 // connection or says nothing for the idle limit. An answer that goes on for
 // longer than kMaxAnswerTime is cut there. The watch is told the progress
 // after every piece and at least every kSocketPollSlice while waiting;

@@ -40,6 +40,8 @@ struct SocketResult {
 
 // True when the caller wants the work stopped.
 using StopCheck = std::function<bool()>;
+// Takes bytes the printer sent while the job was still being written.
+using IncomingBytes = std::function<void(const char* data, std::size_t size)>;
 
 // "12 s", "0.3 s": a limit as the messages name it.
 std::string describeLimit(std::chrono::milliseconds limit);
@@ -54,8 +56,11 @@ class PrinterSocket {
   // Looks the host up and connects, waiting at most limit for each address.
   SocketResult connect(const std::string& host, std::uint16_t port, std::chrono::milliseconds limit,
                        const StopCheck& stop);
-  // Sends every byte; TimedOut when the printer takes none for limit.
-  SocketResult writeAll(const char* data, std::size_t size, std::chrono::milliseconds limit, const StopCheck& stop);
+  // Sends every byte; TimedOut when the printer takes none for limit. What
+  // the printer says meanwhile goes to incoming (when set), so that a
+  // printer that answers as it reads never waits on a full connection.
+  SocketResult writeAll(const char* data, std::size_t size, std::chrono::milliseconds limit, const StopCheck& stop,
+                        const IncomingBytes& incoming = {});
   // Tells the printer the job has ended; it may still answer.
   SocketResult shutdownWrite();
   // Reads what has arrived, up to size bytes, waiting at most limit for the
@@ -72,4 +77,5 @@ class PrinterSocket {
   static constexpr std::intptr_t kNoHandle = -1;
   std::intptr_t handle_ = kNoHandle;
   std::string peer_;
+  bool peerDone_ = false;  // the printer has closed its side
 };

@@ -65,6 +65,7 @@ void PrinterSocket::close() {
 SocketResult PrinterSocket::connect(const std::string& host, std::uint16_t port, std::chrono::milliseconds limit,
                                     const StopCheck& stop) {
   close();
+  peerDone_ = false;
   peer_ = hostPort(host, port);
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
@@ -112,16 +113,28 @@ SocketResult PrinterSocket::connect(const std::string& host, std::uint16_t port,
 }
 
 SocketResult PrinterSocket::writeAll(const char* data, std::size_t size, std::chrono::milliseconds limit,
-                                     const StopCheck& stop) {
+                                     const StopCheck& stop, const IncomingBytes& incoming) {
   SocketResult r;
   const int fd = fdOf(handle_);
+  Clock::time_point lastTaken = Clock::now();  // the limit runs from the last bytes the printer took
   while (r.bytes < size) {
+    const bool listen = incoming && !peerDone_;
+    const auto left = limit - std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastTaken);
     short revents = 0;
-    const SocketStatus waited = waitFor(fd, POLLOUT, limit, stop, revents);
+    const SocketStatus waited =
+        left.count() <= 0 ? SocketStatus::TimedOut
+                          : waitFor(fd, static_cast<short>(POLLOUT | (listen ? POLLIN : 0)), left, stop, revents);
     if (waited == SocketStatus::Cancelled) return failure(waited, "sending to the printer " + peer_ + " was cancelled");
     if (waited == SocketStatus::TimedOut)
       return failure(waited, "the printer " + peer_ + " took no data for " + describeLimit(limit));
     if (waited != SocketStatus::Ok) return systemFailure(peer_, "while sending", errno);
+    if (listen && (revents & POLLIN) != 0) {
+      char answer[16384];
+      const ssize_t got = ::recv(fd, answer, sizeof answer, 0);
+      if (got > 0) incoming(answer, static_cast<std::size_t>(got));
+      if (got == 0) peerDone_ = true;
+    }
+    if ((revents & (POLLOUT | POLLERR | POLLHUP)) == 0) continue;
     int flags = 0;
 #ifdef MSG_NOSIGNAL
     flags = MSG_NOSIGNAL;
@@ -134,6 +147,7 @@ SocketResult PrinterSocket::writeAll(const char* data, std::size_t size, std::ch
       return broken;
     }
     r.bytes += static_cast<std::size_t>(n);
+    lastTaken = Clock::now();
   }
   return r;
 }
@@ -146,6 +160,7 @@ SocketResult PrinterSocket::shutdownWrite() {
 SocketResult PrinterSocket::readSome(char* buffer, std::size_t size, std::chrono::milliseconds limit,
                                      const StopCheck& stop) {
   const int fd = fdOf(handle_);
+  if (peerDone_) return SocketResult{SocketStatus::Closed, 0, {}};
   for (;;) {
     short revents = 0;
     const SocketStatus waited = waitFor(fd, POLLIN, limit, stop, revents);

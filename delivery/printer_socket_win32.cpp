@@ -47,11 +47,13 @@ SocketResult systemFailure(const std::string& peer, const std::string& what, int
                                            " (Winsock error " + std::to_string(code) + ")");
 }
 
-enum class Wait { Read, Write, Connect };
+enum class Wait { Read, Write, ReadWrite, Connect };
 
 // Waits with select, in slices, asking stop in between. For Connect a
 // failed connection counts as ready (its error is then read with SO_ERROR).
-SocketStatus waitFor(SOCKET s, Wait what, std::chrono::milliseconds limit, const StopCheck& stop) {
+// canRead and canWrite, when given, say which side is ready.
+SocketStatus waitFor(SOCKET s, Wait what, std::chrono::milliseconds limit, const StopCheck& stop,
+                     bool* canRead = nullptr, bool* canWrite = nullptr) {
   const Clock::time_point deadline = Clock::now() + limit;
   for (;;) {
     if (stop && stop()) return SocketStatus::Cancelled;
@@ -63,12 +65,16 @@ SocketStatus waitFor(SOCKET s, Wait what, std::chrono::milliseconds limit, const
     FD_ZERO(&readSet);
     FD_ZERO(&writeSet);
     FD_ZERO(&errorSet);
-    if (what == Wait::Read) FD_SET(s, &readSet);
+    if (what == Wait::Read || what == Wait::ReadWrite) FD_SET(s, &readSet);
     if (what != Wait::Read) FD_SET(s, &writeSet);
     if (what == Wait::Connect) FD_SET(s, &errorSet);
     const int n = ::select(0, &readSet, &writeSet, &errorSet, &tv);
     if (n == SOCKET_ERROR) return SocketStatus::Failed;
-    if (n > 0) return SocketStatus::Ok;
+    if (n > 0) {
+      if (canRead) *canRead = FD_ISSET(s, &readSet) != 0;
+      if (canWrite) *canWrite = FD_ISSET(s, &writeSet) != 0;
+      return SocketStatus::Ok;
+    }
   }
 }
 
@@ -84,6 +90,7 @@ void PrinterSocket::close() {
 SocketResult PrinterSocket::connect(const std::string& host, std::uint16_t port, std::chrono::milliseconds limit,
                                     const StopCheck& stop) {
   close();
+  peerDone_ = false;
   peer_ = hostPort(host, port);
   if (!startWinsock()) return failure(SocketStatus::Failed, "the network is not available (Winsock did not start)");
   addrinfo hints{};
@@ -133,15 +140,29 @@ SocketResult PrinterSocket::connect(const std::string& host, std::uint16_t port,
 }
 
 SocketResult PrinterSocket::writeAll(const char* data, std::size_t size, std::chrono::milliseconds limit,
-                                     const StopCheck& stop) {
+                                     const StopCheck& stop, const IncomingBytes& incoming) {
   SocketResult r;
   const SOCKET s = socketOf(handle_);
+  Clock::time_point lastTaken = Clock::now();  // the limit runs from the last bytes the printer took
   while (r.bytes < size) {
-    const SocketStatus waited = waitFor(s, Wait::Write, limit, stop);
+    const bool listen = incoming && !peerDone_;
+    const auto left = limit - std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastTaken);
+    bool canRead = false;
+    bool canWrite = false;
+    const SocketStatus waited =
+        left.count() <= 0 ? SocketStatus::TimedOut
+                          : waitFor(s, listen ? Wait::ReadWrite : Wait::Write, left, stop, &canRead, &canWrite);
     if (waited == SocketStatus::Cancelled) return failure(waited, "sending to the printer " + peer_ + " was cancelled");
     if (waited == SocketStatus::TimedOut)
       return failure(waited, "the printer " + peer_ + " took no data for " + describeLimit(limit));
     if (waited != SocketStatus::Ok) return systemFailure(peer_, "while sending", ::WSAGetLastError());
+    if (listen && canRead) {
+      char answer[16384];
+      const int got = ::recv(s, answer, sizeof answer, 0);
+      if (got > 0) incoming(answer, static_cast<std::size_t>(got));
+      if (got == 0) peerDone_ = true;
+    }
+    if (!canWrite) continue;
     const int piece = static_cast<int>(std::min<std::size_t>(size - r.bytes, 1 << 20));
     const int n = ::send(s, data + r.bytes, piece, 0);
     if (n == SOCKET_ERROR) {
@@ -152,6 +173,7 @@ SocketResult PrinterSocket::writeAll(const char* data, std::size_t size, std::ch
       return broken;
     }
     r.bytes += static_cast<std::size_t>(n);
+    lastTaken = Clock::now();
   }
   return r;
 }
@@ -165,6 +187,7 @@ SocketResult PrinterSocket::shutdownWrite() {
 SocketResult PrinterSocket::readSome(char* buffer, std::size_t size, std::chrono::milliseconds limit,
                                      const StopCheck& stop) {
   const SOCKET s = socketOf(handle_);
+  if (peerDone_) return SocketResult{SocketStatus::Closed, 0, {}};
   for (;;) {
     const SocketStatus waited = waitFor(s, Wait::Read, limit, stop);
     if (waited == SocketStatus::Cancelled)

@@ -68,6 +68,12 @@ TEST(DirectSend, PrinterFaults) {
          for (int i = 0; i < 100; ++i) c.send(huge);
        },
        1000, Status::Sent, End::Closed, "", 100ull << 20},
+      {"answers 8 MiB before it reads",
+       [&](FakeConnection& c) {
+         for (int i = 0; i < 8; ++i) c.send(huge);
+         c.read();
+       },
+       32 << 20, Status::Sent, End::Closed, "", 8ull << 20},
       {"closes early", [](FakeConnection& c) { c.read(1000); }, 32 << 20, Status::Failed, End::NotRead,
        "broke the connection"},
       {"reads nothing", [](FakeConnection& c) { c.waitForStop(); }, 64 << 20, Status::Failed, End::NotRead,
