@@ -307,7 +307,7 @@ int buildContext(const Command& cmd, const ParsedArgs& a, OpContext& ctx) {
     if (Failure f = findConfig(cmd, a, config); f.failed()) return f.status;
   }
   if (cmd.config == ConfigUse::Required && !config.present) {
-    sayError(missingConfig(config, "printer groups"));
+    sayError(missingConfig(config, cmd.name == "direct" ? "direct printers" : "printer groups"));
     return kExitFailed;
   }
   if (config.present) ctx.configFile = config.path;
