@@ -206,6 +206,8 @@ wxString cancelledText(const SendOutcome& outcome) {
 
 void OperationsPanel::reportResult(const OpResult& result) {
   using Kind = OpResult::Kind;
+  // The job went out; the history could not keep it (said once per run).
+  if (!result.historyWarning.empty()) showMessage(this, toWx(result.historyWarning), MessageIcon::Warning);
   switch (result.kind) {
     case Kind::Sent:
     case Kind::SendFailed: {

@@ -61,6 +61,8 @@ int sdkCopyFile(const char* source, const char* destination);
 // Moves, replacing an existing destination, copying across volumes, and
 // writing through to the disk.
 int sdkMoveFile(const char* source, const char* destination);
+// Renames within one volume, never replacing: 0 when destination exists.
+int sdkRenameNoReplace(const char* source, const char* destination);
 int sdkDeleteFile(const char* path);
 // Makes a finished temporary file the file at path, for good: flushes the
 // temporary file's data to the disk, renames it over path (both in one

@@ -116,6 +116,12 @@ int sdkMoveFile(const char* source, const char* destination) {
 
 int sdkDeleteFile(const char* path) { return path && unlink(path) == 0 ? 1 : 0; }
 
+int sdkRenameNoReplace(const char* source, const char* destination) {
+  // A hard link fails when the name is taken, which rename would not.
+  if (!source || !destination || link(source, destination) != 0) return 0;
+  return unlink(source) == 0 ? 1 : 0;
+}
+
 namespace {
 
 // fsync of a file or folder by path.

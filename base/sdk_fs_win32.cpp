@@ -63,6 +63,10 @@ int sdkMoveFile(const char* source, const char* destination) {
 
 int sdkDeleteFile(const char* path) { return path && DeleteFileA(path) ? 1 : 0; }
 
+int sdkRenameNoReplace(const char* source, const char* destination) {
+  return source && destination && MoveFileExA(source, destination, MOVEFILE_WRITE_THROUGH) ? 1 : 0;
+}
+
 int sdkCommitFile(const char* temporary, const char* path) {
   if (!temporary || !path) return 0;
   HANDLE h = CreateFileA(temporary, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,

@@ -129,3 +129,4 @@ std::vector<Command> projectToolCommands();
 std::vector<Command> printerCommands();
 std::vector<Command> groupCommands();
 std::vector<Command> directCommands();
+std::vector<Command> historyCommands();

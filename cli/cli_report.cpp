@@ -175,6 +175,8 @@ bool confirm(const std::string& question) {
 
 int reportResult(const ParsedArgs& args, const OpResult& r) {
   clearProgressLine();
+  // The job went out; the history could not keep it.
+  if (!r.historyWarning.empty()) sayError("warning: " + oneLine(r.historyWarning));
   using Kind = OpResult::Kind;
   switch (r.kind) {
     case Kind::Sent:

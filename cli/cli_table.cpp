@@ -41,7 +41,8 @@ std::vector<OptionDef> tesselOptions() {
 std::vector<Command> allCommands() {
   std::vector<Command> all;
   for (auto group : {tesselCommands(), projectCommands(), printerFileCommands(), legacyCommands(),
-                     previewCommands(), projectToolCommands(), printerCommands(), groupCommands(), directCommands()})
+                     previewCommands(), projectToolCommands(), printerCommands(), groupCommands(), directCommands(),
+                     historyCommands()})
     all.insert(all.end(), group.begin(), group.end());
   return all;
 }

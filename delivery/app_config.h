@@ -81,6 +81,13 @@ std::string configFolder(std::string_view fileName);
 // separator; empty when it cannot be found.
 std::string allUsersDataFolder();
 
+// The user's own data folder of the program (where the send history is),
+// without a trailing separator: $QUAYMASTER_DATA_DIR when set; else
+// $XDG_DATA_HOME/quaymaster (~/.local/share/quaymaster) on Linux and the
+// user's application-data folder, then "Quaymaster", on Windows. Empty
+// when the platform cannot name it. Not created here.
+std::string userDataFolder();
+
 // Where a configuration object's file is and whether it existed.
 struct ConfigLocation {
   bool exists = false;

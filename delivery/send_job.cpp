@@ -50,6 +50,7 @@ SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const Direct
   std::vector<std::string> reasons;
   std::vector<SendOutcome::SentJob> sent;
   bool cancelled = false;
+  std::string cancelledPrinter;
   std::vector<SendOutcome::Answer> answers;
   auto sendDirect = [&](const std::string& printer, const AddressCheck& check) {
     if (!check.accepted()) {
@@ -61,6 +62,7 @@ SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const Direct
     if (r.answerEnd != DirectSendResult::AnswerEnd::NotRead) answers.push_back({printer, std::move(r.answer)});
     if (r.status == DirectSendResult::Status::Cancelled) {
       cancelled = true;
+      cancelledPrinter = printer;
     } else if (r.ok()) {
       sent.push_back({printer, 0, true});
     } else {
@@ -74,6 +76,7 @@ SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const Direct
     Submission s = spooler.SubmitFile(docName, filePath, printer, watch);
     if (s.cancelled) {
       cancelled = true;
+      cancelledPrinter = printer;
     } else if (s.ok) {
       sent.push_back({printer, s.jobId});
     } else {
@@ -111,6 +114,7 @@ SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const Direct
     // Nobody to blame: the operator stopped it.
     outcome.status = SendOutcome::Status::Cleared;
     outcome.cancelled = true;
+    outcome.cancelledPrinter = cancelledPrinter;
   } else if (!failed.empty()) {
     std::string list;
     for (const std::string& name : failed) {

@@ -61,6 +61,7 @@ struct SendOutcome {
   // The watch stopped the delivery: the printer being sent to got nothing,
   // later members were not tried; `sent` says who had the job already.
   bool cancelled = false;
+  std::string cancelledPrinter;  // the one whose hand-over was stopped
 
   // True when every printer got the job (or there was nothing to do).
   bool succeeded() const { return message.empty(); }

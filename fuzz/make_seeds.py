@@ -260,3 +260,11 @@ ENCODINGS = {
 }
 for name, data in ENCODINGS.items():
     put("encoders", name, data)
+
+LISTINGS = {
+    "listing": "%%[ status: busy ]%%\nQM-FILE 612062 3\r\nQM-FILE 78287929255c 5\nQM-DISK 1023 1024\nQM-END\n",
+    "cut": "QM-FILE c3a974c3a9 0\nQM-FILE 6",
+    "malformed": "QM-FILE 6g 1\nQM-FILE 61 -1\nQM-FILE 61 99999999999999999999\nQM-DISK 11 10\nQM-FOO\n",
+}
+for name, data in LISTINGS.items():
+    put("printer_listing", name, data)

@@ -248,12 +248,19 @@ int krmListPrinterProjectResources(const krmPPS* pps, const krmVOS* vos) {
   if (int rc = checkProjectNames(kFunction, pps)) return rc;
   if (int rc = krmCheckOutput(kFunction, vos)) return rc;
 
+  const int flags = pps->krmPPSGetFlags();
+  const bool answer = (flags & kKrmFlagAnswerListing) != 0;
   SdkString job;
   krmWriteJobHeader(job, kFunction, pps->krmPPSGetHeaderComments());
   krmAppendProlog(job);
-  job.append("\n" + projectArray(pps, 0) + " (" + krmPsString(orEmpty(pps->krmPPSGetPrinterName())) +
-             ") true false list&remove");
-  job.append(kKrmListTrailer);
+  if (answer) krmAppendAnswerListing(job, projectArray(pps, 0));
+  if (answer && (flags & kKrmFlagNoListPage)) {
+    job.append(kKrmTrailer);
+  } else {
+    job.append("\n" + projectArray(pps, 0) + " (" + krmPsString(orEmpty(pps->krmPPSGetPrinterName())) +
+               ") true false list&remove");
+    job.append(kKrmListTrailer);
+  }
   const char* out = vos->krmVOSGetOutputPath();
   return krmReportResult(kFunction, krmWriteWholeText(out, job.view()) ? kKrmOk : kKrmWriteError, out);
 }

@@ -7,6 +7,8 @@
 
 extern const unsigned char kKrmPrologPs[];
 extern const std::size_t kKrmPrologPs_size;
+extern const unsigned char kKrmAnswerPs[];
+extern const std::size_t kKrmAnswerPs_size;
 
 namespace {
 
@@ -56,6 +58,13 @@ void krmWriteJobHeader(SdkString& job, const char* title, const char* headerComm
 
 std::string_view krmPrologText() {
   return std::string_view(reinterpret_cast<const char*>(kKrmPrologPs), kKrmPrologPs_size);
+}
+
+void krmAppendAnswerListing(SdkString& job, std::string_view operand) {
+  job.append("\n");
+  job.append(std::string_view(reinterpret_cast<const char*>(kKrmAnswerPs), kKrmAnswerPs_size));
+  job.append(operand);
+  job.append(" answer_list\n");
 }
 
 void krmAppendProlog(SdkString& job) {

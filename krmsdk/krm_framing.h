@@ -33,6 +33,10 @@ void krmWriteJobHeader(SdkString& job, const char* title, const char* headerComm
 void krmAppendProlog(SdkString& job);
 // The prolog text alone.
 std::string_view krmPrologText();
+// Appends the procedure that writes a listing to the printer's connection
+// and its call on operand (a PostScript string or project array), which
+// must already be escaped. Goes after the prolog.
+void krmAppendAnswerListing(SdkString& job, std::string_view operand);
 
 // The text of a name inside a PostScript string operand "(...)": "(", ")"
 // and "\" get a backslash so that the name can't close the string early,

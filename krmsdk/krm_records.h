@@ -46,6 +46,12 @@ enum KrmPpsFlag : int {
 inline constexpr int kKrmFlagStatusPage = 0x4000;
 inline constexpr int kKrmFlagOverwrite = 0x8000;
 inline constexpr int kKrmFlagHex = 0x20000;
+// Listing jobs (krmListPrinterFiles, krmListPrinterProjectResources): the
+// printer also writes the listing to its connection (krmsdk/ps/krmanswer.ps),
+// for a sender that reads the printer's answer; with kKrmFlagNoListPage as
+// well, it prints no page. Without kKrmFlagAnswerListing both are ignored.
+inline constexpr int kKrmFlagAnswerListing = 0x100000;
+inline constexpr int kKrmFlagNoListPage = 0x200000;
 
 // Bits of krmIOS::flags.
 enum KrmIosFlag : int {

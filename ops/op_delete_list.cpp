@@ -50,10 +50,20 @@ OpResult deleteFiles(const OpContext& ctx, const DeleteChoice& choice) {
   });
 }
 
+namespace {
+
+int listingFlags(const ListChoice& choice) {
+  if (!choice.answerOnConnection) return 0;
+  return kKrmFlagAnswerListing | (choice.printedPage ? 0 : kKrmFlagNoListPage);
+}
+
+}  // namespace
+
 std::unique_ptr<krmFOS> listFilesRecord(const OpContext& ctx, const ListChoice& choice) {
   auto fos = krmNewFOS();
   if (choice.item == ListItem::Fonts) fos->krmFOSSetFilePattern("fonts/*");
   fos->krmFOSSetPrinterName(printerNameFor(ctx).c_str());
+  fos->krmFOSSetFlags(listingFlags(choice));
   return fos;
 }
 
@@ -61,6 +71,7 @@ std::unique_ptr<krmPPS> listProjectFilesRecord(const OpContext& ctx, const ListC
   auto pps = krmNewPPS();
   pps->krmPPSSetProjectNames(choice.folder.c_str(), choice.project.c_str());
   pps->krmPPSSetPrinterName(printerNameFor(ctx).c_str());
+  if (const int flags = listingFlags(choice)) pps->krmPPSAddFlags(flags);
   return pps;
 }
 

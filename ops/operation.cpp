@@ -13,6 +13,7 @@
 #include "krmsdk/krm_lock.h"
 #include "krmsdk/krmsdk.h"
 #include "ops/result_message.h"
+#include "ops/send_record.h"
 #include "ops/translate.h"
 
 InterpreterChoice readInterpreterChoice(const OpContext& ctx) {
@@ -67,8 +68,8 @@ std::string lastPathComponent(const std::string& path) { return sdkFileNamePart(
 
 namespace {
 
-SendOutcome sendNow(const OpContext& ctx, const std::string& title, const std::string& file,
-                    const SendWatch& watch) {
+SendOutcome sendTo(const OpContext& ctx, const std::string& title, const std::string& file,
+                   const SendWatch& watch) {
   if (ctx.send) return ctx.send(title, file, ctx.destination, watch);
   // Groups come from the same configuration file as everything else.
   std::string configFile = ctx.configFile;
@@ -79,10 +80,26 @@ SendOutcome sendNow(const OpContext& ctx, const std::string& title, const std::s
   return SendJob(systemSpooler(), readGroup, DirectRoutesFromConfig(configFile), title, file, ctx.destination, watch);
 }
 
+// The send, then its record in the history.
+struct Delivered {
+  SendOutcome outcome;
+  std::string historyWarning;
+};
+
+Delivered sendNow(const OpContext& ctx, const std::string& title, const std::string& file, const SendWatch& watch) {
+  Delivered d;
+  SendTimes times;
+  times.started = secondsNow();
+  d.outcome = sendTo(ctx, title, file, watch);
+  times.ended = secondsNow();
+  d.historyWarning = recordSend(ctx.historyFile, title, ctx.destination, file, d.outcome, times);
+  return d;
+}
+
 // The hand-over on a thread of its own, so that a spooler that is slow to
 // take a big job holds up neither the window nor Cancel; this thread
 // reports how far it has come and passes Cancel on.
-SendOutcome sendWatched(const OpContext& ctx, const std::string& title, const std::string& file) {
+Delivered sendWatched(const OpContext& ctx, const std::string& title, const std::string& file) {
   std::mutex mutex;
   std::condition_variable changed;
   SendProgress latest;
@@ -95,7 +112,7 @@ SendOutcome sendWatched(const OpContext& ctx, const std::string& title, const st
     }
     return !cancel.load();
   };
-  SendOutcome outcome;
+  Delivered outcome;
   std::thread sender([&] {
     outcome = sendNow(ctx, title, file, watch);
     std::lock_guard<std::mutex> lock(mutex);
@@ -130,9 +147,13 @@ OpResult deliver(const OpContext& ctx, const std::string& title, const std::stri
       r.kind = OpResult::Kind::Cancelled;
       return r;
     }
-    r.outcome = sendWatched(ctx, title, file);
+    Delivered d = sendWatched(ctx, title, file);
+    r.outcome = std::move(d.outcome);
+    r.historyWarning = std::move(d.historyWarning);
   } else {
-    r.outcome = sendNow(ctx, title, file, {});
+    Delivered d = sendNow(ctx, title, file, {});
+    r.outcome = std::move(d.outcome);
+    r.historyWarning = std::move(d.historyWarning);
   }
   if (r.outcome.cancelled) {
     r.kind = OpResult::Kind::Cancelled;

@@ -50,6 +50,8 @@ struct OpContext {
   // When set, long work reports its progress here and stops when it
   // answers false (op_progress.h).
   OpProgress progress;
+  // The send history to record sends in ("" = the user's; send_record.h).
+  std::string historyFile;
 };
 
 struct OpResult {
@@ -72,6 +74,9 @@ struct OpResult {
   std::string message;  // what to tell the user; empty when nothing
   std::string jobFile;  // the job file (kept after JobFailed, or jobOutputPath)
   SendOutcome outcome;  // delivery outcome after Sent / SendFailed
+  // Why the send history could not keep this send (shown as a warning
+  // once per run); empty otherwise.
+  std::string historyWarning;
 
   bool ok() const { return kind == Kind::Sent || kind == Kind::Written || kind == Kind::NothingToDo; }
 };

@@ -108,6 +108,11 @@ std::string describeDeletion(const DeleteChoice& choice);
 struct ListChoice {
   ListItem item = ListItem::TesselAndResources;
   std::string folder, project;
+  // For a destination that answers on its connection: the printer also
+  // writes the listing back there (delivery/printer_listing.h reads it).
+  bool answerOnConnection = false;
+  // With answerOnConnection, false leaves out the printed page.
+  bool printedPage = true;
 };
 OpResult listPrinterFiles(const OpContext& ctx, const ListChoice& choice);
 

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential g++ cmake make pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev
-  zlib1g-dev libminizip-dev
+  zlib1g-dev libminizip-dev libsqlite3-dev tcl
   libcups2-dev cups cups-client cups-bsd cups-filters
   cups-ipp-utils avahi-daemon dbus
   libwxgtk3.2-dev

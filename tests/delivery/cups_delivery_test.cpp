@@ -11,7 +11,11 @@ TEST(CupsDelivery, NeedsCups) {
 
 #else
 
+#include <arpa/inet.h>
 #include <cups/cups.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -258,6 +262,33 @@ TEST_F(SimulatedPrinterTest, GroupReachesEveryInstalledMemberAndNamesTheMissingO
   ASSERT_FALSE(first.empty());
   ASSERT_FALSE(second.empty());
   EXPECT_TRUE(isPng(first.front()) && isPng(second.front()));
+}
+
+// The same simulated printer through its socket:// queue and directly: a
+// file the spooled job stores is there for the job sent straight to it.
+TEST_F(SimulatedPrinterTest, DirectPrinterIsTheSameThroughTheSpoolerAndDirectly) {
+  int port = 0;
+  std::string disk, pages;
+  ASSERT_TRUE(cups_->addDirect("Tessel_Direct", port, disk, pages)) << cups_->lastError();
+  const std::string job = scratch_.write("store.ps", "%!\n(via-spool) (w) file dup (spooled) writestring closefile\n");
+  SendOutcome outcome = SendJob("[test]", job, "Tessel_Direct");
+  ASSERT_TRUE(outcome.succeeded()) << outcome.message;
+  EXPECT_EQ(finishedJobStates("Tessel_Direct"), std::vector<ipp_jstate_t>{IPP_JSTATE_COMPLETED});
+
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in where{};
+  where.sin_family = AF_INET;
+  where.sin_port = htons(static_cast<std::uint16_t>(port));
+  inet_pton(AF_INET, "127.0.0.1", &where.sin_addr);
+  ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&where), sizeof where), 0);
+  const std::string ask = "%!\n(via-spool) status { pop pop exch pop = } { (none) = } ifelse\n";
+  ASSERT_EQ(send(fd, ask.data(), ask.size(), MSG_NOSIGNAL), static_cast<ssize_t>(ask.size()));
+  shutdown(fd, SHUT_WR);
+  std::string answer;
+  char buffer[256];
+  for (ssize_t got; (got = recv(fd, buffer, sizeof buffer, 0)) > 0;) answer.append(buffer, static_cast<std::size_t>(got));
+  close(fd);
+  EXPECT_EQ(answer, "7\n");
 }
 
 }  // namespace

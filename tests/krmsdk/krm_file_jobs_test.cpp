@@ -302,4 +302,7 @@ TEST_F(KrmFileJobs, ProjectJobs) {
   ASSERT_EQ(krmListPrinterProjectResources(pps.get(), vos_.get()), 1001);
   EXPECT_NE(readFile(out_).find("%%Title: krmListPrinterProjectResources\n"), std::string::npos);
   EXPECT_EQ(commands(), "\n[(F1) (Pro\\(j\\)) 0] (P1) true false list&remove\nend_list\n%EOF");
+  pps->krmPPSSetFlags(kKrmFlagAnswerListing | kKrmFlagNoListPage);
+  ASSERT_EQ(krmListPrinterProjectResources(pps.get(), vos_.get()), 1001);
+  EXPECT_TRUE(commands().ends_with("%%EndResource\n[(F1) (Pro\\(j\\)) 0] answer_list\n\n%EOF")) << commands();
 }

@@ -83,3 +83,30 @@ TEST_F(KrmListJob, CommonChecks) {
   out_ = dir_ / "afile/list.ps";
   EXPECT_EQ(run("*"), 1005);
 }
+
+// The listing on the connection comes only on request, right after the
+// prolog; without its flag the other one changes nothing.
+TEST_F(KrmListJob, ConnectionListingOnlyOnRequest) {
+  auto jobWith = [&](int flags, const char* pattern) {
+    auto fos = krmNewFOS();
+    if (pattern) fos->krmFOSSetFilePattern(pattern);
+    fos->krmFOSSetPrinterName("P1");
+    fos->krmFOSSetFlags(flags);
+    auto vos = krmNewVOS();
+    vos->krmVOSSetOutputPath(out_.c_str());
+    vos->krmVOSSetFlags(0x8000);
+    EXPECT_EQ(krmListPrinterFiles(fos.get(), vos.get()), 1001);
+    std::string text = body();
+    return text.substr(text.find(") def\n", text.find("\n/DATE (")) + 6);
+  };
+  const std::string plain = jobWith(0, nullptr);
+  EXPECT_EQ(jobWith(kKrmFlagNoListPage, nullptr), plain);
+
+  const std::string both = jobWith(kKrmFlagAnswerListing, nullptr);
+  ASSERT_TRUE(both.starts_with("\n%%BeginResource: procset QuaymasterAnswerList"));
+  EXPECT_TRUE(both.ends_with("%%EndResource\n(*) answer_list\n" + plain)) << both;
+
+  const std::string only = jobWith(kKrmFlagAnswerListing | kKrmFlagNoListPage, "fonts/a(1)*");
+  EXPECT_TRUE(only.ends_with("%%EndResource\n(fonts/a\\(1\\)*) answer_list\n\n%EOF")) << only;
+  EXPECT_EQ(only.find("end_list"), std::string::npos);
+}

@@ -145,6 +145,17 @@ TEST(DeleteAndListPages, RecordsByItem) {
   auto lp = listProjectFilesRecord(groupContext(false), {ListItem::Project, "F", "P"});
   EXPECT_STREQ(lp->krmPPSGetProjectName(), "P");
   EXPECT_STREQ(lp->krmPPSGetPrinterName(), "Floor2");
+  EXPECT_EQ(lp->krmPPSGetFlags(), 0);
+
+  // The listing on the connection, with or without the page; the page alone
+  // cannot be turned off.
+  ListChoice answered{ListItem::Fonts, "", "", true, false};
+  EXPECT_EQ(listFilesRecord(OpContext{}, answered)->krmFOSGetFlags(), kKrmFlagAnswerListing | kKrmFlagNoListPage);
+  answered.item = ListItem::Project;
+  EXPECT_EQ(listProjectFilesRecord(OpContext{}, answered)->krmPPSGetFlags(), kKrmFlagAnswerListing | kKrmFlagNoListPage);
+  answered.printedPage = true;
+  EXPECT_EQ(listFilesRecord(OpContext{}, answered)->krmFOSGetFlags(), kKrmFlagAnswerListing);
+  EXPECT_EQ(listFilesRecord(OpContext{}, {ListItem::Fonts, "", "", false, false})->krmFOSGetFlags(), 0);
 }
 
 TEST(LegacyPages, StatusPageFlags) {

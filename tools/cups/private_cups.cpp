@@ -83,13 +83,14 @@ PrivateCups::~PrivateCups() {
   runProgram({"bash", script_, "destroy", folder_}, ignored);
 }
 
-bool PrivateCups::run(const std::vector<std::string>& args) {
+bool PrivateCups::run(const std::vector<std::string>& args, std::string* output) {
   std::vector<std::string> all{"bash", script_};
   all.insert(all.end(), args.begin(), args.end());
-  std::string output;
-  if (runProgram(all, output) == 0) return true;
-  error_ = output;
-  return false;
+  std::string text;
+  const bool ran = runProgram(all, text) == 0;
+  if (!ran) error_ = text;
+  if (output != nullptr) *output = text;
+  return ran;
 }
 
 bool PrivateCups::addCapture(const std::string& name, std::string& jobsFolder) {
@@ -112,6 +113,19 @@ bool PrivateCups::addDriverless(const std::string& name, int port, const std::st
                                 std::string& spoolFolder) {
   spoolFolder = folder_ + "/printers/" + name + "/eve";
   return run({"add-eve", folder_, name, std::to_string(port), formats});
+}
+
+bool PrivateCups::addDirect(const std::string& name, int& port, std::string& diskFolder, std::string& pagesFolder) {
+  diskFolder = folder_ + "/printers/" + name + "/disk";
+  pagesFolder = folder_ + "/printers/" + name + "/pages";
+  std::string output;
+  if (!run({"add-direct", folder_, name, "0", diskFolder, pagesFolder}, &output)) return false;
+  const std::string key = "QM_DIRECT_PORT='";
+  const std::size_t at = output.find(key);
+  port = at == std::string::npos ? 0 : std::atoi(output.c_str() + at + key.size());
+  if (port > 0) return true;
+  error_ = "no port in: " + output;
+  return false;
 }
 
 void PrivateCups::useForClients() const {

@@ -40,6 +40,11 @@ class PrivateCups {
   // Avahi (started when they do not run, as root).
   bool addDriverless(const std::string& name, int port, const std::string& formats, std::string& spoolFolder);
 
+  // A simulated Tessel printer on the network (the simulator listening on
+  // 127.0.0.1, a free port) with the queue NAME whose device is
+  // socket://127.0.0.1:port; disk and pages under <folder>/printers/NAME.
+  bool addDirect(const std::string& name, int& port, std::string& diskFolder, std::string& pagesFolder);
+
   // Sets CUPS_SERVER, CUPS_SERVERROOT and HOME, unsets PRINTER and LPDEST,
   // and tells libcups to use the scheduler.
   void useForClients() const;
@@ -49,7 +54,7 @@ class PrivateCups {
 
  private:
   PrivateCups(std::string script, std::string folder) : script_(std::move(script)), folder_(std::move(folder)) {}
-  bool run(const std::vector<std::string>& args);
+  bool run(const std::vector<std::string>& args, std::string* output = nullptr);
 
   std::string script_;
   std::string folder_;

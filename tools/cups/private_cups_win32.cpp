@@ -9,7 +9,7 @@ std::unique_ptr<PrivateCups> PrivateCups::start(const std::string&, const std::s
 
 PrivateCups::~PrivateCups() = default;
 
-bool PrivateCups::run(const std::vector<std::string>&) {
+bool PrivateCups::run(const std::vector<std::string>&, std::string*) {
   error_ = "no CUPS scheduler";
   return false;
 }
@@ -21,6 +21,8 @@ bool PrivateCups::addSimulated(const std::string&, std::string&, std::string&, c
 }
 
 bool PrivateCups::addDriver(const std::string&, const std::string&) { return run({}); }
+
+bool PrivateCups::addDirect(const std::string&, int&, std::string&, std::string&) { return run({}); }
 
 void PrivateCups::useForClients() const {}
 

@@ -5,7 +5,7 @@
 # the unix socket); nothing system-wide is read from or written to, and the
 # scheduler is stopped by its process id only.
 #
-#   qm-private-cups.sh start [DIR] [--sim COMMAND] [--port N] [--demo]
+#   qm-private-cups.sh start [DIR] [--sim COMMAND] [--port N] [--demo] [--direct PORT]
 #       Starts a scheduler in DIR (created; default: a new folder under /tmp)
 #       and prints the shell lines that point clients at it (eval them).
 #       --sim     printer simulator for the simulated Tessel printers
@@ -14,9 +14,19 @@
 #       --port    also listen on 127.0.0.1:N
 #       --demo    add two simulated printers Tessel_1, Tessel_2 and the raw
 #                 capture queue Raw_Capture, all under DIR/printers
+#       --direct  also a simulated printer on the network, listening on
+#                 127.0.0.1:PORT (0: a free port), with the queue
+#                 Tessel_Direct (socket://127.0.0.1:PORT) for it: one printer
+#                 reached through the scheduler and directly (add-direct);
+#                 prints QM_DIRECT_PORT, QM_DIRECT_URI and QM_DIRECT_DISK
 #   qm-private-cups.sh add-sim DIR NAME DISK PAGES [png|pdf]
 #       A simulated Tessel printer with DISK as its disk and PAGES for the
 #       pages it prints (folders created, writable by the backend).
+#   qm-private-cups.sh add-direct DIR NAME PORT DISK PAGES
+#       A simulated printer that listens on 127.0.0.1:PORT (0: a free
+#       port) for raw TCP jobs and answers them, and a queue NAME whose
+#       device is socket://127.0.0.1:PORT; prints QM_DIRECT_PORT='...'.
+#       The printer stops with the scheduler.
 #   qm-private-cups.sh add-capture DIR NAME OUTDIR
 #       A raw queue that copies each job to OUTDIR/job-<id>.bin.
 #   qm-private-cups.sh add-driver DIR NAME MODEL
@@ -139,10 +149,11 @@ wait_ready() {
 }
 
 cmd_start() {
-  local dir= sim= port= demo=0
+  local dir= sim= port= demo=0 direct=
   while [ $# -gt 0 ]; do
     case "$1" in
       --sim) sim=$2; shift 2 ;;
+      --direct) direct=$2; shift 2 ;;
       --port) port=$2; shift 2 ;;
       --demo) demo=1; shift ;;
       -*) die "unknown option $1" ;;
@@ -271,6 +282,15 @@ EOF
 
   echo "QM_CUPS_DIR='$dir'"
   client_env "$dir"
+  if [ -n "$direct" ]; then
+    local direct_port
+    direct_port=$(cmd_add_direct "$dir" Tessel_Direct "$direct" "$dir/printers/Tessel_Direct/disk" \
+      "$dir/printers/Tessel_Direct/pages" | sed -n "s/^QM_DIRECT_PORT='\\([0-9]*\\)'$/\\1/p")
+    [ -n "$direct_port" ] || { cmd_stop "$dir"; die "the direct printer did not start"; }
+    echo "export QM_DIRECT_PORT='$direct_port'"
+    echo "export QM_DIRECT_URI='socket://127.0.0.1:$direct_port'"
+    echo "export QM_DIRECT_DISK='$dir/printers/Tessel_Direct/disk'"
+  fi
 }
 
 add_queue() {
@@ -289,6 +309,34 @@ cmd_add_sim() {
   disk=$(cd "$disk" && pwd)
   pages=$(cd "$pages" && pwd)
   add_queue "$dir" "$name" -v "qmsim:/tessel?disk=$(urlencode "$disk")&pages=$(urlencode "$pages")&format=$format"
+}
+
+cmd_add_direct() {
+  [ $# -eq 5 ] || die "add-direct DIR NAME PORT DISK PAGES"
+  local dir=$1 name=$2 port=$3 disk=$4 pages=$5 sim i listening=
+  [ -S "$dir/cupsd.sock" ] || die "no scheduler runs in $dir"
+  case "$port" in '' | *[!0-9]*) die "not a port: $port" ;; esac
+  case "$name" in '' | *[!A-Za-z0-9_-]*) die "not a queue name: $name" ;; esac
+  sim=$(sed -n 's/^SetEnv QM_PRINTER_SIM //p' "$dir/etc/cups-files.conf")
+  [ -n "$sim" ] || sim=$(find_simulator)
+  [ -n "$sim" ] || die "no printer simulator found (--sim)"
+  mkdir -p "$disk" "$pages" "$dir/direct"
+  local log="$dir/log/direct-$name.log"
+  : >"$log"
+  env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C HOME="$dir/client" \
+    setsid "$sim" --listen "127.0.0.1:$port" --disk "$disk" --pages "$pages" --printer-name "$name" \
+    </dev/null >>"$log" 2>&1 &
+  local pid=$!
+  echo "$pid $(pid_start_time "$pid" || echo 0)" >"$dir/direct/$name.pid"
+  for ((i = 0; i < 500; i++)); do
+    listening=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$log")
+    [ -z "$listening" ] || break
+    kill -0 "$pid" 2>/dev/null || die "the simulated printer stopped; see $log"
+    sleep 0.02
+  done
+  [ -n "$listening" ] || die "the simulated printer does not listen; see $log"
+  add_queue "$dir" "$name" -v "socket://127.0.0.1:$listening"
+  echo "QM_DIRECT_PORT='$listening'"
 }
 
 cmd_add_capture() {
@@ -384,7 +432,7 @@ cmd_add_eve() {
 
 cmd_stop() {
   local dir=$1 pid start now eve children=
-  for eve in "$dir"/eve/*.pid; do
+  for eve in "$dir"/eve/*.pid "$dir"/direct/*.pid; do
     [ -e "$eve" ] && stop_recorded "$eve"
   done
   [ -f "$dir/cupsd.pid" ] || return 0
@@ -407,12 +455,13 @@ cmd_destroy() {
   rm -rf "$dir"
 }
 
-[ $# -ge 1 ] || die "usage: start|add-sim|add-capture|add-driver|add-eve|env|stop|destroy"
+[ $# -ge 1 ] || die "usage: start|add-sim|add-direct|add-capture|add-driver|add-eve|env|stop|destroy"
 command=$1
 shift
 case "$command" in
   start) cmd_start "$@" ;;
   add-sim) cmd_add_sim "$@" ;;
+  add-direct) cmd_add_direct "$@" ;;
   add-capture) cmd_add_capture "$@" ;;
   add-driver) cmd_add_driver "$@" ;;
   add-eve) cmd_add_eve "$@" ;;

@@ -198,7 +198,17 @@ bool PrinterSimulator::removeFile(std::string_view printerName) const {
   return sdkDeleteFile(hostPath(printerName).c_str()) == 1;
 }
 
-PrinterSimResult PrinterSimulator::run(const std::string& jobFile) const {
+PrinterSimResult PrinterSimulator::run(const std::string& jobFile) const { return runJob(jobFile, nullptr, nullptr); }
+
+PrinterSimResult PrinterSimulator::runAnswering(const std::string& jobFile,
+                                                const std::function<void(std::string_view)>& answer,
+                                                const volatile std::sig_atomic_t* stop) const {
+  return runJob(jobFile, &answer, stop);
+}
+
+PrinterSimResult PrinterSimulator::runJob(const std::string& jobFile,
+                                          const std::function<void(std::string_view)>* answer,
+                                          const volatile std::sig_atomic_t* stop) const {
   PrinterSimResult result;
   std::error_code ec;
   if (!fs::is_regular_file(fs::path(jobFile), ec)) {
@@ -248,23 +258,40 @@ PrinterSimResult PrinterSimulator::run(const std::string& jobFile) const {
   request.arguments.push_back("-dQM_DISK_USED=" + std::to_string(diskUsed()));
   if (options_.powerOn) request.arguments.push_back("-dQM_POWERON");
   if (!options_.printerName.empty()) request.arguments.push_back("-sQM_PRINTER_NAME=" + options_.printerName);
+  if (options_.printerErrors) request.arguments.push_back("-dQM_PRINTER_ERRORS");
   request.arguments.push_back(initFile.generic_string());
   request.arguments.push_back(absoluteFile(jobFile));
   request.environment = {{"TMPDIR", scratchGs}, {"TEMP", scratchGs}, {"TMP", scratchGs}};
   request.stdoutPath = (scratch / "stdout.txt").string();
   request.stderrPath = (scratch / "stderr.txt").string();
   request.timeoutSeconds = options_.timeoutSeconds;
+  request.stop = stop;
 
-  ProcessOutcome outcome = runProcess(request);
-  std::string out = readText(scratch / "stdout.txt");
-  std::string err = readText(scratch / "stderr.txt");
+  std::string out, err;
+  ProcessOutcome outcome;
+  if (answer != nullptr) {
+    // The power-on line is the simulator's own, not part of the answer.
+    bool first = true;
+    outcome = runProcessStreaming(request, [&](std::string_view bytes) {
+      if (first && bytes.starts_with(kPowerOnLine)) {
+        result.poweredOn = true;
+        bytes.remove_prefix(std::min(bytes.size(), sizeof kPowerOnLine));  // the line and its newline
+      }
+      first = false;
+      if (!bytes.empty()) (*answer)(bytes);
+    });
+  } else {
+    outcome = runProcess(request);
+    out = readText(scratch / "stdout.txt");
+    err = readText(scratch / "stderr.txt");
+  }
   fs::remove_all(scratch, ec);
 
   result.ran = outcome.started;
   result.timedOut = outcome.timedOut;
   result.exitStatus = outcome.exitCode;
   result.log = out + err;
-  result.poweredOn = out.find(kPowerOnLine) != std::string::npos;
+  result.poweredOn = result.poweredOn || out.find(kPowerOnLine) != std::string::npos;
   splitGhostscriptOutput(out, result.output, result.errorText, result.powerOnError);
   if (!outcome.started) {
     result.errorText = outcome.error;

@@ -18,7 +18,9 @@
 // writeFile() refuses such a file.
 #pragma once
 
+#include <csignal>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +40,10 @@ struct PrinterSimOptions {
   std::string printerName;     // the printer's own name (statusdict printername); empty: none
   std::string ghostscript;     // program; empty: $QM_GHOSTSCRIPT or the platform default
   std::uint64_t diskSize = kDefaultDiskSize;  // bytes the disk's files may hold
+  // A PostScript error is answered as a printer reports it on its channel
+  // ("%%[ Error: ... ]%%" and "%%[ Flushing: ... ]%%"), not in Ghostscript's
+  // form, so errorText stays empty; the rest of the job is not run.
+  bool printerErrors = false;
   static constexpr std::uint64_t kDefaultDiskSize = std::uint64_t{1} << 30;
 };
 
@@ -70,6 +76,12 @@ class PrinterSimulator {
 
   // Executes one job file on the printer.
   PrinterSimResult run(const std::string& jobFile) const;
+  // The same run, with what Ghostscript writes (output and errors) handed
+  // to answer while the job runs, as a printer sends it back on its
+  // connection; output and log stay empty. A set stop flag ends the job at
+  // once (as a time-out). POSIX only.
+  PrinterSimResult runAnswering(const std::string& jobFile, const std::function<void(std::string_view)>& answer,
+                                const volatile std::sig_atomic_t* stop = nullptr) const;
 
   // The disk's files, sorted by printer name.
   std::vector<DiskFile> listDisk() const;
@@ -85,6 +97,9 @@ class PrinterSimulator {
   std::string hostPath(std::string_view printerName) const;
 
  private:
+  PrinterSimResult runJob(const std::string& jobFile, const std::function<void(std::string_view)>* answer,
+                          const volatile std::sig_atomic_t* stop) const;
+
   PrinterSimOptions options_;
 };
 

@@ -7,9 +7,18 @@
 // added to (or replace those of) the calling process's environment. A
 // program still running after the time limit is killed. Nothing raises;
 // the outcome says what happened.
+//
+// runProcessStreaming is the same run with standard output and standard
+// error joined in one pipe: its bytes go to the sink as they come, while
+// the program runs (the output paths are ignored). A program is killed,
+// as on a time-out, as soon as the request's stop flag is set. POSIX only;
+// on Windows it reports that it cannot start.
 #pragma once
 
+#include <csignal>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -19,6 +28,7 @@ struct ProcessRequest {
   std::string stdoutPath;
   std::string stderrPath;
   int timeoutSeconds = 0;  // 0: no limit
+  const volatile std::sig_atomic_t* stop = nullptr;  // streaming: set means kill the program
 };
 
 struct ProcessOutcome {
@@ -29,3 +39,6 @@ struct ProcessOutcome {
 };
 
 ProcessOutcome runProcess(const ProcessRequest& request);
+
+using OutputSink = std::function<void(std::string_view)>;
+ProcessOutcome runProcessStreaming(const ProcessRequest& request, const OutputSink& sink);

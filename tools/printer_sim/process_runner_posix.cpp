@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -28,6 +29,19 @@ std::vector<std::string> mergedEnvironment(const std::vector<std::pair<std::stri
   std::vector<std::string> out;
   for (const auto& [name, value] : merged) out.push_back(name + "=" + value);
   return out;
+}
+
+std::vector<char*> pointers(std::vector<std::string>& texts) {
+  std::vector<char*> out;
+  for (std::string& t : texts) out.push_back(t.data());
+  out.push_back(nullptr);
+  return out;
+}
+
+void killAndReap(pid_t pid, int& status) {
+  kill(pid, SIGKILL);
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
 }
 
 }  // namespace
@@ -77,6 +91,85 @@ ProcessOutcome runProcess(const ProcessRequest& request) {
       kill(pid, SIGKILL);
       while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
       }
+      outcome.timedOut = true;
+      return outcome;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  if (WIFEXITED(status)) outcome.exitCode = WEXITSTATUS(status);
+  return outcome;
+}
+
+ProcessOutcome runProcessStreaming(const ProcessRequest& request, const OutputSink& sink) {
+  ProcessOutcome outcome;
+  if (request.arguments.empty()) {
+    outcome.error = "no program given";
+    return outcome;
+  }
+  int pipeFds[2];
+  if (pipe2(pipeFds, O_CLOEXEC) != 0) {
+    outcome.error = std::string("cannot make a pipe: ") + std::strerror(errno);
+    return outcome;
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
+  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
+
+  std::vector<std::string> argText = request.arguments;
+  std::vector<char*> argv = pointers(argText);
+  std::vector<std::string> envText = mergedEnvironment(request.environment);
+  std::vector<char*> envp = pointers(envText);
+
+  pid_t pid = 0;
+  int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  close(pipeFds[1]);
+  if (spawned != 0) {
+    close(pipeFds[0]);
+    outcome.error = std::string("cannot run ") + request.arguments[0] + ": " + std::strerror(spawned);
+    return outcome;
+  }
+  outcome.started = true;
+
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(request.timeoutSeconds);
+  char buffer[16384];
+  int status = 0;
+  bool killed = false;
+  for (;;) {
+    if ((request.stop != nullptr && *request.stop) ||
+        (request.timeoutSeconds > 0 && std::chrono::steady_clock::now() >= deadline)) {
+      killAndReap(pid, status);
+      killed = true;
+      break;
+    }
+    pollfd readable{pipeFds[0], POLLIN, 0};
+    int ready = poll(&readable, 1, 100);
+    if (ready < 0 && errno != EINTR) break;
+    if (ready <= 0) continue;
+    ssize_t got = read(pipeFds[0], buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;  // every writer is gone: the program has ended
+    sink(std::string_view(buffer, static_cast<std::size_t>(got)));
+  }
+  close(pipeFds[0]);
+  if (killed) {
+    outcome.timedOut = true;
+    return outcome;
+  }
+  // The pipe closes when the program ends, or when it closes its outputs;
+  // either way the wait keeps to the time limit.
+  for (;;) {
+    pid_t done = waitpid(pid, &status, WNOHANG);
+    if (done == pid) break;
+    if (done < 0 && errno != EINTR) {
+      outcome.error = std::string("waiting for ") + request.arguments[0] + ": " + std::strerror(errno);
+      return outcome;
+    }
+    if ((request.stop != nullptr && *request.stop) ||
+        (request.timeoutSeconds > 0 && std::chrono::steady_clock::now() >= deadline)) {
+      killAndReap(pid, status);
       outcome.timedOut = true;
       return outcome;
     }

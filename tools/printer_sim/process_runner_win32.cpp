@@ -105,3 +105,9 @@ ProcessOutcome runProcess(const ProcessRequest& request) {
   CloseHandle(pi.hProcess);
   return outcome;
 }
+
+ProcessOutcome runProcessStreaming(const ProcessRequest&, const OutputSink&) {
+  ProcessOutcome outcome;
+  outcome.error = "streaming a program's output is not available on Windows";
+  return outcome;
+}

@@ -1,13 +1,22 @@
 // qm-printer-sim: runs a PostScript job on a simulated Tessel printer and
 // prints what happened. Exit status: 0 the job ran without a PostScript
 // error, 1 it ended with an error, 2 bad usage, 3 Ghostscript could not run.
+// With --listen it is a printer on the network instead (printer_listener.h)
+// until SIGTERM or the number of jobs given; exit status 0, or 3 when it
+// cannot listen.
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "tools/printer_sim/printer_listener.h"
 #include "tools/printer_sim/printer_simulator.h"
 
 namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+extern "C" void requestStop(int) { stopRequested = 1; }
 
 void usage() {
   std::fprintf(stderr,
@@ -15,9 +24,35 @@ void usage() {
                "                      [--resolution DPI] [--name STEM] [--no-power-on]\n"
                "                      [--timeout SECONDS] [--printer-name NAME] [--disk-size BYTES]\n"
                "                      [--quiet]\n"
+               "       qm-printer-sim --listen HOST:PORT --disk DIR [--pages DIR] [--jobs N]\n"
+               "                      [--idle-timeout SECONDS] [other options as above]\n"
                "Runs JOB on a simulated printer whose disk is DIR and reports the\n"
                "pages printed, any PostScript error and the disk's files. The disk holds\n"
-               "1G unless --disk-size says otherwise (bytes, or with K, M or G).\n");
+               "1G unless --disk-size says otherwise (bytes, or with K, M or G).\n"
+               "With --listen it takes jobs over raw TCP one at a time and sends back what\n"
+               "each job prints and its errors, until SIGTERM or N jobs; port 0 picks a\n"
+               "free port. It first prints \"listening on HOST:PORT\".\n");
+}
+
+int listenMode(const PrinterSimOptions& options, const ListenAddress& address, int jobs, int idleSeconds,
+               bool quiet) {
+  PrinterListener listener(options);
+  listener.idleSeconds = idleSeconds;
+  listener.quiet = quiet;
+  std::string error;
+  if (!listener.open(address, error)) {
+    std::fprintf(stderr, "qm-printer-sim: %s\n", error.c_str());
+    return 3;
+  }
+  std::signal(SIGTERM, requestStop);
+  std::signal(SIGINT, requestStop);
+  std::printf("listening on %s:%d\n", address.host.c_str(), listener.port());
+  std::fflush(stdout);
+  if (!listener.serve(jobs, &stopRequested, error)) {
+    std::fprintf(stderr, "qm-printer-sim: %s\n", error.c_str());
+    return 3;
+  }
+  return 0;
 }
 
 bool toInt(const std::string& text, int& value) {
@@ -44,6 +79,10 @@ int main(int argc, char** argv) {
   PrinterSimOptions options;
   std::string job;
   bool quiet = false;
+  bool listen = false;
+  ListenAddress address;
+  int jobs = 0;
+  int idleSeconds = 60;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     auto value = [&](std::string& out) {
@@ -69,6 +108,13 @@ int main(int argc, char** argv) {
       if (!value(options.printerName)) return usage(), 2;
     } else if (arg == "--disk-size") {
       if (!value(text) || !parseDiskSize(text, options.diskSize)) return usage(), 2;
+    } else if (arg == "--listen") {
+      if (!value(text) || !parseListenAddress(text, address)) return usage(), 2;
+      listen = true;
+    } else if (arg == "--jobs") {
+      if (!value(text) || !toInt(text, jobs)) return usage(), 2;
+    } else if (arg == "--idle-timeout") {
+      if (!value(text) || !toInt(text, idleSeconds)) return usage(), 2;
     } else if (arg == "--no-power-on") {
       options.powerOn = false;
     } else if (arg == "--quiet") {
@@ -86,11 +132,12 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  if (job.empty() || options.diskDir.empty()) {
+  if ((listen ? !job.empty() : job.empty()) || options.diskDir.empty()) {
     usage();
     return 2;
   }
   if (options.pagesDir.empty()) options.pagesDir = ".";
+  if (listen) return listenMode(options, address, jobs, idleSeconds, quiet);
 
   PrinterSimulator printer(options);
   PrinterSimResult result = printer.run(job);

@@ -1,0 +1,55 @@
+#include "ops/send_record.h"
+
+#include <atomic>
+#include <chrono>
+
+#include "base/sdk_fs.h"
+#include "base/sha256.h"
+#include "delivery/send_history.h"
+
+std::int64_t secondsNow() {
+  return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+namespace {
+std::atomic<bool> g_warned{false};
+}  // namespace
+
+std::string recordSend(const std::string& historyFile, const std::string& title, const std::string& destination,
+                       const std::string& jobFile, const SendOutcome& outcome, const SendTimes& times) {
+  HistorySend send;
+  for (const SendOutcome::SentJob& sent : outcome.sent) {
+    HistoryMember m;
+    m.member = sent.printer;
+    m.jobId = sent.jobId;
+    send.members.push_back(m);
+  }
+  for (std::size_t i = 0; i < outcome.failedPrinters.size() && !outcome.cancelled; ++i) {
+    HistoryMember m;
+    m.member = outcome.failedPrinters[i];
+    m.outcome = MemberOutcome::Failed;
+    m.reason = i < outcome.failureReasons.size() ? outcome.failureReasons[i] : std::string();
+    send.members.push_back(m);
+  }
+  if (outcome.cancelled && !outcome.cancelledPrinter.empty()) {
+    HistoryMember m;
+    m.member = outcome.cancelledPrinter;
+    m.outcome = MemberOutcome::Cancelled;
+    send.members.push_back(m);
+  }
+  // Nothing was tried (the no-printer placeholder): nothing to remember.
+  if (send.members.empty()) return {};
+
+  send.operation = title;
+  send.destination = destination;
+  const std::int64_t size = sdkFileSize(jobFile.c_str());
+  send.bytes = size > 0 ? static_cast<std::uint64_t>(size) : 0;
+  send.sha256 = sha256OfFile(jobFile);
+  send.started = times.started;
+  send.ended = times.ended;
+
+  SendHistory history(historyFile);
+  if (history.record(send) != 0 && history.warning().empty()) return {};
+  if (history.warning().empty() || g_warned.exchange(true)) return {};
+  return history.warning();
+}

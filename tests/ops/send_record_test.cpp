@@ -1,0 +1,48 @@
+// Every send lands in the send history, one row per printer tried, and a
+// history that cannot be kept never stops the job.
+#include <gtest/gtest.h>
+
+#include "base/sha256.h"
+#include "delivery/send_history.h"
+#include "ops/operations.h"
+#include "ops_test_support.h"
+
+TEST_F(OpsFixture, EverySendIsRecordedWithEachPrinterTried) {
+  ctx_.historyFile = path("history.sqlite");
+  groups_ = {"P1", "Gone", "P2"};
+  ctx_.destination = std::string(kGroupMarker) + "Floor";
+  const OpResult r = listPrinterFiles(ctx_, {});
+  ASSERT_EQ(r.kind, OpResult::Kind::SendFailed);
+  EXPECT_EQ(r.historyWarning, "");
+  ASSERT_EQ(spooler_.jobs.size(), 2u);
+
+  SendHistory history(ctx_.historyFile);
+  const auto sends = history.query({});
+  ASSERT_EQ(sends.size(), 1u);
+  const HistorySend& s = sends[0];
+  EXPECT_EQ(s.operation, r.title);
+  EXPECT_EQ(s.destination, ctx_.destination);
+  EXPECT_EQ(s.bytes, spooler_.jobs[0].content.size());
+  Sha256 digest;
+  digest.update(spooler_.jobs[0].content);
+  EXPECT_EQ(s.sha256, digest.hex());
+  EXPECT_LE(s.started, s.ended);
+  ASSERT_EQ(s.members.size(), 3u);
+  EXPECT_EQ(s.members[0].member, "P1");
+  EXPECT_EQ(s.members[1].member, "P2");
+  EXPECT_EQ(s.members[2].member, "Gone");
+  EXPECT_EQ(s.members[2].outcome, MemberOutcome::Failed);
+  EXPECT_NE(s.members[2].reason, "");
+}
+
+TEST_F(OpsFixture, AHistoryThatCannotBeKeptWarnsOnceAndTheJobGoesOut) {
+  sdkWriteTextFile(path("file").c_str(), "x");
+  ctx_.historyFile = path("file/history.sqlite");
+  const OpResult first = listPrinterFiles(ctx_, {});
+  EXPECT_EQ(first.kind, OpResult::Kind::Sent);
+  EXPECT_NE(first.historyWarning.find("is not kept"), std::string::npos) << first.historyWarning;
+  const OpResult second = listPrinterFiles(ctx_, {});
+  EXPECT_EQ(second.kind, OpResult::Kind::Sent);
+  EXPECT_EQ(second.historyWarning, "");
+  EXPECT_EQ(spooler_.jobs.size(), 2u);
+}
