@@ -56,10 +56,14 @@ void JobResults::follow(const OpResult& result, std::function<wxString(const std
   failures_.clear();
   const SendOutcome& outcome = result.outcome;
   setHeading(toWx(outcome.statusText.empty() ? result.title : outcome.statusText));
+  // A direct printer's job ended when the printer closed the connection:
+  // there is nothing to follow.
+  std::vector<SendOutcome::SentJob> spooled;
   for (const SendOutcome::SentJob& sent : outcome.sent) {
     const long row = list_->InsertItem(list_->GetItemCount(), toWx(sent.printer));
     list_->SetItem(row, kJobColumn, sent.jobId > 0 ? wxString::Format("%d", sent.jobId) : wxString());
-    list_->SetItem(row, kStateColumn, _("spooled"));
+    list_->SetItem(row, kStateColumn, sent.direct ? _("sent direct") : _("spooled"));
+    if (!sent.direct) spooled.push_back(sent);
   }
   for (std::size_t i = 0; i < outcome.failedPrinters.size(); ++i) {
     const long row = list_->InsertItem(list_->GetItemCount(), toWx(outcome.failedPrinters[i]));
@@ -68,13 +72,13 @@ void JobResults::follow(const OpResult& result, std::function<wxString(const std
   }
   Show();
   GetParent()->Layout();
-  open_ = static_cast<int>(outcome.sent.size());
+  open_ = static_cast<int>(spooled.size());
   settled_ = open_ == 0;
   if (settled_) return;
   setHeading(wxString::Format(_("%s: spooled, waiting for the printer"), toWx(result.title)));
   const unsigned generation = generation_;
   follower_ = std::make_unique<JobFollower>(
-      outcome.sent,
+      spooled,
       [this, generation](const FollowedJob& job) {
         CallAfter([this, generation, job] {
           if (generation == generation_) onJobChanged(job);

@@ -19,6 +19,7 @@
 #include "app/window_ids.h"
 #include "base/natural_order.h"
 #include "delivery/app_config.h"
+#include "delivery/direct_printer.h"
 #include "delivery/printer_groups.h"
 #include "delivery/spooler.h"
 #include "delivery/spooler_jobs.h"
@@ -133,10 +134,11 @@ void OperationsPanel::fitWindowToContent() {
 }
 
 std::vector<std::string> OperationsPanel::fillDestinations() {
-  // Printers in number order (Q2 before Q10), then the groups as stored.
+  // Printers in number order (Q2 before Q10), then the groups and the
+  // direct printers as stored.
   std::vector<std::string> printers = EnumeratePrinters();
   sdkNaturalSort(printers);
-  const std::vector<std::string> entries = BuildDestinationList(printers, ListPrinterGroups());
+  const std::vector<std::string> entries = BuildDestinationList(printers, ListPrinterGroups(), ListDirectPrinters());
   wxArrayString items;
   for (const std::string& entry : entries) {
     items.Add(toWx(entry));

@@ -11,6 +11,7 @@
 #include "cli/console.h"
 #include "cli/cli_suggest.h"
 #include "delivery/app_config.h"
+#include "delivery/direct_printer.h"
 #include "delivery/printer_groups.h"
 #include "delivery/send_job.h"
 #include "delivery/spooler_jobs.h"
@@ -131,6 +132,38 @@ std::vector<std::string> groupNames(const ConfigFacts& config) {
   return ListPrinterGroups(file);
 }
 
+std::vector<std::string> directNames(const ConfigFacts& config) {
+  if (!config.present) return {};
+  AppFileConfig file(kAppName, "", config.path);
+  return ListDirectPrinters(file);
+}
+
+// A socket:// address or the name of a kept direct printer: the
+// destination as it is to be used (the address in full, the name as kept).
+// False when it is neither; a bad address is a usage error.
+bool directDestination(const Command& cmd, const ConfigFacts& config, std::string& text, Failure& failure) {
+  if (isSocketUri(text)) {
+    AddressCheck check = ParseSocketUri(text);
+    if (!check.accepted()) {
+      failure = usage(cmd.name, "--printer " + text + ": " + check.message);
+      return true;
+    }
+    text = check.address->uri();
+    return true;
+  }
+  if (!config.present) return false;
+  AppFileConfig file(kAppName, "", config.path);
+  const std::string kept = FindDirectPrinter(file, text);
+  if (kept.empty()) return false;
+  if (!ReadDirectPrinter(file, kept)) {
+    failure = fail("the direct printer '" + kept + "' in '" + config.path + "' has no good socket:// address ('" +
+                   kProgramName + " direct add' sets it again)");
+    return true;
+  }
+  text = kept;
+  return true;
+}
+
 Failure listPrinters(std::vector<std::string>& printers) {
   return offeredPrinters(printers) ? Failure{} : Failure{kExitFailed};
 }
@@ -150,7 +183,7 @@ Failure defaultDestination(const Command& cmd, const ConfigFacts& config, std::s
   if (std::string last = lastPrinterOf(config); !last.empty() && last != noPrintersSentinel()) {
     std::vector<std::string> printers;
     if (Failure f = listPrinters(printers); f.failed()) return f;
-    text = FindSavedDestination(BuildDestinationList(printers, groupNames(config)), last);
+    text = FindSavedDestination(BuildDestinationList(printers, groupNames(config), directNames(config)), last);
     if (!text.empty()) {
       source = "lastPrinter in '" + config.path + "'";
       return {};
@@ -247,7 +280,12 @@ Failure chooseDestination(const Command& cmd, const ParsedArgs& a, const ConfigF
     text = kGroupMarker + group;
   } else {
     if (text.empty()) return usage(cmd.name, "--printer needs a printer name");
-    if (Failure f = checkPrinter(config, text, source); f.failed()) return f;
+    Failure direct;
+    if (directDestination(cmd, config, text, direct)) {
+      if (direct.failed()) return direct;
+    } else if (Failure f = checkPrinter(config, text, source); f.failed()) {
+      return f;
+    }
   }
   ctx.destination = text;
   if (!source.empty()) {
@@ -277,7 +315,7 @@ int buildContext(const Command& cmd, const ParsedArgs& a, OpContext& ctx) {
     if (Failure f = findConfig(cmd, a, config); f.failed()) return f.status;
   }
   if (cmd.config == ConfigUse::Required && !config.present) {
-    sayError(missingConfig(config, "printer groups"));
+    sayError(missingConfig(config, cmd.name == "direct" ? "direct printers" : "printer groups"));
     return kExitFailed;
   }
   if (config.present) ctx.configFile = config.path;

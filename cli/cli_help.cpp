@@ -28,7 +28,9 @@ std::string configNote(const Command& cmd) {
     case ConfigUse::None:
       return "Needs no configuration file.";
     case ConfigUse::Optional:
-      return std::string("Runs without a configuration file; when there is one, it reads the printer groups") +
+      return std::string(
+                 "Runs without a configuration file; when there is one, it reads the printer groups, the direct "
+                 "printers") +
              (cmd.sendsJob ? " and lastPrinter." : ".");
     case ConfigUse::Required:
       return "Needs the configuration file.";
@@ -211,10 +213,10 @@ std::string manPage(const std::vector<Command>& commands) {
          "\n";
   out += ".SH \"JSON OUTPUT\"\n" +
          roff("--json prints one JSON object; its field names are stable (docs/command-line.md lists them). "
-              "printers: printers (names), groups (name, members). list-project: project, resources (type, "
+              "printers: printers (names), groups (name, members), direct (name, address). list-project: project, resources (type, "
               "path, name). project info: folder, project, title, type, version, resources (type, scope, name, "
               "path), submissionFiles, messages. container list: container, entries (name, size). groups: "
-              "groups (name, members).") +
+              "groups (name, members). direct: direct (name, address).") +
          "\n";
   out += ".SH ENVIRONMENT\n.TP\n.B QUAYMASTER_CONFIG_DIR\nThe folder that holds quaymaster.ini.\n";
   out += ".TP\n.B PRINTER\nThe destination when neither the command line nor lastPrinter names one.\n";

@@ -20,6 +20,7 @@
 namespace {
 
 std::string jobLine(const SendOutcome::SentJob& job) {
+  if (job.direct) return job.printer + ": sent direct";
   return job.jobId > 0 ? job.printer + ": job " + std::to_string(job.jobId) : job.printer + ": job sent";
 }
 
@@ -28,6 +29,7 @@ bool waitForJobs(const std::vector<SendOutcome::SentJob>& jobs) {
   bool allCompleted = true;
   std::vector<SendOutcome::SentJob> open;
   for (const auto& job : jobs) {
+    if (job.direct) continue;  // the printer's answer was its end
     if (job.jobId > 0) {
       open.push_back(job);
     } else {
@@ -69,9 +71,25 @@ std::string failedList(const SendOutcome& outcome) {
   return list;
 }
 
+// What direct printers answered: their status messages on standard error,
+// the whole answer on standard output when asked for; escaped either way.
+void reportAnswers(const ParsedArgs& args, const SendOutcome& outcome) {
+  for (const auto& reply : outcome.answers) {
+    for (const std::string& status : reply.answer.statuses) sayError(reply.printer + ": " + status);
+    if (!args.has("show-answer")) continue;
+    const PrinterAnswer& answer = reply.answer;
+    std::string head = reply.printer + " answered " + std::to_string(answer.total) + " bytes";
+    if (answer.truncated()) head += ", the first " + std::to_string(answer.kept.size()) + " shown";
+    std::cout << cliShowable(head) << ":\n" << ShowableAnswer(answer.kept);
+    if (!answer.kept.empty() && answer.kept.back() != '\n') std::cout << "\n";
+    std::cout << std::flush;
+  }
+}
+
 int reportSent(const ParsedArgs& args, const OpResult& r) {
   const SendOutcome& outcome = r.outcome;
   int status = kExitOk;
+  reportAnswers(args, outcome);
   if (r.kind == OpResult::Kind::Sent) {
     if (!outcome.statusText.empty()) std::cout << cliShowable(outcome.statusText) << std::endl;
   } else {

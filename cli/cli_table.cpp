@@ -6,7 +6,12 @@
 
 std::vector<OptionDef> destinationOptions() {
   return {
-      {"printer", 'd', "NAME", "send the job to this printer", {}, ValueHint::Printer},
+      {"printer",
+       'd',
+       "NAME",
+       "send the job to this printer (a spooler printer, a direct printer, or socket://HOST[:PORT])",
+       {},
+       ValueHint::Printer},
       {"group", 'g', "NAME", "send the job to every printer of this printer group", {}, ValueHint::Group},
       {"destination", 0, "TEXT", "the destination as the desktop shows it (a printer, or \\\\\\ and a group)"},
       {"output", 'o', "FILE",
@@ -16,6 +21,7 @@ std::vector<OptionDef> destinationOptions() {
       {"wait", 'w', "", "follow each sent job until it is completed, stopped, cancelled or aborted"},
       {"parallel", 0, "N", "send to at most N printers of a group at once (1 to 64; default: parallelSends, 8)"},
       {"status-page", 's', "", "have the printer print a status page"},
+      {"show-answer", 0, "", "print everything a direct printer answered (control characters escaped)"},
   };
 }
 
@@ -36,7 +42,8 @@ std::vector<OptionDef> tesselOptions() {
 std::vector<Command> allCommands() {
   std::vector<Command> all;
   for (auto group : {tesselCommands(), projectCommands(), printerFileCommands(), legacyCommands(),
-                     previewCommands(), projectToolCommands(), printerCommands(), groupCommands(), historyCommands()})
+                     previewCommands(), projectToolCommands(), printerCommands(), groupCommands(), directCommands(),
+                     historyCommands()})
     all.insert(all.end(), group.begin(), group.end());
   return all;
 }

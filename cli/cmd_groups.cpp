@@ -9,6 +9,7 @@
 #include "cli/cli_suggest.h"
 #include "delivery/app_config.h"
 #include "delivery/config_lock.h"
+#include "delivery/direct_printer.h"
 #include "delivery/printer_groups.h"
 #include "delivery/send_job.h"
 #include "delivery/spooler.h"
@@ -51,13 +52,23 @@ std::string existingGroup(const AppFileConfig& config, const std::string& name) 
 }
 
 // The member text for the named printers: each must be a printer that takes
-// Tessel jobs (its name as the spooler spells it), each once.
-bool memberText(const std::vector<std::string>& names, std::string& text) {
+// Tessel jobs (its name as the spooler spells it), a direct printer (its
+// name as kept) or a good socket:// address, each once.
+bool memberText(const std::vector<std::string>& names, const std::string& configFile, std::string& text) {
   std::vector<std::string> printers;
   if (!offeredPrinters(printers)) return false;
+  AppFileConfig config(kAppName, "", configFile);
   std::vector<std::string> members;
   for (const std::string& name : names) {
-    std::string found;
+    std::string found = FindDirectPrinter(config, name);
+    if (isSocketUri(name)) {
+      AddressCheck check = ParseSocketUri(name);
+      if (!check.accepted()) {
+        sayError(name + ": " + check.message);
+        return false;
+      }
+      found = check.address->uri();
+    }
     for (const std::string& p : printers)
       if (equalsNoCase(p, name)) found = p;
     if (found.empty()) {
@@ -144,7 +155,7 @@ int runGroups(const ParsedArgs& a, OpContext& ctx) {
     if (!nameAccepted(check)) return kExitFailed;
     name = check.name;
   }
-  if (action != "delete" && !memberText(printers, text)) return kExitFailed;
+  if (action != "delete" && !memberText(printers, ctx.configFile, text)) return kExitFailed;
 
   // The checks on the file (the name is free, the group exists) and the
   // write are one step: another program's change cannot come between them.
@@ -196,7 +207,7 @@ std::vector<Command> groupCommands() {
                           "  delete  a group; on a terminal it asks first\n"
                           "A group name has 1 to 32 letters, digits or underscores and is not the name of a "
                           "printer or of another group (letter case ignored). Members are printers that take "
-                          "Tessel jobs.",
+                          "Tessel jobs, direct printers and socket:// addresses.",
            .options = {{"json", 0, "", "list: print JSON: groups (name, members)"},
                        {"yes", 'y', "", "delete: do not ask for confirmation"}},
            .config = ConfigUse::Required,

@@ -192,6 +192,19 @@ std::vector<std::string> BuildDestinationList(const std::vector<std::string>& pr
   return entries;
 }
 
+std::vector<std::string> BuildDestinationList(const std::vector<std::string>& printers,
+                                              const std::vector<std::string>& groups,
+                                              const std::vector<std::string>& directPrinters) {
+  std::vector<std::string> entries = BuildDestinationList(printers, groups);
+  for (const std::string& direct : directPrinters) {
+    if (entries.size() >= kMaxPrinters) break;
+    bool skip = false;
+    for (const std::string& existing : entries) skip = skip || equalsNoCase(stripGroupMarker(existing), direct);
+    if (!skip) entries.push_back(direct);
+  }
+  return entries;
+}
+
 std::string FindSavedDestination(const std::vector<std::string>& list, const std::string& lastPrinter) {
   if (lastPrinter.empty()) return {};
   for (const std::string& entry : list) {

@@ -96,6 +96,12 @@ bool ReadGroupsDialogSize(const wxConfigBase& config, long& width, long& height)
 // to case) or whose entry is already there, and stopping at 1024 entries.
 std::vector<std::string> BuildDestinationList(const std::vector<std::string>& printers,
                                               const std::vector<std::string>& groups);
+// The same, then each direct printer by its name, skipping one whose name
+// equals an entry already there (without regard to case), within the same
+// 1024 entries.
+std::vector<std::string> BuildDestinationList(const std::vector<std::string>& printers,
+                                              const std::vector<std::string>& groups,
+                                              const std::vector<std::string>& directPrinters);
 
 // The entry of a destination list that a saved lastPrinter (stored without
 // the group marker) names: the entry equal to it without regard to case,

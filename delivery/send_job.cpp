@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <optional>
 #include <thread>
 
 #include "delivery/app_config.h"
@@ -46,14 +47,31 @@ namespace {
 struct Slot {
   std::string printer;
   bool installed = true;
+  std::optional<AddressCheck> direct;  // sent straight to this address
   Submission result;
+  std::optional<PrinterAnswer> answer;
 };
+
+// One slot's hand-over straight to its printer.
+Submission sendStraight(Slot& slot, const DirectRoutes& routes, const std::string& filePath, const SendWatch& watch) {
+  Submission s;
+  if (!slot.direct->accepted()) {
+    s.error = slot.direct->message;
+    return s;
+  }
+  DirectSendResult r = SendDirect(*slot.direct->address, slot.printer, filePath, routes.options, watch);
+  if (r.answerEnd != DirectSendResult::AnswerEnd::NotRead) slot.answer = std::move(r.answer);
+  s.cancelled = r.status == DirectSendResult::Status::Cancelled;
+  s.ok = r.ok();
+  if (!s.ok && !s.cancelled) s.error = r.error;
+  return s;
+}
 
 // Hands the file to every installed slot, at most `parallel` at a time
 // when the spooler takes concurrent submissions. Once one is cancelled no
 // further slot starts, and the watch stops the ones under way.
-void submitAll(Spooler& spooler, const std::string& docName, const std::string& filePath, std::vector<Slot>& slots,
-               const SendWatch& watch, int parallel) {
+void submitAll(Spooler& spooler, const DirectRoutes& routes, const std::string& docName, const std::string& filePath,
+               std::vector<Slot>& slots, const SendWatch& watch, int parallel) {
   std::atomic<std::size_t> next{0};
   std::atomic<std::size_t> finished{0};
   std::atomic<bool> cancelled{false};
@@ -77,7 +95,8 @@ void submitAll(Spooler& spooler, const std::string& docName, const std::string& 
         slots[i].result.cancelled = true;
         continue;
       }
-      slots[i].result = spooler.SubmitFile(docName, filePath, slots[i].printer, counted);
+      slots[i].result = slots[i].direct ? sendStraight(slots[i], routes, filePath, counted)
+                                        : spooler.SubmitFile(docName, filePath, slots[i].printer, counted);
       if (slots[i].result.cancelled) cancelled = true;
       ++finished;
     }
@@ -97,6 +116,12 @@ void submitAll(Spooler& spooler, const std::string& docName, const std::string& 
 
 SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const std::string& docName,
                     const std::string& filePath, const std::string& target, const SendWatch& watch, int parallel) {
+  return SendJob(spooler, readGroup, DirectRoutes{}, docName, filePath, target, watch, parallel);
+}
+
+SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const DirectRoutes& direct,
+                    const std::string& docName, const std::string& filePath, const std::string& target,
+                    const SendWatch& watch, int parallel) {
   if (target == noPrintersSentinel()) return SendOutcome();
 
   std::vector<Slot> slots;
@@ -109,25 +134,32 @@ SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const std::s
     for (const std::string& member : members) {
       Slot slot;
       slot.printer = member;
-      slot.installed = std::any_of(installed.begin(), installed.end(),
-                                   [&](const std::string& printer) { return equalsNoCase(printer, member); });
+      slot.direct = FindDirectTarget(direct, member);
+      slot.installed = slot.direct || std::any_of(installed.begin(), installed.end(), [&](const std::string& printer) {
+                         return equalsNoCase(printer, member);
+                       });
       if (!slot.installed) slot.result.error = "not an installed printer that takes raw PostScript";
       slots.push_back(std::move(slot));
     }
   } else {
-    slots.push_back({target, true, {}});
+    Slot slot;
+    slot.printer = target;
+    slot.direct = FindDirectTarget(direct, target);
+    slots.push_back(std::move(slot));
   }
-  submitAll(spooler, docName, filePath, slots, watch, parallel);
+  submitAll(spooler, direct, docName, filePath, slots, watch, parallel);
 
   std::vector<std::string> failed;
   std::vector<std::string> reasons;
   std::vector<SendOutcome::SentJob> sent;
   std::vector<std::string> cancelledPrinters;
-  for (const Slot& slot : slots) {
+  std::vector<SendOutcome::Answer> answers;
+  for (Slot& slot : slots) {
+    if (slot.answer) answers.push_back({slot.printer, std::move(*slot.answer)});
     if (slot.result.cancelled) {
       cancelledPrinters.push_back(slot.printer);
     } else if (slot.result.ok) {
-      sent.push_back({slot.printer, slot.result.jobId});
+      sent.push_back({slot.printer, slot.result.jobId, slot.direct.has_value()});
     } else {
       failed.push_back(slot.printer);
       reasons.push_back(slot.result.error);
@@ -157,10 +189,12 @@ SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const std::s
     outcome.statusText = docName + translated(kSuccessSuffix);
   }
   outcome.sent = std::move(sent);
+  outcome.answers = std::move(answers);
   return outcome;
 }
 
 SendOutcome SendJob(const std::string& docName, const std::string& filePath, const std::string& target) {
   return SendJob(
-      systemSpooler(), [](const std::string& group) { return ReadPrinterGroup(group); }, docName, filePath, target);
+      systemSpooler(), [](const std::string& group) { return ReadPrinterGroup(group); }, DirectRoutesFromConfig(""),
+      docName, filePath, target, SendWatch(), kDefaultParallelSends);
 }

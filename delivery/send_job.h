@@ -8,13 +8,17 @@
 // looked up in a fresh printer list without regard to case and opened by
 // the name as stored, each once; members that are not installed, or whose
 // copy fails, are named in the failure message while the others still get
-// the job.
+// the job. A destination or member that is a socket:// address or the name
+// of a direct printer (direct_send.h) is sent to straight, not through the
+// spooler; what it answers is kept in the outcome, and an error it answers
+// makes it a failed printer with the printer's words as the reason.
 #pragma once
 
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "delivery/direct_send.h"
 #include "delivery/spooler.h"
 
 // Marks a printer-group destination: three backslashes before the name.
@@ -44,8 +48,16 @@ struct SendOutcome {
   struct SentJob {
     std::string printer;
     int jobId = 0;
+    bool direct = false;  // sent straight to the printer, not queued
   };
   std::vector<SentJob> sent;
+  // What each direct printer answered (sent or failed), in the order they
+  // were tried; untrusted text, shown only through ShowableAnswer.
+  struct Answer {
+    std::string printer;
+    PrinterAnswer answer;
+  };
+  std::vector<Answer> answers;
   // The watch stopped the delivery: the printer being sent to got nothing,
   // later members were not tried; `sent` says who had the job already.
   bool cancelled = false;
@@ -68,6 +80,10 @@ inline constexpr int kDefaultParallelSends = 8;
 SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const std::string& docName,
                     const std::string& filePath, const std::string& target, const SendWatch& watch = {},
                     int parallel = 1);
+// The same, with direct printers.
+SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const DirectRoutes& direct,
+                    const std::string& docName, const std::string& filePath, const std::string& target,
+                    const SendWatch& watch, int parallel = 1);
 
 // SendJob on the system spooler with groups from the configuration file.
 SendOutcome SendJob(const std::string& docName, const std::string& filePath, const std::string& target);

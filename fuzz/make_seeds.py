@@ -102,6 +102,15 @@ MATCHES = {
 for name, data in MATCHES.items():
     put("match_name", name, data)
 
+ANSWERS = {
+    "error": b"\x03\x10%%[ Error: undefined; OffendingCommand: qm_x ]%%\r\n"
+    b"%%[ Flushing: rest of job (to end-of-file) will be ignored ]%%\r\n",
+    "status": b"\x01\x00hello\n%%[ status: busy ]%%\r%%[ unterminated\n",
+    "controls": b"\x07\x02ok\x00\x1b[2J\x1b]0;t\x07\r\n\xc2\x9b31m\xff",
+}
+for name, data in ANSWERS.items():
+    put("printer_answer", name, data)
+
 KPF_BYTES = KPFS["clean.kpf"].encode("latin-1")
 
 

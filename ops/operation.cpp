@@ -85,7 +85,8 @@ SendOutcome sendTo(const OpContext& ctx, const std::string& title, const std::st
     AppFileConfig config(kAppName, "", configFile);
     return ReadPrinterGroup(config, group);
   };
-  return SendJob(systemSpooler(), readGroup, title, file, ctx.destination, watch, parallelSends(ctx));
+  return SendJob(systemSpooler(), readGroup, DirectRoutesFromConfig(configFile), title, file, ctx.destination, watch,
+                 parallelSends(ctx));
 }
 
 // The send, then its record in the history.

@@ -12,7 +12,7 @@ packages=(
   libwxgtk3.2-dev adwaita-icon-theme hicolor-icon-theme
   ghostscript fonts-urw-base35 xvfb poppler-utils
   openbox x11-utils
-  python3 zip unzip tar time groff-base
+  python3 zip unzip tar time groff-base socat
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine64 nsis dpkg-dev
 )
