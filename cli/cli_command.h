@@ -130,3 +130,4 @@ std::vector<Command> printerCommands();
 std::vector<Command> groupCommands();
 std::vector<Command> directCommands();
 std::vector<Command> historyCommands();
+std::vector<Command> resendCommands();

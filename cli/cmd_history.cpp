@@ -8,6 +8,7 @@
 #include "delivery/send_history.h"
 #include "delivery/send_job.h"
 #include "delivery/spooler_jobs.h"
+#include "ops/op_resend.h"
 
 namespace {
 
@@ -128,4 +129,43 @@ std::vector<Command> historyCommands() {
            .maxOperands = 1,
            .validate = checkHistoryLine,
            .run = runHistory}};
+}
+
+namespace {
+
+bool checkResendLine(const ParsedArgs& a) {
+  if (!a.has("failed")) {
+    usageError("resend", "say --failed: only the printers that did not get a job are sent to again");
+    return false;
+  }
+  const auto& pos = a.positionals();
+  if (!pos.empty() && (pos[0].empty() || pos[0].size() > 18 || pos[0].find_first_not_of("0123456789") != std::string::npos)) {
+    usageError("resend", "'" + pos[0] + "' is not the number of a send ('" + std::string(kProgramName) + " history' lists them)");
+    return false;
+  }
+  return true;
+}
+
+int runResend(const ParsedArgs& a, OpContext& ctx) {
+  ResendChoice choice;
+  if (!a.positionals().empty()) choice.sendId = std::stoll(a.positionals()[0]);
+  return reportResult(a, resendToFailed(ctx, choice));
+}
+
+}  // namespace
+
+std::vector<Command> resendCommands() {
+  return {{.name = "resend",
+           .summary = "send a job again to the printers that did not get it",
+           .usage = "--failed [ID]",
+           .description = "Sends the job of send ID (the latest send with printers that did not get its job, "
+                          "when no ID is given; 'history' lists them) again, to those printers only: the ones "
+                          "that failed or were cancelled. The job file is the one kept when the send missed "
+                          "them, byte for byte; a kept file that has changed is not sent.",
+           .options = {{"failed", 0, "", "send to the printers that did not get the job"},
+                       {"wait", 'w', "", "follow each sent job until it is completed, stopped, cancelled or aborted"}},
+           .config = ConfigUse::Optional,
+           .maxOperands = 1,
+           .validate = checkResendLine,
+           .run = runResend}};
 }

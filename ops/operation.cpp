@@ -81,12 +81,15 @@ SendOutcome sendTo(const OpContext& ctx, const std::string& title, const std::st
   if (ctx.send) return ctx.send(title, file, ctx.destination, watch);
   // Groups come from the same configuration file as everything else.
   std::string configFile = ctx.configFile;
-  GroupReader readGroup = [configFile](const std::string& group) {
-    AppFileConfig config(kAppName, "", configFile);
-    return ReadPrinterGroup(config, group);
-  };
-  return SendJob(systemSpooler(), readGroup, DirectRoutesFromConfig(configFile), title, file, ctx.destination, watch,
-                 parallelSends(ctx));
+  GroupReader readGroup = ctx.groupMembers;
+  if (!readGroup) {
+    readGroup = [configFile](const std::string& group) {
+      AppFileConfig config(kAppName, "", configFile);
+      return ReadPrinterGroup(config, group);
+    };
+  }
+  return SendJob(ctx.spooler ? *ctx.spooler : systemSpooler(), readGroup, DirectRoutesFromConfig(configFile), title,
+                 file, ctx.destination, watch, parallelSends(ctx));
 }
 
 // The send, then its record in the history.

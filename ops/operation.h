@@ -43,8 +43,14 @@ struct OpContext {
   // When set, the job is written to this path and not sent (the job file is
   // the caller's and is kept).
   std::string jobOutputPath;
-  // Delivery; empty means SendJob on the system spooler.
+  // Delivery; empty means SendJob on the spooler below.
   JobSender send;
+  // The spooler SendJob hands jobs to; null is the system's.
+  Spooler* spooler = nullptr;
+  // When set, the members of a group destination (instead of the
+  // configuration's group): Send Again uses it for the printers that did
+  // not get a job.
+  GroupReader groupMembers;
   // When set, used instead of the interpreter settings of the configuration.
   std::optional<InterpreterChoice> interpreter;
   // When set, long work reports its progress here and stops when it

@@ -1,11 +1,13 @@
 #include "ops/send_record.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 
 #include "base/sdk_fs.h"
 #include "base/sha256.h"
 #include "delivery/send_history.h"
+#include "ops/kept_jobs.h"
 
 std::int64_t secondsNow() {
   return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
@@ -47,6 +49,11 @@ std::string recordSend(const std::string& historyFile, const std::string& title,
   send.sha256 = sha256OfFile(jobFile);
   send.started = times.started;
   send.ended = times.ended;
+
+  // What some printers did not get is kept, to be sent to them again.
+  const bool someMissed = std::any_of(send.members.begin(), send.members.end(),
+                                      [](const HistoryMember& m) { return m.outcome != MemberOutcome::Sent; });
+  if (someMissed && !send.sha256.empty()) keepJobFile(historyFile, jobFile, send.sha256);
 
   SendHistory history(historyFile);
   if (history.record(send) != 0 && history.warning().empty()) return {};
