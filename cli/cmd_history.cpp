@@ -7,7 +7,7 @@
 #include "cli/cli_json.h"
 #include "delivery/send_history.h"
 #include "delivery/send_job.h"
-#include "delivery/spooler_jobs.h"
+#include "ops/history_refresh.h"
 
 namespace {
 
@@ -73,15 +73,7 @@ void printTable(const std::vector<HistorySend>& sends) {
 }
 
 int refresh(SendHistory& history) {
-  int asked = 0;
-  for (const auto& [sendId, member] : history.unfinished()) {
-    // Jobs of the local spooler only: other servers keep their own.
-    if (!member.server.empty()) continue;
-    const JobStatus status = QueryJob(member.member, member.jobId);
-    if (status.state == JobState::Unknown) continue;
-    if (!history.updateJobState(sendId, member.member, jobStateName(status.state))) break;
-    ++asked;
-  }
+  const int asked = refreshHistoryStates(history);
   if (!history.warning().empty()) {
     sayError(oneLine(history.warning()));
     return kExitFailed;
