@@ -22,23 +22,10 @@ namespace {
 
 class HistoryDialogTest : public AppTest {
  protected:
-  void SetUp() override {
-    AppTest::SetUp();
-    const char* old = std::getenv("QUAYMASTER_DATA_DIR");
-    if (old) savedDataDir_ = old;
-    dataDir_ = scratch_ + "/data";
-    setenv("QUAYMASTER_DATA_DIR", dataDir_.c_str(), 1);
-  }
-  void TearDown() override {
-    if (savedDataDir_) setenv("QUAYMASTER_DATA_DIR", savedDataDir_->c_str(), 1);
-    else unsetenv("QUAYMASTER_DATA_DIR");
-    AppTest::TearDown();
-  }
-
   // Three sends a minute apart: a listing to one printer, a load to a group
   // with a member of a hostile name that failed, a cancelled delete.
   void writeHistory() {
-    fs::create_directories(dataDir_);
+    fs::create_directories(dataDir());
     SendHistory history;
     ASSERT_TRUE(history.usable()) << history.warning();
     const std::int64_t t0 = *historyTimeFromText("2026-12-09T10:00");
@@ -80,8 +67,8 @@ class HistoryDialogTest : public AppTest {
     choice->ProcessWindowEvent(event);
   }
 
-  std::string dataDir_;
-  std::optional<std::string> savedDataDir_;
+  // The harness's QUAYMASTER_DATA_DIR.
+  std::string dataDir() const { return scratch_ + "/data"; }
 };
 
 using Cells = std::vector<wxString>;
@@ -158,12 +145,12 @@ TEST_F(HistoryDialogTest, AHistoryThatCannotBeReadSaysWhy) {
   for (const Case& c : {Case{"damaged file", false, "was damaged; it was kept as", true},
                         Case{"no folder", true, "is not kept", false}}) {
     SCOPED_TRACE(c.what);
-    fs::remove_all(dataDir_);
+    fs::remove_all(dataDir());
     if (c.dataDirIsAFile) {
-      std::ofstream(dataDir_) << "x";
+      std::ofstream(dataDir()) << "x";
     } else {
-      fs::create_directories(dataDir_);
-      std::ofstream(dataDir_ + "/history.sqlite") << std::string(4096, 'g');
+      fs::create_directories(dataDir());
+      std::ofstream(dataDir() + "/history.sqlite") << std::string(4096, 'g');
     }
     ::runModal<HistoryDialog>([&](HistoryDialog& dialog) {
       EXPECT_TRUE(dialog.statusLine()->IsShown());
