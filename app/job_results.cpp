@@ -6,6 +6,7 @@
 #include <wx/stattext.h>
 
 #include "delivery/app_config.h"
+#include "ops/send_record.h"
 
 namespace {
 enum Column { kPrinterColumn, kJobColumn, kStateColumn };
@@ -79,7 +80,9 @@ void JobResults::follow(const OpResult& result, std::function<wxString(const std
   const unsigned generation = generation_;
   follower_ = std::make_unique<JobFollower>(
       spooled,
-      [this, generation](const FollowedJob& job) {
+      [this, generation, historyFile = result.historyFile, historyId = result.historyId](const FollowedJob& job) {
+        // Kept on the follower's thread: a busy history never stalls the window.
+        if (job.final) keepJobState(historyFile, historyId, job.printer, job.status.state);
         CallAfter([this, generation, job] {
           if (generation == generation_) onJobChanged(job);
         });

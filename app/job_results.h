@@ -5,6 +5,7 @@
 // list stands the operation's result line: spooled and waiting while the
 // jobs are followed, then what the window's owner makes of the outcome. The jobs are followed in the background
 // (JobFollower); a new send, or closing the window, stops following the previous one.
+// Each job's final state is kept in the send history with the send.
 #pragma once
 
 #include <wx/panel.h>

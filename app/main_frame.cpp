@@ -5,6 +5,7 @@
 
 #include "app/about_box.h"
 #include "app/art.h"
+#include "app/dialogs/history_dialog.h"
 #include "app/dialogs/interpreter_dialog.h"
 #include "app/dialogs/printer_groups_dialog.h"
 #include "app/help_viewer.h"
@@ -39,6 +40,13 @@ MainFrame::MainFrame(const wxString& title)
   Bind(wxEVT_MENU, &MainFrame::onPrinterGroups, this, kIdPrinterGroups);
   Bind(
       wxEVT_MENU,
+      [this](wxCommandEvent&) {
+        HistoryDialog dialog(this);
+        dialog.ShowModal();
+      },
+      kIdSendHistory);
+  Bind(
+      wxEVT_MENU,
       [](wxCommandEvent& event) { AppConfig(kAppName).writeFlag(cfgkey::kConfirmDelete, event.IsChecked()); },
       kIdConfirmDelete);
   Bind(wxEVT_MENU, &MainFrame::onHelp, this, kIdHelp);
@@ -55,6 +63,7 @@ wxMenuBar* MainFrame::buildMenus() {
   options->Append(kIdTesselSettings, _("Tessel..."), _("Choose the Tessel you would like to use"));
   options->Append(kIdPrinterGroups, _("Printer Groups..."),
                   _("Create printer groups to work with multiple printers"));
+  options->Append(kIdSendHistory, _("Send &History..."), _("See what was sent to which printer, and when"));
   options->AppendSeparator();
   options->AppendCheckItem(kIdConfirmDelete, _("&Confirm Before Deleting Files"),
                            _("Ask before Delete Files removes anything from the printers"));

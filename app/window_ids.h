@@ -10,6 +10,7 @@ enum WindowId : int {
   kIdAbout = 103,
   kIdHelp = 104,
   kIdConfirmDelete = 105,
+  kIdSendHistory = 106,
 
   // Operations panel.
   kIdOperationList = 200,
@@ -70,6 +71,13 @@ enum WindowId : int {
   kIdGroupPrinters = 303,
   kIdCheckAll = 304,
   kIdUncheckAll = 305,
+
+  // Send history dialog and its details.
+  kIdHistoryList = 310,
+  kIdHistoryDetails = 311,
+  kIdHistoryRefresh = 312,
+  kIdHistorySendFacts = 313,
+  kIdHistoryMembers = 314,
 
   // Interpreter dialog.
   kIdUseInstalled = 400,

@@ -16,6 +16,7 @@
 #include "cli/console.h"
 #include "delivery/send_job.h"
 #include "delivery/spooler_jobs.h"
+#include "ops/send_record.h"
 
 namespace {
 
@@ -24,8 +25,10 @@ std::string jobLine(const SendOutcome::SentJob& job) {
   return job.jobId > 0 ? job.printer + ": job " + std::to_string(job.jobId) : job.printer + ": job sent";
 }
 
-// Follows every job until it ends; true when all completed.
-bool waitForJobs(const std::vector<SendOutcome::SentJob>& jobs) {
+// Follows every job of the send until it ends, keeping each final state in
+// the send history; true when all completed.
+bool waitForJobs(const OpResult& sent) {
+  const std::vector<SendOutcome::SentJob>& jobs = sent.outcome.sent;
   bool allCompleted = true;
   std::vector<SendOutcome::SentJob> open;
   for (const auto& job : jobs) {
@@ -44,6 +47,7 @@ bool waitForJobs(const std::vector<SendOutcome::SentJob>& jobs) {
         ++it;
         continue;
       }
+      keepJobState(sent.historyFile, sent.historyId, it->printer, status.state);
       std::string line = jobLine(*it) + " " + jobStateName(status.state);
       if (!status.reason.empty() && status.state != JobState::Completed) line += " (" + status.reason + ")";
       if (status.state == JobState::Completed) {
@@ -105,7 +109,7 @@ int reportSent(const ParsedArgs& args, const OpResult& r) {
     sayError(message);
   }
   for (const auto& job : outcome.sent) std::cout << cliShowable(jobLine(job)) << std::endl;
-  if (args.has("wait") && !waitForJobs(outcome.sent)) status = kExitFailed;
+  if (args.has("wait") && !waitForJobs(r)) status = kExitFailed;
   return status;
 }
 

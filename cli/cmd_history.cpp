@@ -8,6 +8,7 @@
 #include "delivery/send_history.h"
 #include "delivery/send_job.h"
 #include "delivery/spooler_jobs.h"
+#include "ops/history_refresh.h"
 #include "ops/op_resend.h"
 
 namespace {
@@ -74,15 +75,7 @@ void printTable(const std::vector<HistorySend>& sends) {
 }
 
 int refresh(SendHistory& history) {
-  int asked = 0;
-  for (const auto& [sendId, member] : history.unfinished()) {
-    // Jobs of the local spooler only: other servers keep their own.
-    if (!member.server.empty()) continue;
-    const JobStatus status = QueryJob(member.member, member.jobId);
-    if (status.state == JobState::Unknown) continue;
-    if (!history.updateJobState(sendId, member.member, jobStateName(status.state))) break;
-    ++asked;
-  }
+  const int asked = refreshHistoryStates(history);
   if (!history.warning().empty()) {
     sayError(oneLine(history.warning()));
     return kExitFailed;

@@ -95,7 +95,7 @@ SendOutcome sendTo(const OpContext& ctx, const std::string& title, const std::st
 // The send, then its record in the history.
 struct Delivered {
   SendOutcome outcome;
-  std::string historyWarning;
+  RecordedSend record;
 };
 
 Delivered sendNow(const OpContext& ctx, const std::string& title, const std::string& file, const SendWatch& watch) {
@@ -104,7 +104,7 @@ Delivered sendNow(const OpContext& ctx, const std::string& title, const std::str
   times.started = secondsNow();
   d.outcome = sendTo(ctx, title, file, watch);
   times.ended = secondsNow();
-  d.historyWarning = recordSend(ctx.historyFile, title, ctx.destination, file, d.outcome, times);
+  d.record = recordSend(ctx.historyFile, title, ctx.destination, file, d.outcome, times);
   return d;
 }
 
@@ -163,12 +163,15 @@ OpResult deliver(const OpContext& ctx, const std::string& title, const std::stri
     }
     Delivered d = sendWatched(ctx, title, file);
     r.outcome = std::move(d.outcome);
-    r.historyWarning = std::move(d.historyWarning);
+    r.historyWarning = std::move(d.record.warning);
+    r.historyId = d.record.id;
   } else {
     Delivered d = sendNow(ctx, title, file, {});
     r.outcome = std::move(d.outcome);
-    r.historyWarning = std::move(d.historyWarning);
+    r.historyWarning = std::move(d.record.warning);
+    r.historyId = d.record.id;
   }
+  r.historyFile = ctx.historyFile;
   if (r.outcome.cancelled) {
     r.kind = OpResult::Kind::Cancelled;
   } else if (r.outcome.succeeded()) {

@@ -12,6 +12,7 @@
 // progress through the context and can be cancelled (op_progress.h).
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -86,6 +87,10 @@ struct OpResult {
   // Why the send history could not keep this send (shown as a warning
   // once per run); empty otherwise.
   std::string historyWarning;
+  // The send's id in the send history (historyFile), so that the jobs'
+  // final states can be kept with it; 0 when the history did not keep it.
+  std::int64_t historyId = 0;
+  std::string historyFile;
 
   bool ok() const { return kind == Kind::Sent || kind == Kind::Written || kind == Kind::NothingToDo; }
 };

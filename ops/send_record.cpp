@@ -17,8 +17,8 @@ namespace {
 std::atomic<bool> g_warned{false};
 }  // namespace
 
-std::string recordSend(const std::string& historyFile, const std::string& title, const std::string& destination,
-                       const std::string& jobFile, const SendOutcome& outcome, const SendTimes& times) {
+RecordedSend recordSend(const std::string& historyFile, const std::string& title, const std::string& destination,
+                        const std::string& jobFile, const SendOutcome& outcome, const SendTimes& times) {
   HistorySend send;
   for (const SendOutcome::SentJob& sent : outcome.sent) {
     HistoryMember m;
@@ -56,7 +56,14 @@ std::string recordSend(const std::string& historyFile, const std::string& title,
   if (someMissed && !send.sha256.empty()) keepJobFile(historyFile, jobFile, send.sha256);
 
   SendHistory history(historyFile);
-  if (history.record(send) != 0 && history.warning().empty()) return {};
-  if (history.warning().empty() || g_warned.exchange(true)) return {};
-  return history.warning();
+  RecordedSend recorded;
+  recorded.id = history.record(send);
+  if (!history.warning().empty() && !g_warned.exchange(true)) recorded.warning = history.warning();
+  return recorded;
+}
+
+void keepJobState(const std::string& historyFile, std::int64_t sendId, const std::string& member, JobState state) {
+  if (sendId == 0 || state == JobState::Unknown) return;
+  SendHistory history(historyFile);
+  history.updateJobState(sendId, member, jobStateName(state));
 }

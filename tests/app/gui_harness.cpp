@@ -227,6 +227,7 @@ void AppTest::SetUp() {
   std::ofstream(stub_) << "%!PS\nTQFdict begin\n[ (" << scratch_ << "/p/) ] SETPPATH\nend\n";
   setEnv("QUAYMASTER_CONFIG_DIR", configDir_);
   setEnv("HOME", home_);
+  setEnv("QUAYMASTER_DATA_DIR", scratch_ + "/data");
   // No scheduler answers here: no printer at all until startPrinters().
   const std::string dead = scratch_ + "/no-scheduler.sock";
   setEnv("CUPS_SERVER", dead);

@@ -72,7 +72,8 @@ int runModal(const std::function<void(Dialog&)>& drive) {
 }
 
 // The world of one test. The configuration file lives in its own folder
-// (QUAYMASTER_CONFIG_DIR), HOME is private, and the spooler is a private
+// (QUAYMASTER_CONFIG_DIR), HOME and the data folder with the send history
+// (QUAYMASTER_DATA_DIR) are private, and the spooler is a private
 // scheduler (printers) or a dead socket (no printer at all). The scratch
 // folder is a new temporary folder, or, for the pictures of the guide, the
 // fixed folder QM_SAMPLE_FOLDER names (one test at a time holds it), so that

@@ -17,6 +17,7 @@
 #include "app/pages/operation_page.h"
 #include "app/pages/page_catalogue.h"
 #include "app/window_ids.h"
+#include "delivery/send_history.h"
 #include "delivery/spooler.h"
 #include "gui_harness.h"
 #include "krmsdk/krmsdk.h"
@@ -166,6 +167,7 @@ TEST_F(MainWindowTest, MenusCarryTheirIdsHelpAndAccelerators) {
       {kIdExit, "E&xit\tAlt-X", "Quit"},
       {kIdTesselSettings, "Tessel...", "Choose the Tessel you would like to use"},
       {kIdPrinterGroups, "Printer Groups...", "Create printer groups to work with multiple printers"},
+      {kIdSendHistory, "Send &History...", "See what was sent to which printer, and when"},
       {kIdHelp, "&Help\tF1", ""},
       {kIdAbout, "&About Brightway Quaymaster", ""},
   };
@@ -329,6 +331,15 @@ TEST_F(MainWindowTest, OutcomesReachStatusLineAndMessageBox) {
   EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), "[List Files] completed successfully");
   EXPECT_EQ(panel->jobResults()->stateOf("Tessel_2"), "completed");
   EXPECT_TRUE(user_.messages().empty());
+  {
+    // The follower kept the final state with the send.
+    SendHistory history;
+    HistoryFilter only;
+    only.id = sent.historyId;
+    const std::vector<HistorySend> kept = history.query(only);
+    ASSERT_EQ(kept.size(), 1u) << history.warning();
+    EXPECT_EQ(kept[0].members.at(0).jobState, "completed");
+  }
 
   // To a group with a member that is not installed: the failure message.
   panel->destinationChoice()->SetStringSelection("\\\\\\Floor_2");

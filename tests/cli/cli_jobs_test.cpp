@@ -11,12 +11,14 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <regex>
 
 #include "base/sdk_fs.h"
 #include "cli_fixture.h"
 #include "delivery/app_config.h"
 #include "delivery/printer_groups.h"
+#include "delivery/send_history.h"
 
 namespace fs = std::filesystem;
 
@@ -72,15 +74,49 @@ std::string checkJson(const std::string& json, const std::string& python, const 
              out);
   return out;
 }
+
+// The send history of one test: QUAYMASTER_DATA_DIR points at folder for
+// the object's life.
+class PrivateHistory {
+ public:
+  explicit PrivateHistory(const std::string& folder) : file_(folder + "/history.sqlite") {
+    if (const char* old = std::getenv("QUAYMASTER_DATA_DIR")) saved_ = old;
+    setenv("QUAYMASTER_DATA_DIR", folder.c_str(), 1);
+  }
+  ~PrivateHistory() {
+    if (saved_) setenv("QUAYMASTER_DATA_DIR", saved_->c_str(), 1);
+    else unsetenv("QUAYMASTER_DATA_DIR");
+  }
+  const std::string& file() const { return file_; }
+
+ private:
+  std::string file_;
+  std::optional<std::string> saved_;
+};
+
+// The state kept for printer's job in the newest send.
+std::string keptState(const std::string& historyFile, const std::string& printer) {
+  SendHistory history(historyFile);
+  const std::vector<HistorySend> sends = history.query({});
+  if (sends.empty()) return "no send";
+  for (const HistoryMember& m : sends[0].members)
+    if (m.member == printer) return m.jobState;
+  return "no row";
+}
 }  // namespace
 
 TEST_F(CliFixture, SentJobsAreNumberedAndFollowedToTheirEnd) {
+  // The final states --wait learns are kept with the send.
+  const PrivateHistory history(scratch_ + "/data");
+  const std::string& historyFile = history.file();
+
   CliRun done = cli({"list", "fonts", "-d", "Tessel_1", "--wait"});
   ASSERT_EQ(done.status, 0) << done.output;
   std::smatch m;
   ASSERT_TRUE(std::regex_search(done.output, m, std::regex("\nTessel_1: job ([0-9]+)\n"))) << done.output;
   EXPECT_TRUE(contains(done.output, "Tessel_1: job " + m[1].str() + " completed\n")) << done.output;
   EXPECT_EQ(pages(1).size(), 1u) << "the listing was printed before --wait returned";
+  EXPECT_EQ(keptState(historyFile, "Tessel_1"), "completed");
 
   // A disabled queue holds the job: --wait says so instead of waiting.
   admin({"cupsdisable", "Tessel_2"});
@@ -88,6 +124,8 @@ TEST_F(CliFixture, SentJobsAreNumberedAndFollowedToTheirEnd) {
   EXPECT_EQ(held.status, 1) << held.output;
   EXPECT_TRUE(std::regex_search(held.output, std::regex("Tessel_1: job [0-9]+ completed\n"))) << held.output;
   EXPECT_TRUE(std::regex_search(held.output, std::regex("quaymaster-cli: tessel_2: job [0-9]+ stopped \\(the printer is stopped"))) << held.output;
+  EXPECT_EQ(keptState(historyFile, "Tessel_1"), "completed");
+  EXPECT_EQ(keptState(historyFile, "tessel_2"), "stopped");
   admin({"cancel", "-a", "Tessel_2"});
 
   // A rejecting queue takes no job at all.

@@ -4,6 +4,8 @@
 
 #include "base/sha256.h"
 #include "delivery/send_history.h"
+#include "ops/kept_jobs.h"
+#include "ops/op_resend.h"
 #include "ops/operations.h"
 #include "ops_test_support.h"
 
@@ -45,4 +47,35 @@ TEST_F(OpsFixture, AHistoryThatCannotBeKeptWarnsOnceAndTheJobGoesOut) {
   EXPECT_EQ(second.kind, OpResult::Kind::Sent);
   EXPECT_EQ(second.historyWarning, "");
   EXPECT_EQ(spooler_.jobs.size(), 2u);
+}
+
+TEST_F(OpsFixture, SendAgainGoesToTheMissedPrintersOnlyWithTheSameBytes) {
+  ctx_.historyFile = path("history.sqlite");
+  groups_ = {"P1", "Gone", "P2"};
+  ctx_.destination = std::string(kGroupMarker) + "Floor";
+  ASSERT_EQ(listPrinterFiles(ctx_, {}).kind, OpResult::Kind::SendFailed);
+  const std::string sent = spooler_.jobs[0].content;
+  spooler_.jobs.clear();
+
+  // The printer is back; the fixture's own delivery is left aside so that
+  // the group the resend chooses is the one used.
+  spooler_.printers.push_back("Gone");
+  ctx_.send = {};
+  ctx_.spooler = &spooler_;
+  const OpResult again = resendToFailed(ctx_, {});
+  ASSERT_EQ(again.kind, OpResult::Kind::Sent) << again.message;
+  ASSERT_EQ(spooler_.jobs.size(), 1u);
+  EXPECT_EQ(spooler_.jobs[0].printer, "Gone");
+  EXPECT_TRUE(spooler_.jobs[0].content == sent);
+
+  // A kept job that has changed since is not the one they missed.
+  SendHistory history(ctx_.historyFile);
+  const HistorySend first = history.query({}).back();
+  sdkWriteTextFile(keptJobPath(ctx_.historyFile, first.sha256).c_str(), "%!PS\n(other) print\n");
+  ResendChoice choice;
+  choice.sendId = first.id;
+  const OpResult changed = resendToFailed(ctx_, choice);
+  EXPECT_EQ(changed.kind, OpResult::Kind::Refused);
+  EXPECT_NE(changed.message.find("has changed"), std::string::npos) << changed.message;
+  EXPECT_EQ(spooler_.jobs.size(), 1u);
 }
