@@ -3,6 +3,7 @@
 #include <wx/intl.h>
 
 #include "delivery/app_config.h"
+#include "delivery/print_servers.h"
 #include "delivery/printer_groups.h"
 
 namespace {
@@ -72,7 +73,9 @@ SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const std::s
           break;
         }
       }
-      if (found) {
+      // Queues of other servers and IPP printers are not in the local
+      // list; the submission itself reaches them.
+      if (found || isNetworkDestination(member)) {
         submit(member);
       } else {
         failed.push_back(member);
