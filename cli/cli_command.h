@@ -128,4 +128,5 @@ std::vector<Command> previewCommands();
 std::vector<Command> projectToolCommands();
 std::vector<Command> printerCommands();
 std::vector<Command> groupCommands();
+std::vector<Command> serverCommands();
 std::vector<Command> historyCommands();

@@ -7,9 +7,11 @@
 
 #include "base/sdk_fs.h"
 #include "cli/cli_command.h"
+#include "cli/cli_escape.h"
 #include "cli/console.h"
 #include "cli/cli_suggest.h"
 #include "delivery/app_config.h"
+#include "delivery/print_servers.h"
 #include "delivery/printer_groups.h"
 #include "delivery/send_job.h"
 #include "delivery/spooler_jobs.h"
@@ -185,7 +187,14 @@ Failure checkGroup(const ConfigFacts& config, std::string& group) {
               " groups' lists the groups)");
 }
 
-Failure checkPrinter(const ConfigFacts& config, std::string& printer, const std::string& source) {
+Failure checkPrinter(const Command& cmd, const ConfigFacts& config, std::string& printer, const std::string& source) {
+  // A queue of another server or an IPP printer needs no configuration:
+  // its form is checked here and the server or printer answers for the rest.
+  if (isNetworkDestination(printer)) {
+    if (std::string problem = CheckNetworkDestination(printer); !problem.empty())
+      return usage(cmd.name, cliShowable(problem));
+    return {};
+  }
   std::vector<std::string> printers;
   if (Failure f = listPrinters(printers); f.failed()) return f;
   for (const std::string& p : printers)
@@ -239,7 +248,7 @@ Failure chooseDestination(const Command& cmd, const ParsedArgs& a, const ConfigF
     text = kGroupMarker + group;
   } else {
     if (text.empty()) return usage(cmd.name, "--printer needs a printer name");
-    if (Failure f = checkPrinter(config, text, source); f.failed()) return f;
+    if (Failure f = checkPrinter(cmd, config, text, source); f.failed()) return f;
   }
   ctx.destination = text;
   if (!source.empty()) {

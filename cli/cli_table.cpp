@@ -35,7 +35,8 @@ std::vector<OptionDef> tesselOptions() {
 std::vector<Command> allCommands() {
   std::vector<Command> all;
   for (auto group : {tesselCommands(), projectCommands(), printerFileCommands(), legacyCommands(),
-                     previewCommands(), projectToolCommands(), printerCommands(), groupCommands(), historyCommands()})
+                     previewCommands(), projectToolCommands(), printerCommands(), groupCommands(), serverCommands(),
+                     historyCommands()})
     all.insert(all.end(), group.begin(), group.end());
   return all;
 }

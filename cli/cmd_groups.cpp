@@ -9,6 +9,7 @@
 #include "cli/cli_suggest.h"
 #include "delivery/app_config.h"
 #include "delivery/config_lock.h"
+#include "delivery/print_servers.h"
 #include "delivery/printer_groups.h"
 #include "delivery/send_job.h"
 #include "delivery/spooler.h"
@@ -33,6 +34,13 @@ bool checkGroupsLine(const ParsedArgs& a) {
       usageError("groups", action + " needs a group name");
       return false;
     }
+    for (std::size_t i = 2; i < pos.size(); ++i) {
+      if (!isNetworkDestination(pos[i])) continue;
+      if (std::string problem = CheckNetworkDestination(pos[i]); !problem.empty()) {
+        usageError("groups", cliShowable(problem));
+        return false;
+      }
+    }
     return true;
   }
   usageError("groups", "'" + action + "' is not one of list, create, set, delete" + didYouMean(action, kActions));
@@ -54,9 +62,17 @@ std::string existingGroup(const AppFileConfig& config, const std::string& name) 
 // Tessel jobs (its name as the spooler spells it), each once.
 bool memberText(const std::vector<std::string>& names, std::string& text) {
   std::vector<std::string> printers;
-  if (!offeredPrinters(printers)) return false;
+  bool local = false;
+  for (const std::string& name : names) local = local || !isNetworkDestination(name);
+  if (local && !offeredPrinters(printers)) return false;
   std::vector<std::string> members;
   for (const std::string& name : names) {
+    // Queues of other servers and IPP printers are taken as written (their
+    // form was checked with the command line).
+    if (isNetworkDestination(name)) {
+      members.push_back(name);
+      continue;
+    }
     std::string found;
     for (const std::string& p : printers)
       if (equalsNoCase(p, name)) found = p;

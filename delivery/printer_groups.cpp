@@ -192,6 +192,17 @@ std::vector<std::string> BuildDestinationList(const std::vector<std::string>& pr
   return entries;
 }
 
+std::vector<std::string> BuildDestinationList(const std::vector<std::string>& printers,
+                                              const std::vector<std::string>& serverPrinters,
+                                              const std::vector<std::string>& groups) {
+  std::vector<std::string> local(printers);
+  // The placeholder stands for "no printer at all"; a server's queue is one.
+  if (!serverPrinters.empty() && local.size() == 1 && local[0] == noPrintersSentinel()) local.clear();
+  for (const std::string& p : serverPrinters)
+    if (local.size() < kMaxPrinters) local.push_back(p);
+  return BuildDestinationList(local, groups);
+}
+
 std::string FindSavedDestination(const std::vector<std::string>& list, const std::string& lastPrinter) {
   if (lastPrinter.empty()) return {};
   for (const std::string& entry : list) {

@@ -96,6 +96,11 @@ bool ReadGroupsDialogSize(const wxConfigBase& config, long& width, long& height)
 // to case) or whose entry is already there, and stopping at 1024 entries.
 std::vector<std::string> BuildDestinationList(const std::vector<std::string>& printers,
                                               const std::vector<std::string>& groups);
+// The same with the queues of further print servers ("QUEUE@HOST") after
+// the local printers and before the groups.
+std::vector<std::string> BuildDestinationList(const std::vector<std::string>& printers,
+                                              const std::vector<std::string>& serverPrinters,
+                                              const std::vector<std::string>& groups);
 
 // The entry of a destination list that a saved lastPrinter (stored without
 // the group marker) names: the entry equal to it without regard to case,
