@@ -7,7 +7,7 @@
 // encryption as the client settings say; a server that does not connect or
 // answer within the time limit is reported once, with the reason, and the
 // others' queues still come back in time: the listing never waits much
-// longer than twice the limit, whatever a server does. A server's queue is
+// longer than the limit, whatever a server does. A server's queue is
 // offered when its driver takes raw PostScript (as for local queues;
 // devices behind the server are not asked).
 //

@@ -92,15 +92,15 @@ ServerPrinters EnumerateServerPrinters(const std::vector<ServerAddress>& servers
       listing->finished.notify_all();
     }).detach();
   }
-  // Connecting and answering each have the limit; past both, a server is
-  // given up on, whatever its thread is still waiting for.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(2 * timeoutMs + 500);
+  // Past the limit (and a moment for the threads to hand in what they
+  // have), a server is given up on, whatever its thread still waits for.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs + 500);
   std::unique_lock<std::mutex> guard(listing->lock);
   listing->finished.wait_until(guard, deadline, [&] { return listing->pending == 0; });
   for (std::size_t i = 0; i < servers.size(); ++i) {
     const ServerAnswer& answer = listing->answers[i];
     if (!answer.done) {
-      result.unreachable.push_back({servers[i].text(), "no answer within " + seconds(2 * timeoutMs)});
+      result.unreachable.push_back({servers[i].text(), "no answer within " + seconds(timeoutMs)});
     } else if (!answer.reason.empty()) {
       result.unreachable.push_back({servers[i].text(), answer.reason});
     } else {

@@ -295,6 +295,26 @@ std::vector<std::string> EnumeratePrinters() {
   return selectOfferedPrinters(facts, false);
 }
 
+namespace {
+
+// Create-Job on a print server, asked directly: libcups' own call looks
+// the queue up among the destinations of the local client first.
+int createJobOn(http_t* http, const CupsEndpoint& where, const std::string& queue, const std::string& docName) {
+  char uri[1024];
+  httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, where.host.c_str(),
+                   where.port != 0 ? where.port : ippPort(), "/printers/%s", queue.c_str());
+  ipp_t* request = ippNewRequest(IPP_OP_CREATE_JOB);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, docName.c_str());
+  IppPtr response(cupsDoRequest(http, request, "/"));
+  if (!response || cupsLastError() > IPP_STATUS_OK_CONFLICTING) return 0;
+  ipp_attribute_t* id = ippFindAttribute(response.get(), "job-id", IPP_TAG_INTEGER);
+  return id != nullptr ? ippGetInteger(id, 0) : 0;
+}
+
+}  // namespace
+
 std::string lastCupsError() {
   const char* text = cupsLastErrorString();
   return text != nullptr ? text : "";
@@ -318,7 +338,8 @@ Submission submitDataTo(const CupsEndpoint& where, const std::string& docName, c
                                : "cannot connect to the print server " + where.host;
     return result;
   }
-  int job = cupsCreateJob(http.get(), printerName.c_str(), docName.c_str(), 0, nullptr);
+  int job = where.local ? cupsCreateJob(http.get(), printerName.c_str(), docName.c_str(), 0, nullptr)
+                        : createJobOn(http.get(), where, printerName, docName);
   if (job <= 0) {
     result.error = lastCupsError();
     return result;
