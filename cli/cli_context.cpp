@@ -149,6 +149,13 @@ std::string lastPrinterOf(const ConfigFacts& config) {
 // else the spooler's default; source says which.
 Failure defaultDestination(const Command& cmd, const ConfigFacts& config, std::string& text, std::string& source) {
   if (std::string last = lastPrinterOf(config); !last.empty() && last != noPrintersSentinel()) {
+    // A queue of another server or an IPP printer is used as saved; it is
+    // checked like a typed one.
+    if (isNetworkDestination(last)) {
+      text = last;
+      source = "lastPrinter in '" + config.path + "'";
+      return {};
+    }
     std::vector<std::string> printers;
     if (Failure f = listPrinters(printers); f.failed()) return f;
     text = FindSavedDestination(BuildDestinationList(printers, groupNames(config)), last);

@@ -68,8 +68,12 @@ ServerAnswer askServer(const ServerAddress& server, int timeoutMs) {
     return answer;
   }
   for (const SpoolerQueue& queue : queues) {
-    if (converterQueue(queue) || !queueTakesPostScriptOn(http.get(), queue)) continue;
-    answer.printers.push_back(queue.name + "@" + server.text());
+    // The server's names are untrusted: one that could not be typed back
+    // as a destination (control bytes, "@", ",") is not offered.
+    const std::string destination = queue.name + "@" + server.text();
+    if (!ParseRemoteQueue(destination) || converterQueue(queue) || !queueTakesPostScriptOn(http.get(), queue))
+      continue;
+    answer.printers.push_back(destination);
   }
   return answer;
 }
