@@ -187,10 +187,6 @@ QueueFacts describeQueue(const SpoolerQueue& queue) {
   return facts;
 }
 
-namespace {
-
-}  // namespace
-
 std::vector<SpoolerQueue> listQueuesOn(http_t* http) {
   std::vector<SpoolerQueue> queues;
   ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
