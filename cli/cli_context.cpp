@@ -11,7 +11,7 @@
 #include "cli/console.h"
 #include "cli/cli_suggest.h"
 #include "delivery/app_config.h"
-#include "delivery/print_servers.h"
+#include "delivery/network_spooler.h"
 #include "delivery/printer_groups.h"
 #include "delivery/send_job.h"
 #include "delivery/spooler_jobs.h"
@@ -151,7 +151,7 @@ Failure defaultDestination(const Command& cmd, const ConfigFacts& config, std::s
   if (std::string last = lastPrinterOf(config); !last.empty() && last != noPrintersSentinel()) {
     // A queue of another server or an IPP printer is used as saved; it is
     // checked like a typed one.
-    if (isNetworkDestination(last)) {
+    if (isRoutedToNetwork(last)) {
       text = last;
       source = "lastPrinter in '" + config.path + "'";
       return {};
@@ -197,7 +197,7 @@ Failure checkGroup(const ConfigFacts& config, std::string& group) {
 Failure checkPrinter(const Command& cmd, const ConfigFacts& config, std::string& printer, const std::string& source) {
   // A queue of another server or an IPP printer needs no configuration:
   // its form is checked here and the server or printer answers for the rest.
-  if (isNetworkDestination(printer)) {
+  if (isRoutedToNetwork(printer)) {
     if (std::string problem = CheckNetworkDestination(printer); !problem.empty())
       return usage(cmd.name, cliShowable(problem));
     return {};

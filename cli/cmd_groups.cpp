@@ -9,7 +9,7 @@
 #include "cli/cli_suggest.h"
 #include "delivery/app_config.h"
 #include "delivery/config_lock.h"
-#include "delivery/print_servers.h"
+#include "delivery/network_spooler.h"
 #include "delivery/printer_groups.h"
 #include "delivery/send_job.h"
 #include "delivery/spooler.h"
@@ -35,7 +35,7 @@ bool checkGroupsLine(const ParsedArgs& a) {
       return false;
     }
     for (std::size_t i = 2; i < pos.size(); ++i) {
-      if (!isNetworkDestination(pos[i])) continue;
+      if (!isRoutedToNetwork(pos[i])) continue;
       if (std::string problem = CheckNetworkDestination(pos[i]); !problem.empty()) {
         usageError("groups", cliShowable(problem));
         return false;
@@ -63,13 +63,13 @@ std::string existingGroup(const AppFileConfig& config, const std::string& name) 
 bool memberText(const std::vector<std::string>& names, std::string& text) {
   std::vector<std::string> printers;
   bool local = false;
-  for (const std::string& name : names) local = local || !isNetworkDestination(name);
+  for (const std::string& name : names) local = local || !isRoutedToNetwork(name);
   if (local && !offeredPrinters(printers)) return false;
   std::vector<std::string> members;
   for (const std::string& name : names) {
     // Queues of other servers and IPP printers are taken as written (their
     // form was checked with the command line).
-    if (isNetworkDestination(name)) {
+    if (isRoutedToNetwork(name)) {
       members.push_back(name);
       continue;
     }

@@ -25,6 +25,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "delivery/print_servers.h"
@@ -32,6 +33,16 @@
 #include "delivery/spooler_jobs.h"
 
 inline constexpr int kServerTimeoutMs = 3000;
+
+// True when this platform sends network destinations itself (CUPS). On
+// Windows every name, "@" or not, is a printer name of the spooler.
+bool sendsNetworkDestinations();
+
+// A destination this platform sends to a server or printer of the network
+// rather than to a local queue.
+inline bool isRoutedToNetwork(std::string_view destination) {
+  return sendsNetworkDestinations() && isNetworkDestination(destination);
+}
 
 struct UnreachableServer {
   std::string server;  // as configured ("host[:port]")

@@ -80,6 +80,8 @@ ServerAnswer askServer(const ServerAddress& server, int timeoutMs) {
 
 }  // namespace
 
+bool sendsNetworkDestinations() { return true; }
+
 ServerPrinters EnumerateServerPrinters(const std::vector<ServerAddress>& servers, int timeoutMs) {
   ServerPrinters result;
   if (servers.empty()) return result;

@@ -2,6 +2,8 @@
 // printer names "\\SERVER\QUEUE"; the scheduler forms are not for it.
 #include "delivery/network_spooler.h"
 
+bool sendsNetworkDestinations() { return false; }
+
 ServerPrinters EnumerateServerPrinters(const std::vector<ServerAddress>&, int) { return {}; }
 
 Submission SubmitDataToNetwork(const std::string&, const std::string& destination, const ChunkReader&) {

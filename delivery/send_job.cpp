@@ -3,7 +3,7 @@
 #include <wx/intl.h>
 
 #include "delivery/app_config.h"
-#include "delivery/print_servers.h"
+#include "delivery/network_spooler.h"
 #include "delivery/printer_groups.h"
 
 namespace {
@@ -75,7 +75,7 @@ SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const std::s
       }
       // Queues of other servers and IPP printers are not in the local
       // list; the submission itself reaches them.
-      if (found || isNetworkDestination(member)) {
+      if (found || isRoutedToNetwork(member)) {
         submit(member);
       } else {
         failed.push_back(member);
