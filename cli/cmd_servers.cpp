@@ -93,10 +93,10 @@ std::vector<Command> serverCommands() {
                           "QUEUE@HOST:PORT ('" + std::string(kProgramName) +
                           " printers' lists them). They live in the configuration file:\n"
                           "  list    the configured servers (the default)\n"
-                          "  add     a server: a host name, an IPv4 address or an IPv6 address in brackets, "
-                          "and an optional port (1 to 65535)\n"
+                          "  add     a server\n"
                           "  remove  a server\n"
-                          "A destination QUEUE@HOST[:PORT] or ipp://HOST[:PORT]/PATH can be given with --printer "
+                          "A server is a host name, an IPv4 address or an IPv6 address in brackets, with an "
+                          "optional port (1 to 65535). A destination QUEUE@HOST[:PORT] or ipp://HOST[:PORT]/PATH can be given with --printer "
                           "without configuring anything.",
            .options = {{"json", 0, "", "list: print JSON: servers (names)"}},
            .config = ConfigUse::Required,
