@@ -20,6 +20,8 @@
 #include "base/natural_order.h"
 #include "delivery/app_config.h"
 #include "delivery/direct_printer.h"
+#include "delivery/network_spooler.h"
+#include "delivery/print_servers.h"
 #include "delivery/printer_groups.h"
 #include "delivery/spooler.h"
 #include "delivery/spooler_jobs.h"
@@ -138,7 +140,13 @@ std::vector<std::string> OperationsPanel::fillDestinations() {
   // direct printers as stored.
   std::vector<std::string> printers = EnumeratePrinters();
   sdkNaturalSort(printers);
-  const std::vector<std::string> entries = BuildDestinationList(printers, ListPrinterGroups(), ListDirectPrinters());
+  // Then the queues of the configured print servers; one that does not
+  // answer is named on the status line.
+  const ServerPrinters remote = EnumerateServerPrinters(ReadPrintServers());
+  const std::vector<std::string> entries = BuildDestinationList(printers, remote.printers, ListPrinterGroups(), ListDirectPrinters());
+  for (const UnreachableServer& server : remote.unreachable)
+    setStatusText(wxString::Format(_("The print server %s is unavailable: %s"), toWx(server.server),
+                                   toWx(server.reason)));
   wxArrayString items;
   for (const std::string& entry : entries) {
     items.Add(toWx(entry));

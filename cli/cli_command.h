@@ -129,5 +129,6 @@ std::vector<Command> projectToolCommands();
 std::vector<Command> printerCommands();
 std::vector<Command> groupCommands();
 std::vector<Command> directCommands();
+std::vector<Command> serverCommands();
 std::vector<Command> historyCommands();
 std::vector<Command> resendCommands();

@@ -8,10 +8,12 @@
 
 #include "base/sdk_fs.h"
 #include "cli/cli_command.h"
+#include "cli/cli_escape.h"
 #include "cli/console.h"
 #include "cli/cli_suggest.h"
 #include "delivery/app_config.h"
 #include "delivery/direct_printer.h"
+#include "delivery/network_spooler.h"
 #include "delivery/printer_groups.h"
 #include "delivery/send_job.h"
 #include "delivery/spooler_jobs.h"
@@ -181,6 +183,13 @@ std::string lastPrinterOf(const ConfigFacts& config) {
 // else the spooler's default; source says which.
 Failure defaultDestination(const Command& cmd, const ConfigFacts& config, std::string& text, std::string& source) {
   if (std::string last = lastPrinterOf(config); !last.empty() && last != noPrintersSentinel()) {
+    // A queue of another server or an IPP printer is used as saved; it is
+    // checked like a typed one.
+    if (isRoutedToNetwork(last)) {
+      text = last;
+      source = "lastPrinter in '" + config.path + "'";
+      return {};
+    }
     std::vector<std::string> printers;
     if (Failure f = listPrinters(printers); f.failed()) return f;
     text = FindSavedDestination(BuildDestinationList(printers, groupNames(config), directNames(config)), last);
@@ -219,7 +228,14 @@ Failure checkGroup(const ConfigFacts& config, std::string& group) {
               " groups' lists the groups)");
 }
 
-Failure checkPrinter(const ConfigFacts& config, std::string& printer, const std::string& source) {
+Failure checkPrinter(const Command& cmd, const ConfigFacts& config, std::string& printer, const std::string& source) {
+  // A queue of another server or an IPP printer needs no configuration:
+  // its form is checked here and the server or printer answers for the rest.
+  if (isRoutedToNetwork(printer)) {
+    if (std::string problem = CheckNetworkDestination(printer); !problem.empty())
+      return usage(cmd.name, cliShowable(problem));
+    return {};
+  }
   std::vector<std::string> printers;
   if (Failure f = listPrinters(printers); f.failed()) return f;
   for (const std::string& p : printers)
@@ -283,7 +299,7 @@ Failure chooseDestination(const Command& cmd, const ParsedArgs& a, const ConfigF
     Failure direct;
     if (directDestination(cmd, config, text, direct)) {
       if (direct.failed()) return direct;
-    } else if (Failure f = checkPrinter(config, text, source); f.failed()) {
+    } else if (Failure f = checkPrinter(cmd, config, text, source); f.failed()) {
       return f;
     }
   }

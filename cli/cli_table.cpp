@@ -42,8 +42,8 @@ std::vector<OptionDef> tesselOptions() {
 std::vector<Command> allCommands() {
   std::vector<Command> all;
   for (auto group : {tesselCommands(), projectCommands(), printerFileCommands(), legacyCommands(),
-                     previewCommands(), projectToolCommands(), printerCommands(), groupCommands(), directCommands(),
-                     historyCommands(), resendCommands()})
+                     previewCommands(), projectToolCommands(), printerCommands(), groupCommands(), serverCommands(),
+                     directCommands(), historyCommands(), resendCommands()})
     all.insert(all.end(), group.begin(), group.end());
   return all;
 }

@@ -10,6 +10,7 @@
 #include "delivery/app_config.h"
 #include "delivery/config_lock.h"
 #include "delivery/direct_printer.h"
+#include "delivery/network_spooler.h"
 #include "delivery/printer_groups.h"
 #include "delivery/send_job.h"
 #include "delivery/spooler.h"
@@ -34,6 +35,13 @@ bool checkGroupsLine(const ParsedArgs& a) {
       usageError("groups", action + " needs a group name");
       return false;
     }
+    for (std::size_t i = 2; i < pos.size(); ++i) {
+      if (!isRoutedToNetwork(pos[i])) continue;
+      if (std::string problem = CheckNetworkDestination(pos[i]); !problem.empty()) {
+        usageError("groups", cliShowable(problem));
+        return false;
+      }
+    }
     return true;
   }
   usageError("groups", "'" + action + "' is not one of list, create, set, delete" + didYouMean(action, kActions));
@@ -56,10 +64,18 @@ std::string existingGroup(const AppFileConfig& config, const std::string& name) 
 // name as kept) or a good socket:// address, each once.
 bool memberText(const std::vector<std::string>& names, const std::string& configFile, std::string& text) {
   std::vector<std::string> printers;
-  if (!offeredPrinters(printers)) return false;
+  bool local = false;
+  for (const std::string& name : names) local = local || !isRoutedToNetwork(name);
+  if (local && !offeredPrinters(printers)) return false;
   AppFileConfig config(kAppName, "", configFile);
   std::vector<std::string> members;
   for (const std::string& name : names) {
+    // Queues of other servers and IPP printers are taken as written (their
+    // form was checked with the command line).
+    if (isRoutedToNetwork(name) && !isSocketUri(name)) {
+      members.push_back(name);
+      continue;
+    }
     std::string found = FindDirectPrinter(config, name);
     if (isSocketUri(name)) {
       AddressCheck check = ParseSocketUri(name);

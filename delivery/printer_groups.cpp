@@ -216,3 +216,15 @@ std::string FindSavedDestination(const std::vector<std::string>& list, const std
   }
   return {};
 }
+
+std::vector<std::string> BuildDestinationList(const std::vector<std::string>& printers,
+                                              const std::vector<std::string>& serverPrinters,
+                                              const std::vector<std::string>& groups,
+                                              const std::vector<std::string>& directPrinters) {
+  std::vector<std::string> local(printers);
+  // The placeholder stands for "no printer at all"; a server's queue is one.
+  if (!serverPrinters.empty() && local.size() == 1 && local[0] == noPrintersSentinel()) local.clear();
+  for (const std::string& p : serverPrinters)
+    if (local.size() < kMaxPrinters) local.push_back(p);
+  return BuildDestinationList(local, groups, directPrinters);
+}

@@ -102,6 +102,12 @@ std::vector<std::string> BuildDestinationList(const std::vector<std::string>& pr
 std::vector<std::string> BuildDestinationList(const std::vector<std::string>& printers,
                                               const std::vector<std::string>& groups,
                                               const std::vector<std::string>& directPrinters);
+// With the queues of further print servers ("QUEUE@HOST") after the local
+// printers and before the groups; the direct printers last.
+std::vector<std::string> BuildDestinationList(const std::vector<std::string>& printers,
+                                              const std::vector<std::string>& serverPrinters,
+                                              const std::vector<std::string>& groups,
+                                              const std::vector<std::string>& directPrinters);
 
 // The entry of a destination list that a saved lastPrinter (stored without
 // the group marker) names: the entry equal to it without regard to case,

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "delivery/app_config.h"
+#include "delivery/network_spooler.h"
 #include "delivery/printer_groups.h"
 
 namespace {
@@ -135,7 +136,9 @@ SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const Direct
       Slot slot;
       slot.printer = member;
       slot.direct = FindDirectTarget(direct, member);
-      slot.installed = slot.direct || std::any_of(installed.begin(), installed.end(), [&](const std::string& printer) {
+      // Queues of other servers and IPP printers are not in the local
+      // list; the submission itself reaches them.
+      slot.installed = slot.direct || isRoutedToNetwork(member) || std::any_of(installed.begin(), installed.end(), [&](const std::string& printer) {
                          return equalsNoCase(printer, member);
                        });
       if (!slot.installed) slot.result.error = "not an installed printer that takes raw PostScript";

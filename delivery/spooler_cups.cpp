@@ -14,6 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "delivery/cups_session.h"
+#include "delivery/network_spooler.h"
+#include "delivery/print_servers.h"
 #include "delivery/spooler.h"
 #include "delivery/spooler_jobs.h"
 
@@ -48,24 +51,17 @@ std::string percentEncode(std::string_view text) {
   return out;
 }
 
-struct IppDeleter {
-  void operator()(ipp_t* ipp) const { ippDelete(ipp); }
-};
-using IppPtr = std::unique_ptr<ipp_t, IppDeleter>;
-
-struct HttpDeleter {
-  void operator()(http_t* http) const { httpClose(http); }
-};
-using HttpPtr = std::unique_ptr<http_t, HttpDeleter>;
+using IppPtr = IppMessage;
+using HttpPtr = HttpConnection;
 
 // The queue's PPD file as text; nothing when the queue has none (404).
 enum class PpdFetch { Found, NoDriver, Failed };
 
-PpdFetch fetchPpd(const std::string& printerName, std::string& text) {
+PpdFetch fetchPpd(http_t* http, const std::string& printerName, std::string& text) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> spool(std::tmpfile(), &std::fclose);
   if (!spool) return PpdFetch::Failed;
   std::string resource = "/printers/" + percentEncode(printerName) + ".ppd";
-  http_status_t status = cupsGetFd(CUPS_HTTP_DEFAULT, resource.c_str(), fileno(spool.get()));
+  http_status_t status = cupsGetFd(http, resource.c_str(), fileno(spool.get()));
   if (status == HTTP_STATUS_NOT_FOUND) return PpdFetch::NoDriver;
   if (status != HTTP_STATUS_OK) return PpdFetch::Failed;
   std::rewind(spool.get());
@@ -173,7 +169,7 @@ bool deviceTakesPostScript(const std::string& uri) {
 
 }  // namespace
 
-QueueFacts describeQueue(const SpoolerQueue& queue) {
+QueueFacts describeQueueWithoutDriver(const SpoolerQueue& queue) {
   QueueFacts facts;
   facts.name = queue.name;
   std::string scheme = uriScheme(queue.port);
@@ -181,21 +177,23 @@ QueueFacts describeQueue(const SpoolerQueue& queue) {
                        lowerAscii(queue.driver).find("cups-pdf") != std::string::npos;
   facts.conversionPort = queue.port == "KOROConvert" || scheme == "koroconvert";
   facts.filePort = scheme == "file";
+  return facts;
+}
+
+QueueFacts describeQueue(const SpoolerQueue& queue) {
+  QueueFacts facts = describeQueueWithoutDriver(queue);
   // Converters are out anyway; spare them the driver query.
   if (!facts.pdfConverter && !facts.conversionPort) facts.acceptsRawPostScript = SupportsPostScriptPassthrough(queue);
   return facts;
 }
 
-namespace {
-
-// The local and connected queues, in the scheduler's order.
-std::vector<SpoolerQueue> listQueues() {
+std::vector<SpoolerQueue> listQueuesOn(http_t* http) {
   std::vector<SpoolerQueue> queues;
   ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
   static const char* const wanted[] = {"printer-name", "device-uri", "printer-make-and-model"};
   ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
                 static_cast<int>(sizeof wanted / sizeof wanted[0]), nullptr, wanted);
-  IppPtr response(cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/"));
+  IppPtr response(cupsDoRequest(http, request, "/"));
   if (!response) return queues;
   SpoolerQueue current;
   auto finish = [&]() {
@@ -219,25 +217,62 @@ std::vector<SpoolerQueue> listQueues() {
   return queues;
 }
 
-void cancelJob(const std::string& printerName, int jobId) {
-  cupsCancelJob2(CUPS_HTTP_DEFAULT, printerName.c_str(), jobId, 0);
+namespace {
+
+// The local scheduler's queues through libcups' own connection.
+std::vector<SpoolerQueue> listQueues() { return listQueuesOn(CUPS_HTTP_DEFAULT); }
+
+enum class DriverVerdict { PostScript, NotPostScript, Unknown };
+
+DriverVerdict driverVerdict(http_t* http, const SpoolerQueue& queue) {
+  // A raw queue has no driver: the bytes reach the device unchanged.
+  if (queue.driver == "Local Raw Printer") return DriverVerdict::PostScript;
+  std::string ppd;
+  switch (fetchPpd(http, queue.name, ppd)) {
+    case PpdFetch::NoDriver:
+      return DriverVerdict::PostScript;
+    case PpdFetch::Failed:
+      return DriverVerdict::Unknown;
+    case PpdFetch::Found:
+      break;
+  }
+  return ppdTakesPostScript(ppd) ? DriverVerdict::PostScript : DriverVerdict::NotPostScript;
+}
+
+void cancelJob(const CupsEndpoint& where, const std::string& printerName, int jobId) {
+  if (where.local) {
+    cupsCancelJob2(CUPS_HTTP_DEFAULT, printerName.c_str(), jobId, 0);
+    return;
+  }
+  HttpConnection http = connectToScheduler(where, 5000);
+  if (http) cupsCancelJob2(http.get(), printerName.c_str(), jobId, 0);
 }
 
 }  // namespace
 
+bool queueTakesPostScriptOn(http_t* http, const SpoolerQueue& queue) {
+  return driverVerdict(http, queue) == DriverVerdict::PostScript;
+}
+
+HttpConnection connectToScheduler(const CupsEndpoint& where, int timeoutMs) {
+  const std::string host = where.local ? cupsServer() : where.host;
+  const int port = where.local || where.port == 0 ? ippPort() : where.port;
+  HttpConnection http(httpConnect2(host.c_str(), port, nullptr, AF_UNSPEC, cupsEncryption(), 1, timeoutMs, nullptr));
+  // The local scheduler may take its time over a piece, as before; a
+  // server on the network that stops answering must not hold us forever.
+  if (http && !where.local) httpSetTimeout(http.get(), timeoutMs / 1000.0, nullptr, nullptr);
+  return http;
+}
+
 bool SupportsPostScriptPassthrough(const SpoolerQueue& queue) {
-  // A raw queue has no driver: the bytes reach the device unchanged.
-  if (queue.driver == "Local Raw Printer") return true;
-  std::string ppd;
-  switch (fetchPpd(queue.name, ppd)) {
-    case PpdFetch::NoDriver:
+  switch (driverVerdict(CUPS_HTTP_DEFAULT, queue)) {
+    case DriverVerdict::PostScript:
       return true;
-    case PpdFetch::Failed:
+    case DriverVerdict::Unknown:
       return false;
-    case PpdFetch::Found:
+    case DriverVerdict::NotPostScript:
       break;
   }
-  if (ppdTakesPostScript(ppd)) return true;
   const std::string scheme = uriScheme(queue.port);
   return (scheme == "ipp" || scheme == "ipps") && deviceTakesPostScript(queue.port);
 }
@@ -258,13 +293,31 @@ std::vector<std::string> EnumeratePrinters() {
 
 namespace {
 
-// The scheduler's words for the last failure of this thread's requests.
+// Create-Job on a print server, asked directly: libcups' own call looks
+// the queue up among the destinations of the local client first.
+int createJobOn(http_t* http, const CupsEndpoint& where, const std::string& queue, const std::string& docName) {
+  char uri[1024];
+  httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, where.host.c_str(),
+                   where.port != 0 ? where.port : ippPort(), "/printers/%s", queue.c_str());
+  ipp_t* request = ippNewRequest(IPP_OP_CREATE_JOB);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, docName.c_str());
+  IppPtr response(cupsDoRequest(http, request, "/"));
+  if (!response || cupsLastError() > IPP_STATUS_OK_CONFLICTING) return 0;
+  ipp_attribute_t* id = ippFindAttribute(response.get(), "job-id", IPP_TAG_INTEGER);
+  return id != nullptr ? ippGetInteger(id, 0) : 0;
+}
+
+}  // namespace
+
 std::string lastCupsError() {
   const char* text = cupsLastErrorString();
   return text != nullptr ? text : "";
 }
 
-Submission submitData(const std::string& docName, const std::string& printerName, const ChunkReader& reader) {
+Submission submitDataTo(const CupsEndpoint& where, const std::string& docName, const std::string& printerName,
+                        const ChunkReader& reader) {
   Submission result;
   std::vector<char> buffer(kSpoolerChunkSize);
   long got = reader(buffer.data(), buffer.size());
@@ -275,12 +328,14 @@ Submission submitData(const std::string& docName, const std::string& printerName
 
   // A connection of our own, so that an unfinished document can be dropped
   // by closing it.
-  HttpPtr http(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 30000, nullptr));
+  HttpPtr http = connectToScheduler(where, 30000);
   if (!http) {
-    result.error = "cannot connect to the print scheduler";
+    result.error = where.local ? "cannot connect to the print scheduler"
+                               : "cannot connect to the print server " + where.host;
     return result;
   }
-  int job = cupsCreateJob(http.get(), printerName.c_str(), docName.c_str(), 0, nullptr);
+  int job = where.local ? cupsCreateJob(http.get(), printerName.c_str(), docName.c_str(), 0, nullptr)
+                        : createJobOn(http.get(), where, printerName, docName);
   if (job <= 0) {
     result.error = lastCupsError();
     return result;
@@ -290,7 +345,7 @@ Submission submitData(const std::string& docName, const std::string& printerName
   // deliver, and the queue has just shown that it takes jobs.
   if (got == 0) {
     http.reset();
-    cancelJob(printerName, job);
+    cancelJob(where, printerName, job);
     result.ok = true;
     return result;
   }
@@ -299,7 +354,7 @@ Submission submitData(const std::string& docName, const std::string& printerName
       HTTP_STATUS_CONTINUE) {
     result.error = lastCupsError();
     http.reset();
-    cancelJob(printerName, job);
+    cancelJob(where, printerName, job);
     return result;
   }
   bool copied = true;
@@ -319,14 +374,14 @@ Submission submitData(const std::string& docName, const std::string& printerName
     // Dropping the connection leaves the document unfinished; the job is
     // then cancelled, so a truncated job never reaches the printer.
     http.reset();
-    cancelJob(printerName, job);
+    cancelJob(where, printerName, job);
     return result;
   }
   ipp_status_t status = cupsFinishDocument(http.get(), printerName.c_str());
   if (status > IPP_STATUS_OK_CONFLICTING) {
     result.error = lastCupsError();
     http.reset();
-    cancelJob(printerName, job);
+    cancelJob(where, printerName, job);
     return result;
   }
   result.ok = true;
@@ -334,7 +389,9 @@ Submission submitData(const std::string& docName, const std::string& printerName
   return result;
 }
 
-// Reads a file in pieces for submitData.
+namespace {
+
+// Reads a file in pieces for the submissions.
 class FileChunks {
  public:
   explicit FileChunks(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
@@ -364,12 +421,8 @@ class FileChunks {
 
 }  // namespace
 
-bool WriteDataToPrinter(const std::string& docName, const std::string& printerName, const ChunkReader& reader) {
-  return submitData(docName, printerName, reader).ok;
-}
-
-Submission SubmitFileToPrinter(const std::string& docName, const std::string& filePath,
-                               const std::string& printerName, const SendWatch& watch) {
+Submission submitJobFile(const std::string& filePath, const std::string& printerName, const SendWatch& watch,
+                         const std::function<Submission(const ChunkReader&)>& send) {
   FileChunks chunks(filePath);
   if (!chunks.open()) {
     Submission s;
@@ -377,16 +430,28 @@ Submission SubmitFileToPrinter(const std::string& docName, const std::string& fi
     return s;
   }
   bool cancelled = false;
-  Submission s = submitData(docName, printerName,
-                            watchedReader(std::cref(chunks), printerName, jobFileSize(filePath), watch, cancelled));
+  Submission s = send(watchedReader(std::cref(chunks), printerName, jobFileSize(filePath), watch, cancelled));
   if (cancelled) {
-    // submitData has cancelled the unfinished job already.
+    // The sender has cancelled the unfinished job already.
     s.ok = false;
     s.cancelled = true;
     s.jobId = 0;
     s.error = "cancelled";
   }
   return s;
+}
+
+bool WriteDataToPrinter(const std::string& docName, const std::string& printerName, const ChunkReader& reader) {
+  if (isNetworkDestination(printerName)) return SubmitDataToNetwork(docName, printerName, reader).ok;
+  return submitDataTo(CupsEndpoint{}, docName, printerName, reader).ok;
+}
+
+Submission SubmitFileToPrinter(const std::string& docName, const std::string& filePath,
+                               const std::string& printerName, const SendWatch& watch) {
+  return submitJobFile(filePath, printerName, watch, [&](const ChunkReader& reader) {
+    if (isNetworkDestination(printerName)) return SubmitDataToNetwork(docName, printerName, reader);
+    return submitDataTo(CupsEndpoint{}, docName, printerName, reader);
+  });
 }
 
 bool WriteFileToPrinter(const std::string& docName, const std::string& filePath, const std::string& printerName) {

@@ -12,7 +12,9 @@
 #include "delivery/spooler.h"
 
 // WriteFileToPrinter with the job's number and the spooler's reason for a
-// failure, under a watch (spooler.h).
+// failure, under a watch (spooler.h). On CUPS a network destination
+// (QUEUE@HOST, ipp://...; print_servers.h) goes to its server or printer
+// (network_spooler.h).
 Submission SubmitFileToPrinter(const std::string& docName, const std::string& filePath,
                                const std::string& printerName, const SendWatch& watch = {});
 
@@ -41,7 +43,8 @@ struct JobStatus {
   std::string reason;  // the spooler's words on a stopped printer or job, when any
 };
 
-// The state of job jobId on printerName. A job that waits on a printer that
+// The state of job jobId on printerName (on CUPS, a network destination is
+// asked of its server or printer). A job that waits on a printer that
 // is stopped (disabled, paused) counts as Stopped: it will not go on by
 // itself.
 JobStatus QueryJob(const std::string& printerName, int jobId);

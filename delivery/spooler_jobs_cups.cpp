@@ -5,14 +5,14 @@
 #include <cstring>
 #include <memory>
 
+#include "delivery/cups_session.h"
+#include "delivery/network_spooler.h"
+#include "delivery/print_servers.h"
 #include "delivery/spooler_jobs.h"
 
 namespace {
 
-struct IppDeleter {
-  void operator()(ipp_t* ipp) const { ippDelete(ipp); }
-};
-using IppPtr = std::unique_ptr<ipp_t, IppDeleter>;
+using IppPtr = IppMessage;
 
 std::string printerUri(const std::string& printerName) {
   char uri[1024];
@@ -33,12 +33,12 @@ int numberOf(ipp_t* response, const char* name) {
 }
 
 // The printer's state (3 idle, 4 processing, 5 stopped) and its message.
-int printerState(const std::string& printerName, std::string& message) {
+int printerState(http_t* http, const std::string& printerUri, const std::string& resource, std::string& message) {
   ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
-  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, printerUri(printerName).c_str());
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, printerUri.c_str());
   static const char* const wanted[] = {"printer-state", "printer-state-message"};
   ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr, wanted);
-  IppPtr response(cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/"));
+  IppPtr response(cupsDoRequest(http, request, resource.c_str()));
   if (!response) return 0;
   message = textOf(response.get(), "printer-state-message", IPP_TAG_TEXT);
   return numberOf(response.get(), "printer-state");
@@ -47,15 +47,20 @@ int printerState(const std::string& printerName, std::string& message) {
 }  // namespace
 
 JobStatus QueryJob(const std::string& printerName, int jobId) {
+  if (isNetworkDestination(printerName)) return QueryNetworkJob(printerName, jobId);
+  return queryJobOn(CUPS_HTTP_DEFAULT, printerUri(printerName), "/", jobId);
+}
+
+JobStatus queryJobOn(http_t* http, const std::string& printerUri, const std::string& resource, int jobId) {
   JobStatus status;
   if (jobId <= 0) return status;
   ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
-  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, printerUri(printerName).c_str());
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, printerUri.c_str());
   ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId);
   ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
   static const char* const wanted[] = {"job-state", "job-printer-state-message"};
   ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr, wanted);
-  IppPtr response(cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/"));
+  IppPtr response(cupsDoRequest(http, request, resource.c_str()));
   if (!response || cupsLastError() > IPP_STATUS_OK_CONFLICTING) return status;
   status.reason = textOf(response.get(), "job-printer-state-message", IPP_TAG_TEXT);
   switch (numberOf(response.get(), "job-state")) {
@@ -63,7 +68,7 @@ JobStatus QueryJob(const std::string& printerName, int jobId) {
       // A job waiting on a stopped printer goes nowhere until someone
       // starts the printer again.
       std::string message;
-      if (printerState(printerName, message) == IPP_PSTATE_STOPPED) {
+      if (printerState(http, printerUri, resource, message) == IPP_PSTATE_STOPPED) {
         status.state = JobState::Stopped;
         status.reason = message.empty() ? "the printer is stopped" : "the printer is stopped: " + message;
       } else {

@@ -268,3 +268,12 @@ LISTINGS = {
 }
 for name, data in LISTINGS.items():
     put("printer_listing", name, data)
+
+NETWORK_NAMES = {
+    "server": "print-1.example.com:631",
+    "v6-queue": "Forms@[fd00::7]:8631",
+    "ipps": "ipps://10.0.0.7/ipp/print",
+    "hostile": "Q;rm -rf@a b:99999/\x1b]0;x\x07",
+}
+for name, data in NETWORK_NAMES.items():
+    put("network_names", name, data)

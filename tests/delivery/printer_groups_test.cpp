@@ -147,4 +147,13 @@ TEST(DestinationList, PrintersThenGroupsWithoutClashes) {
   EXPECT_EQ(list.back(), "\\\\\\G1");
 }
 
+TEST(DestinationList, ServerQueuesComeAfterThePrintersAndReplaceThePlaceholder) {
+  EXPECT_EQ(BuildDestinationList({"Tessel_1"}, {"Forms@print-2"}, {"Floor"}, {"Lab"}),
+            (std::vector<std::string>{"Tessel_1", "Forms@print-2", "\\\\\\Floor", "Lab"}));
+  // No local printer but a server's queue: there is something to send to.
+  EXPECT_EQ(BuildDestinationList({kNoPrintersAvailable}, {"Forms@print-2"}, {}, {}),
+            (std::vector<std::string>{"Forms@print-2"}));
+  EXPECT_EQ(BuildDestinationList({kNoPrintersAvailable}, {}, {}, {}), (std::vector<std::string>{kNoPrintersAvailable}));
+}
+
 }  // namespace

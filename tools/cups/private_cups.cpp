@@ -1,7 +1,10 @@
 #include "tools/cups/private_cups.h"
 
 #include <cups/cups.h>
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -54,8 +57,23 @@ int runProgram(const std::vector<std::string>& args, std::string& output) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+int freeLoopbackPort() {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return 0;
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  int port = 0;
+  if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+    port = ntohs(address.sin_port);
+  close(fd);
+  return port;
+}
+
 std::unique_ptr<PrivateCups> PrivateCups::start(const std::string& script, const std::string& simulator,
-                                                std::string& error) {
+                                                std::string& error, bool listenOnTcp) {
   char folderTemplate[] = "/tmp/qmcups.XXXXXX";
   if (mkdtemp(folderTemplate) == nullptr) {
     error = "cannot create a folder under /tmp";
@@ -66,6 +84,15 @@ std::unique_ptr<PrivateCups> PrivateCups::start(const std::string& script, const
     args.push_back("--sim");
     args.push_back(simulator);
   }
+  const int port = listenOnTcp ? freeLoopbackPort() : 0;
+  if (listenOnTcp && port == 0) {
+    error = "no free TCP port on 127.0.0.1";
+    return nullptr;
+  }
+  if (port != 0) {
+    args.push_back("--port");
+    args.push_back(std::to_string(port));
+  }
   std::string output;
   if (runProgram(args, output) != 0) {
     error = "the private scheduler did not start: " + output;
@@ -75,7 +102,9 @@ std::unique_ptr<PrivateCups> PrivateCups::start(const std::string& script, const
     fs::remove_all(folderTemplate, ec);
     return nullptr;
   }
-  return std::unique_ptr<PrivateCups>(new PrivateCups(script, folderTemplate));
+  std::unique_ptr<PrivateCups> cups(new PrivateCups(script, folderTemplate));
+  cups->tcpPort_ = port;
+  return cups;
 }
 
 PrivateCups::~PrivateCups() {

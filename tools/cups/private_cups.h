@@ -17,14 +17,18 @@ class PrivateCups {
  public:
   // script: path of qm-private-cups.sh. simulator: the printer simulator
   // program for simulated Tessel printers; empty for none.
+  // listenOnTcp: the scheduler also listens on 127.0.0.1 at a free port
+  // (tcpPort()), so that it can be reached as a print server.
   static std::unique_ptr<PrivateCups> start(const std::string& script, const std::string& simulator,
-                                            std::string& error);
+                                            std::string& error, bool listenOnTcp = false);
   ~PrivateCups();
   PrivateCups(const PrivateCups&) = delete;
   PrivateCups& operator=(const PrivateCups&) = delete;
 
   const std::string& folder() const { return folder_; }
   std::string socketPath() const { return folder_ + "/cupsd.sock"; }
+  // The loopback TCP port it listens on; 0 when it listens on its socket only.
+  int tcpPort() const { return tcpPort_; }
 
   // A raw queue that copies each job to <folder>/printers/NAME/jobs/job-<id>.bin.
   bool addCapture(const std::string& name, std::string& jobsFolder);
@@ -59,7 +63,12 @@ class PrivateCups {
   std::string script_;
   std::string folder_;
   std::string error_;
+  int tcpPort_ = 0;
 };
+
+// A TCP port on 127.0.0.1 that nothing listens on at the moment; 0 when
+// none can be had.
+int freeLoopbackPort();
 
 // Runs a program with arguments (no shell), collecting standard output and
 // error into output; returns its exit status, or -1 when it cannot run.

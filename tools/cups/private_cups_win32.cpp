@@ -2,7 +2,7 @@
 // that need one skip themselves with that text.
 #include "tools/cups/private_cups.h"
 
-std::unique_ptr<PrivateCups> PrivateCups::start(const std::string&, const std::string&, std::string& error) {
+std::unique_ptr<PrivateCups> PrivateCups::start(const std::string&, const std::string&, std::string& error, bool) {
   error = "needs a private CUPS scheduler, which Windows does not have";
   return nullptr;
 }
@@ -25,6 +25,8 @@ bool PrivateCups::addDriver(const std::string&, const std::string&) { return run
 bool PrivateCups::addDirect(const std::string&, int&, std::string&, std::string&) { return run({}); }
 
 void PrivateCups::useForClients() const {}
+
+int freeLoopbackPort() { return 0; }
 
 int runProgram(const std::vector<std::string>&, std::string& output) {
   output = "no CUPS scheduler";

@@ -1,0 +1,53 @@
+// Print servers on the command line: names refused where they are typed,
+// the configured list kept, and a server that is not there named once.
+#include "base/sdk_fs.h"
+#include "cli_fixture.h"
+
+namespace {
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+bool oneErrorLine(const CliRun& r) {
+  return r.output.rfind("quaymaster-cli: ", 0) == 0 && r.output.find('\n') == r.output.size() - 1;
+}
+}  // namespace
+
+TEST_F(CliFixture, ServerNamesAndNetworkDestinationsAreRefusedWhereTyped) {
+  const std::string before = sdkReadWholeFile(config_.c_str()).value_or("");
+  for (const char* hostile : {";rm", "a b", "x:99999", "u@host", "h\x1b]0;t\x07", "host/path"}) {
+    CliRun r = cli({"servers", "add", hostile});
+    EXPECT_EQ(r.status, 2) << hostile;
+    EXPECT_TRUE(oneErrorLine(r)) << r.output;
+    EXPECT_FALSE(contains(r.output, "\x1b")) << r.output;
+  }
+  EXPECT_EQ(sdkReadWholeFile(config_.c_str()).value_or(""), before);
+
+  const std::string job = scratchFile("x.ps", "%!\n");
+  for (std::vector<std::string> args : {std::vector<std::string>{"send-file", job, "-d", "Q@a b"},
+                                        {"send-file", job, "-d", "ipp://host:0/ipp/print"},
+                                        {"groups", "create", "Far", "Q@h:99999"}}) {
+    CliRun r = cli(args);
+    EXPECT_EQ(r.status, 2) << args[3];
+    EXPECT_TRUE(oneErrorLine(r)) << r.output;
+  }
+}
+
+TEST_F(CliFixture, ConfiguredServersAreListedAndOneThatIsNotThereIsNamedOnce) {
+  const int closed = freeLoopbackPort();
+  const std::string server = "127.0.0.1:" + std::to_string(closed);
+  EXPECT_EQ(cli({"servers", "add", server}).status, 0);
+  EXPECT_EQ(cli({"servers", "add", "Print-2"}).output, "Print server print-2 added\n");
+  EXPECT_EQ(cli({"servers", "list"}).output, server + "\nprint-2\n");
+  EXPECT_EQ(cli({"servers", "remove", "print-2"}).status, 0);
+  EXPECT_EQ(cli({"servers", "remove", "print-2"}).status, 1);
+
+  CliRun printers = cli({"printers"});
+  EXPECT_EQ(printers.status, 0) << printers.output;
+  EXPECT_TRUE(contains(printers.output, "Tessel_1\n")) << printers.output;
+  EXPECT_TRUE(contains(printers.output, "print server " + server + " is unavailable: cannot connect")) << printers.output;
+  EXPECT_EQ(printers.output.find("print server"), printers.output.rfind("print server"));
+
+  // Sending to a queue of that server fails with one line, naming it.
+  CliRun sent = cli({"send-file", scratchFile("a.ps", "%!\n"), "-d", "Raw_Capture@" + server});
+  EXPECT_EQ(sent.status, 1);
+  EXPECT_TRUE(contains(sent.output, "Raw_Capture@" + server)) << sent.output;
+}

@@ -1,0 +1,79 @@
+#include "delivery/print_servers.h"
+
+#include <gtest/gtest.h>
+
+#include "delivery/app_config.h"
+#include "tests/delivery/test_env.h"
+
+namespace {
+
+TEST(ServerName, AcceptedFormsComeBackInTheirStoredSpelling) {
+  const std::vector<std::pair<std::string, std::string>> cases{
+      {"Print-1.Example.com", "print-1.example.com"},
+      {"print1:631", "print1:631"},
+      {"10.0.0.7:65535", "10.0.0.7:65535"},
+      {"[::1]", "[::1]"},
+      {"[FE80::1]:8631", "[fe80::1]:8631"},
+      {"host.", "host."},
+      {std::string(63, 'a') + ".b", std::string(63, 'a') + ".b"},
+  };
+  for (const auto& [typed, stored] : cases) {
+    ServerCheck check = CheckServerName(typed);
+    ASSERT_TRUE(check.accepted()) << typed << ": " << check.message;
+    EXPECT_EQ(check.address->text(), stored);
+  }
+}
+
+TEST(ServerName, MalformedAndHostileNamesAreRefusedWithAReason) {
+  const std::vector<std::string> refused{
+      "",        ";rm",       "a b",          "x:99999",       "x:0",         "x:",          "x:+1",
+      "x:6553a", "user@host", "host/printers", "ipp://host",   "::1",         "[::1",        "[::1]x",
+      "[zz::1]", "[::1%eth0]", "-host",         "host-",        "a..b",        "h\x1b[31m",   "h\xc3\xa9",
+      "host\n",  std::string(64, 'a') + ".b",   std::string(256, 'a'),
+  };
+  for (const std::string& name : refused) {
+    ServerCheck check = CheckServerName(name);
+    EXPECT_FALSE(check.accepted()) << name;
+    EXPECT_FALSE(check.message.empty()) << name;
+    // The reason is shown on one line and never carries the bytes it refused.
+    EXPECT_EQ(check.message.find_first_of("\n\x1b"), std::string::npos) << name;
+  }
+}
+
+TEST(NetworkDestination, QueuesOfServersAndIppPrintersAreParsedOrRefused) {
+  std::optional<RemoteQueue> queue = ParseRemoteQueue("Tessel_1@Print1:8631");
+  ASSERT_TRUE(queue);
+  EXPECT_EQ(queue->queue, "Tessel_1");
+  EXPECT_EQ(queue->server.text(), "print1:8631");
+  // The last "@" separates: a queue name never holds one.
+  EXPECT_FALSE(ParseRemoteQueue("a@b@host"));
+
+  std::optional<IppPrinterUri> uri = ParseIppPrinterUri("IPPS://[::1]:631/ipp/print");
+  ASSERT_TRUE(uri);
+  EXPECT_TRUE(uri->secure);
+  EXPECT_EQ(uri->text(), "ipps://[::1]:631/ipp/print");
+
+  for (const char* bad : {"@host", "Q@", "Q@a b", "Q\x1b@host", "Q@host/x", "ipp://host", "ipp://u@host/p",
+                                 "ipp://host/p q", "ipp:///ipp/print", "ipp://host:99999/p"}) {
+    EXPECT_TRUE(isNetworkDestination(bad)) << bad;
+    EXPECT_FALSE(CheckNetworkDestination(bad).empty()) << bad;
+  }
+  EXPECT_TRUE(CheckNetworkDestination("Q@host").empty());
+  EXPECT_FALSE(isNetworkDestination("Tessel_1"));
+}
+
+TEST(PrintServers, StoredListSkipsBadAndRepeatedEntries) {
+  ScratchDir dir;
+  const std::string ini = dir.write("quaymaster.ini", "[print-servers]\nservers=a:631,;rm,A:631,[::1],,b\n");
+  {
+    AppFileConfig config(kAppName, "", ini);
+    std::vector<std::string> names;
+    for (const ServerAddress& s : ReadPrintServers(config)) names.push_back(s.text());
+    EXPECT_EQ(names, (std::vector<std::string>{"a:631", "[::1]", "b"}));
+    ASSERT_TRUE(WritePrintServers(config, {*CheckServerName("c").address, *CheckServerName("[::2]:9").address}));
+    ASSERT_TRUE(config.save()) << config.saveError();
+  }
+  EXPECT_NE(readFile(ini).find("servers=c,[::2]:9"), std::string::npos);
+}
+
+}  // namespace
