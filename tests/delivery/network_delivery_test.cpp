@@ -176,3 +176,32 @@ TEST_F(NetworkDeliveryTest, ServersThatDoNotAnswerAreNamedOnceWhileTheOthersCome
 }  // namespace
 
 #endif
+
+TEST_F(NetworkDeliveryTest, AServerThatGoesAwayHalfWayFailsItsMembersAndTheOthersStillGetTheJob) {
+  std::string error, jobsDoomed;
+  std::unique_ptr<PrivateCups> doomed = PrivateCups::start(QM_PRIVATE_CUPS_SCRIPT, "", error, true);
+  ASSERT_TRUE(doomed) << error;
+  std::vector<std::string> members{queueA()};
+  for (int i = 0; i < 5; ++i) {
+    ASSERT_TRUE(doomed->addCapture("Doomed_" + std::to_string(i), jobsDoomed)) << doomed->lastError();
+    members.push_back("Doomed_" + std::to_string(i) + "@" + loopback(doomed->tcpPort()));
+  }
+  members.push_back(queueB());
+  const std::string bytes = jobBytes(8 << 20);
+  const std::string job = scratch_.write("half-way.ps", bytes);
+  // The server stops while the first of its queues is being sent to.
+  const SendWatch watch = [&](const SendProgress& p) {
+    if (doomed && p.printer.starts_with("Doomed_") && p.bytes > 0) doomed.reset();
+    return true;
+  };
+  SendOutcome outcome = SendJob(
+      systemSpooler(), [&](const std::string&) { return members; }, "fleet", job, kGroupMarker + std::string("G"),
+      watch, 1);
+  std::vector<std::string> sent;
+  for (const auto& s : outcome.sent) sent.push_back(s.printer);
+  EXPECT_EQ(sent, (std::vector<std::string>{queueA(), queueB()}));
+  ASSERT_EQ(outcome.failedPrinters.size(), 5u);
+  for (std::size_t i = 0; i < 5; ++i) EXPECT_NE(outcome.failureReasons[i], "") << outcome.failedPrinters[i];
+  EXPECT_FALSE(outcome.succeeded());
+  EXPECT_TRUE(arrives(jobsB_, bytes, 20000));
+}
