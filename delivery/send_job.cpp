@@ -131,16 +131,21 @@ SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const Direct
     // A printer stored twice in the group still gets the job once.
     const std::vector<std::string> members = UniqueMembers(readGroup(group));
     if (members.empty()) return failure(kEmptyGroupMessage + group);
-    const std::vector<std::string> installed = spooler.EnumeratePrinters();
+    // The local list is asked for only when a member needs it: a fleet of
+    // other servers' queues and direct printers never waits on it.
+    std::optional<std::vector<std::string>> installed;
     for (const std::string& member : members) {
       Slot slot;
       slot.printer = member;
       slot.direct = FindDirectTarget(direct, member);
       // Queues of other servers and IPP printers are not in the local
       // list; the submission itself reaches them.
-      slot.installed = slot.direct || isRoutedToNetwork(member) || std::any_of(installed.begin(), installed.end(), [&](const std::string& printer) {
-                         return equalsNoCase(printer, member);
-                       });
+      slot.installed = slot.direct || isRoutedToNetwork(member);
+      if (!slot.installed) {
+        if (!installed) installed = spooler.EnumeratePrinters();
+        slot.installed = std::any_of(installed->begin(), installed->end(),
+                                     [&](const std::string& printer) { return equalsNoCase(printer, member); });
+      }
       if (!slot.installed) slot.result.error = "not an installed printer that takes raw PostScript";
       slots.push_back(std::move(slot));
     }
