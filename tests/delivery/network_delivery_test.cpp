@@ -173,10 +173,6 @@ TEST_F(NetworkDeliveryTest, ServersThatDoNotAnswerAreNamedOnceWhileTheOthersCome
   for (const std::string& local : EnumeratePrinters()) EXPECT_FALSE(isNetworkDestination(local)) << local;
 }
 
-}  // namespace
-
-#endif
-
 TEST_F(NetworkDeliveryTest, AServerThatGoesAwayHalfWayFailsItsMembersAndTheOthersStillGetTheJob) {
   std::string error, jobsDoomed;
   std::unique_ptr<PrivateCups> doomed = PrivateCups::start(QM_PRIVATE_CUPS_SCRIPT, "", error, true);
@@ -205,3 +201,7 @@ TEST_F(NetworkDeliveryTest, AServerThatGoesAwayHalfWayFailsItsMembersAndTheOther
   EXPECT_FALSE(outcome.succeeded());
   EXPECT_TRUE(arrives(jobsB_, bytes, 20000));
 }
+
+}  // namespace
+
+#endif
