@@ -5,6 +5,7 @@
 
 #include "app/about_box.h"
 #include "app/art.h"
+#include "app/dialogs/direct_printers_dialog.h"
 #include "app/dialogs/interpreter_dialog.h"
 #include "app/dialogs/printer_groups_dialog.h"
 #include "app/help_viewer.h"
@@ -37,6 +38,7 @@ MainFrame::MainFrame(const wxString& title)
   Bind(wxEVT_MENU, &MainFrame::onExit, this, kIdExit);
   Bind(wxEVT_MENU, &MainFrame::onTessel, this, kIdTesselSettings);
   Bind(wxEVT_MENU, &MainFrame::onPrinterGroups, this, kIdPrinterGroups);
+  Bind(wxEVT_MENU, &MainFrame::onDirectPrinters, this, kIdDirectPrinters);
   Bind(
       wxEVT_MENU,
       [](wxCommandEvent& event) { AppConfig(kAppName).writeFlag(cfgkey::kConfirmDelete, event.IsChecked()); },
@@ -55,6 +57,8 @@ wxMenuBar* MainFrame::buildMenus() {
   options->Append(kIdTesselSettings, _("Tessel..."), _("Choose the Tessel you would like to use"));
   options->Append(kIdPrinterGroups, _("Printer Groups..."),
                   _("Create printer groups to work with multiple printers"));
+  options->Append(kIdDirectPrinters, _("&Direct Printers..."),
+                  _("Name the printers reached on their own port, which answer what they did"));
   options->AppendSeparator();
   options->AppendCheckItem(kIdConfirmDelete, _("&Confirm Before Deleting Files"),
                            _("Ask before Delete Files removes anything from the printers"));
@@ -127,6 +131,15 @@ void MainFrame::onPrinterGroups(wxCommandEvent&) {
     dialog.ShowModal();
   }
   panel_->rebuildDestinations();
+}
+
+void MainFrame::onDirectPrinters(wxCommandEvent&) {
+  int answer = wxID_CANCEL;
+  {
+    DirectPrintersDialog dialog(this);
+    answer = dialog.ShowModal();
+  }
+  if (answer == wxID_OK) panel_->rebuildDestinations();
 }
 
 void MainFrame::onHelp(wxCommandEvent&) {

@@ -10,6 +10,7 @@ enum WindowId : int {
   kIdAbout = 103,
   kIdHelp = 104,
   kIdConfirmDelete = 105,
+  kIdDirectPrinters = 106,
 
   // Operations panel.
   kIdOperationList = 200,
@@ -39,6 +40,7 @@ enum WindowId : int {
   kIdListChoice = 219,
   kIdListFiles = 220,
   kIdListInfo = 221,
+  kIdListPrintedPage = 243,
   // Manage Legacy Files page.
   kIdLegacyAdd = 222,
   kIdLegacyEdit = 223,
