@@ -70,9 +70,18 @@ DirectPrintersDialog::DirectPrintersDialog(wxWindow* parent)
 std::string DirectPrintersDialog::nameRefusal(const std::string& name) const {
   std::vector<std::string> existing;
   for (const Entry& entry : entries_) existing.push_back(entry.name);
-  return CheckDirectPrinterName(name, existing, groups_,
-                                [](const std::string& printer) { return IsInstalledPrinter(printer); })
-      .message;
+  const DirectNameCheck check = CheckDirectPrinterName(
+      name, existing, groups_, [](const std::string& printer) { return IsInstalledPrinter(printer); });
+  if (check.accepted()) return std::string();
+  if (check.verdict == DirectNameCheck::Verdict::Empty) return fromWx(_("Enter a name for the printer."));
+  // One line under the fields: the name the message ends with follows a colon.
+  std::string line = check.message;
+  const std::size_t gap = line.find("\n\n");
+  if (gap != std::string::npos) {
+    const std::size_t stop = gap > 0 && line[gap - 1] == '.' ? gap - 1 : gap;
+    line.replace(stop, gap + 2 - stop, ": ");
+  }
+  return showableText(line);
 }
 
 int DirectPrintersDialog::selectedRow() const {

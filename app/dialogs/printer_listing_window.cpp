@@ -114,6 +114,8 @@ PrinterListingWindow::PrinterListingWindow(wxWindow* parent, const wxString& pri
   close->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Close(); });
 }
 
+wxListCtrl* PrinterListingWindow::table() const { return table_; }
+
 void PrinterListingWindow::sortBy(SortColumn column, bool ascending) {
   sortColumn_ = column;
   ascending_ = ascending;

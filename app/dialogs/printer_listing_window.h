@@ -20,6 +20,7 @@
 
 class ListingTable;
 class wxButton;
+class wxListCtrl;
 class wxStaticText;
 class wxTextCtrl;
 
@@ -40,7 +41,7 @@ class PrinterListingWindow : public wxFrame {
   const PrinterListing& listing() const { return listing_; }
   // What the table shows for a file.
   const wxString& shownName(std::size_t file) const { return names_[file]; }
-  ListingTable* table() const { return table_; }
+  wxListCtrl* table() const;
   wxTextCtrl* filterBox() const { return filter_; }
   wxStaticText* spaceLine() const { return space_; }
   wxStaticText* incompleteLine() const { return incomplete_; }
