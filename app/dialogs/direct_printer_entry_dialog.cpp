@@ -15,7 +15,7 @@ DirectPrinterEntryDialog::DirectPrinterEntryDialog(wxWindow* parent, const wxStr
     : wxDialog(parent, wxID_ANY, caption), nameRefusal_(std::move(nameRefusal)) {
   const int edge = FromDIP(10);
   auto* nameLabel = new wxStaticText(this, wxID_ANY, _("&Name:"));
-  name_ = new wxTextCtrl(this, wxID_ANY, name, wxDefaultPosition, FromDIP(wxSize(320, -1)), wxTE_PROCESS_ENTER);
+  name_ = new wxTextCtrl(this, wxID_ANY, name, wxDefaultPosition, FromDIP(wxSize(500, -1)), wxTE_PROCESS_ENTER);
   name_->Enable(name.empty());
   auto* addressLabel = new wxStaticText(this, wxID_ANY, _("&Address (socket://HOST[:PORT]):"));
   address_ = new wxTextCtrl(this, wxID_ANY, address.empty() ? wxString(kSocketScheme) : address, wxDefaultPosition,

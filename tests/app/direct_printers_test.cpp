@@ -10,6 +10,7 @@
 #include <wx/textctrl.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -181,6 +182,26 @@ TEST_F(DirectPrintersTest, ListingWindowHoldsExactlyTheDisk) {
   std::stringstream saved;
   saved << in.rdbuf();
   EXPECT_EQ(saved.str(), "name,size\r\n\"tqfc/Demo/y).frm\",300\r\n\"x(1).frm\",400\r\n");
+}
+
+// Ten thousand files come up at once, a cut-off listing says so, and a
+// name's control bytes are shown escaped.
+TEST_F(AppTest, LargeOrCutOffListingShowsAtOnce) {
+  PrinterListing listing;
+  for (int i = 0; i < 10000; ++i) listing.files.push_back({"tqfc/P/f" + std::to_string(i), std::uint64_t(i)});
+  listing.files.push_back({"evil\x1b[31m\r", 1});
+  const auto start = std::chrono::steady_clock::now();
+  auto* window = new PrinterListingWindow(nullptr, "Desk_1", listing);
+  window->Show();
+  pump();
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_LT(took, std::chrono::seconds(1));
+  EXPECT_EQ(window->table()->GetItemCount(), 10001);
+  EXPECT_TRUE(window->incompleteLine()->IsShown());
+  EXPECT_EQ(window->shownName(10000), "evil\\x1b[31m\\x0d");
+  window->filterBox()->SetValue("f999");
+  EXPECT_EQ(window->shownRows().size(), 11u);  // f999 and f9990 to f9999
+  window->Destroy();
 }
 
 TEST_F(DirectPrintersTest, PrinterErrorFailsWithThePrintersWords) {
