@@ -20,7 +20,10 @@ DirectPrinterEntryDialog::DirectPrinterEntryDialog(wxWindow* parent, const wxStr
   auto* addressLabel = new wxStaticText(this, wxID_ANY, _("&Address (socket://HOST[:PORT]):"));
   address_ = new wxTextCtrl(this, wxID_ANY, address.empty() ? wxString(kSocketScheme) : address, wxDefaultPosition,
                             wxDefaultSize, wxTE_PROCESS_ENTER);
-  fault_ = newNameFaultLine(this);
+  // Room for two lines: an address's refusal is longer than a name's.
+  fault_ = new wxStaticText(this, wxID_ANY, " ", wxDefaultPosition, wxDefaultSize, wxST_NO_AUTORESIZE);
+  fault_->SetForegroundColour(wxColour(170, 0, 0));
+  fault_->SetMinSize(wxSize(-1, 2 * fault_->GetCharHeight() + FromDIP(2)));
 
   auto* column = new wxBoxSizer(wxVERTICAL);
   column->Add(nameLabel, 0, wxLEFT | wxRIGHT | wxTOP, edge);
@@ -55,5 +58,12 @@ void DirectPrinterEntryDialog::check() {
   // A name being changed was accepted when it was added.
   std::string refusal = name_->IsEnabled() ? nameRefusal_(fromWx(name_->GetValue())) : std::string();
   if (refusal.empty()) refusal = ParseSocketUri(fromWx(address_->GetValue())).message;
-  showNameFault(this, fault_, refusal);
+  const wxString text = refusal.empty() ? wxString(" ") : toWx(refusal);
+  if (fault_->GetLabelText() != text) {
+    // Program text: an ampersand in it is not a mnemonic.
+    fault_->SetLabelText(text);
+    const int width = fault_->GetClientSize().x;
+    if (width > 0) fault_->Wrap(width);
+  }
+  FindWindow(wxID_OK)->Enable(refusal.empty());
 }
