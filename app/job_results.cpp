@@ -14,7 +14,7 @@ enum Column { kPrinterColumn, kJobColumn, kStateColumn };
 
 JobResults::JobResults(wxWindow* parent) : wxPanel(parent, wxID_ANY) {
   heading_ = new wxStaticText(this, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize, wxST_ELLIPSIZE_END);
-  details_ = new wxButton(this, wxID_ANY, _("&Details"), wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
+  details_ = new wxButton(this, wxID_ANY, _("&View Answer"), wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
   details_->SetToolTip(_("Shows everything the printer answered."));
   details_->Hide();
   auto* hide = new wxButton(this, wxID_ANY, _("Hid&e"), wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);

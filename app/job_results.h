@@ -37,7 +37,8 @@ class JobResults : public wxPanel {
 
   wxListCtrl* list() const { return list_; }
   wxStaticText* heading() const { return heading_; }
-  // "Details": shown when a direct printer answered; opens the answers.
+  // "View Answer", the details of a send: shown when a direct printer
+  // answered; opens everything it answered.
   wxButton* detailsButton() const { return details_; }
   void showDetails();
   // The state column's text of the row for printer ("" when none).
