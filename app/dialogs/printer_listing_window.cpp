@@ -44,9 +44,9 @@ namespace {
 wxString spaceText(const PrinterListing& listing) {
   if (!listing.freeBytes || !listing.totalBytes) return _("The printer did not tell its disk's free space.");
   const std::uint64_t used = *listing.totalBytes >= *listing.freeBytes ? *listing.totalBytes - *listing.freeBytes : 0;
-  return wxString::Format(_("Disk: %s free, %s used of %s"), wxFileName::GetHumanReadableSize(wxULongLong(*listing.freeBytes)),
-                          wxFileName::GetHumanReadableSize(wxULongLong(used)),
-                          wxFileName::GetHumanReadableSize(wxULongLong(*listing.totalBytes)));
+  const auto readable = [](std::uint64_t bytes) { return wxFileName::GetHumanReadableSize(wxULongLong(bytes)); };
+  return wxString::Format(_("Disk: %s free, %s used of %s"), readable(*listing.freeBytes), readable(used),
+                          readable(*listing.totalBytes));
 }
 }  // namespace
 

@@ -6,9 +6,9 @@
 #include <wx/sizer.h>
 #include <wx/statbox.h>
 
+#include "app/dialogs/printer_listing_window.h"
 #include "app/pages/operation_runner.h"
 #include "app/pages/project_name_fields.h"
-#include "app/dialogs/printer_listing_window.h"
 #include "app/window_ids.h"
 #include "delivery/app_config.h"
 #include "delivery/direct_printer.h"
