@@ -73,8 +73,10 @@ void ListPage::listFiles() {
       runOperation(this, host(), [&](const OpContext& context) { return listPrinterFiles(context, chosen); });
   if (!chosen.answerOnConnection) return;
   for (const SendOutcome::Answer& answer : result.outcome.answers) {
-    // A printer that failed the job still shows what it listed, marked
-    // incomplete.
+    // A printer that failed the job part-way still shows what it listed,
+    // marked incomplete; one that said nothing (not reached) has the
+    // error message alone.
+    if (answer.answer.total == 0) continue;
     auto* window = new PrinterListingWindow(wxGetTopLevelParent(this), toWx(answer.printer),
                                             parsePrinterListing(answer.answer.kept));
     window->Show();
