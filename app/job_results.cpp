@@ -5,6 +5,7 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 
+#include "app/dialogs/printer_answer_window.h"
 #include "delivery/app_config.h"
 #include "ops/send_record.h"
 
@@ -14,6 +15,9 @@ enum Column { kPrinterColumn, kJobColumn, kStateColumn };
 
 JobResults::JobResults(wxWindow* parent) : wxPanel(parent, wxID_ANY) {
   heading_ = new wxStaticText(this, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize, wxST_ELLIPSIZE_END);
+  details_ = new wxButton(this, wxID_ANY, _("&View Answer"), wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
+  details_->SetToolTip(_("Shows everything the printer answered."));
+  details_->Hide();
   auto* hide = new wxButton(this, wxID_ANY, _("Hid&e"), wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
   hide->SetToolTip(_("Hides the results until the next send; the jobs are still followed."));
   list_ = new wxListCtrl(this, wxID_ANY, wxDefaultPosition, wxSize(-1, FromDIP(80)), wxLC_REPORT | wxLC_SINGLE_SEL);
@@ -22,10 +26,12 @@ JobResults::JobResults(wxWindow* parent) : wxPanel(parent, wxID_ANY) {
   list_->AppendColumn(_("State"), wxLIST_FORMAT_LEFT, FromDIP(330));
   auto* top = new wxBoxSizer(wxHORIZONTAL);
   top->Add(heading_, 1, wxALIGN_CENTER_VERTICAL | wxRIGHT, FromDIP(4));
+  top->Add(details_, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, FromDIP(4));
   top->Add(hide, 0, wxALIGN_CENTER_VERTICAL);
   auto* column = new wxBoxSizer(wxVERTICAL);
   column->Add(top, 0, wxEXPAND | wxBOTTOM, FromDIP(3));
   column->Add(list_, 1, wxEXPAND);
+  details_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { showDetails(); });
   hide->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
     Hide();
     GetParent()->Layout();
@@ -39,6 +45,11 @@ JobResults::JobResults(wxWindow* parent) : wxPanel(parent, wxID_ANY) {
         list_->GetClientSize().x - list_->GetColumnWidth(kPrinterColumn) - list_->GetColumnWidth(kJobColumn);
     if (rest > FromDIP(80)) list_->SetColumnWidth(kStateColumn, rest);
   });
+}
+
+void JobResults::showDetails() {
+  if (answers_.empty()) return;
+  (new PrinterAnswerWindow(wxGetTopLevelParent(this), answers_))->Show();
 }
 
 void JobResults::setHeading(const wxString& text) {
@@ -56,6 +67,8 @@ void JobResults::follow(const OpResult& result, std::function<wxString(const std
   whenSettled_ = std::move(whenSettled);
   failures_.clear();
   const SendOutcome& outcome = result.outcome;
+  answers_ = outcome.answers;
+  details_->Show(!answers_.empty());
   setHeading(toWx(outcome.statusText.empty() ? result.title : outcome.statusText));
   // A direct printer's job ended when the printer closed the connection:
   // there is nothing to follow.
@@ -72,6 +85,7 @@ void JobResults::follow(const OpResult& result, std::function<wxString(const std
     list_->SetItem(row, kStateColumn, why.empty() ? _("not sent") : _("not sent: ") + toWx(why));
   }
   Show();
+  Layout();
   GetParent()->Layout();
   open_ = static_cast<int>(spooled.size());
   settled_ = open_ == 0;

@@ -13,10 +13,12 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ops/job_follower.h"
 #include "ops/operation.h"
 
+class wxButton;
 class wxListCtrl;
 class wxStaticText;
 
@@ -36,6 +38,10 @@ class JobResults : public wxPanel {
 
   wxListCtrl* list() const { return list_; }
   wxStaticText* heading() const { return heading_; }
+  // "View Answer", the details of a send: shown when a direct printer
+  // answered; opens everything it answered.
+  wxButton* detailsButton() const { return details_; }
+  void showDetails();
   // The state column's text of the row for printer ("" when none).
   wxString stateOf(const wxString& printer) const;
   bool following() const { return follower_ && !settled_; }
@@ -46,6 +52,8 @@ class JobResults : public wxPanel {
   long rowOf(const std::string& printer) const;
 
   wxStaticText* heading_ = nullptr;
+  wxButton* details_ = nullptr;
+  std::vector<SendOutcome::Answer> answers_;
   wxListCtrl* list_ = nullptr;
   std::unique_ptr<JobFollower> follower_;
   std::chrono::milliseconds interval_{500};

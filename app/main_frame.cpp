@@ -6,6 +6,7 @@
 #include "app/about_box.h"
 #include "app/art.h"
 #include "app/dialogs/history_dialog.h"
+#include "app/dialogs/direct_printers_dialog.h"
 #include "app/dialogs/interpreter_dialog.h"
 #include "app/dialogs/printer_groups_dialog.h"
 #include "app/help_viewer.h"
@@ -38,6 +39,7 @@ MainFrame::MainFrame(const wxString& title)
   Bind(wxEVT_MENU, &MainFrame::onExit, this, kIdExit);
   Bind(wxEVT_MENU, &MainFrame::onTessel, this, kIdTesselSettings);
   Bind(wxEVT_MENU, &MainFrame::onPrinterGroups, this, kIdPrinterGroups);
+  Bind(wxEVT_MENU, &MainFrame::onDirectPrinters, this, kIdDirectPrinters);
   Bind(
       wxEVT_MENU,
       [this](wxCommandEvent&) {
@@ -63,6 +65,8 @@ wxMenuBar* MainFrame::buildMenus() {
   options->Append(kIdTesselSettings, _("Tessel..."), _("Choose the Tessel you would like to use"));
   options->Append(kIdPrinterGroups, _("Printer Groups..."),
                   _("Create printer groups to work with multiple printers"));
+  options->Append(kIdDirectPrinters, _("&Direct Printers..."),
+                  _("Name the printers reached on their own port, which answer what they did"));
   options->Append(kIdSendHistory, _("Send &History..."), _("See what was sent to which printer, and when"));
   options->AppendSeparator();
   options->AppendCheckItem(kIdConfirmDelete, _("&Confirm Before Deleting Files"),
@@ -136,6 +140,15 @@ void MainFrame::onPrinterGroups(wxCommandEvent&) {
     dialog.ShowModal();
   }
   panel_->rebuildDestinations();
+}
+
+void MainFrame::onDirectPrinters(wxCommandEvent&) {
+  int answer = wxID_CANCEL;
+  {
+    DirectPrintersDialog dialog(this);
+    answer = dialog.ShowModal();
+  }
+  if (answer == wxID_OK) panel_->rebuildDestinations();
 }
 
 void MainFrame::onHelp(wxCommandEvent&) {

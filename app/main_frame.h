@@ -30,6 +30,7 @@ class MainFrame : public wxFrame {
   void onExit(wxCommandEvent& event);
   void onTessel(wxCommandEvent& event);
   void onPrinterGroups(wxCommandEvent& event);
+  void onDirectPrinters(wxCommandEvent& event);
   void onHelp(wxCommandEvent& event);
   void onAbout(wxCommandEvent& event);
   void onClose(wxCloseEvent& event);

@@ -165,6 +165,15 @@ std::optional<wxString> chooseFile(wxWindow* parent, const wxString& title, cons
   return dialog.GetPath();
 }
 
+std::optional<wxString> chooseSaveFile(wxWindow* parent, const wxString& title, const wxString& startFolder,
+                                       const wxString& defaultName, const wxString& filter) {
+  if (ScriptedUser* script = ScriptedUser::active())
+    return script->nextChooser(prompt(ShownPrompt::Kind::SaveFile, title, startFolder, filter));
+  wxFileDialog dialog(parent, title, startFolder, defaultName, filter, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+  if (dialog.ShowModal() != wxID_OK) return std::nullopt;
+  return dialog.GetPath();
+}
+
 std::optional<ChosenFiles> chooseFiles(wxWindow* parent, const wxString& title, const wxString& startFolder,
                                        const wxString& filter) {
   if (ScriptedUser* script = ScriptedUser::active())

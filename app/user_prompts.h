@@ -41,6 +41,11 @@ std::optional<wxString> chooseFolder(wxWindow* parent, const wxString& title, co
 std::optional<wxString> chooseFile(wxWindow* parent, const wxString& title, const wxString& startFolder,
                                    const wxString& filter);
 
+// A save-file chooser (asking before a file is replaced) starting in
+// startFolder with defaultName; nothing when cancelled.
+std::optional<wxString> chooseSaveFile(wxWindow* parent, const wxString& title, const wxString& startFolder,
+                                       const wxString& defaultName, const wxString& filter);
+
 // The same for several files at once. The chosen folder comes back too.
 struct ChosenFiles {
   wxArrayString paths;
@@ -51,7 +56,7 @@ std::optional<ChosenFiles> chooseFiles(wxWindow* parent, const wxString& title, 
 
 // One prompt as it would have been shown.
 struct ShownPrompt {
-  enum class Kind { Message, Text, Folder, File, Files };
+  enum class Kind { Message, Text, Folder, File, Files, SaveFile };
   Kind kind = Kind::Message;
   wxString caption;  // caption or chooser title
   wxString text;     // message text, or the chooser's start folder

@@ -11,6 +11,7 @@ enum WindowId : int {
   kIdHelp = 104,
   kIdConfirmDelete = 105,
   kIdSendHistory = 106,
+  kIdDirectPrinters = 107,
 
   // Operations panel.
   kIdOperationList = 200,
@@ -40,6 +41,7 @@ enum WindowId : int {
   kIdListChoice = 219,
   kIdListFiles = 220,
   kIdListInfo = 221,
+  kIdListPrintedPage = 243,
   // Manage Legacy Files page.
   kIdLegacyAdd = 222,
   kIdLegacyEdit = 223,

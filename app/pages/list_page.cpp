@@ -1,13 +1,29 @@
 #include "app/pages/list_page.h"
 
 #include <wx/button.h>
+#include <wx/checkbox.h>
 #include <wx/radiobox.h>
 #include <wx/sizer.h>
 #include <wx/statbox.h>
 
+#include "app/dialogs/printer_listing_window.h"
 #include "app/pages/operation_runner.h"
 #include "app/pages/project_name_fields.h"
 #include "app/window_ids.h"
+#include "delivery/app_config.h"
+#include "delivery/direct_printer.h"
+#include "delivery/printer_listing.h"
+#include "delivery/send_job.h"
+
+namespace {
+// Whether the destination answers on its connection.
+bool isTwoWay(const std::string& destination) {
+  if (destination.empty() || isGroupTarget(destination)) return false;
+  if (isSocketUri(destination)) return true;
+  AppFileConfig config;
+  return !FindDirectPrinter(config, destination).empty();
+}
+}  // namespace
 
 ListPage::ListPage(wxWindow* parent, PageHost& host) : OperationPage(parent, host, 4) {
   wxWindow* in = box();
@@ -20,10 +36,15 @@ ListPage::ListPage(wxWindow* parent, PageHost& host) : OperationPage(parent, hos
   choice_ = new wxRadioBox(in, kIdListChoice, _("Print a list of:"), wxDefaultPosition, wxDefaultSize, 3, items, 1,
                            wxRA_SPECIFY_COLS);
   names_ = std::make_unique<ProjectNameFields>(in);
+  printedPage_ = new wxCheckBox(in, kIdListPrintedPage, _("Print the listing &page too"));
+  printedPage_->SetToolTip(_("For printers that answer on their connection: the listing is shown on screen, "
+                             "and printed as well when this is ticked."));
+  printedPage_->SetValue(true);
   list_ = new wxButton(in, kIdListFiles, _("L&ist Files"));
 
   body()->Add(choice_, 0, wxEXPAND | wxALL, gap);
   names_->addTo(body(), gap);
+  body()->Add(printedPage_, 0, wxALL, gap);
   body()->Add(list_, 0, wxALL, gap);
   body()->AddStretchSpacer();
 
@@ -44,6 +65,20 @@ ListChoice ListPage::choice() const {
 }
 
 void ListPage::listFiles() {
-  const ListChoice chosen = choice();
-  runOperation(this, host(), [&](const OpContext& context) { return listPrinterFiles(context, chosen); });
+  ListChoice chosen = choice();
+  const std::string destination = host().operationContext().destination;
+  chosen.answerOnConnection = isTwoWay(destination);
+  chosen.printedPage = !chosen.answerOnConnection || printedPage_->GetValue();
+  const OpResult result =
+      runOperation(this, host(), [&](const OpContext& context) { return listPrinterFiles(context, chosen); });
+  if (!chosen.answerOnConnection) return;
+  for (const SendOutcome::Answer& answer : result.outcome.answers) {
+    // A printer that failed the job part-way still shows what it listed,
+    // marked incomplete; one that said nothing (not reached) has the
+    // error message alone.
+    if (answer.answer.total == 0) continue;
+    auto* window = new PrinterListingWindow(wxGetTopLevelParent(this), toWx(answer.printer),
+                                            parsePrinterListing(answer.answer.kept));
+    window->Show();
+  }
 }

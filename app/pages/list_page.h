@@ -1,6 +1,10 @@
 // The List Printer Files page: has the destination print a list of its
 // Tessel and KX files, of its fonts, or of one project's resources; the
 // folder and project fields are enabled only for the last choice.
+//
+// A direct printer (or a socket:// address) also writes the listing back
+// on its connection: the page then shows it in a listing window, one per
+// printer that answered, and prints the page only when the box says so.
 #pragma once
 
 #include <memory>
@@ -10,6 +14,7 @@
 
 class ProjectNameFields;
 class wxButton;
+class wxCheckBox;
 class wxRadioBox;
 
 class ListPage : public OperationPage {
@@ -21,6 +26,7 @@ class ListPage : public OperationPage {
   ListChoice choice() const;
 
   wxRadioBox* choiceBox() const { return choice_; }
+  wxCheckBox* printedPageBox() const { return printedPage_; }
   const ProjectNameFields& names() const { return *names_; }
 
   void listFiles();
@@ -29,4 +35,5 @@ class ListPage : public OperationPage {
   wxRadioBox* choice_ = nullptr;
   std::unique_ptr<ProjectNameFields> names_;
   wxButton* list_ = nullptr;
+  wxCheckBox* printedPage_ = nullptr;
 };
