@@ -129,4 +129,5 @@ std::vector<Command> projectToolCommands();
 std::vector<Command> printerCommands();
 std::vector<Command> groupCommands();
 std::vector<Command> directCommands();
+std::vector<Command> inventoryCommands();
 std::vector<Command> historyCommands();

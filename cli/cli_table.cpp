@@ -43,7 +43,7 @@ std::vector<Command> allCommands() {
   std::vector<Command> all;
   for (auto group : {tesselCommands(), projectCommands(), printerFileCommands(), legacyCommands(),
                      previewCommands(), projectToolCommands(), printerCommands(), groupCommands(), directCommands(),
-                     historyCommands()})
+                     inventoryCommands(), historyCommands()})
     all.insert(all.end(), group.begin(), group.end());
   return all;
 }
