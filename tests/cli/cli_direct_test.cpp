@@ -99,6 +99,17 @@ TEST_F(CliDirect, PrinterErrorFailsWithItsWordsAndAnswerIsEscaped) {
   EXPECT_EQ(shown.output.find('\0'), std::string::npos);
 }
 
+TEST_F(CliDirect, ListingCutShortFails) {
+  FakePrinter cut([](FakeConnection& c) {
+    c.read();
+    c.send("QM-FILE 61 1\n");
+  });
+  CliResult r = cli({"list", "all", "--printer", cut.uri()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(r.has("the listing is incomplete")) << r.output;
+  EXPECT_TRUE(r.has("\n   1  a\n")) << "what came is shown: " << r.output;
+}
+
 TEST_F(CliDirect, UnreachablePrinterIsNamed) {
   std::uint16_t freePort = 0;
   { freePort = FakePrinter([](FakeConnection&) {}).port(); }
