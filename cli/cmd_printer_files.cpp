@@ -41,7 +41,8 @@ const std::vector<std::string> kDeleteChoices{"all", "tessel", "resources", "pro
 const std::vector<std::string> kListChoices{"all", "fonts", "project"};
 
 // The listings two-way printers wrote back, after the send's own report:
-// a table each, or one JSON document (an array of printers for a group).
+// a table each, or one JSON object (for a group: its printers, each with
+// its listing).
 // An incomplete listing fails the command.
 int reportListings(const ParsedArgs& a, const OpContext& ctx, const OpResult& r) {
   const bool json = a.has("json");
@@ -65,7 +66,7 @@ int reportListings(const ParsedArgs& a, const OpContext& ctx, const OpResult& r)
   }
   if (json) {
     if (isGroupTarget(ctx.destination)) {
-      std::cout << "[" << document << "]\n";
+      std::cout << "{\"printers\": [" << document << "]}\n";
     } else if (!r.outcome.answers.empty()) {
       std::cout << listingJson(parsePrinterListing(r.outcome.answers.front().answer.kept));
     }

@@ -78,7 +78,7 @@ TEST_F(CliTwoWay, ListingOnScreenHoldsExactlyTheDiskFiles) {
 
   CliRun group = cli({"list", "all", "--group", "Pair", "--json", "--no-page"});
   ASSERT_EQ(group.status, 0) << group.output;
-  EXPECT_TRUE(has(group, "[{\"printer\": \"One\"")) << group.output;
+  EXPECT_TRUE(has(group, "{\"printers\": [{\"printer\": \"One\"")) << group.output;
   EXPECT_TRUE(has(group, "{\"printer\": \"Two\", \"listing\": {")) << group.output;
 
   // Spooler queues get neither the listing nor, with --no-page, the page.
