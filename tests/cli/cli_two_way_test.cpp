@@ -61,7 +61,8 @@ class CliTwoWay : public CliFixture {
 
 TEST_F(CliTwoWay, ListingOnScreenHoldsExactlyTheDiskFiles) {
   const PrinterSimulator disk = direct(0);
-  for (const char* name : {"tqfc/F/P/with blank.frm", "fonts/100%", "tqf/(paren)", "Sys/x)y(", "other/\xc3\xa9t\xc3\xa9 \xe2\x82\xac"})
+  for (const char* name :
+       {"tqfc/F/P/with blank.frm", "fonts/100%", "tqf/(paren)", "Sys/x)y(", "other/\xc3\xa9t\xc3\xa9 \xe2\x82\xac"})
     ASSERT_TRUE(disk.writeFile(name, "content"));
 
   CliRun table = cli({"list", "all", "--printer", uri_[0]});
@@ -101,7 +102,8 @@ TEST_F(CliTwoWay, InventoryOfAGroupNamesWhoDidNotAnswer) {
   EXPECT_EQ(table.status, 1) << table.output;
   const auto row = [&](const std::string& start) {
     const std::size_t at = table.output.find("\n" + start);
-    return at == std::string::npos ? std::string() : table.output.substr(at + 1, table.output.find('\n', at + 1) - at - 1);
+    if (at == std::string::npos) return std::string();
+    return table.output.substr(at + 1, table.output.find('\n', at + 1) - at - 1);
   };
   EXPECT_TRUE(row("One").find(version) != std::string::npos) << table.output;
   EXPECT_TRUE(row("Two").find("no Tessel") != std::string::npos) << table.output;
