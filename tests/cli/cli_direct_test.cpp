@@ -37,6 +37,8 @@ class CliDirect : public ::testing::Test {
     args.insert(args.end(), {"--config", config_});
     CliResult r;
     r.status = runProgram(args, r.output);
+    // Standard output is text on Windows: its line ends come as CR LF.
+    for (std::size_t at; (at = r.output.find("\r\n")) != std::string::npos;) r.output.erase(at, 1);
     return r;
   }
 
