@@ -42,34 +42,32 @@ const std::vector<std::string> kListChoices{"all", "fonts", "project"};
 
 // The listings two-way printers wrote back, after the send's own report:
 // a table each, or one JSON object (for a group: its printers, each with
-// its listing).
-// An incomplete listing fails the command.
+// its listing). An incomplete listing fails the command.
 int reportListings(const ParsedArgs& a, const OpContext& ctx, const OpResult& r) {
   const bool json = a.has("json");
   int status = kExitOk;
   if (!json || !r.ok()) status = reportResult(a, r);
-  std::string document;
+  std::string entries;
+  std::string single;
   for (const auto& reply : r.outcome.answers) {
     const PrinterListing listing = parsePrinterListing(reply.answer.kept);
     if (!listing.complete) {
       sayError(reply.printer + ": the listing is incomplete");
       status = kExitFailed;
     }
-    if (json) {
-      if (!document.empty()) document += ",\n";
-      std::string entry = listingJson(listing);
-      entry.pop_back();  // its line end
-      document += "{\"printer\": " + jsonString(reply.printer) + ", \"listing\": " + entry + "}";
-    } else {
+    if (!json) {
       std::cout << "\n" << cliShowable(reply.printer) << ":\n" << listingTable(listing);
+      continue;
     }
+    single = listingJson(listing);
+    if (!entries.empty()) entries += ",\n";
+    entries += "{\"printer\": " + jsonString(reply.printer) + ", \"listing\": " +
+               single.substr(0, single.size() - 1) + "}";  // without its line end
   }
-  if (json) {
-    if (isGroupTarget(ctx.destination)) {
-      std::cout << "{\"printers\": [" << document << "]}\n";
-    } else if (!r.outcome.answers.empty()) {
-      std::cout << listingJson(parsePrinterListing(r.outcome.answers.front().answer.kept));
-    }
+  if (json && isGroupTarget(ctx.destination)) {
+    std::cout << "{\"printers\": [" << entries << "]}\n";
+  } else if (json) {
+    std::cout << single;
   }
   std::cout << std::flush;
   return status;
