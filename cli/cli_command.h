@@ -130,5 +130,6 @@ std::vector<Command> printerCommands();
 std::vector<Command> groupCommands();
 std::vector<Command> directCommands();
 std::vector<Command> serverCommands();
+std::vector<Command> inventoryCommands();
 std::vector<Command> historyCommands();
 std::vector<Command> resendCommands();

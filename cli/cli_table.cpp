@@ -43,7 +43,7 @@ std::vector<Command> allCommands() {
   std::vector<Command> all;
   for (auto group : {tesselCommands(), projectCommands(), printerFileCommands(), legacyCommands(),
                      previewCommands(), projectToolCommands(), printerCommands(), groupCommands(), serverCommands(),
-                     directCommands(), historyCommands(), resendCommands()})
+                     directCommands(), inventoryCommands(), historyCommands(), resendCommands()})
     all.insert(all.end(), group.begin(), group.end());
   return all;
 }

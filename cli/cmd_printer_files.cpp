@@ -1,8 +1,15 @@
 // delete, list
+#include <iostream>
+
 #include "cli/cli_command.h"
+#include "cli/cli_escape.h"
+#include "cli/cli_json.h"
+#include "cli/cli_listing.h"
 #include "cli/cli_suggest.h"
+#include "delivery/printer_listing.h"
 #include "delivery/send_job.h"
 #include "ops/operations.h"
+#include "ops/two_way_members.h"
 
 namespace {
 // The arguments "CHOICE" or, for the last choice, "project FOLDER PROJECT":
@@ -32,6 +39,39 @@ int parseChoice(const std::string& command, const std::vector<std::string>& pos,
 
 const std::vector<std::string> kDeleteChoices{"all", "tessel", "resources", "project"};
 const std::vector<std::string> kListChoices{"all", "fonts", "project"};
+
+// The listings two-way printers wrote back, after the send's own report:
+// a table each, or one JSON object (for a group: its printers, each with
+// its listing). An incomplete listing fails the command.
+int reportListings(const ParsedArgs& a, const OpContext& ctx, const OpResult& r) {
+  const bool json = a.has("json");
+  int status = kExitOk;
+  if (!json || !r.ok()) status = reportResult(a, r);
+  std::string entries;
+  std::string single;
+  for (const auto& reply : r.outcome.answers) {
+    const PrinterListing listing = parsePrinterListing(reply.answer.kept);
+    if (!listing.complete) {
+      sayError(reply.printer + ": the listing is incomplete");
+      status = kExitFailed;
+    }
+    if (!json) {
+      std::cout << "\n" << cliShowable(reply.printer) << ":\n" << listingTable(listing);
+      continue;
+    }
+    single = listingJson(listing);
+    if (!entries.empty()) entries += ",\n";
+    entries += "{\"printer\": " + jsonString(reply.printer) + ", \"listing\": " +
+               single.substr(0, single.size() - 1) + "}";  // without its line end
+  }
+  if (json && isGroupTarget(ctx.destination)) {
+    std::cout << "{\"printers\": [" << entries << "]}\n";
+  } else if (json) {
+    std::cout << single;
+  }
+  std::cout << std::flush;
+  return status;
+}
 
 std::string destinationWords(const OpContext& ctx) {
   return isGroupTarget(ctx.destination) ? "every printer of group " + stripGroupMarker(ctx.destination)
@@ -90,7 +130,12 @@ std::vector<Command> printerFileCommands() {
                .description = "Has the printer print a list of:\n"
                               "  all      its Tessel and KX resource files\n"
                               "  fonts    its PostScript fonts\n"
-                              "  project  one KX project's resource files",
+                              "  project  one KX project's resource files\n"
+                              "A two-way printer (a direct printer, a socket:// address, or a group holding\n"
+                              "them) also writes the listing back; it is shown as a table per printer. An\n"
+                              "incomplete listing fails the command.",
+               .options = {{"json", 0, "", "two-way printers: give the listing as JSON"},
+                           {"no-page", 0, "", "two-way printers: leave out the printed page"}},
                .sendsJob = true,
                .config = ConfigUse::Optional,
                .operandWords = kListChoices,
@@ -104,7 +149,17 @@ std::vector<Command> printerFileCommands() {
                .run = [](const ParsedArgs& a, OpContext& ctx) {
                  ListChoice c;
                  c.item = static_cast<ListItem>(parseChoice("list", a.positionals(), kListChoices, c.folder, c.project));
-                 return reportResult(a, listPrinterFiles(ctx, c));
+                 const TwoWayReach reach = twoWayReach(destinationMembers(ctx));
+                 // A queue of the group would get neither the page nor the
+                 // listing.
+                 if (a.has("no-page") && reach != TwoWayReach::All)
+                   return usageError("list", "--no-page is for two-way printers only");
+                 if (a.has("json") && reach == TwoWayReach::None)
+                   return usageError("list", "--json is for two-way printers only");
+                 if (reach == TwoWayReach::None) return reportResult(a, listPrinterFiles(ctx, c));
+                 c.answerOnConnection = true;
+                 c.printedPage = !a.has("no-page");
+                 return reportListings(a, ctx, listPrinterFiles(ctx, c));
                }};
   return {del, list};
 }

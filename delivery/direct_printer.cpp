@@ -264,3 +264,9 @@ std::optional<DirectAddress> QueueSocketAddress(const SpoolerQueue& queue) {
   return ParseSocketUri(device).address;
 #endif
 }
+
+std::optional<DirectAddress> SpoolerQueueSocketAddress(const std::string& queueName) {
+  for (const SpoolerQueue& queue : ListSpoolerQueues())
+    if (equalsNoCase(queue.name, queueName)) return QueueSocketAddress(queue);
+  return std::nullopt;
+}

@@ -117,3 +117,6 @@ DirectSettings ReadDirectSettings(const wxConfigBase& config);
 // spooler's own and dropped). Nothing for other devices, and on Windows,
 // whose TCP/IP ports are not read yet.
 std::optional<DirectAddress> QueueSocketAddress(const SpoolerQueue& queue);
+// The same for the system spooler's queue of that name (letter case
+// ignored); nothing when there is no such queue.
+std::optional<DirectAddress> SpoolerQueueSocketAddress(const std::string& queueName);

@@ -132,9 +132,15 @@ DirectRoutes DirectRoutesFromConfig(const std::string& configFile) {
     AppFileConfig config(kAppName, "", configFile);
     routes.options.settings = ReadDirectSettings(config);
   }
-  routes.find = [configFile](const std::string& name) {
-    AppFileConfig config(kAppName, "", configFile);
-    return ReadDirectPrinter(config, name);
+  const bool twoWayQueues = routes.options.settings.twoWayQueues;
+  routes.find = [configFile, twoWayQueues](const std::string& name) {
+    std::optional<DirectAddress> kept;
+    {
+      AppFileConfig config(kAppName, "", configFile);
+      kept = ReadDirectPrinter(config, name);
+    }
+    if (kept || !twoWayQueues) return kept;
+    return SpoolerQueueSocketAddress(name);
   };
   return routes;
 }

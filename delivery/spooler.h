@@ -110,6 +110,9 @@ Spooler& systemSpooler();
 
 // The functions of the system spooler.
 std::vector<std::string> EnumeratePrinters();
+// Every local and connected queue with its device (port) and driver, in
+// the spooler's order, offered or not.
+std::vector<SpoolerQueue> ListSpoolerQueues();
 // True when the queue's device takes raw PostScript. CUPS: a raw queue
 // ("Local Raw Printer", no driver), or a driver whose filters take
 // PostScript through to the device (no filter at all, or PostScript in and

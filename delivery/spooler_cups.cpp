@@ -277,6 +277,8 @@ bool SupportsPostScriptPassthrough(const SpoolerQueue& queue) {
   return (scheme == "ipp" || scheme == "ipps") && deviceTakesPostScript(queue.port);
 }
 
+std::vector<SpoolerQueue> ListSpoolerQueues() { return listQueues(); }
+
 std::vector<std::string> EnumeratePrinters() {
   std::vector<QueueFacts> facts;
   std::size_t accepted = 0;

@@ -52,6 +52,21 @@ bool SupportsPostScriptPassthrough(const SpoolerQueue& queue) {
   return answer != 0;
 }
 
+std::vector<SpoolerQueue> ListSpoolerQueues() {
+  std::vector<SpoolerQueue> queues;
+  const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
+  DWORD needed = 0;
+  DWORD returned = 0;
+  EnumPrintersA(flags, nullptr, 2, nullptr, 0, &needed, &returned);
+  if (needed == 0) return queues;
+  std::vector<BYTE> buffer(needed + 4);
+  if (!EnumPrintersA(flags, nullptr, 2, buffer.data(), needed, &needed, &returned)) return queues;
+  const auto* records = reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data());
+  for (DWORD i = 0; i < returned; ++i)
+    queues.push_back({textOf(records[i].pPrinterName), textOf(records[i].pPortName), textOf(records[i].pDriverName)});
+  return queues;
+}
+
 std::vector<std::string> EnumeratePrinters() {
   std::vector<QueueFacts> facts;
   const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;

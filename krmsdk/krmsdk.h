@@ -67,6 +67,10 @@ const char* krmGetBuiltInKOROVersion();
 
 // Jobs. Each returns a result code and records the last message.
 int krmListPrinterFiles(const krmFOS* fos, const krmVOS* vos);
+// A job that prints nothing and writes back on its connection whether
+// Tessel is there (its version file), the files per scope and the disk's
+// free space (krmsdk/ps/krminventory.ps has the lines).
+int krmCreatePrinterInventory(const krmVOS* vos);
 int krmCreateFileLoader(const krmFOS* fos, const krmVOS* vos);
 int krmCreatePSFontLoader(const krmFOS* fos, const krmVOS* vos);
 int krmCreateFileRemover(const krmFOS* fos, const krmVOS* vos);

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # An end-to-end demonstration without a display: a private CUPS scheduler
 # with two simulated Tessel printers (group Floor_2) and a raw capture
-# queue, a configuration file in a private folder, then the operations a
+# queue, one more simulated printer reached directly on the network
+# (Tessel_Direct, also a queue), a configuration file in a private folder,
+# then the operations a
 # printer operator runs, through quaymaster-cli. It ends with the paths of
 # the status pages and printed pages the printers produced.
 #
@@ -19,7 +21,7 @@ sim="$repo/$build/tools/qm-printer-sim"
 
 demo=$(mktemp -d /tmp/quaymaster-demo.XXXXXX)
 . scripts/private-setup.sh
-private_setup "$demo" "$sim" "$repo"
+private_setup "$demo" "$sim" "$repo" --direct 0
 
 step() { printf '\n== %s\n' "$*"; }
 run() {
@@ -60,9 +62,14 @@ run load-fonts /usr/share/fonts/X11/Type1/C059-Roman.pfb --printer Tessel_1
 run list all --printer Tessel_1
 run list fonts --printer Tessel_1
 
+step "A printer that answers: Tessel on it, then its listing on screen and what it holds"
+run install --printer "$QM_DIRECT_URI"
+run list all --printer "$QM_DIRECT_URI" --no-page
+run inventory --printer "$QM_DIRECT_URI"
+
 wait_idle
 step "What the printers did"
-for p in Tessel_1 Tessel_2; do
+for p in Tessel_1 Tessel_2 Tessel_Direct; do
   dir="$QM_CUPS_DIR/printers/$p"
   echo "$p: $(find "$dir/disk" -type f | wc -l) files on its disk ($dir/disk)"
   find "$dir/pages" -type f | sort | sed 's/^/  page: /'

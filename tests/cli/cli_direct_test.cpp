@@ -37,6 +37,8 @@ class CliDirect : public ::testing::Test {
     args.insert(args.end(), {"--config", config_});
     CliResult r;
     r.status = runProgram(args, r.output);
+    // Standard output is text on Windows: its line ends come as CR LF.
+    for (std::size_t at; (at = r.output.find("\r\n")) != std::string::npos;) r.output.erase(at, 1);
     return r;
   }
 
@@ -97,6 +99,17 @@ TEST_F(CliDirect, PrinterErrorFailsWithItsWordsAndAnswerIsEscaped) {
   EXPECT_TRUE(shown.has("hello\\x1b[2J\\x00!\n")) << shown.output;
   EXPECT_EQ(shown.output.find('\x1b'), std::string::npos);
   EXPECT_EQ(shown.output.find('\0'), std::string::npos);
+}
+
+TEST_F(CliDirect, ListingCutShortFails) {
+  FakePrinter cut([](FakeConnection& c) {
+    c.read();
+    c.send("QM-FILE 61 1\n");
+  });
+  CliResult r = cli({"list", "all", "--printer", cut.uri()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(r.has("the listing is incomplete")) << r.output;
+  EXPECT_TRUE(r.has("\n   1  a\n")) << "what came is shown: " << r.output;
 }
 
 TEST_F(CliDirect, UnreachablePrinterIsNamed) {
