@@ -2,12 +2,14 @@
 
 #include <wx/app.h>
 #include <wx/button.h>
+#include <wx/display.h>
 #include <wx/filename.h>
 #include <wx/listctrl.h>
 #include <wx/panel.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "base/showable_text.h"
@@ -148,5 +150,15 @@ void InventoryWindow::show(InventoryResult result) {
     table_->SetItem(row, kNote, noteText(printer));
     ++row;
   }
+  // A reason is one line, often longer than the column: the column takes
+  // its width and the window grows to show it, as far as the screen lets
+  // it (then the table scrolls sideways).
+  table_->SetColumnWidth(kNote, wxLIST_AUTOSIZE);
+  if (table_->GetColumnWidth(kNote) < FromDIP(260)) table_->SetColumnWidth(kNote, FromDIP(260));
+  int wanted = FromDIP(24);
+  for (int i = 0; i < table_->GetColumnCount(); ++i) wanted += table_->GetColumnWidth(i);
+  const int room = wxDisplay(static_cast<unsigned>(std::max(0, wxDisplay::GetFromWindow(this)))).GetClientArea().width;
+  const int grow = std::min(wanted, room - FromDIP(60)) - table_->GetSize().x;
+  if (grow > 0) SetSize(GetSize() + wxSize(grow, 0));
   status_->SetLabel(summaryText(inventory_));
 }

@@ -252,6 +252,7 @@ TEST_F(DirectPrintersTest, GroupInventoryAndListingsPerPrinter) {
   EXPECT_GT(cell(2, InventoryWindow::kNote).length(), 20u);
   EXPECT_EQ(cell(3, InventoryWindow::kNote), "not two-way");
   EXPECT_EQ(window->statusLine()->GetLabel(), "2 of 3 printers answered.");
+  pump(100);
   screenshot(window, "inventory-window");
   window->Destroy();
 
