@@ -8,6 +8,7 @@
 #include "app/dialogs/history_dialog.h"
 #include "app/dialogs/direct_printers_dialog.h"
 #include "app/dialogs/interpreter_dialog.h"
+#include "app/dialogs/inventory_window.h"
 #include "app/dialogs/printer_groups_dialog.h"
 #include "app/help_viewer.h"
 #include "app/operations_panel.h"
@@ -40,6 +41,7 @@ MainFrame::MainFrame(const wxString& title)
   Bind(wxEVT_MENU, &MainFrame::onTessel, this, kIdTesselSettings);
   Bind(wxEVT_MENU, &MainFrame::onPrinterGroups, this, kIdPrinterGroups);
   Bind(wxEVT_MENU, &MainFrame::onDirectPrinters, this, kIdDirectPrinters);
+  Bind(wxEVT_MENU, &MainFrame::onInventory, this, kIdInventory);
   Bind(
       wxEVT_MENU,
       [this](wxCommandEvent&) {
@@ -67,6 +69,8 @@ wxMenuBar* MainFrame::buildMenus() {
                   _("Create printer groups to work with multiple printers"));
   options->Append(kIdDirectPrinters, _("&Direct Printers..."),
                   _("Name the printers reached on their own port, which answer what they did"));
+  options->Append(kIdInventory, _("&Inventory..."),
+                  _("Ask the chosen printers what their disks hold: Tessel, files and free space"));
   options->Append(kIdSendHistory, _("Send &History..."), _("See what was sent to which printer, and when"));
   options->AppendSeparator();
   options->AppendCheckItem(kIdConfirmDelete, _("&Confirm Before Deleting Files"),
@@ -149,6 +153,12 @@ void MainFrame::onDirectPrinters(wxCommandEvent&) {
     answer = dialog.ShowModal();
   }
   if (answer == wxID_OK) panel_->rebuildDestinations();
+}
+
+void MainFrame::onInventory(wxCommandEvent&) {
+  // Its own window, not modal: the printers may be slow to answer.
+  auto* window = new InventoryWindow(this, panel_->operationContext());
+  window->Show();
 }
 
 void MainFrame::onHelp(wxCommandEvent&) {

@@ -31,6 +31,7 @@ class MainFrame : public wxFrame {
   void onTessel(wxCommandEvent& event);
   void onPrinterGroups(wxCommandEvent& event);
   void onDirectPrinters(wxCommandEvent& event);
+  void onInventory(wxCommandEvent& event);
   void onHelp(wxCommandEvent& event);
   void onAbout(wxCommandEvent& event);
   void onClose(wxCloseEvent& event);

@@ -12,6 +12,7 @@ enum WindowId : int {
   kIdConfirmDelete = 105,
   kIdSendHistory = 106,
   kIdDirectPrinters = 107,
+  kIdInventory = 108,
 
   // Operations panel.
   kIdOperationList = 200,

@@ -14,7 +14,7 @@ build=${1:-build}
 pictures=(page-install page-load-project page-send-container page-delete-files page-list-files
   page-legacy-files page-load-fonts dialog-set-printer-path dialog-convert-path dialog-modify-printer-names
   results-aborted send-history-dialog direct-printer-refused printer-listing-window direct-printer-error
-  printer-answer-details)
+  printer-answer-details inventory-window)
 for p in "${pictures[@]}"; do rm -f "$build/screenshots/$p.png"; done
 # The pictures show the fixed sample folder, never a random temporary one.
 (cd "$build" && QM_SAMPLE_FOLDER=/tmp/quaymaster-sample ctest -L app --output-on-failure -R \

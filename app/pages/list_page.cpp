@@ -11,19 +11,9 @@
 #include "app/pages/project_name_fields.h"
 #include "app/window_ids.h"
 #include "delivery/app_config.h"
-#include "delivery/direct_printer.h"
 #include "delivery/printer_listing.h"
 #include "delivery/send_job.h"
-
-namespace {
-// Whether the destination answers on its connection.
-bool isTwoWay(const std::string& destination) {
-  if (destination.empty() || isGroupTarget(destination)) return false;
-  if (isSocketUri(destination)) return true;
-  AppFileConfig config;
-  return !FindDirectPrinter(config, destination).empty();
-}
-}  // namespace
+#include "ops/two_way_members.h"
 
 ListPage::ListPage(wxWindow* parent, PageHost& host) : OperationPage(parent, host, 4) {
   wxWindow* in = box();
@@ -66,9 +56,10 @@ ListChoice ListPage::choice() const {
 
 void ListPage::listFiles() {
   ListChoice chosen = choice();
-  const std::string destination = host().operationContext().destination;
-  chosen.answerOnConnection = isTwoWay(destination);
-  chosen.printedPage = !chosen.answerOnConnection || printedPage_->GetValue();
+  const TwoWayReach reach = twoWayReach(destinationMembers(host().operationContext()));
+  chosen.answerOnConnection = reach != TwoWayReach::None;
+  // A spooler queue of a group gets only the page, so it is always printed.
+  chosen.printedPage = reach != TwoWayReach::All || printedPage_->GetValue();
   const OpResult result =
       runOperation(this, host(), [&](const OpContext& context) { return listPrinterFiles(context, chosen); });
   if (!chosen.answerOnConnection) return;

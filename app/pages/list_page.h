@@ -2,9 +2,10 @@
 // Tessel and KX files, of its fonts, or of one project's resources; the
 // folder and project fields are enabled only for the last choice.
 //
-// A direct printer (or a socket:// address) also writes the listing back
-// on its connection: the page then shows it in a listing window, one per
-// printer that answered, and prints the page only when the box says so.
+// A direct printer (or a socket:// address, or a group holding them) also
+// writes the listing back on its connection: the page then shows it in a
+// listing window, one per printer that answered, and prints the page only
+// when the box says so and every printer of the destination answers.
 #pragma once
 
 #include <memory>

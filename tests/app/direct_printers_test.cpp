@@ -1,8 +1,9 @@
 // Direct printers in the desktop, against a simulated printer listening on
 // the loopback address: the dialog's refusals where the text is typed, a
 // kept printer in the destination list, List Printer Files shown in the
-// listing window (exactly the disk, sorted, filtered, saved as CSV), and a
-// job the printer rejects failing with the printer's words.
+// listing window (exactly the disk, sorted, filtered, saved as CSV), a
+// group's inventory and its listings, one window per printer, and a job
+// the printer rejects failing with the printer's words.
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/listctrl.h>
@@ -17,6 +18,7 @@
 
 #include "app/dialogs/direct_printer_entry_dialog.h"
 #include "app/dialogs/direct_printers_dialog.h"
+#include "app/dialogs/inventory_window.h"
 #include "app/dialogs/printer_answer_window.h"
 #include "app/dialogs/printer_listing_window.h"
 #include "app/destination_choice.h"
@@ -26,6 +28,7 @@
 #include "app/path_field.h"
 #include "app/window_ids.h"
 #include "delivery/direct_printer.h"
+#include "delivery/printer_groups.h"
 #include "page_fixture.h"
 
 namespace {
@@ -203,6 +206,62 @@ TEST_F(AppTest, LargeOrCutOffListingShowsAtOnce) {
   window->filterBox()->SetValue("f999");
   EXPECT_EQ(window->shownRows().size(), 11u);  // f999 and f9990 to f9999
   window->Destroy();
+}
+
+// A group of two listening printers (one with Tessel), one address where
+// nobody listens and a spooler queue: the inventory names each for what it
+// is, and List Printer Files opens a listing window per answering printer.
+TEST_F(DirectPrintersTest, GroupInventoryAndListingsPerPrinter) {
+  openWithDirectPrinter(4);
+  int port = 0;
+  std::string disk2, pages2;
+  ASSERT_TRUE(cups_->addDirect("Net_2", port, disk2, pages2)) << cups_->lastError();
+  ASSERT_TRUE(WriteDirectPrinter("Desk_2", *ParseSocketUri("socket://127.0.0.1:" + std::to_string(port)).address));
+  // Port 1 on the loopback address: refused at once.
+  ASSERT_TRUE(WriteDirectPrinter("Desk_gone", *ParseSocketUri("socket://127.0.0.1:1").address));
+  ASSERT_TRUE(WriteGroup("Desks", "Desk_1,Desk_2,Desk_gone,Tessel_1"));
+  PrinterSimOptions options;
+  options.diskDir = netDisk_;
+  options.pagesDir = netPages_;
+  ASSERT_TRUE(PrinterSimulator(options).writeFile("tqf/VER", "Tessel 11.0\nBuilt\n"));
+  ASSERT_TRUE(PrinterSimulator(options).writeFile("fonts/Courier", "x"));
+  panel()->rebuildDestinations();
+  chooseDestination(wxString(kGroupMarker) + "Desks");
+
+  wxCommandEvent menu(wxEVT_MENU, kIdInventory);
+  frame_->ProcessWindowEvent(menu);
+  InventoryWindow* window = nullptr;
+  for (wxWindow* top : wxTopLevelWindows)
+    if ((window = dynamic_cast<InventoryWindow*>(top)) != nullptr) break;
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(window->asking());
+  EXPECT_EQ(window->statusLine()->GetLabel(), "Asking 3 printers...");
+  ASSERT_TRUE(pumpUntil([&] { return !window->asking(); }, 60000));
+  wxListCtrl* table = window->table();
+  ASSERT_EQ(table->GetItemCount(), 4);
+  const auto cell = [&](long row, int column) { return table->GetItemText(row, column); };
+  EXPECT_EQ(cell(0, InventoryWindow::kPrinter), "Desk_1");
+  EXPECT_EQ(cell(0, InventoryWindow::kTessel), "Tessel 11.0");
+  EXPECT_EQ(cell(0, InventoryWindow::kFirstScope), "1");      // tqf
+  EXPECT_EQ(cell(0, InventoryWindow::kFirstScope + 2), "1");  // fonts
+  EXPECT_NE(cell(0, InventoryWindow::kFreeSpace), "-");
+  EXPECT_EQ(cell(0, InventoryWindow::kNote), "");
+  EXPECT_EQ(cell(1, InventoryWindow::kTessel), "no Tessel");
+  EXPECT_EQ(cell(1, InventoryWindow::kFirstScope), "0");
+  EXPECT_TRUE(cell(2, InventoryWindow::kNote).StartsWith("did not answer: ")) << cell(2, InventoryWindow::kNote);
+  EXPECT_GT(cell(2, InventoryWindow::kNote).length(), 20u);
+  EXPECT_EQ(cell(3, InventoryWindow::kNote), "not two-way");
+  EXPECT_EQ(window->statusLine()->GetLabel(), "2 of 3 printers answered.");
+  pump(100);
+  screenshot(window, "inventory-window");
+  window->Destroy();
+
+  pressButton(page<ListPage>(4)->FindWindow(kIdListFiles));
+  ASSERT_TRUE(pumpUntil([] { return listingWindows().size() == 2; }, 60000));
+  std::vector<wxString> titles;
+  for (PrinterListingWindow* listing : listingWindows()) titles.push_back(listing->GetTitle());
+  std::sort(titles.begin(), titles.end());
+  EXPECT_EQ(titles, (std::vector<wxString>{"Files on Desk_1", "Files on Desk_2"}));
 }
 
 TEST_F(DirectPrintersTest, PrinterErrorFailsWithThePrintersWords) {
