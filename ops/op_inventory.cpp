@@ -104,29 +104,46 @@ bool InventoryResult::allAnswered() const {
   return result.kind == OpResult::Kind::Sent;
 }
 
+InventoryJob writeInventoryJob() {
+  InventoryJob job;
+  job.file = createTempJobFile();
+  if (job.file.empty()) {
+    job.failure.kind = OpResult::Kind::TempFileFailed;
+    job.failure.message = tr("Quaymaster cannot create the temporary file.");
+    return job;
+  }
+  const int rc = krmCreatePrinterInventory(jobOutputRecord(job.file.c_str()).get());
+  if (rc != kKrmOk) {
+    job.failure.kind = OpResult::Kind::JobFailed;
+    job.failure.code = rc;
+    const char* detail = krmGetLastArgument();
+    job.failure.message = resultMessage(rc, detail ? detail : "");
+    sdkDeleteFile(job.file.c_str());
+    job.file.clear();
+  }
+  return job;
+}
+
 InventoryResult takeInventory(const OpContext& ctx) {
+  const std::vector<DestinationMember> members = destinationMembers(ctx);
+  if (members.empty()) return takeInventory(ctx, InventoryJob{});
+  return takeInventory(ctx, writeInventoryJob());
+}
+
+InventoryResult takeInventory(const OpContext& ctx, InventoryJob job) {
   InventoryResult out;
   const std::vector<DestinationMember> members = destinationMembers(ctx);
   if (members.empty()) {
+    if (!job.file.empty()) sdkDeleteFile(job.file.c_str());
     out.result.kind = OpResult::Kind::Refused;
     out.result.message = tr("The destination holds no printer.");
     return out;
   }
-  const std::string jobFile = createTempJobFile();
-  if (jobFile.empty()) {
-    out.result.kind = OpResult::Kind::TempFileFailed;
-    out.result.message = tr("Quaymaster cannot create the temporary file.");
+  if (job.file.empty()) {
+    out.result = job.failure;
     return out;
   }
-  const int rc = krmCreatePrinterInventory(jobOutputRecord(jobFile.c_str()).get());
-  if (rc != kKrmOk) {
-    out.result.kind = OpResult::Kind::JobFailed;
-    out.result.code = rc;
-    const char* detail = krmGetLastArgument();
-    out.result.message = resultMessage(rc, detail ? detail : "");
-    sdkDeleteFile(jobFile.c_str());
-    return out;
-  }
+  const std::string jobFile = job.file;
 
   const DirectSendOptions options = DirectRoutesFromConfig(ctx.configFile).options;
   // Keeps a sweep of another run off the job while the printers read it.

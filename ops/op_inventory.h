@@ -52,3 +52,16 @@ struct InventoryResult {
 };
 
 InventoryResult takeInventory(const OpContext& ctx);
+
+// The inventory job in a temporary file of its own, written on the calling
+// thread: the job library keeps state of its own between calls and must
+// not run on two threads at once, so a window writes the job on its own
+// thread and asks the printers on another. On failure the file is empty
+// and failure says why.
+struct InventoryJob {
+  std::string file;
+  OpResult failure;
+};
+InventoryJob writeInventoryJob();
+// takeInventory with that job; it deletes the file.
+InventoryResult takeInventory(const OpContext& ctx, InventoryJob job);

@@ -120,8 +120,9 @@ void InventoryWindow::askAgain() {
   ask_->Disable();
   pending_ = std::make_shared<Pending>();
   pending_->window = this;
-  std::thread([pending = pending_, context = context_]() mutable {
-    InventoryResult result = takeInventory(context);
+  // The job is written here: the job library runs on this thread only.
+  std::thread([pending = pending_, context = context_, job = writeInventoryJob()]() mutable {
+    InventoryResult result = takeInventory(context, std::move(job));
     if (wxTheApp == nullptr) return;
     // The copy queued here is the last holder of pending, and it goes on
     // the window's thread.
