@@ -40,4 +40,12 @@ TEST(GhostscriptOutput, SeparatesJobTextErrorsAndPowerOnReports) {
   EXPECT_EQ(job, "");
   EXPECT_EQ(error, "undefined in foo");
   EXPECT_EQ(powerOn, "");
+
+  // A job that printed without a newline: the report follows its text.
+  splitGhostscriptOutput("beforeError: /undefined in foo\nOperand stack:\n", job, error, powerOn);
+  EXPECT_EQ(job, "before");
+  EXPECT_EQ(error, "undefined in foo");
+  splitGhostscriptOutput("said Error: /undefined in foo\n", job, error, powerOn);
+  EXPECT_EQ(job, "said Error: /undefined in foo\n") << "job text without the stacks is no report";
+  EXPECT_EQ(error, "");
 }

@@ -121,9 +121,15 @@ void splitGhostscriptOutput(const std::string& stdoutText, std::string& jobOutpu
   if (std::size_t pos = jobOutput.find(kPowerOnLine); pos != std::string::npos) takeLine(jobOutput, pos);
 
   // Ghostscript's own report of an error that ended the job:
-  // "Error: /<name> in <command>" at the start of a line.
+  // "Error: /<name> in <command>" at the start of a line, or right after
+  // what the job printed without a newline, then followed by the stacks.
+  const auto reportStartsAt = [&](std::size_t at) {
+    if (at == 0 || jobOutput[at - 1] == '\n') return true;
+    const std::size_t next = jobOutput.find('\n', at);
+    return next != std::string::npos && jobOutput.compare(next + 1, 15, "Operand stack:\n") == 0;
+  };
   std::size_t pos = jobOutput.rfind("Error: /");
-  while (pos != std::string::npos && pos > 0 && jobOutput[pos - 1] != '\n') {
+  while (pos != std::string::npos && !reportStartsAt(pos)) {
     pos = pos == 0 ? std::string::npos : jobOutput.rfind("Error: /", pos - 1);
   }
   if (pos == std::string::npos) return;
