@@ -171,8 +171,8 @@ wxChar mnemonicOf(const wxString& label) {
 // has no label of its own. Texts without a letter ("-") name nothing.
 bool namesAField(wxWindow* text) {
   if (dynamic_cast<wxStaticText*>(text) == nullptr) return false;
-  if (std::none_of(text->GetLabel().begin(), text->GetLabel().end(), [](wxUniChar c) { return wxIsalpha(c); }))
-    return false;
+  const wxString label = text->GetLabel();  // one string: begin and end of the same
+  if (std::none_of(label.begin(), label.end(), [](wxUniChar c) { return wxIsalpha(c); })) return false;
   for (wxWindow* next = text->GetNextSibling(); next != nullptr; next = next->GetNextSibling()) {
     if (dynamic_cast<wxStaticText*>(next) || dynamic_cast<wxCheckBox*>(next) || dynamic_cast<wxRadioButton*>(next))
       return false;
