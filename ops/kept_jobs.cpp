@@ -13,14 +13,20 @@ std::string keptJobFolder(const std::string& historyFile) {
   return history.empty() ? std::string() : sdkJoinPath(sdkDirPart(history), "jobs");
 }
 
+namespace {
+// A digest is 64 hexadecimal digits: nothing else (a history file edited
+// to hold "../x", say) becomes a file name.
+bool isDigest(const std::string& sha256) {
+  return sha256.size() == 64 && sha256.find_first_not_of("0123456789abcdef") == std::string::npos;
+}
+}  // namespace
+
 std::string keptJobPath(const std::string& historyFile, const std::string& sha256) {
   const std::string folder = keptJobFolder(historyFile);
-  return folder.empty() ? std::string() : sdkJoinPath(folder, sha256 + ".job");
+  return folder.empty() || !isDigest(sha256) ? std::string() : sdkJoinPath(folder, sha256 + ".job");
 }
 
 bool keepJobFile(const std::string& historyFile, const std::string& jobFile, const std::string& sha256) {
-  // A digest is 64 hexadecimal digits: nothing else becomes a file name.
-  if (sha256.size() != 64 || sha256.find_first_not_of("0123456789abcdef") != std::string::npos) return false;
   const std::string kept = keptJobPath(historyFile, sha256);
   if (kept.empty()) return false;
   if (sdkFileExists(kept.c_str())) return true;

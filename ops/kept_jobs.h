@@ -10,7 +10,8 @@
 
 // The folder of kept job files beside the history file ("" = the user's).
 std::string keptJobFolder(const std::string& historyFile);
-// Where the job with that digest is kept (whether or not it is).
+// Where the job with that digest is kept (whether or not it is); empty
+// for anything that is not a digest.
 std::string keptJobPath(const std::string& historyFile, const std::string& sha256);
 // Keeps a copy of jobFile under its digest; true when it is kept now.
 bool keepJobFile(const std::string& historyFile, const std::string& jobFile, const std::string& sha256);

@@ -78,4 +78,10 @@ TEST_F(OpsFixture, SendAgainGoesToTheMissedPrintersOnlyWithTheSameBytes) {
   EXPECT_EQ(changed.kind, OpResult::Kind::Refused);
   EXPECT_NE(changed.message.find("has changed"), std::string::npos) << changed.message;
   EXPECT_EQ(spooler_.jobs.size(), 1u);
+
+  // The history is a file of the user's, editable: a digest that climbs
+  // out of the folder of kept jobs names no file there or anywhere.
+  sdkWriteTextFile(path("outside.job").c_str(), "%!PS\n(sentinel) print\n");
+  for (const std::string& hostile : {std::string("../outside"), std::string("../../outside"), std::string(64, 'G')})
+    EXPECT_EQ(keptJobPath(ctx_.historyFile, hostile), "") << hostile;
 }
