@@ -15,6 +15,9 @@ enum Column { kPrinterColumn, kJobColumn, kStateColumn };
 
 JobResults::JobResults(wxWindow* parent) : wxPanel(parent, wxID_ANY) {
   heading_ = new wxStaticText(this, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize, wxST_ELLIPSIZE_END);
+  // A long result line is cut with an ellipsis: its full width must not
+  // push the buttons beside it out of the window.
+  heading_->SetMinSize(wxSize(FromDIP(40), -1));
   details_ = new wxButton(this, wxID_ANY, _("&View Answer"), wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
   details_->SetToolTip(_("Shows everything the printer answered."));
   details_->Hide();
