@@ -6,12 +6,17 @@
 #include <wx/stattext.h>
 
 #include "app/dialogs/printer_answer_window.h"
+#include "app/program_texts.h"
+#include "base/showable_text.h"
 #include "delivery/app_config.h"
 #include "ops/send_record.h"
 
 namespace {
 enum Column { kPrinterColumn, kJobColumn, kStateColumn };
-}
+constexpr char kSendAgainLabel[] = "Send &again to the failed members";
+// Printer names and reasons come from print servers and printers.
+wxString showable(const std::string& text) { return toWx(showableText(text)); }
+}  // namespace
 
 JobResults::JobResults(wxWindow* parent) : wxPanel(parent, wxID_ANY) {
   heading_ = new wxStaticText(this, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize, wxST_ELLIPSIZE_END);
@@ -21,6 +26,9 @@ JobResults::JobResults(wxWindow* parent) : wxPanel(parent, wxID_ANY) {
   details_ = new wxButton(this, wxID_ANY, _("&View Answer"), wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
   details_->SetToolTip(_("Shows everything the printer answered."));
   details_->Hide();
+  sendAgain_ = new wxButton(this, wxID_ANY, _(kSendAgainLabel), wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
+  sendAgain_->SetToolTip(_("Sends the same job file once more, to the printers that did not get it only."));
+  sendAgain_->Hide();
   auto* hide = new wxButton(this, wxID_ANY, _("Hid&e"), wxDefaultPosition, wxDefaultSize, wxBU_EXACTFIT);
   hide->SetToolTip(_("Hides the results until the next send; the jobs are still followed."));
   list_ = new wxListCtrl(this, wxID_ANY, wxDefaultPosition, wxSize(-1, FromDIP(80)), wxLC_REPORT | wxLC_SINGLE_SEL);
@@ -29,12 +37,16 @@ JobResults::JobResults(wxWindow* parent) : wxPanel(parent, wxID_ANY) {
   list_->AppendColumn(_("State"), wxLIST_FORMAT_LEFT, FromDIP(330));
   auto* top = new wxBoxSizer(wxHORIZONTAL);
   top->Add(heading_, 1, wxALIGN_CENTER_VERTICAL | wxRIGHT, FromDIP(4));
+  top->Add(sendAgain_, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, FromDIP(4));
   top->Add(details_, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, FromDIP(4));
   top->Add(hide, 0, wxALIGN_CENTER_VERTICAL);
   auto* column = new wxBoxSizer(wxVERTICAL);
   column->Add(top, 0, wxEXPAND | wxBOTTOM, FromDIP(3));
   column->Add(list_, 1, wxEXPAND);
   details_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { showDetails(); });
+  sendAgain_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
+    if (sendAgainAction_ && sendId_ != 0) sendAgainAction_(sendId_);
+  });
   hide->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
     Hide();
     GetParent()->Layout();
@@ -72,20 +84,28 @@ void JobResults::follow(const OpResult& result, std::function<wxString(const std
   const SendOutcome& outcome = result.outcome;
   answers_ = outcome.answers;
   details_->Show(!answers_.empty());
+  // The history keeps the job of a send that missed printers.
+  const bool missed = !outcome.failedPrinters.empty() || !outcome.cancelledPrinters.empty();
+  sendId_ = missed ? result.historyId : 0;
+  sendAgain_->Show(sendId_ != 0 && sendAgainAction_ != nullptr);
   setHeading(toWx(outcome.statusText.empty() ? result.title : outcome.statusText));
   // A direct printer's job ended when the printer closed the connection:
   // there is nothing to follow.
   std::vector<SendOutcome::SentJob> spooled;
   for (const SendOutcome::SentJob& sent : outcome.sent) {
-    const long row = list_->InsertItem(list_->GetItemCount(), toWx(sent.printer));
+    const long row = list_->InsertItem(list_->GetItemCount(), showable(sent.printer));
     list_->SetItem(row, kJobColumn, sent.jobId > 0 ? wxString::Format("%d", sent.jobId) : wxString());
     list_->SetItem(row, kStateColumn, sent.direct ? _("sent direct") : _("spooled"));
     if (!sent.direct) spooled.push_back(sent);
   }
   for (std::size_t i = 0; i < outcome.failedPrinters.size(); ++i) {
-    const long row = list_->InsertItem(list_->GetItemCount(), toWx(outcome.failedPrinters[i]));
+    const long row = list_->InsertItem(list_->GetItemCount(), showable(outcome.failedPrinters[i]));
     const std::string why = i < outcome.failureReasons.size() ? outcome.failureReasons[i] : std::string();
-    list_->SetItem(row, kStateColumn, why.empty() ? _("not sent") : _("not sent: ") + toWx(why));
+    list_->SetItem(row, kStateColumn, why.empty() ? _("not sent") : _("not sent: ") + showable(why));
+  }
+  for (const std::string& printer : outcome.cancelledPrinters) {
+    const long row = list_->InsertItem(list_->GetItemCount(), showable(printer));
+    list_->SetItem(row, kStateColumn, _("cancelled"));
   }
   Show();
   Layout();
@@ -107,7 +127,7 @@ void JobResults::follow(const OpResult& result, std::function<wxString(const std
       interval_);
 }
 
-long JobResults::rowOf(const std::string& printer) const { return list_->FindItem(-1, toWx(printer)); }
+long JobResults::rowOf(const std::string& printer) const { return list_->FindItem(-1, showable(printer)); }
 
 wxString JobResults::stateOf(const wxString& printer) const {
   const long row = list_->FindItem(-1, printer);

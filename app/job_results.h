@@ -10,6 +10,7 @@
 
 #include <wx/panel.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -41,6 +42,11 @@ class JobResults : public wxPanel {
   // "View Answer", the details of a send: shown when a direct printer
   // answered; opens everything it answered.
   wxButton* detailsButton() const { return details_; }
+  // "Send again to the failed members": shown after a send that missed
+  // printers and is in the send history; pressing it hands the send's id
+  // to the action (which sends the kept job to those printers only).
+  wxButton* sendAgainButton() const { return sendAgain_; }
+  void setSendAgainAction(std::function<void(std::int64_t sendId)> action) { sendAgainAction_ = std::move(action); }
   void showDetails();
   // The state column's text of the row for printer ("" when none).
   wxString stateOf(const wxString& printer) const;
@@ -53,6 +59,9 @@ class JobResults : public wxPanel {
 
   wxStaticText* heading_ = nullptr;
   wxButton* details_ = nullptr;
+  wxButton* sendAgain_ = nullptr;
+  std::function<void(std::int64_t)> sendAgainAction_;
+  std::int64_t sendId_ = 0;
   std::vector<SendOutcome::Answer> answers_;
   wxListCtrl* list_ = nullptr;
   std::unique_ptr<JobFollower> follower_;

@@ -13,6 +13,7 @@
 #include "app/destination_choice.h"
 #include "app/field_mnemonics.h"
 #include "app/job_results.h"
+#include "app/pages/operation_runner.h"
 #include "app/pages/page_factory.h"
 #include "app/program_texts.h"
 #include "app/user_prompts.h"
@@ -26,6 +27,7 @@
 #include "delivery/spooler.h"
 #include "delivery/spooler_jobs.h"
 #include "ops/desktop_settings.h"
+#include "ops/op_resend.h"
 
 OperationsPanel::OperationsPanel(wxFrame* frame) : wxPanel(frame, wxID_ANY), frame_(frame) {
   // 1. The operation list with its large icons.
@@ -102,6 +104,7 @@ OperationsPanel::OperationsPanel(wxFrame* frame) : wxPanel(frame, wxID_ANY), fra
     event.Skip();
     if (event.IsShown()) CallAfter([this] { fitWindowToContent(); });
   });
+  results_->setSendAgainAction([this](std::int64_t sendId) { sendAgain(sendId); });
   right_->Add(results_, 0, wxEXPAND | wxTOP, gap);
   auto* row = new wxBoxSizer(wxHORIZONTAL);
   row->Add(list_, 0, wxEXPAND | wxALL, gap);
@@ -273,6 +276,14 @@ void OperationsPanel::reportResult(const OpResult& result) {
     case Kind::NothingToDo:
       break;
   }
+}
+
+void OperationsPanel::sendAgain(std::int64_t sendId) {
+  runOperation(this, *this, [sendId](const OpContext& context) {
+    ResendChoice choice;
+    choice.sendId = sendId;
+    return resendToFailed(context, choice);
+  });
 }
 
 void OperationsPanel::followJobs(const OpResult& result) {

@@ -10,6 +10,7 @@
 #include <wx/panel.h>
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,8 @@ class OperationsPanel : public wxPanel, public PageHost {
   void showPage(int index);
   // Shows the send in the results area and follows its jobs.
   void followJobs(const OpResult& result);
+  // Sends a send's kept job once more to the printers it missed.
+  void sendAgain(std::int64_t sendId);
   void updateColumnWidths();
   // Grows the window where its content no longer fits (the results area
   // shown below a page that cannot give up the room).

@@ -77,14 +77,28 @@ void submitAll(Spooler& spooler, const DirectRoutes& routes, const std::string& 
   std::atomic<std::size_t> finished{0};
   std::atomic<bool> cancelled{false};
   std::size_t members = 0;
-  for (const Slot& slot : slots) members += slot.installed;
-  // The watch learns how many printers there are and how many are done.
+  std::vector<MemberState> states;
+  for (const Slot& slot : slots) {
+    members += slot.installed;
+    MemberState state;
+    state.printer = slot.printer;
+    state.direct = slot.direct.has_value();
+    if (!slot.installed) {
+      state.stage = MemberStage::Failed;
+      state.reason = slot.result.error;
+    }
+    states.push_back(std::move(state));
+  }
+  const auto board = std::make_shared<SendBoard>(std::move(states));
+  // The watch learns how many printers there are, how many are done, and
+  // where each stands.
   const SendWatch counted = [&](const SendProgress& p) {
     if (cancelled.load()) return false;
     if (!watch) return true;
     SendProgress shown = p;
     shown.members = members;
     shown.finished = finished.load();
+    shown.board = board;
     return watch(shown);
   };
   auto work = [&] {
@@ -92,13 +106,26 @@ void submitAll(Spooler& spooler, const DirectRoutes& routes, const std::string& 
       const std::size_t i = next++;
       if (i >= slots.size()) return;
       if (!slots[i].installed) continue;
-      if (cancelled.load()) {
-        slots[i].result.cancelled = true;
+      Slot& slot = slots[i];
+      if (!cancelled.load()) board->update(i, MemberStage::Sending);
+      // Told before the first byte, so a printer that fails at once is seen
+      // too; Cancel before it begins leaves it untouched.
+      if (cancelled.load() || !counted({slot.printer, 0, 0})) {
+        cancelled = true;
+        slot.result.cancelled = true;
+        board->update(i, MemberStage::Cancelled);
         continue;
       }
-      slots[i].result = slots[i].direct ? sendStraight(slots[i], routes, filePath, counted)
-                                        : spooler.SubmitFile(docName, filePath, slots[i].printer, counted);
-      if (slots[i].result.cancelled) cancelled = true;
+      slot.result = slot.direct ? sendStraight(slot, routes, filePath, counted)
+                                : spooler.SubmitFile(docName, filePath, slot.printer, counted);
+      if (slot.result.cancelled) {
+        cancelled = true;
+        board->update(i, MemberStage::Cancelled);
+      } else if (slot.result.ok) {
+        board->update(i, MemberStage::Sent, slot.result.jobId);
+      } else {
+        board->update(i, MemberStage::Failed, 0, slot.result.error);
+      }
       ++finished;
     }
   };

@@ -17,9 +17,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "delivery/send_board.h"
 
 inline constexpr char kNoPrintersAvailable[] = "[No Printers Available]";
 inline constexpr std::size_t kMaxPrinters = 1024;
@@ -77,9 +80,12 @@ struct SendProgress {
   // Of a group's send: the printers to send to, and how many are done.
   std::size_t members = 1;
   std::size_t finished = 0;
+  // Where every printer of the send stands (send_board.h); set by SendJob.
+  std::shared_ptr<const SendBoard> board = nullptr;
 };
 
-// Told of every piece a submission hands over, from the submitting thread.
+// Told of every piece a submission hands over, from the submitting thread
+// (and by SendJob, with no bytes, when a printer's hand-over begins).
 // Answering false stops the copy: the spooler's job is cancelled, so
 // nothing of it reaches the printer, and the submission says cancelled.
 // An empty watch lets every submission run to its end.

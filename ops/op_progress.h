@@ -26,7 +26,9 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "delivery/send_board.h"
 #include "krmsdk/krm_progress.h"
 
 struct OpProgressStep {
@@ -49,6 +51,9 @@ struct OpProgressStep {
   // While sending: bytes the printer named by item has taken of the job.
   std::uint64_t bytes = 0;
   std::uint64_t totalBytes = 0;
+  // While sending to a printer group: every member and where it stands,
+  // in the group's order (empty for a single printer).
+  std::vector<MemberState> members;
 
   // 0 to 100, or -1 when unknown.
   int percent() const;

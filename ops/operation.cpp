@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -131,6 +132,7 @@ Delivered sendWatched(const OpContext& ctx, const std::string& title, const std:
     done = true;
     changed.notify_all();
   });
+  std::shared_ptr<const SendBoard> board;
   for (;;) {
     OpProgressStep step;
     step.phase = OpProgressStep::Phase::Sending;
@@ -142,7 +144,9 @@ Delivered sendWatched(const OpContext& ctx, const std::string& title, const std:
       step.totalBytes = latest.total;
       step.file = static_cast<long>(latest.finished);
       step.files = static_cast<long>(latest.members);
+      board = latest.board;
     }
+    if (board && isGroupTarget(ctx.destination)) step.members = board->snapshot();
     if (step.totalBytes > 0) step.fraction = static_cast<double>(step.bytes) / static_cast<double>(step.totalBytes);
     if (!cancel.load() && !ctx.progress(step)) cancel = true;
   }

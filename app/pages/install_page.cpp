@@ -12,7 +12,7 @@
 InstallPage::InstallPage(wxWindow* parent, PageHost& host) : OperationPage(parent, host, 0) {
   wxWindow* in = box();
   const int gap = FromDIP(6);
-  autoStart_ = new wxCheckBox(in, kIdAutoStart, _("&Automatically start up Tessel when printer is powered on."));
+  autoStart_ = new wxCheckBox(in, kIdAutoStart, _("Automatically start up Tessel when printer is &powered on."));
   installKeep_ = new wxCheckBox(in, wxID_ANY, _("&Keep Tessel in printer's memory."));
   errorHandler_ = new wxCheckBox(in, wxID_ANY, _("&Use Tessel's own PS error handler."));
   install_ = new wxButton(in, kIdInstallTessel, _("&Install Tessel"));

@@ -1,9 +1,8 @@
 #include "app/pages/operation_progress.h"
 
-#include <wx/progdlg.h>
-
 #include <algorithm>
 
+#include "app/dialogs/send_progress_dialog.h"
 #include "app/program_texts.h"
 #include "delivery/app_config.h"
 
@@ -11,7 +10,7 @@ namespace {
 ProgressWatch* g_watch = nullptr;
 }  // namespace
 
-ProgressWatch::ProgressWatch(std::function<void(wxProgressDialog&)> watch) : watch_(std::move(watch)) {
+ProgressWatch::ProgressWatch(std::function<void(wxGenericProgressDialog&)> watch) : watch_(std::move(watch)) {
   g_watch = this;
 }
 
@@ -21,7 +20,7 @@ ProgressWatch::~ProgressWatch() {
 
 bool ProgressWatch::active() { return g_watch != nullptr; }
 
-void ProgressWatch::notify(wxProgressDialog& dialog) {
+void ProgressWatch::notify(wxGenericProgressDialog& dialog) {
   if (g_watch != nullptr && g_watch->watch_) g_watch->watch_(dialog);
 }
 
@@ -40,9 +39,9 @@ bool OperationProgress::report(const OpProgressStep& step) {
   if (!dialog_) {
     if (!ProgressWatch::active() && std::chrono::steady_clock::now() - start_ < kDelay) return true;
     // The widest line the window will show keeps it from resizing later.
-    dialog_ = std::make_unique<wxProgressDialog>(shortName(), text + wxString(' ', 40), 100, parent_,
-                                                 wxPD_APP_MODAL | wxPD_CAN_ABORT | wxPD_ELAPSED_TIME);
+    dialog_ = std::make_unique<SendProgressDialog>(shortName(), text + wxString(' ', 40), parent_);
   }
+  dialog_->showMembers(step.members);
   // A full bar would turn Cancel into Close and wait for the user.
   const int percent = std::min(step.percent(), 99);
   const bool goOn = percent >= 0 ? dialog_->Update(percent, text) : dialog_->Pulse(text);

@@ -2,7 +2,8 @@
 // opening a big container for its resource list, loading many files. The
 // window appears only once the work has run for a moment (short jobs show
 // nothing), shows what is being done, and has Cancel; while it is up the
-// work pumps the window's events, so the program does not look hung. The
+// work pumps the window's events, so the program does not look hung. A
+// group's send lists its members there, each with where it stands. The
 // operation stops at its next report after Cancel: nothing is sent and no
 // temporary file stays behind.
 #pragma once
@@ -15,7 +16,8 @@
 
 #include "ops/operation.h"
 
-class wxProgressDialog;
+class SendProgressDialog;
+class wxGenericProgressDialog;
 class wxWindow;
 
 class OperationProgress {
@@ -38,7 +40,7 @@ class OperationProgress {
 
   wxWindow* parent_;
   std::chrono::steady_clock::time_point start_;
-  std::unique_ptr<wxProgressDialog> dialog_;
+  std::unique_ptr<SendProgressDialog> dialog_;
   bool cancelled_ = false;
 };
 
@@ -47,14 +49,14 @@ class OperationProgress {
 // is called after every update (it may press Cancel).
 class ProgressWatch {
  public:
-  explicit ProgressWatch(std::function<void(wxProgressDialog&)> watch);
+  explicit ProgressWatch(std::function<void(wxGenericProgressDialog&)> watch);
   static bool active();
   ~ProgressWatch();
   ProgressWatch(const ProgressWatch&) = delete;
   ProgressWatch& operator=(const ProgressWatch&) = delete;
 
-  static void notify(wxProgressDialog& dialog);
+  static void notify(wxGenericProgressDialog& dialog);
 
  private:
-  std::function<void(wxProgressDialog&)> watch_;
+  std::function<void(wxGenericProgressDialog&)> watch_;
 };

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <map>
-#include <thread>
+#include <memory>
+#include <mutex>
 #include <set>
+#include <thread>
 
 namespace {
 
@@ -222,4 +225,52 @@ TEST(SendJobParallel, MembersGoAtMostNAtATimeAndTheOutcomeKeepsTheirOrder) {
   EXPECT_EQ(outcome.cancelledPrinters.size(), 7u);  // every installed member
   EXPECT_EQ(outcome.failedPrinters, std::vector<std::string>{"Gone"});
   EXPECT_TRUE(outcome.message.empty());
+}
+
+// What a progress window reads while the group's send runs: every member
+// in the group's order, each only moving on (waiting, sending, then sent,
+// failed or cancelled), and at the end what the outcome says.
+TEST(SendJobParallel, TheBoardShowsWhereEveryMemberStands) {
+  ConcurrentSpooler spooler;
+  const std::vector<std::string> members = {"P1", "Gone", "P2", "P5", "P3"};
+  const GroupReader group = [&](const std::string&) { return members; };
+  for (const bool cancel : {false, true}) {
+    SCOPED_TRACE(cancel ? "cancelled" : "to the end");
+    std::mutex mutex;
+    std::shared_ptr<const SendBoard> board;
+    std::vector<MemberStage> furthest(members.size(), MemberStage::Waiting);
+    bool ordered = true, backwards = false;
+    std::atomic<int> calls{0};
+    SendOutcome outcome = SendJob(
+        spooler, group, "[List Files]", "/tmp/krm1", "\\\\\\G",
+        [&](const SendProgress& p) {
+          std::lock_guard<std::mutex> lock(mutex);
+          board = p.board;
+          const std::vector<MemberState> now = p.board->snapshot();
+          for (std::size_t i = 0; i < now.size(); ++i) {
+            ordered &= now[i].printer == members[i];
+            backwards |= now[i].stage < furthest[i];
+            furthest[i] = std::max(furthest[i], now[i].stage);
+          }
+          return !cancel || ++calls < 8;
+        },
+        2);
+    ASSERT_NE(board, nullptr);
+    EXPECT_TRUE(ordered);
+    EXPECT_FALSE(backwards);
+    const std::vector<MemberState> end = board->snapshot();
+    ASSERT_EQ(end.size(), members.size());
+    EXPECT_EQ(memberStateText(end[1]), "failed: not an installed printer that takes raw PostScript");
+    if (!cancel) {
+      EXPECT_EQ(memberStateText(end[0]), "sent, job 1");
+      EXPECT_EQ(memberStateText(end[3]), "failed: the queue refused it");
+      EXPECT_EQ(memberStateText(end[4]), "sent, job 3");
+    } else {
+      // Nothing stays waiting or sending once the send is over.
+      for (const MemberState& m : end) EXPECT_GE(m.stage, MemberStage::Sent) << m.printer;
+      EXPECT_EQ(std::count_if(end.begin(), end.end(),
+                              [](const MemberState& m) { return m.stage == MemberStage::Cancelled; }),
+                static_cast<long>(outcome.cancelledPrinters.size()));
+    }
+  }
 }
