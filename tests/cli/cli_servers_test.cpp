@@ -40,11 +40,27 @@ TEST_F(CliFixture, ConfiguredServersAreListedAndOneThatIsNotThereIsNamedOnce) {
   EXPECT_EQ(cli({"servers", "remove", "print-2"}).status, 0);
   EXPECT_EQ(cli({"servers", "remove", "print-2"}).status, 1);
 
+  // A group names a queue of that server, in two spellings: it is listed
+  // once, marked, and in JSON with the server and its reason.
+  const std::string far = "Far_1@" + server;
+  CliRun created = cli({"groups", "create", "Far", far, "ipp://" + server + "/printers/Far_1", "Tessel_1"});
+  ASSERT_EQ(created.status, 0) << created.output;
+
   CliRun printers = cli({"printers"});
   EXPECT_EQ(printers.status, 0) << printers.output;
   EXPECT_TRUE(contains(printers.output, "Tessel_1\n")) << printers.output;
   EXPECT_TRUE(contains(printers.output, "print server " + server + " is unavailable: cannot connect")) << printers.output;
   EXPECT_EQ(printers.output.find("print server"), printers.output.rfind("print server"));
+  EXPECT_TRUE(contains(printers.output, "\n" + far + "  (unavailable)\n")) << printers.output;
+  EXPECT_EQ(printers.output.find("Far_1"), printers.output.rfind("Far_1")) << printers.output;
+
+  CliRun json = cli({"printers", "--json"});
+  const std::size_t listed = json.output.find("\"unavailablePrinters\"");
+  ASSERT_NE(listed, std::string::npos) << json.output;
+  const std::string entry = json.output.substr(listed, json.output.find(']', listed) - listed);
+  for (const std::string& field : {"\"name\": \"" + far + "\"", "\"server\": \"" + server + "\"",
+                                   std::string("\"reason\": \"cannot connect")})
+    EXPECT_TRUE(contains(entry, field)) << field << " in " << entry;
 
   // Sending to a queue of that server fails with one line, naming it.
   CliRun sent = cli({"send-file", scratchFile("a.ps", "%!\n"), "-d", "Raw_Capture@" + server});
