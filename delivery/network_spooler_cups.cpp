@@ -166,6 +166,7 @@ Submission printDirect(const IppPrinterUri& uri, const std::string& docName, con
   if (!http) {
     const std::string why = showableReason(lastCupsError());
     result.error = "cannot connect to the printer " + where + (why.empty() ? "" : ": " + why);
+    result.unreachable = true;
     return result;
   }
   std::vector<std::string> formats;
