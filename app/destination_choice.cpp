@@ -1,5 +1,8 @@
 #include "app/destination_choice.h"
 
+#include <wx/dc.h>
+#include <wx/intl.h>
+#include <wx/settings.h>
 #include <wx/utils.h>
 
 DestinationChoice::DestinationChoice(wxWindow* parent, wxWindowID id) {
@@ -16,8 +19,9 @@ DestinationChoice::DestinationChoice(wxWindow* parent, wxWindowID id) {
   });
 }
 
-void DestinationChoice::setEntries(const wxArrayString& entries) {
+void DestinationChoice::setEntries(const wxArrayString& entries, const std::set<wxString>& unavailable) {
   all_ = entries;
+  unavailable_ = unavailable;
   filter_.clear();
   Set(all_);
   if (filterChanged_) filterChanged_(filter_, static_cast<int>(all_.size()), static_cast<int>(all_.size()));
@@ -85,4 +89,29 @@ void DestinationChoice::clearFilter() {
   Set(all_);
   SetSelection(selected.empty() ? wxNOT_FOUND : FindString(selected, true));
   if (filterChanged_) filterChanged_(filter_, static_cast<int>(all_.size()), static_cast<int>(all_.size()));
+}
+
+wxString DestinationChoice::shownText(const wxString& entry) const {
+  return isUnavailable(entry) ? wxString::Format(_("%s  (unavailable)"), entry) : entry;
+}
+
+void DestinationChoice::OnDrawItem(wxDC& dc, const wxRect& rect, int item, int flags) const {
+  const bool control = (flags & wxODCB_PAINTING_CONTROL) != 0;
+  if (item == wxNOT_FOUND || (control && GetSelection() == wxNOT_FOUND)) {
+    wxOwnerDrawnComboBox::OnDrawItem(dc, rect, item, flags);
+    return;
+  }
+  const wxString entry = control ? GetValue() : GetString(static_cast<unsigned>(item));
+  // Greyed unless drawn on the selection's highlight, where grey would not read.
+  if (isUnavailable(entry) && (flags & wxODCB_PAINTING_SELECTED) == 0)
+    dc.SetTextForeground(wxSystemSettings::GetColour(wxSYS_COLOUR_GRAYTEXT));
+  const wxCoord x = rect.x + (control ? GetMargins().x : 2);
+  const wxCoord y = control ? rect.y + (rect.height - dc.GetCharHeight()) / 2 : rect.y;
+  dc.DrawText(shownText(entry), x, y);
+}
+
+wxCoord DestinationChoice::OnMeasureItemWidth(size_t item) const {
+  const wxString entry = GetString(static_cast<unsigned>(item));
+  if (!isUnavailable(entry)) return -1;  // the toolkit measures the text
+  return GetTextExtent(shownText(entry)).x + FromDIP(4);
 }

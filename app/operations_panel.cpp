@@ -9,6 +9,7 @@
 #include <wx/utils.h>
 
 #include <algorithm>
+#include <set>
 
 #include "app/destination_choice.h"
 #include "app/field_mnemonics.h"
@@ -24,8 +25,10 @@
 #include "delivery/network_spooler.h"
 #include "delivery/print_servers.h"
 #include "delivery/printer_groups.h"
+#include "delivery/send_history.h"
 #include "delivery/spooler.h"
 #include "delivery/spooler_jobs.h"
+#include "delivery/unavailable_printers.h"
 #include "ops/desktop_settings.h"
 #include "ops/op_resend.h"
 
@@ -145,17 +148,29 @@ std::vector<std::string> OperationsPanel::fillDestinations() {
   sdkNaturalSort(printers);
   // Then the queues of the configured print servers; one that does not
   // answer is named on the status line.
-  const ServerPrinters remote = EnumerateServerPrinters(ReadPrintServers());
-  const std::vector<std::string> entries = BuildDestinationList(printers, remote.printers, ListPrinterGroups(), ListDirectPrinters());
+  ServerPrinters remote = EnumerateServerPrinters(ReadPrintServers());
+  // The printers of such a server that the groups and the history name
+  // follow its other queues, marked.
+  {
+    AppFileConfig config;
+    AddUnavailablePrinters(remote, config, SendHistory::defaultPath());
+  }
+  std::vector<std::string> serverPrinters = remote.printers;
+  for (const UnavailablePrinter& p : remote.unavailablePrinters) serverPrinters.push_back(p.printer);
+  const std::vector<std::string> entries =
+      BuildDestinationList(printers, serverPrinters, ListPrinterGroups(), ListDirectPrinters());
+  wxArrayString items;
+  std::set<wxString> unavailable;
+  for (const std::string& entry : entries) {
+    items.Add(toWx(entry));
+    if (isUnavailablePrinter(remote, entry)) unavailable.insert(toWx(entry));
+    if (entry == noPrintersSentinel()) noPrinters_ = true;
+  }
+  destination_->setEntries(items, unavailable);
+  // After the entries: setting them clears the status line's filter text.
   for (const UnreachableServer& server : remote.unreachable)
     setStatusText(wxString::Format(_("The print server %s is unavailable: %s"), toWx(server.server),
                                    toWx(server.reason)));
-  wxArrayString items;
-  for (const std::string& entry : entries) {
-    items.Add(toWx(entry));
-    if (entry == noPrintersSentinel()) noPrinters_ = true;
-  }
-  destination_->setEntries(items);
   return entries;
 }
 

@@ -10,6 +10,7 @@
 #include "delivery/print_servers.h"
 #include "delivery/printer_groups.h"
 #include "delivery/send_job.h"
+#include "delivery/unavailable_printers.h"
 
 std::vector<Command> printerCommands() {
   Command printers{
@@ -18,10 +19,13 @@ std::vector<Command> printerCommands() {
       .usage = "[options]",
       .description = "Lists the destinations: the printers whose queues take raw PostScript, then those of the "
                      "print servers of the configuration ('QUEUE@HOST', see servers), then the printer "
-                     "groups of the configuration (marked with \\\\\\), then its direct printers. Without a "
-                     "configuration file only the printers are listed.",
+                     "groups of the configuration (marked with \\\\\\), then its direct printers. The printers "
+                     "of a server that does not answer that the groups or the send history name are listed "
+                     "after its other queues, marked '(unavailable)'. Without a configuration file only the "
+                     "printers are listed.",
       .options = {{"json", 0, "", "print JSON: printers (names), serverPrinters (names), unavailableServers (names), "
-                                   "groups (name, members), direct (name, address)"}},
+                                   "unavailablePrinters (name, server, reason), groups (name, members), "
+                                   "direct (name, address)"}},
       .config = ConfigUse::Optional,
       .run = [](const ParsedArgs& a, OpContext& ctx) {
         std::vector<std::string> printers;
@@ -39,6 +43,7 @@ std::vector<Command> printerCommands() {
         if (!ctx.configFile.empty()) {
           AppFileConfig config(kAppName, "", ctx.configFile);
           remote = EnumerateServerPrinters(ReadPrintServers(config));
+          AddUnavailablePrinters(remote, config, ctx.historyFile);
         }
         for (const UnreachableServer& u : remote.unreachable)
           sayError("print server " + u.server + " is unavailable: " + cliShowable(u.reason));
@@ -48,6 +53,11 @@ std::vector<Command> printerCommands() {
           JsonWriter json;
           json.beginObject().key("printers").value(printers);
           json.key("serverPrinters").value(remote.printers).key("unavailableServers").value(unreachable);
+          json.key("unavailablePrinters").beginArray();
+          for (const UnavailablePrinter& p : remote.unavailablePrinters)
+            json.beginObject().key("name").value(p.printer).key("server").value(p.server).key("reason")
+                .value(p.reason).endObject();
+          json.endArray();
           json.key("groups").beginArray();
           for (const std::string& g : groups) {
             AppFileConfig config(kAppName, "", ctx.configFile);
@@ -63,9 +73,12 @@ std::vector<Command> printerCommands() {
           return kExitOk;
         }
         if (printers.empty()) sayError("no printer takes Tessel jobs (none has a queue that takes raw PostScript)");
+        std::vector<std::string> serverPrinters = remote.printers;
+        for (const UnavailablePrinter& p : remote.unavailablePrinters) serverPrinters.push_back(p.printer);
         // The group marker stays as the desktop shows it; only the name is escaped.
-        for (const std::string& d : BuildDestinationList(printers, remote.printers, groups, direct))
-          std::cout << (isGroupTarget(d) ? kGroupMarker + cliShowable(stripGroupMarker(d)) : cliShowable(d)) << "\n";
+        for (const std::string& d : BuildDestinationList(printers, serverPrinters, groups, direct))
+          std::cout << (isGroupTarget(d) ? kGroupMarker + cliShowable(stripGroupMarker(d)) : cliShowable(d))
+                    << (isUnavailablePrinter(remote, d) ? "  (unavailable)" : "") << "\n";
         return kExitOk;
       }};
   return {printers};

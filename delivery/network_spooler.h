@@ -49,11 +49,20 @@ struct UnreachableServer {
   std::string reason;
 };
 
+// A printer known to be on a server that did not answer.
+struct UnavailablePrinter {
+  std::string printer;  // as the group or the history names it
+  std::string server;   // as configured
+  std::string reason;   // the server's
+};
+
 struct ServerPrinters {
   // "QUEUE@HOST[:PORT]", server by server in the order given, each
   // server's queues in its own order; at most kMaxPrinters in all.
   std::vector<std::string> printers;
   std::vector<UnreachableServer> unreachable;
+  // Filled by AddUnavailablePrinters (unavailable_printers.h).
+  std::vector<UnavailablePrinter> unavailablePrinters;
 };
 
 // The queues of the servers that take Tessel jobs.

@@ -71,8 +71,12 @@ ServerAnswer askServer(const ServerAddress& server, int timeoutMs) {
     // The server's names are untrusted: one that could not be typed back
     // as a destination (control bytes, "@", ",") is not offered.
     const std::string destination = queue.name + "@" + server.text();
-    if (!ParseRemoteQueue(destination) || converterQueue(queue) || !queueTakesPostScriptOn(http.get(), queue))
+    if (!ParseRemoteQueue(destination) || converterQueue(queue)) continue;
+    // A name it lists twice is one queue: the scheduler ignores letter case.
+    if (std::any_of(answer.printers.begin(), answer.printers.end(),
+                    [&](const std::string& kept) { return equalsNoCase(kept, destination); }))
       continue;
+    if (!queueTakesPostScriptOn(http.get(), queue)) continue;
     answer.printers.push_back(destination);
   }
   return answer;
@@ -162,6 +166,7 @@ Submission printDirect(const IppPrinterUri& uri, const std::string& docName, con
   if (!http) {
     const std::string why = showableReason(lastCupsError());
     result.error = "cannot connect to the printer " + where + (why.empty() ? "" : ": " + why);
+    result.unreachable = true;
     return result;
   }
   std::vector<std::string> formats;

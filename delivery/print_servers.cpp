@@ -2,6 +2,9 @@
 
 namespace {
 
+// Both ipp and ipps (RFC 7472) default to it.
+constexpr int kIppPort = 631;
+
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool isHexDigit(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
@@ -86,6 +89,12 @@ std::string ServerAddress::text() const {
   return out;
 }
 
+ServerAddress ServerAddress::canonical() const {
+  ServerAddress same = *this;
+  if (same.port == kIppPort) same.port = 0;
+  return same;
+}
+
 std::string IppPrinterUri::text() const { return (secure ? "ipps://" : "ipp://") + server.text() + path; }
 
 ServerCheck CheckServerName(std::string_view text) {
@@ -140,6 +149,9 @@ std::string remoteQueueProblem(std::string_view destination, RemoteQueue* parsed
   // The characters a scheduler refuses in queue names, and "@" itself.
   if (hasUnprintable(queue) || queue.find_first_of("/\\#?'\"@,") != std::string_view::npos)
     return "the queue name before '@' holds characters a queue name cannot have";
+  // "." and ".." would name another resource in the queue's address.
+  if (queue.find_first_not_of('.') == std::string_view::npos)
+    return "a queue name cannot be made of dots only";
   ServerCheck server = CheckServerName(destination.substr(at + 1));
   if (!server.accepted()) return server.message;
   if (parsed != nullptr) *parsed = RemoteQueue{std::string(queue), *server.address};
@@ -189,4 +201,35 @@ std::string CheckNetworkDestination(std::string_view destination) {
   if (isIppForm(destination)) return ippUriProblem(destination, nullptr);
   if (destination.find('@') != std::string_view::npos) return remoteQueueProblem(destination, nullptr);
   return "'" + std::string(destination) + "' is neither QUEUE@HOST[:PORT] nor ipp://HOST[:PORT]/PATH";
+}
+
+namespace {
+
+// The queue an address of a scheduler names: "/printers/QUEUE" or
+// "/classes/QUEUE", the queue passing the same checks as in QUEUE@HOST.
+std::optional<std::string> schedulerQueue(const IppPrinterUri& uri) {
+  for (std::string_view folder : {"/printers/", "/classes/"}) {
+    if (!uri.path.starts_with(folder)) continue;
+    const std::string queue = uri.path.substr(folder.size());
+    if (remoteQueueProblem(queue + "@" + uri.server.text(), nullptr).empty()) return queue;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> CanonicalNetworkDestination(std::string_view destination) {
+  if (std::optional<RemoteQueue> queue = ParseRemoteQueue(destination))
+    return queue->queue + "@" + queue->server.canonical().text();
+  std::optional<IppPrinterUri> uri = ParseIppPrinterUri(destination);
+  if (!uri) return std::nullopt;
+  uri->server = uri->server.canonical();
+  if (std::optional<std::string> queue = schedulerQueue(*uri)) return *queue + "@" + uri->server.text();
+  return uri->text();
+}
+
+std::optional<ServerAddress> DestinationServer(std::string_view destination) {
+  if (std::optional<RemoteQueue> queue = ParseRemoteQueue(destination)) return queue->server.canonical();
+  if (std::optional<IppPrinterUri> uri = ParseIppPrinterUri(destination)) return uri->server.canonical();
+  return std::nullopt;
 }

@@ -36,6 +36,8 @@ struct ServerAddress {
   // As written in destinations and the configuration: "host", "host:port",
   // "[v6]" or "[v6]:port".
   std::string text() const;
+  // The same server with the IPP port (631) written as the default.
+  ServerAddress canonical() const;
 };
 
 // The outcome of checking a server name; message is the user's one-line
@@ -73,6 +75,18 @@ std::optional<RemoteQueue> ParseRemoteQueue(std::string_view destination);
 std::optional<IppPrinterUri> ParseIppPrinterUri(std::string_view destination);
 // Empty when the network destination is well formed; else the reason.
 std::string CheckNetworkDestination(std::string_view destination);
+
+// One spelling for each printer of the network, so that two spellings of
+// one printer compare equal: host names in lower case, the IPP port left
+// out, and a scheduler's queue written "QUEUE@HOST[:PORT]" also when it is
+// given as its address ("ipp://HOST[:PORT]/printers/QUEUE", "/classes/",
+// or ipps://). Decided from the text alone, without asking DNS: "localhost"
+// and "127.0.0.1" stay two servers. Nothing when the destination is not a
+// well-formed network destination. Queue names keep their letter case;
+// callers compare without regard to it, as the scheduler does.
+std::optional<std::string> CanonicalNetworkDestination(std::string_view destination);
+// The server of a well-formed network destination, canonical().
+std::optional<ServerAddress> DestinationServer(std::string_view destination);
 
 // The stored servers, in stored order, each once (letter case of host
 // names ignored); entries that do not pass CheckServerName are skipped.

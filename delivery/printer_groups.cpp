@@ -4,6 +4,8 @@
 #include <wx/intl.h>
 
 #include "delivery/app_config.h"
+#include "delivery/network_spooler.h"
+#include "delivery/print_servers.h"
 #include "delivery/send_job.h"
 #include "delivery/spooler.h"
 
@@ -41,12 +43,28 @@ std::vector<std::string> ReadPrinterGroup(const wxConfigBase& config, const std:
   return UniqueMembers(members);
 }
 
+namespace {
+
+// What makes two members one printer: the name, or for a printer of the
+// network its canonical spelling, so that "Q@HOST" and
+// "ipp://host:631/printers/Q" are sent to once.
+std::string memberIdentity(const std::string& name) {
+  if (!isRoutedToNetwork(name)) return name;
+  return CanonicalNetworkDestination(name).value_or(name);
+}
+
+}  // namespace
+
 std::vector<std::string> UniqueMembers(const std::vector<std::string>& names) {
   std::vector<std::string> unique;
+  std::vector<std::string> identities;
   for (const std::string& name : names) {
+    std::string identity = memberIdentity(name);
     bool seen = false;
-    for (const std::string& kept : unique) seen = seen || equalsNoCase(kept, name);
-    if (!seen) unique.push_back(name);
+    for (const std::string& kept : identities) seen = seen || equalsNoCase(kept, identity);
+    if (seen) continue;
+    unique.push_back(name);
+    identities.push_back(std::move(identity));
   }
   return unique;
 }

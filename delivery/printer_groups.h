@@ -32,7 +32,9 @@ std::vector<std::string> ReadPrinterGroup(const wxConfigBase& config, const std:
 std::vector<std::string> ReadPrinterGroup(const std::string& groupName);
 
 // The names once each, in the order they first occur; letter case is
-// ignored, as the spooler finds printers without regard to it.
+// ignored, as the spooler finds printers without regard to it, and where
+// network destinations are sent to, two spellings of one printer of the
+// network (CanonicalNetworkDestination) are one name, the first kept.
 std::vector<std::string> UniqueMembers(const std::vector<std::string>& names);
 
 // The stored member text of a group as it is; nothing when the group is not

@@ -298,6 +298,14 @@ bool SendHistory::updateJobState(std::int64_t sendId, const std::string& member,
   return true;
 }
 
+std::vector<std::string> SendHistory::memberNames() {
+  std::vector<std::string> names;
+  if (!db_) return names;
+  Statement select(db_->handle, "SELECT member FROM members GROUP BY member ORDER BY MIN(rowid)");
+  while (select.step() == SQLITE_ROW) names.push_back(select.text(0));
+  return names;
+}
+
 std::string historyTimeText(std::int64_t seconds) {
   const std::time_t t = static_cast<std::time_t>(seconds);
   std::tm utc{};

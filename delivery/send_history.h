@@ -85,6 +85,8 @@ class SendHistory {
   // The member rows whose job is followable and not yet in a final state.
   std::vector<std::pair<std::int64_t, HistoryMember>> unfinished();
   bool updateJobState(std::int64_t sendId, const std::string& member, const std::string& state);
+  // Every member name the history holds, once each, in the order first sent to.
+  std::vector<std::string> memberNames();
 
   // The version of the tables this program writes.
   static constexpr int kSchemaVersion = 1;

@@ -10,6 +10,7 @@
 #include "delivery/app_config.h"
 #include "delivery/network_spooler.h"
 #include "delivery/printer_groups.h"
+#include "delivery/unreachable_memo.h"
 
 namespace {
 
@@ -182,7 +183,9 @@ SendOutcome SendJob(Spooler& spooler, const GroupReader& readGroup, const Direct
     slot.direct = FindDirectTarget(direct, target);
     slots.push_back(std::move(slot));
   }
-  submitAll(spooler, direct, docName, filePath, slots, watch, parallel);
+  // Members on a server found unreachable in this send fail at once.
+  UnreachableMemo memo(spooler);
+  submitAll(memo, direct, docName, filePath, slots, watch, parallel);
 
   std::vector<std::string> failed;
   std::vector<std::string> reasons;

@@ -8,7 +8,9 @@
 // looked up in a fresh printer list without regard to case and opened by
 // the name as stored, each once; members that are not installed, or whose
 // copy fails, are named in the failure message while the others still get
-// the job. A destination or member that is a socket:// address or the name
+// the job; once a member's server cannot be reached, the later members on
+// that server fail at once with the same reason (unreachable_memo.h). A
+// destination or member that is a socket:// address or the name
 // of a direct printer (direct_send.h) is sent to straight, not through the
 // spooler; what it answers is kept in the outcome, and an error it answers
 // makes it a failed printer with the printer's words as the reason.

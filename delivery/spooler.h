@@ -69,6 +69,9 @@ struct Submission {
   bool cancelled = false;  // the watch stopped it; the spooler's job is cancelled
   int jobId = 0;           // the spooler's job number; 0 when it gave none
   std::string error;       // the spooler's reason for a failure, when it gave one
+  // No connection to the print server or network printer could be made:
+  // nothing reached it, and another job for it now would wait in vain too.
+  bool unreachable = false;
 };
 
 // How far the hand-over of one job to one printer has come: the bytes the

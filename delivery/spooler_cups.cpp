@@ -334,6 +334,7 @@ Submission submitDataTo(const CupsEndpoint& where, const std::string& docName, c
   if (!http) {
     result.error = where.local ? "cannot connect to the print scheduler"
                                : "cannot connect to the print server " + where.host;
+    result.unreachable = !where.local;
     return result;
   }
   int job = where.local ? cupsCreateJob(http.get(), printerName.c_str(), docName.c_str(), 0, nullptr)

@@ -22,6 +22,7 @@
 #include "gui_harness.h"
 #include "krmsdk/krmsdk.h"
 #include "ops/operations.h"
+#include "tools/cups/private_cups.h"
 
 namespace {
 
@@ -118,6 +119,33 @@ TEST_F(MainWindowTest, GroupsFollowPrintersAndLastPrinterMaySelectAGroup) {
   frame->operations()->rebuildDestinations();
   EXPECT_EQ(choice->GetCount(), 3u);
   EXPECT_EQ(frame->operations()->destinationText(), "\\\\\\Floor_2");
+}
+
+TEST_F(MainWindowTest, PrintersOfAServerThatDoesNotAnswerAreMarkedAndSentToByTheirName) {
+  startPrinters();
+  const std::string server = "127.0.0.1:" + std::to_string(freeLoopbackPort());
+  writeConfig("[print-servers]\nservers=" + server + "\n[printer-groups]\nFar=Far_1@" + server + ",Tessel_1\n");
+  MainFrame* frame = openFrame();
+  OperationsPanel* panel = frame->operations();
+  DestinationChoice* choice = panel->destinationChoice();
+  const wxString far = "Far_1@" + server;
+  ASSERT_EQ(choice->GetCount(), 4u);
+  EXPECT_EQ(choice->GetString(2), far);  // after the local printers, before the groups
+  EXPECT_TRUE(choice->isUnavailable(far));
+  EXPECT_FALSE(choice->isUnavailable("Tessel_1"));
+  EXPECT_EQ(choice->shownText(far), far + "  (unavailable)");
+  EXPECT_EQ(choice->shownText("Tessel_1"), "Tessel_1");
+  EXPECT_NE(frame->GetStatusBar()->GetStatusText().Find("The print server " + server + " is unavailable"), wxNOT_FOUND)
+      << frame->GetStatusBar()->GetStatusText();
+  ASSERT_TRUE(choice->selectEntry(far));
+  EXPECT_EQ(panel->destinationText(), far);
+  EXPECT_EQ(panel->operationContext().destination, far.ToStdString());
+  // Drawn with the mark, closed and open.
+  choice->Popup();
+  pump(100);
+  choice->Dismiss();
+  pump(50);
+  EXPECT_EQ(panel->destinationText(), far);
 }
 
 TEST_F(MainWindowTest, ClosingKeepsDestinationBoxAndSize) {

@@ -23,6 +23,7 @@ TEST(NetworkDelivery, NeedsCups) {
 
 #include "delivery/network_spooler.h"
 #include "delivery/send_job.h"
+#include "tests/delivery/hostile_ipp_server.h"
 #include "delivery/spooler_jobs.h"
 #include "tests/delivery/test_env.h"
 #include "tools/cups/private_cups.h"
@@ -200,6 +201,60 @@ TEST_F(NetworkDeliveryTest, AServerThatGoesAwayHalfWayFailsItsMembersAndTheOther
   for (std::size_t i = 0; i < 5; ++i) EXPECT_NE(outcome.failureReasons[i], "") << outcome.failedPrinters[i];
   EXPECT_FALSE(outcome.succeeded());
   EXPECT_TRUE(arrives(jobsB_, bytes, 20000));
+}
+
+TEST_F(NetworkDeliveryTest, HostileServersOfferNoUnsafeNameCrashNothingAndLeaveTheOthersQueues) {
+  using B = HostileIppServer::Behaviour;
+  std::vector<std::unique_ptr<HostileIppServer>> hostile;
+  std::vector<ServerAddress> servers;
+  for (B b : {B::HostileNames, B::Garbage, B::Truncated, B::LengthsPastEnd, B::HostileStatus}) {
+    hostile.push_back(std::make_unique<HostileIppServer>(b));
+    ASSERT_GT(hostile.back()->port(), 0);
+    servers.push_back(*CheckServerName(loopback(hostile.back()->port())).address);
+  }
+  servers.push_back(*CheckServerName(loopback(second_->tcpPort())).address);
+
+  ServerPrinters listing = EnumerateServerPrinters(servers, 2000);
+  for (const auto& server : hostile) EXPECT_GT(server->requests(), 0) << server->port();
+  // The one good name comes back once (the server gave it in two letter
+  // cases), and the part of "nul\0tail" before the zero byte, where IPP
+  // strings end when read: a plain name. The other server's queue as always.
+  const std::string liar = loopback(hostile[0]->port());
+  EXPECT_EQ(listing.printers, (std::vector<std::string>{"Good_Queue@" + liar, "nul@" + liar, queueB()}));
+  // The servers that answered nonsense are named, with a reason that is
+  // printable and short.
+  std::vector<std::string> named;
+  for (const UnreachableServer& u : listing.unreachable) {
+    named.push_back(u.server);
+    EXPECT_FALSE(u.reason.empty()) << u.server;
+    EXPECT_LE(u.reason.size(), 250u) << u.server;
+    for (char c : u.reason) EXPECT_TRUE(c >= 0x20 && c < 0x7f) << u.server << ": " << u.reason;
+  }
+  EXPECT_EQ(named, (std::vector<std::string>{loopback(hostile[1]->port()), loopback(hostile[2]->port()),
+                                             loopback(hostile[3]->port()), loopback(hostile[4]->port())}));
+}
+
+TEST_F(NetworkDeliveryTest, OnePrinterUnderTwoNamesGetsTheJobOnceAndTwoServersQueuesBothGetIt) {
+  const std::string bytes = jobBytes(30000);
+  const std::string job = scratch_.write("aliases.ps", bytes);
+  const std::string port = std::to_string(first_->tcpPort());
+  const std::vector<std::string> members{queueA(), "ipp://127.0.0.1:" + port + "/printers/Capture_A", queueB(),
+                                         "CAPTURE_A@127.0.0.1:" + port};
+  SendOutcome outcome =
+      SendJob(systemSpooler(), [&](const std::string&) { return members; }, "aliases", job, kGroupMarker + std::string("G"),
+              SendWatch(), 4);
+  ASSERT_TRUE(outcome.succeeded()) << outcome.message;
+  std::vector<std::string> sent;
+  for (const auto& s : outcome.sent) sent.push_back(s.printer);
+  EXPECT_EQ(sent, (std::vector<std::string>{queueA(), queueB()}));
+  ASSERT_TRUE(arrives(jobsA_, bytes, 20000));
+  ASSERT_TRUE(arrives(jobsB_, bytes, 20000));
+  // A second copy would have come by now.
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  int copies = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(jobsA_))
+    copies += entry.is_regular_file() && readFile(entry.path().string()) == bytes;
+  EXPECT_EQ(copies, 1);
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include <set>
 #include <thread>
 
+#include "delivery/network_spooler.h"
+
 namespace {
 
 struct Write {
@@ -173,6 +175,37 @@ namespace {
 
 // Takes submissions on several threads at once, slowly, and counts how
 // many it had at the same time.
+// Queues of the server "dead" cannot be reached: each try costs a wait.
+class DeadServerSpooler : public Spooler {
+ public:
+  std::vector<std::string> tried;
+  std::vector<std::string> EnumeratePrinters() override { return {"Local"}; }
+  bool WriteFileToPrinter(const std::string&, const std::string&, const std::string&) override { return false; }
+  Submission SubmitFile(const std::string&, const std::string&, const std::string& printer, const SendWatch&) override {
+    tried.push_back(printer);
+    Submission s;
+    s.unreachable = printer.find("dead") != std::string::npos;
+    s.ok = !s.unreachable;
+    if (s.unreachable) s.error = "cannot connect to the print server dead";
+    return s;
+  }
+};
+
+TEST(SendJobFleet, MembersOfAServerFoundUnreachableFailAtOnceWithItsReason) {
+  if (!sendsNetworkDestinations()) GTEST_SKIP() << "every name is a printer name of the spooler here";
+  DeadServerSpooler spooler;
+  const std::vector<std::string> members{"A@dead", "Local", "B@DEAD:631", "ipp://dead/printers/C", "D@live",
+                                         "E@dead:8631"};
+  SendOutcome outcome = SendJob(
+      spooler, [&](const std::string&) { return members; }, "[x]", "/tmp/krm1", std::string(kGroupMarker) + "G");
+  // Once for the dead server (and once for another port of that host).
+  EXPECT_EQ(spooler.tried, (std::vector<std::string>{"A@dead", "Local", "D@live", "E@dead:8631"}));
+  EXPECT_EQ(outcome.failedPrinters,
+            (std::vector<std::string>{"A@dead", "B@DEAD:631", "ipp://dead/printers/C", "E@dead:8631"}));
+  for (const std::string& reason : outcome.failureReasons) EXPECT_EQ(reason, "cannot connect to the print server dead");
+  EXPECT_EQ(outcome.sent.size(), 2u);
+}
+
 class ConcurrentSpooler : public Spooler {
  public:
   std::atomic<int> now{0}, most{0};
