@@ -140,6 +140,8 @@ TEST_F(MainWindowTest, PrintersOfAServerThatDoesNotAnswerAreMarkedAndSentToByThe
   ASSERT_TRUE(choice->selectEntry(far));
   EXPECT_EQ(panel->destinationText(), far);
   EXPECT_EQ(panel->operationContext().destination, far.ToStdString());
+  pump(50);
+  EXPECT_FALSE(screenshot(frame, "destination-unavailable").empty());
   // Drawn with the mark, closed and open.
   choice->Popup();
   pump(100);
