@@ -253,18 +253,6 @@ DirectSettings ReadDirectSettings(const wxConfigBase& config) {
   return settings;
 }
 
-std::optional<DirectAddress> QueueSocketAddress(const SpoolerQueue& queue) {
-#ifdef _WIN32
-  (void)queue;
-  return std::nullopt;
-#else
-  std::string_view device = queue.port;
-  if (!isSocketUri(device)) return std::nullopt;
-  device = device.substr(0, device.find('?'));
-  return ParseSocketUri(device).address;
-#endif
-}
-
 std::optional<DirectAddress> SpoolerQueueSocketAddress(const std::string& queueName) {
   for (const SpoolerQueue& queue : ListSpoolerQueues())
     if (equalsNoCase(queue.name, queueName)) return QueueSocketAddress(queue);

@@ -112,10 +112,13 @@ struct DirectSettings {
 // outside 0.05 to 3600 s, a cap outside 1 KiB to 256 MiB) gives the default.
 DirectSettings ReadDirectSettings(const wxConfigBase& config);
 
-// The direct address of a spooler queue whose device is
-// "socket://HOST[:PORT]" (CUPS device-uri; options after "?" are the
-// spooler's own and dropped). Nothing for other devices, and on Windows,
-// whose TCP/IP ports are not read yet.
+// The direct address of a spooler queue whose printer is reached on its
+// raw port. CUPS (direct_printer_cups.cpp): the device-uri is
+// "socket://HOST[:PORT]" (options after "?" are the spooler's own and
+// dropped). Windows (direct_printer_win32.cpp): the queue's one port is a
+// Standard TCP/IP port in RAW mode; its port monitor is asked for the
+// port's record, read as tcp_port_config.h says. Nothing for any other
+// queue, or when the spooler does not answer.
 std::optional<DirectAddress> QueueSocketAddress(const SpoolerQueue& queue);
 // The same for the system spooler's queue of that name (letter case
 // ignored); nothing when there is no such queue.
