@@ -62,7 +62,7 @@ std::optional<HistorySend> latestStillMissed(std::vector<HistorySend>& sends, st
 
 }  // namespace
 
-OpResult resendToFailed(const OpContext& ctx, const ResendChoice& choice) {
+OpResult resendToFailed(const OpContext& ctx, const ResendChoice& choice, std::string* destination) {
   std::optional<HistorySend> send;
   std::vector<std::string> printers;
   {
@@ -103,6 +103,7 @@ OpResult resendToFailed(const OpContext& ctx, const ResendChoice& choice) {
   } else {
     again.destination = printers.front();
   }
+  if (destination) *destination = again.destination;
   OpResult r = deliverFile(again, send->operation, kept);
   r.jobFile.clear();
   return r;

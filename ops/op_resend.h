@@ -16,4 +16,6 @@ struct ResendChoice {
   std::int64_t sendId = 0;
 };
 
-OpResult resendToFailed(const OpContext& ctx, const ResendChoice& choice);
+// destination, when given, receives where the job went again: the send's
+// group (with its marker) or its one printer; empty when nothing went.
+OpResult resendToFailed(const OpContext& ctx, const ResendChoice& choice, std::string* destination = nullptr);
