@@ -143,6 +143,7 @@ std::vector<std::string> OperationsPanel::fillDestinations() {
   // Then the queues of the configured print servers; one that does not
   // answer is named on the status line.
   const ServerPrinters remote = EnumerateServerPrinters(ReadPrintServers());
+  serverPrinters_ = remote.printers;
   const std::vector<std::string> entries = BuildDestinationList(printers, remote.printers, ListPrinterGroups(), ListDirectPrinters());
   for (const UnreachableServer& server : remote.unreachable)
     setStatusText(wxString::Format(_("The print server %s is unavailable: %s"), toWx(server.server),
@@ -154,6 +155,12 @@ std::vector<std::string> OperationsPanel::fillDestinations() {
   }
   destination_->setEntries(items);
   return entries;
+}
+
+std::vector<std::string> OperationsPanel::printersBeyondLocal() const {
+  std::vector<std::string> printers = serverPrinters_;
+  for (const std::string& direct : ListDirectPrinters()) printers.push_back(direct);
+  return printers;
 }
 
 void OperationsPanel::rebuildDestinations() {
