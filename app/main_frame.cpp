@@ -140,7 +140,7 @@ void MainFrame::onTessel(wxCommandEvent&) {
 
 void MainFrame::onPrinterGroups(wxCommandEvent&) {
   {
-    PrinterGroupsDialog dialog(this);
+    PrinterGroupsDialog dialog(this, panel_->printersBeyondLocal());
     dialog.ShowModal();
   }
   panel_->rebuildDestinations();

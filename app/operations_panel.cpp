@@ -157,6 +157,8 @@ std::vector<std::string> OperationsPanel::fillDestinations() {
   }
   std::vector<std::string> serverPrinters = remote.printers;
   for (const UnavailablePrinter& p : remote.unavailablePrinters) serverPrinters.push_back(p.printer);
+  // The groups dialog offers them too, without asking the servers again.
+  serverPrinters_ = serverPrinters;
   const std::vector<std::string> entries =
       BuildDestinationList(printers, serverPrinters, ListPrinterGroups(), ListDirectPrinters());
   wxArrayString items;
@@ -172,6 +174,12 @@ std::vector<std::string> OperationsPanel::fillDestinations() {
     setStatusText(wxString::Format(_("The print server %s is unavailable: %s"), toWx(server.server),
                                    toWx(server.reason)));
   return entries;
+}
+
+std::vector<std::string> OperationsPanel::printersBeyondLocal() const {
+  std::vector<std::string> printers = serverPrinters_;
+  for (const std::string& direct : ListDirectPrinters()) printers.push_back(direct);
+  return printers;
 }
 
 void OperationsPanel::rebuildDestinations() {

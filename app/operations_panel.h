@@ -44,6 +44,10 @@ class OperationsPanel : public wxPanel, public PageHost {
   bool statusPageTicked() const;
   // True when the spooler offered no printer (all actions are disabled).
   bool noPrinters() const { return noPrinters_; }
+  // The printers the destination list offers besides the local ones: the
+  // servers' queues as last fetched (QUEUE@HOST), then the direct printers.
+  // The groups dialog offers these without asking the servers again.
+  std::vector<std::string> printersBeyondLocal() const;
 
   wxListCtrl* operationList() const { return list_; }
   DestinationChoice* destinationChoice() const { return destination_; }
@@ -74,4 +78,5 @@ class OperationsPanel : public wxPanel, public PageHost {
   std::array<OperationPage*, kPageCount> pages_{};
   int current_ = 0;
   bool noPrinters_ = false;
+  std::vector<std::string> serverPrinters_;  // from the last fillDestinations
 };

@@ -88,6 +88,11 @@ int buildContext(const Command& cmd, const ParsedArgs& args, OpContext& ctx);
 void finishContext();
 // The temporary file that holds a job meant for standard output, or empty.
 const std::string& stdoutJob();
+// The destination of this run (a printer, an address, or a group with its
+// marker), as buildContext chose it or a command that finds its own (resend)
+// set it; empty when there is none. The report sums up a group's send.
+const std::string& chosenDestination();
+void setChosenDestination(const std::string& destination);
 
 // The printers that take Tessel jobs (none: an empty list); false, after
 // saying what to check, when the spooler cannot be reached.

@@ -22,6 +22,8 @@ namespace {
 
 // A job written for standard output goes to this temporary file first.
 std::string stdoutJobFile;
+// What the report needs to know of the destination: whether it was a group.
+std::string destinationChosen;
 
 // The error is printed; the exit status travels back.
 struct Failure {
@@ -345,13 +347,19 @@ int buildContext(const Command& cmd, const ParsedArgs& a, OpContext& ctx) {
   }
   if (cmd.sendsJob) {
     if (Failure f = chooseDestination(cmd, a, config, ctx); f.failed()) return f.status;
+    destinationChosen = ctx.destination;
   }
   return kExitOk;
 }
 
 const std::string& stdoutJob() { return stdoutJobFile; }
 
+const std::string& chosenDestination() { return destinationChosen; }
+
+void setChosenDestination(const std::string& destination) { destinationChosen = destination; }
+
 void finishContext() {
   if (!stdoutJobFile.empty()) sdkDeleteFile(stdoutJobFile.c_str());
   stdoutJobFile.clear();
+  destinationChosen.clear();
 }

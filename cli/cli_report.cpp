@@ -90,25 +90,44 @@ void reportAnswers(const ParsedArgs& args, const SendOutcome& outcome) {
   }
 }
 
+// A group's send through a pipe or into a file: one line of counts on
+// standard output instead of a line per printer (a fleet of hundreds would
+// bury the ones that matter), and each printer that missed the job, with
+// its reason, on standard error.
+void reportSummary(const SendOutcome& outcome) {
+  const std::size_t tried = outcome.sent.size() + outcome.failedPrinters.size();
+  std::cout << "Sent to " << outcome.sent.size() << " of " << tried << (tried == 1 ? " printer." : " printers.")
+            << std::endl;
+  for (std::size_t i = 0; i < outcome.failedPrinters.size(); ++i) {
+    const std::string reason = i < outcome.failureReasons.size() ? oneLine(outcome.failureReasons[i]) : "";
+    sayError(outcome.failedPrinters[i] + ": " + (reason.empty() ? "not sent" : reason));
+  }
+}
+
 int reportSent(const ParsedArgs& args, const OpResult& r) {
   const SendOutcome& outcome = r.outcome;
-  int status = kExitOk;
+  int status = r.kind == OpResult::Kind::Sent ? kExitOk : kExitFailed;
   reportAnswers(args, outcome);
-  if (r.kind == OpResult::Kind::Sent) {
-    if (!outcome.statusText.empty()) std::cout << cliShowable(outcome.statusText) << std::endl;
+  const std::size_t tried = outcome.sent.size() + outcome.failedPrinters.size();
+  const bool toGroup = isGroupTarget(chosenDestination()) || tried > 1;
+  if (toGroup && tried > 0 && !stdoutIsTerminal()) {
+    reportSummary(outcome);
   } else {
-    status = kExitFailed;
-    std::string message = outcome.failedPrinters.empty()
-                              ? oneLine(r.message)
-                              : oneLine(kSendFailedMessage + failedList(outcome));
-    if (!outcome.sent.empty()) {
-      std::string got;
-      for (const auto& job : outcome.sent) got += (got.empty() ? "" : ", ") + job.printer;
-      message += "; the job went to " + got;
+    if (r.kind == OpResult::Kind::Sent) {
+      if (!outcome.statusText.empty()) std::cout << cliShowable(outcome.statusText) << std::endl;
+    } else {
+      std::string message = outcome.failedPrinters.empty()
+                                ? oneLine(r.message)
+                                : oneLine(kSendFailedMessage + failedList(outcome));
+      if (!outcome.sent.empty()) {
+        std::string got;
+        for (const auto& job : outcome.sent) got += (got.empty() ? "" : ", ") + job.printer;
+        message += "; the job went to " + got;
+      }
+      sayError(message);
     }
-    sayError(message);
+    for (const auto& job : outcome.sent) std::cout << cliShowable(jobLine(job)) << std::endl;
   }
-  for (const auto& job : outcome.sent) std::cout << cliShowable(jobLine(job)) << std::endl;
   if (args.has("wait") && !waitForJobs(r)) status = kExitFailed;
   return status;
 }

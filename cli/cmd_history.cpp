@@ -142,7 +142,10 @@ bool checkResendLine(const ParsedArgs& a) {
 int runResend(const ParsedArgs& a, OpContext& ctx) {
   ResendChoice choice;
   if (!a.positionals().empty()) choice.sendId = std::stoll(a.positionals()[0]);
-  return reportResult(a, resendToFailed(ctx, choice));
+  std::string destination;
+  const OpResult r = resendToFailed(ctx, choice, &destination);
+  setChosenDestination(destination);
+  return reportResult(a, r);
 }
 
 }  // namespace
@@ -151,9 +154,10 @@ std::vector<Command> resendCommands() {
   return {{.name = "resend",
            .summary = "send a job again to the printers that did not get it",
            .usage = "--failed [ID]",
-           .description = "Sends the job of send ID (the latest send with printers that did not get its job, "
-                          "when no ID is given; 'history' lists them) again, to those printers only: the ones "
-                          "that failed or were cancelled. The job file is the one kept when the send missed "
+           .description = "Sends the job of send ID ('history' lists them) again, to those printers only: the ones "
+                          "that failed or were cancelled. Without an ID it takes the latest send with printers "
+                          "that are still without its job, and leaves out those that have had the same job "
+                          "file in a later send. The job file is the one kept when the send missed "
                           "them, byte for byte; a kept file that has changed is not sent.",
            .options = {{"failed", 0, "", "send to the printers that did not get the job"},
                        {"wait", 'w', "", "follow each sent job until it is completed, stopped, cancelled or aborted"}},

@@ -8,8 +8,14 @@
 
 #include "ops/operation.h"
 
+// Which send goes again. 0 picks the latest send with a printer that did
+// not get the job and has not had the same file (same digest) in a later
+// send either, and sends to those printers only; a send given by its id
+// goes to all the printers it missed, whatever came after.
 struct ResendChoice {
-  std::int64_t sendId = 0;  // 0: the latest send with a printer that did not get the job
+  std::int64_t sendId = 0;
 };
 
-OpResult resendToFailed(const OpContext& ctx, const ResendChoice& choice);
+// destination, when given, receives where the job went again: the send's
+// group (with its marker) or its one printer; empty when nothing went.
+OpResult resendToFailed(const OpContext& ctx, const ResendChoice& choice, std::string* destination = nullptr);

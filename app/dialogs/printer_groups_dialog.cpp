@@ -17,10 +17,38 @@
 #include "app/window_ids.h"
 #include "base/natural_order.h"
 #include "delivery/app_config.h"
+#include "delivery/direct_printer.h"
+#include "delivery/network_spooler.h"
 #include "delivery/printer_groups.h"
 #include "delivery/spooler.h"
 
-PrinterGroupsDialog::PrinterGroupsDialog(wxWindow* parent)
+namespace {
+
+std::vector<std::string> printersBeyondLocal() {
+  std::vector<std::string> printers = EnumerateServerPrinters(ReadPrintServers()).printers;
+  for (const std::string& direct : ListDirectPrinters()) printers.push_back(direct);
+  return printers;
+}
+
+// The local printers in number order (Q2 before Q10, as in the destination
+// list), then the further ones in their order; a name offered twice (a
+// direct printer named like a queue) once.
+std::vector<std::string> offeredPrinters(const std::vector<std::string>& further) {
+  std::vector<std::string> offered = EnumeratePrinters();
+  // The placeholder stands for "no printer at all"; a server's queue is one.
+  if (!further.empty() && offered.size() == 1 && offered[0] == noPrintersSentinel()) offered.clear();
+  sdkNaturalSort(offered);
+  for (const std::string& name : further) {
+    bool known = false;
+    for (const std::string& existing : offered) known = known || equalsNoCase(existing, name);
+    if (!known) offered.push_back(name);
+  }
+  return offered;
+}
+
+}  // namespace
+
+PrinterGroupsDialog::PrinterGroupsDialog(wxWindow* parent, std::optional<std::vector<std::string>> further)
     : wxDialog(parent, wxID_ANY, _("Printer Groups"), wxDefaultPosition, wxDefaultSize,
                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER) {
   const int gap = FromDIP(6);
@@ -31,7 +59,7 @@ PrinterGroupsDialog::PrinterGroupsDialog(wxWindow* parent)
   delete_->SetToolTip(_("Delete the selected printer group."));
   groups_ = new wxChoice(this, kIdGroupChoice, wxDefaultPosition, wxDefaultSize, 0, nullptr, wxCB_SORT);
   auto* printersLabel = new wxStaticText(this, wxID_ANY, _("&Printers:"));
-  // Sorted here, in number order; missing members follow the printers.
+  // Ordered here: local printers, further printers, missing members.
   printers_ = new wxCheckListBox(this, kIdGroupPrinters, wxDefaultPosition, FromDIP(wxSize(300, 220)));
   checkAll_ = new wxButton(this, kIdCheckAll, _("Check &All"));
   checkAll_->SetToolTip(_("Check all printers."));
@@ -43,9 +71,8 @@ PrinterGroupsDialog::PrinterGroupsDialog(wxWindow* parent)
   ok->SetDefault();
 
   for (const std::string& name : ListPrinterGroups()) groups_->Append(toWx(name));
-  std::vector<std::string> printers = EnumeratePrinters();
-  sdkNaturalSort(printers);  // Q2 before Q10, as in the destination list
-  for (const std::string& name : printers) printers_->Append(toWx(name));
+  for (const std::string& name : offeredPrinters(further ? *further : printersBeyondLocal()))
+    printers_->Append(toWx(name));
   installedCount_ = printers_->GetCount();
   apply_->Disable();
 

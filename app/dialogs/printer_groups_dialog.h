@@ -9,6 +9,10 @@
 
 #include <wx/dialog.h>
 
+#include <optional>
+#include <string>
+#include <vector>
+
 class wxBitmapButton;
 class wxButton;
 class wxCheckListBox;
@@ -16,7 +20,11 @@ class wxChoice;
 
 class PrinterGroupsDialog : public wxDialog {
  public:
-  explicit PrinterGroupsDialog(wxWindow* parent);
+  // further: the printers offered after the local ones, the configured
+  // servers' queues (QUEUE@HOST) then the direct printers, as the main
+  // window's destination list already holds them. Without it the dialog
+  // asks the servers itself, which takes at most their time limit.
+  explicit PrinterGroupsDialog(wxWindow* parent, std::optional<std::vector<std::string>> further = std::nullopt);
 
   wxChoice* groupChoice() const { return groups_; }
   wxCheckListBox* printerList() const { return printers_; }
@@ -48,8 +56,9 @@ class PrinterGroupsDialog : public wxDialog {
   wxButton* uncheckAll_ = nullptr;
   wxButton* apply_ = nullptr;
   wxString current_;
-  // The list holds the installed printers, then the current group's members
-  // that are not installed (marked missing), whose stored names these are.
+  // The list holds the offered printers (local, then the servers' queues and
+  // the direct printers), then the current group's members that are none of
+  // them (marked missing), whose stored names these are.
   unsigned installedCount_ = 0;
   std::vector<std::string> missing_;
 };

@@ -250,3 +250,45 @@ TEST_F(PrinterGroupsTest, NumberOrderAndMembersNoLongerInstalledShownAndRemovabl
 }
 
 }  // namespace
+
+TEST_F(PrinterGroupsTest, GroupsHoldTheQueuesOfServersAndDirectPrinters) {
+  startPrinters();
+  // The other server: a scheduler of its own, reached over TCP.
+  std::string error, jobs;
+  std::unique_ptr<PrivateCups> remote = PrivateCups::start(QM_PRIVATE_CUPS_SCRIPT, "", error, true);
+  ASSERT_TRUE(remote) << error;
+  ASSERT_TRUE(remote->addCapture("Far_1", jobs)) << remote->lastError();
+  const std::string server = "127.0.0.1:" + std::to_string(remote->tcpPort());
+  const std::string far = "Far_1@" + server;
+  writeConfig("[print-servers]\nservers=" + server + "\n[direct-printers]\nPress_9=socket://127.0.0.1:9\n" +
+              "[printer-groups]\nMixed=Press_9," + far + ",Gone,Tessel_1\n");
+  const auto entries = [](PrinterGroupsDialog& dialog) {
+    std::vector<std::string> shown;
+    for (unsigned i = 0; i < dialog.printerList()->GetCount(); ++i)
+      shown.push_back((dialog.printerList()->IsChecked(i) ? "[x] " : "[ ] ") + dialog.printerList()->GetString(i).ToStdString());
+    return shown;
+  };
+
+  // Asked by the dialog itself: local printers, the server's queue, the
+  // direct printer, then the member that is none of them.
+  runModal([&](PrinterGroupsDialog& dialog) {
+    EXPECT_EQ(entries(dialog), (std::vector<std::string>{"[x] Tessel_1", "[ ] Tessel_2", "[x] " + far, "[x] Press_9",
+                                                         "[x] Gone (missing)"}));
+    screenshot(&dialog, "printer-groups-remote-members");
+    toggle(dialog, "Tessel_2");
+    pressButton(dialog.applyButton());
+  });
+  EXPECT_EQ(configValue("Mixed"), "Tessel_1,Tessel_2," + far + ",Press_9,Gone");
+
+  // Given the main window's list, the dialog asks no server: what the
+  // list leaves out is a missing member.
+  whenDialogShown([&](wxTopLevelWindow* shown) {
+    auto& dialog = *static_cast<PrinterGroupsDialog*>(shown);
+    EXPECT_EQ(entries(dialog), (std::vector<std::string>{"[x] Tessel_1", "[x] Tessel_2", "[ ] Q@print-9", "[x] Press_9",
+                                                         "[x] " + far + " (missing)", "[x] Gone (missing)"}));
+    dialog.EndModal(wxID_CANCEL);
+  });
+  PrinterGroupsDialog given(nullptr, std::vector<std::string>{"Q@print-9", "Press_9", "tessel_1"});
+  ModalWatchdog watchdog;
+  given.ShowModal();
+}

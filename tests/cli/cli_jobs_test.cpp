@@ -137,6 +137,35 @@ TEST_F(CliFixture, SentJobsAreNumberedAndFollowedToTheirEnd) {
   EXPECT_FALSE(contains(refused.output, "job 0"));
 }
 
+TEST_F(CliFixture, AGroupSendIsSummedUpUnlessATerminalShowsEachPrinter) {
+  const PrivateHistory history(scratch_ + "/data");
+  writeConfig("", "Half=Tessel_1,Gone,Raw_Capture\n");
+  const std::string job = scratchFile("a.ps", "%!\n");
+  const std::string errors = scratch_ + "/errors.txt";
+  const auto piped = [&](const std::string& args, std::string& out) {
+    return runProgram({"/bin/sh", "-c", std::string(QM_CLI) + " " + args + " -c " + config_ + " 2>" + errors}, out);
+  };
+  const std::string missed = "quaymaster-cli: Gone: not an installed printer that takes raw PostScript\n";
+
+  // Through a pipe: the counts on standard output, each miss on standard error.
+  std::string out;
+  EXPECT_EQ(piped("send-file " + job + " -g Half", out), 1);
+  EXPECT_EQ(out, "Sent to 2 of 3 printers.\n");
+  EXPECT_EQ(sdkReadWholeFile(errors.c_str()).value_or(""), missed);
+  // Sending again goes to the group's missed member only, and is summed up too.
+  EXPECT_EQ(piped("resend --failed", out), 1);
+  EXPECT_EQ(out, "Sent to 0 of 1 printer.\n");
+  EXPECT_EQ(sdkReadWholeFile(errors.c_str()).value_or(""), missed);
+
+  // On a terminal: a line per printer.
+  CliRun shown = onTerminal({QM_CLI, "send-file", job, "-g", "Half", "-c", config_}, "");
+  EXPECT_EQ(shown.status, 1);
+  for (const char* line : {"\nTessel_1: job [0-9]+\r\n", "\nRaw_Capture: job [0-9]+\r\n", "quaymaster-cli: .*Gone"})
+    EXPECT_TRUE(std::regex_search(shown.output, std::regex(line))) << line << "\n" << shown.output;
+  EXPECT_FALSE(contains(shown.output, "Sent to")) << shown.output;
+  waitIdle();
+}
+
 TEST_F(CliFixture, GroupsAreKeptAsTheDialogKeepsThem) {
   CliRun list = cli({"groups"});
   ASSERT_EQ(list.status, 0) << list.output;

@@ -85,3 +85,51 @@ TEST_F(OpsFixture, SendAgainGoesToTheMissedPrintersOnlyWithTheSameBytes) {
   for (const std::string& hostile : {std::string("../outside"), std::string("../../outside"), std::string(64, 'G')})
     EXPECT_EQ(keptJobPath(ctx_.historyFile, hostile), "") << hostile;
 }
+
+TEST_F(OpsFixture, SendAgainWithoutAnIdLeavesOutPrintersThatHadTheSameJobSince) {
+  ctx_.historyFile = path("history.sqlite");
+  groups_ = {"P1", "Gone", "Lost", "P2"};
+  ctx_.destination = std::string(kGroupMarker) + "Floor";
+  ASSERT_EQ(listPrinterFiles(ctx_, {}).kind, OpResult::Kind::SendFailed);
+  spooler_.printers = {"P1", "P2", "Gone", "Lost"};
+  spooler_.jobs.clear();
+  ctx_.send = {};
+  ctx_.spooler = &spooler_;
+
+  HistorySend first;
+  {
+    SendHistory history(ctx_.historyFile);
+    first = history.query({}).front();
+    // Later sends: Gone got this very file (its name in other letter case),
+    // Lost only another job.
+    for (const auto& [sha256, member] : {std::pair{first.sha256, "gone"}, std::pair{std::string(64, 'a'), "Lost"}}) {
+      HistorySend later = first;
+      later.id = 0;
+      later.sha256 = sha256;
+      later.destination = member;
+      HistoryMember got;
+      got.member = member;
+      later.members = {got};
+      ASSERT_NE(history.record(later), 0) << history.warning();
+    }
+  }
+  const auto printersOf = [this] {
+    std::vector<std::string> printers;
+    for (const auto& job : spooler_.jobs) printers.push_back(job.printer);
+    spooler_.jobs.clear();
+    return printers;
+  };
+
+  ASSERT_EQ(resendToFailed(ctx_, {}).kind, OpResult::Kind::Sent);
+  EXPECT_EQ(printersOf(), std::vector<std::string>{"Lost"});
+  // Made good: the same send is not picked again.
+  const OpResult twice = resendToFailed(ctx_, {});
+  EXPECT_EQ(twice.kind, OpResult::Kind::Refused);
+  EXPECT_NE(twice.message.find("still without"), std::string::npos) << twice.message;
+  EXPECT_TRUE(printersOf().empty());
+  // Asked for by its id, it goes to every printer it missed.
+  ResendChoice asked;
+  asked.sendId = first.id;
+  ASSERT_EQ(resendToFailed(ctx_, asked).kind, OpResult::Kind::Sent);
+  EXPECT_EQ(printersOf(), (std::vector<std::string>{"Gone", "Lost"}));
+}
