@@ -6,30 +6,7 @@
 
 #include <windows.h>
 
-namespace {
-
-// One argument as the C runtime's parser of the started program reads it
-// back: quoted when it is empty or holds blanks or quotes, a quote in it
-// and the backslashes right before a quote (or before the closing quote)
-// escaped.
-std::string quotedArgument(const std::string& arg) {
-  if (!arg.empty() && arg.find_first_of(" \t\n\v\"") == std::string::npos) return arg;
-  std::string out = "\"";
-  std::size_t backslashes = 0;
-  for (char c : arg) {
-    if (c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    out.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-    backslashes = 0;
-    out += c;
-  }
-  out.append(backslashes * 2, '\\');
-  return out + "\"";
-}
-
-}  // namespace
+#include "tools/win32_arguments.h"
 
 std::unique_ptr<PrivateCups> PrivateCups::start(const std::string&, const std::string&, std::string& error, bool) {
   error = "needs a private CUPS scheduler, which Windows does not have";
@@ -61,7 +38,7 @@ int runProgram(const std::vector<std::string>& args, std::string& output) {
   output.clear();
   if (args.empty()) return -1;
   std::string line;
-  for (const std::string& arg : args) line += (line.empty() ? "" : " ") + quotedArgument(arg);
+  for (const std::string& arg : args) line += (line.empty() ? "" : " ") + quotedWindowsArgument(arg);
   std::vector<char> commandLine(line.begin(), line.end());
   commandLine.push_back('\0');
 

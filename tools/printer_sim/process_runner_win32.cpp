@@ -5,28 +5,9 @@
 #include <string>
 
 #include "tools/printer_sim/process_runner.h"
+#include "tools/win32_arguments.h"
 
 namespace {
-
-// Quotes one argument the way the C runtime splits command lines.
-std::string quoteArgument(const std::string& arg) {
-  if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) return arg;
-  std::string out = "\"";
-  std::size_t backslashes = 0;
-  for (char c : arg) {
-    if (c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    if (c == '"') out.append(backslashes * 2 + 1, '\\');
-    else out.append(backslashes, '\\');
-    backslashes = 0;
-    out += c;
-  }
-  out.append(backslashes * 2, '\\');
-  out += '"';
-  return out;
-}
 
 HANDLE openOutput(const std::string& path) {
   SECURITY_ATTRIBUTES sa{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
@@ -66,7 +47,7 @@ ProcessOutcome runProcess(const ProcessRequest& request) {
   std::string commandLine;
   for (const std::string& a : request.arguments) {
     if (!commandLine.empty()) commandLine += ' ';
-    commandLine += quoteArgument(a);
+    commandLine += quotedWindowsArgument(a);
   }
   std::string environment = environmentBlock(request.environment);
 
