@@ -7,15 +7,13 @@
 
 #include "app/dialogs/printer_answer_window.h"
 #include "app/program_texts.h"
-#include "base/showable_text.h"
+#include "app/showable_wx.h"
 #include "delivery/app_config.h"
 #include "ops/send_record.h"
 
 namespace {
 enum Column { kPrinterColumn, kJobColumn, kStateColumn };
 constexpr char kSendAgainLabel[] = "Send &again to the failed members";
-// Printer names and reasons come from print servers and printers.
-wxString showable(const std::string& text) { return toWx(showableText(text)); }
 }  // namespace
 
 JobResults::JobResults(wxWindow* parent) : wxPanel(parent, wxID_ANY) {
@@ -93,18 +91,18 @@ void JobResults::follow(const OpResult& result, std::function<wxString(const std
   // there is nothing to follow.
   std::vector<SendOutcome::SentJob> spooled;
   for (const SendOutcome::SentJob& sent : outcome.sent) {
-    const long row = list_->InsertItem(list_->GetItemCount(), showable(sent.printer));
+    const long row = list_->InsertItem(list_->GetItemCount(), showableWx(sent.printer));
     list_->SetItem(row, kJobColumn, sent.jobId > 0 ? wxString::Format("%d", sent.jobId) : wxString());
     list_->SetItem(row, kStateColumn, sent.direct ? _("sent direct") : _("spooled"));
     if (!sent.direct) spooled.push_back(sent);
   }
   for (std::size_t i = 0; i < outcome.failedPrinters.size(); ++i) {
-    const long row = list_->InsertItem(list_->GetItemCount(), showable(outcome.failedPrinters[i]));
+    const long row = list_->InsertItem(list_->GetItemCount(), showableWx(outcome.failedPrinters[i]));
     const std::string why = i < outcome.failureReasons.size() ? outcome.failureReasons[i] : std::string();
-    list_->SetItem(row, kStateColumn, why.empty() ? _("not sent") : _("not sent: ") + showable(why));
+    list_->SetItem(row, kStateColumn, why.empty() ? _("not sent") : _("not sent: ") + showableWx(why));
   }
   for (const std::string& printer : outcome.cancelledPrinters) {
-    const long row = list_->InsertItem(list_->GetItemCount(), showable(printer));
+    const long row = list_->InsertItem(list_->GetItemCount(), showableWx(printer));
     list_->SetItem(row, kStateColumn, _("cancelled"));
   }
   Show();
@@ -127,7 +125,7 @@ void JobResults::follow(const OpResult& result, std::function<wxString(const std
       interval_);
 }
 
-long JobResults::rowOf(const std::string& printer) const { return list_->FindItem(-1, showable(printer)); }
+long JobResults::rowOf(const std::string& printer) const { return list_->FindItem(-1, showableWx(printer)); }
 
 wxString JobResults::stateOf(const wxString& printer) const {
   const long row = list_->FindItem(-1, printer);

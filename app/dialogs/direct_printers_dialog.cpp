@@ -10,6 +10,7 @@
 #include "app/dialogs/dialog_buttons.h"
 #include "app/dialogs/direct_printer_entry_dialog.h"
 #include "app/field_mnemonics.h"
+#include "app/showable_wx.h"
 #include "app/user_prompts.h"
 #include "base/showable_text.h"
 #include "delivery/app_config.h"
@@ -93,12 +94,12 @@ void DirectPrintersDialog::showEntries(int select) {
     list_->DeleteAllItems();
     for (std::size_t i = 0; i < entries_.size(); ++i) {
       // Kept names passed the checks, but the file may have been edited.
-      list_->InsertItem(static_cast<long>(i), toWx(showableText(entries_[i].name)));
-      list_->SetItem(static_cast<long>(i), 1, toWx(showableText(entries_[i].address)));
+      list_->InsertItem(static_cast<long>(i), showableWx(entries_[i].name));
+      list_->SetItem(static_cast<long>(i), 1, showableWx(entries_[i].address));
     }
   } else {
     for (std::size_t i = 0; i < entries_.size(); ++i)
-      list_->SetItem(static_cast<long>(i), 1, toWx(showableText(entries_[i].address)));
+      list_->SetItem(static_cast<long>(i), 1, showableWx(entries_[i].address));
   }
   if (select >= 0 && select < list_->GetItemCount() && selectedRow() != select)
     list_->SetItemState(select, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,

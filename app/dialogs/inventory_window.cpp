@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <thread>
 
-#include "base/showable_text.h"
+#include "app/showable_wx.h"
 #include "delivery/app_config.h"
 #include "ops/two_way_members.h"
 
@@ -33,7 +33,7 @@ wxString tesselText(const PrinterInventory& printer) {
   if (!printer.answer.tesselVersion) return _("no Tessel");
   // The version line names Tessel itself ("Tessel 11.0").
   if (printer.answer.tesselVersion->empty()) return _("Tessel (no version)");
-  return toWx(showableText(*printer.answer.tesselVersion));
+  return showableWx(*printer.answer.tesselVersion);
 }
 
 wxString noteText(const PrinterInventory& printer) {
@@ -41,7 +41,7 @@ wxString noteText(const PrinterInventory& printer) {
     case PrinterInventory::State::NotTwoWay:
       return _("not two-way");
     case PrinterInventory::State::NoAnswer:
-      return wxString::Format(_("did not answer: %s"), toWx(showableText(printer.reason)));
+      return wxString::Format(_("did not answer: %s"), showableWx(printer.reason));
     case PrinterInventory::State::Answered:
       break;
   }
@@ -54,7 +54,7 @@ wxString freeText(const PrinterInventory& printer) {
 }
 
 wxString summaryText(const InventoryResult& result) {
-  if (result.result.kind != OpResult::Kind::Sent) return toWx(showableText(result.result.message));
+  if (result.result.kind != OpResult::Kind::Sent) return showableWx(result.result.message);
   int answered = 0, twoWay = 0;
   for (const PrinterInventory& printer : result.printers) {
     if (printer.state == PrinterInventory::State::NotTwoWay) continue;
@@ -68,7 +68,7 @@ wxString summaryText(const InventoryResult& result) {
 }  // namespace
 
 InventoryWindow::InventoryWindow(wxWindow* parent, OpContext context)
-    : wxFrame(parent, wxID_ANY, wxString::Format(_("Inventory of %s"), toWx(showableText(context.destination))),
+    : wxFrame(parent, wxID_ANY, wxString::Format(_("Inventory of %s"), showableWx(context.destination)),
               wxDefaultPosition, wxDefaultSize, wxDEFAULT_FRAME_STYLE | wxFRAME_FLOAT_ON_PARENT),
       context_(std::move(context)) {
   // Progress reports come from the asking thread; nothing here listens.
@@ -140,7 +140,7 @@ void InventoryWindow::show(InventoryResult result) {
   table_->DeleteAllItems();
   long row = 0;
   for (const PrinterInventory& printer : inventory_.printers) {
-    table_->InsertItem(row, toWx(showableText(printer.printer)));
+    table_->InsertItem(row, showableWx(printer.printer));
     table_->SetItem(row, kTessel, tesselText(printer));
     const bool answered = printer.state == PrinterInventory::State::Answered;
     for (std::size_t i = 0; i < kFileScopeCount; ++i)

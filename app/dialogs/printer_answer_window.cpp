@@ -5,14 +5,14 @@
 #include <wx/sizer.h>
 #include <wx/textctrl.h>
 
-#include "base/showable_text.h"
+#include "app/showable_wx.h"
 #include "delivery/app_config.h"
 
 wxString printerAnswerText(const std::vector<SendOutcome::Answer>& answers) {
   wxString text;
   for (const SendOutcome::Answer& one : answers) {
     if (!text.empty()) text += "\n";
-    text += wxString::Format(_("%s answered %llu bytes:"), toWx(showableText(one.printer)),
+    text += wxString::Format(_("%s answered %llu bytes:"), showableWx(one.printer),
                              static_cast<unsigned long long>(one.answer.total)) +
             "\n";
     text += toWx(ShowableAnswer(one.answer.kept));

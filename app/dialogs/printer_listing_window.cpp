@@ -14,11 +14,11 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "app/showable_wx.h"
 #include "app/user_prompts.h"
 #include "base/natural_order.h"
 #include "base/sdk_fs.h"
 #include "base/sdk_fs_unique.h"
-#include "base/showable_text.h"
 #include "delivery/app_config.h"
 
 // The table asks for the text of the rows it draws, no more.
@@ -58,7 +58,7 @@ PrinterListingWindow::PrinterListingWindow(wxWindow* parent, const wxString& pri
   names_.reserve(listing_.files.size());
   lowerNames_.reserve(listing_.files.size());
   for (const ListedFile& file : listing_.files) {
-    names_.push_back(toWx(showableText(file.name)));
+    names_.push_back(showableWx(file.name));
     lowerNames_.push_back(names_.back().Lower());
   }
 

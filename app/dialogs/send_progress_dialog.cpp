@@ -3,7 +3,7 @@
 #include <wx/listctrl.h>
 #include <wx/sizer.h>
 
-#include "base/showable_text.h"
+#include "app/showable_wx.h"
 #include "delivery/app_config.h"
 
 namespace {
@@ -12,8 +12,6 @@ bool sameState(const MemberState& a, const MemberState& b) {
   return a.printer == b.printer && a.stage == b.stage && a.jobId == b.jobId && a.reason == b.reason;
 }
 
-// Names and reasons come from print servers and printers.
-wxString showable(const std::string& text) { return toWx(showableText(text)); }
 
 }  // namespace
 
@@ -43,13 +41,13 @@ void SendProgressDialog::showMembers(const std::vector<MemberState>& members) {
   for (std::size_t i = 0; i < members.size(); ++i) {
     const long row = static_cast<long>(i);
     if (i >= shown_.size()) {
-      members_->InsertItem(row, showable(members[i].printer));
+      members_->InsertItem(row, showableWx(members[i].printer));
     } else if (sameState(shown_[i], members[i])) {
       continue;
     } else {
-      members_->SetItem(row, 0, showable(members[i].printer));
+      members_->SetItem(row, 0, showableWx(members[i].printer));
     }
-    members_->SetItem(row, 1, showable(memberStateText(members[i])));
+    members_->SetItem(row, 1, showableWx(memberStateText(members[i])));
   }
   members_->Thaw();
   shown_ = members;
